@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/platform.h"
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace vendrel::cli {
+
+enum ExitStatus : int { Success = 0, Failure = 1, WrongUsage = 2 };
+
+// What a command works on: the files chosen by the global options and its own arguments.
+struct CliContext {
+    std::string hostsPath;
+    std::string dataDir;
+    std::vector<std::string> arguments;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// One entry of the command table. `run` throws vendrel::Error on failure and
+// UsageError for arguments it cannot accept.
+struct CliCommand {
+    std::string name;
+    std::string argumentsHelp;
+    std::string summary;
+    std::size_t minimumArguments;
+    std::size_t maximumArguments;
+    std::function<void(CliContext&)> run;
+};
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+const std::vector<CliCommand>& commandTable();
+
+// Parses the command line (without the program name), runs the command and
+// returns the exit status: 0 on success, 1 with "ERROR: " and the message on
+// `err` when the command fails, 2 for wrong usage.
+int runCli(const std::vector<std::string>& arguments, platform::Platform& system, std::ostream& out,
+           std::ostream& err);
+
+} // namespace vendrel::cli

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vendrel {
+
+// The operating system's stock sample hosts file: 18 comment lines and the
+// localhost entry "127.0.0.1 localhost".
+const std::vector<std::string>& defaultHostsLines();
+
+// Replaces the file at `hostsPath` by the default text, CR LF after every line.
+void WriteDefaultHosts(const std::string& hostsPath);
+
+} // namespace vendrel

@@ -1,0 +1,123 @@
+#include "core/hosts/hosts_loader.h"
+
+#include "core/error.h"
+#include "core/hosts/text_file.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace vendrel {
+namespace {
+
+constexpr std::size_t progressStep = 4096;
+constexpr std::string_view utf8Bom = "\xEF\xBB\xBF";
+
+bool isSpaceOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+bool equalsIgnoringAsciiCase(std::string_view text, std::string_view lowerWord)
+{
+    if (text.size() != lowerWord.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != lowerWord[i])
+            return false;
+    }
+    return true;
+}
+
+void refuseTextTheListCannotHold(std::string_view text, const std::string& path)
+{
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
+        throw Error("Cannot load " + path +
+                    ": the file is stored as UTF-16 text, which the hosts list cannot hold. "
+                    "Save it as ANSI or UTF-8 text and open it again.");
+    if (std::memchr(text.data(), '\0', text.size()) != nullptr)
+        throw Error("Cannot load " + path +
+                    ": the file holds NUL bytes, so it is not a plain text hosts file. "
+                    "It was left unchanged.");
+}
+
+void startPhase(const LoadProgress& progress, const char* caption, std::size_t lines)
+{
+    if (progress.startPhase)
+        progress.startPhase(caption, lines == 0 ? 0 : lines - 1);
+}
+
+void advance(const LoadProgress& progress, std::size_t position)
+{
+    if (progress.advance && position % progressStep == 0)
+        progress.advance(position);
+}
+
+using Span = HostsRows::Span;
+
+// First pass over one line: TABs become blanks in place; the result is the
+// line without leading and trailing characters of code 32 or less.
+Span normaliseLine(std::string& text, std::size_t begin, std::size_t end)
+{
+    std::replace(text.begin() + static_cast<std::ptrdiff_t>(begin),
+                 text.begin() + static_cast<std::ptrdiff_t>(end), '\t', ' ');
+    while (begin < end && isSpaceOrControl(text[begin]))
+        ++begin;
+    while (end > begin && isSpaceOrControl(text[end - 1]))
+        --end;
+    return Span{begin, end - begin};
+}
+
+// Second pass over one normalised line: the first word and the trimmed rest.
+HostsRows::Row splitLine(std::string_view text, Span line)
+{
+    const std::string_view view = text.substr(line.offset, line.length);
+    if (view == "#")
+        return {line, Span{line.offset + 1, 0}};
+    const std::size_t blank = view.find(' ');
+    if (blank == std::string_view::npos)
+        return {Span{line.offset, 0}, line};
+    std::size_t restStart = blank;
+    while (restStart < view.size() && isSpaceOrControl(view[restStart]))
+        ++restStart;
+    return {Span{line.offset, blank}, Span{line.offset + restStart, view.size() - restStart}};
+}
+
+} // namespace
+
+LoadedHosts parseHostsText(std::string text, const std::string& path, const LoadProgress& progress)
+{
+    refuseTextTheListCannotHold(text, path);
+    const bool hasBom = std::string_view(text).starts_with(utf8Bom);
+    const std::size_t textStart = hasBom ? utf8Bom.size() : 0;
+
+    const std::size_t lineCount = countLines(std::string_view(text).substr(textStart));
+    std::vector<HostsRows::Row> rows;
+    rows.reserve(lineCount);
+
+    startPhase(progress, processingCaption, lineCount);
+    forEachLine(std::string_view(text).substr(textStart), [&](std::string_view line) {
+        const auto begin = static_cast<std::size_t>(line.data() - text.data());
+        rows.push_back({normaliseLine(text, begin, begin + line.size()), {}});
+        advance(progress, rows.size());
+    });
+
+    startPhase(progress, populatingCaption, lineCount);
+    LoadedHosts loaded;
+    for (HostsRows::Row& row : rows) {
+        row = splitLine(text, row.address);
+        const std::string_view host(text.data() + row.host.offset, row.host.length);
+        if (equalsIgnoringAsciiCase(host, "localhost"))
+            loaded.redirectAddress = std::string(text.data() + row.address.offset, row.address.length);
+    }
+    loaded.rows = HostsRows(std::move(text), std::move(rows));
+    loaded.rows.setUtf8ByteOrderMark(hasBom);
+    return loaded;
+}
+
+LoadedHosts loadHostsFile(const std::string& path, const LoadProgress& progress)
+{
+    return parseHostsText(readWholeFile(path), path, progress);
+}
+
+} // namespace vendrel

@@ -1,0 +1,72 @@
+#include "core/hosts/hosts_rows.h"
+
+#include <stdexcept>
+
+namespace vendrel {
+
+HostsRows::HostsRows() : rows_(1) {}
+
+HostsRows::HostsRows(std::string bytes, std::vector<Row> rows)
+    : bytes_(std::move(bytes)), rows_(std::move(rows))
+{
+    if (rows_.empty())
+        rows_.emplace_back();
+}
+
+std::string_view HostsRows::cell(std::size_t row, int column) const
+{
+    return column == AddressColumn ? address(row) : host(row);
+}
+
+HostsRows::Span HostsRows::store(std::string_view bytes)
+{
+    // The source may lie inside our own buffer, which an append can move.
+    const char* begin = bytes_.data();
+    if (bytes.data() >= begin && bytes.data() < begin + bytes_.size())
+        return Span{static_cast<std::uint64_t>(bytes.data() - begin), bytes.size()};
+    const Span span{bytes_.size(), bytes.size()};
+    bytes_.append(bytes);
+    return span;
+}
+
+void HostsRows::setCell(std::size_t row, int column, std::string_view bytes)
+{
+    Row& target = rows_.at(row);
+    (column == AddressColumn ? target.address : target.host) = store(bytes);
+}
+
+void HostsRows::setRow(std::size_t row, std::string_view address, std::string_view host)
+{
+    // Both texts may refer to our own buffer: copy before either store can move it.
+    const std::string addressCopy(address);
+    const std::string hostCopy(host);
+    Row& target = rows_.at(row);
+    target.address = store(addressCopy);
+    target.host = store(hostCopy);
+}
+
+void HostsRows::appendRow(std::string_view address, std::string_view host)
+{
+    rows_.emplace_back();
+    setRow(rows_.size() - 1, address, host);
+}
+
+void HostsRows::removeRow(std::size_t row)
+{
+    if (row >= rows_.size())
+        throw std::out_of_range("row outside the hosts list");
+    if (rows_.size() == 1)
+        rows_[0] = Row{};
+    else
+        rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
+}
+
+std::size_t HostsRows::cellBytes() const
+{
+    std::size_t total = 0;
+    for (const Row& row : rows_)
+        total += row.address.length + row.host.length;
+    return total;
+}
+
+} // namespace vendrel

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vendrel {
+
+// The rows of the hosts list: two byte cells per row (address, host), never
+// fewer than one row. All cell bytes live in one buffer and each row is a pair
+// of spans into it, so a million-line file costs one allocation for its text
+// and one for its rows. Cells hold the file's bytes unchanged (any encoding).
+class HostsRows {
+public:
+    enum Column : int { AddressColumn = 0, HostColumn = 1 };
+
+    struct Span {
+        std::uint64_t offset = 0;
+        std::uint64_t length = 0;
+    };
+    struct Row {
+        Span address;
+        Span host;
+    };
+
+    // One row with two empty cells.
+    HostsRows();
+    // Rows that refer into `bytes`; an empty `rows` becomes one empty row.
+    HostsRows(std::string bytes, std::vector<Row> rows);
+
+    std::size_t size() const { return rows_.size(); }
+
+    std::string_view cell(std::size_t row, int column) const;
+    std::string_view address(std::size_t row) const { return view(rows_[row].address); }
+    std::string_view host(std::size_t row) const { return view(rows_[row].host); }
+
+    void setCell(std::size_t row, int column, std::string_view bytes);
+    void setRow(std::size_t row, std::string_view address, std::string_view host);
+    void appendRow(std::string_view address, std::string_view host);
+    // Removes a row; the last remaining row is emptied instead.
+    void removeRow(std::size_t row);
+
+    // A UTF-8 byte-order mark stood in front of the first line.
+    bool utf8ByteOrderMark() const { return utf8Bom_; }
+    void setUtf8ByteOrderMark(bool present) { utf8Bom_ = present; }
+
+    // Total bytes of all cells, for sizing output buffers.
+    std::size_t cellBytes() const;
+
+private:
+    std::string_view view(Span span) const
+    {
+        return std::string_view(bytes_).substr(span.offset, span.length);
+    }
+    Span store(std::string_view bytes);
+
+    std::string bytes_;
+    std::vector<Row> rows_;
+    bool utf8Bom_ = false;
+};
+
+} // namespace vendrel

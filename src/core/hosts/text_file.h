@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vendrel {
+
+// Largest file the editor reads; anything larger is refused before memory is spent.
+inline constexpr std::size_t maximumTextFileSize = std::size_t{1} << 30;
+
+// Reads a whole file as bytes. Throws Error naming the file when it cannot be
+// opened or read, or is larger than maximumTextFileSize.
+std::string readWholeFile(const std::string& path);
+
+// Calls visit(line) for each line of `text`. CR, LF and CR LF each end a line;
+// a break at the very end does not start another (empty) line.
+template <typename Visit>
+void forEachLine(std::string_view text, Visit&& visit)
+{
+    std::size_t start = 0;
+    const std::size_t size = text.size();
+    while (start < size) {
+        std::size_t end = start;
+        while (end < size && text[end] != '\n' && text[end] != '\r')
+            ++end;
+        visit(text.substr(start, end - start));
+        if (end < size && text[end] == '\r' && end + 1 < size && text[end + 1] == '\n')
+            ++end;
+        start = end + 1;
+    }
+}
+
+// Number of lines forEachLine visits.
+std::size_t countLines(std::string_view text);
+
+std::vector<std::string_view> splitLines(std::string_view text);
+
+// Writes each line followed by CR LF, the last included, replacing the file atomically.
+void writeTextLines(const std::string& path, const std::vector<std::string>& lines);
+
+// Replaces the file atomically; throws Error naming the file on failure.
+void writeWholeFile(const std::string& path, std::string_view bytes);
+
+} // namespace vendrel

@@ -1,0 +1,29 @@
+#include "platform/platform.h"
+
+namespace platform {
+
+bool Platform::fileExists(const std::string& path)
+{
+    const auto attributes = fileAttributes(path);
+    return attributes && !(*attributes & Directory);
+}
+
+bool Platform::directoryExists(const std::string& path)
+{
+    const auto attributes = fileAttributes(path);
+    return attributes && (*attributes & Directory);
+}
+
+std::string joinPath(const std::string& folder, const std::string& name)
+{
+#ifdef _WIN32
+    constexpr char separator = '\\';
+#else
+    constexpr char separator = '/';
+#endif
+    if (folder.empty() || folder.back() == separator)
+        return folder + name;
+    return folder + separator + name;
+}
+
+} // namespace platform

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// File attribute bits as the hosts-file tools understand them.
+enum FileAttribute : std::uint16_t {
+    ReadOnly = 0x01,
+    Hidden = 0x02,
+    System = 0x04,
+    Directory = 0x10,
+};
+
+// The few operating-system services the programs need. Each OS has one
+// implementation; tests use a fake whose folders are temporary directories.
+// Programs pick the real implementation in main() and nowhere else.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // The system directory (no trailing separator); empty when it cannot be read.
+    virtual std::string systemDirectory() = 0;
+    // The OS installation directory; empty when it cannot be read.
+    virtual std::string windowsDirectory() = 0;
+    // The platform's text for the error that made the last call fail.
+    virtual std::string lastErrorText() = 0;
+
+    // Folder that holds the hosts file on the current family of systems,
+    // derived from the system directory.
+    virtual std::string hostsFolder(const std::string& systemDir) = 0;
+    // Path of the hosts file on older systems, derived from the OS directory.
+    virtual std::string legacyHostsPath(const std::string& windowsDir) = 0;
+
+    // Folder of the program's own files (backup, whitelist, downloads),
+    // created when missing. Never ends in a separator.
+    virtual std::string programFolder() = 0;
+
+    // Attribute word of a path, or nothing when the path cannot be read.
+    virtual std::optional<std::uint16_t> fileAttributes(const std::string& path) = 0;
+    // Sets the attribute word; false when the platform refuses.
+    virtual bool setFileAttributes(const std::string& path, std::uint16_t attributes) = 0;
+
+    // Gives unused heap pages back to the system.
+    virtual void trimWorkingSet() = 0;
+
+    bool fileExists(const std::string& path);
+    bool directoryExists(const std::string& path);
+};
+
+// Joins a folder and a file name with the platform's separator.
+std::string joinPath(const std::string& folder, const std::string& name);
+
+// The real implementation for the operating system the program runs on.
+std::unique_ptr<Platform> createSystemPlatform();
+
+} // namespace platform

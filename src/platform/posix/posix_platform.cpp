@@ -1,0 +1,84 @@
+#include "platform/platform.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <malloc.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+constexpr mode_t anyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
+
+std::string homeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir)
+        return entry->pw_dir;
+    return "/tmp";
+}
+
+// POSIX answers: /etc holds the hosts file, the program's files live in the
+// user's XDG data folder, and only the read-only bit has a meaning.
+class PosixPlatform final : public Platform {
+public:
+    std::string systemDirectory() override { return "/etc"; }
+    std::string windowsDirectory() override { return "/etc"; }
+    std::string lastErrorText() override { return std::strerror(errno); }
+
+    std::string hostsFolder(const std::string& systemDir) override { return systemDir; }
+    std::string legacyHostsPath(const std::string& windowsDir) override
+    {
+        return joinPath(windowsDir, "HOSTS");
+    }
+
+    std::string programFolder() override
+    {
+        const char* dataHome = std::getenv("XDG_DATA_HOME");
+        const std::string base = (dataHome && *dataHome) ? std::string(dataHome)
+                                                         : homeFolder() + "/.local/share";
+        const std::string folder = base + "/vendrel";
+        std::error_code ignored;
+        std::filesystem::create_directories(folder, ignored);
+        return folder;
+    }
+
+    std::optional<std::uint16_t> fileAttributes(const std::string& path) override
+    {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0)
+            return std::nullopt;
+        std::uint16_t attributes = 0;
+        if (S_ISDIR(info.st_mode))
+            attributes |= Directory;
+        else if ((info.st_mode & anyWriteBit) == 0 || ::access(path.c_str(), W_OK) != 0)
+            attributes |= ReadOnly;
+        return attributes;
+    }
+
+    bool setFileAttributes(const std::string& path, std::uint16_t attributes) override
+    {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0)
+            return false;
+        const mode_t mode = info.st_mode & 07777;
+        const mode_t wanted = (attributes & ReadOnly) ? (mode & ~anyWriteBit) : (mode | S_IWUSR);
+        return wanted == mode || ::chmod(path.c_str(), wanted) == 0;
+    }
+
+    void trimWorkingSet() override { malloc_trim(0); }
+};
+
+} // namespace
+
+std::unique_ptr<Platform> createSystemPlatform()
+{
+    return std::make_unique<PosixPlatform>();
+}
+
+} // namespace platform

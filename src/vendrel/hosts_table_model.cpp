@@ -1,0 +1,57 @@
+#include "vendrel/hosts_table_model.h"
+
+#include "vendrel/cell_text_codec.h"
+
+HostsTableModel::HostsTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+int HostsTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int HostsTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : 2;
+}
+
+QVariant HostsTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    return decodeCellBytes(rows_.cell(static_cast<std::size_t>(index.row()), index.column()));
+}
+
+bool HostsTableModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    const auto row = static_cast<std::size_t>(index.row());
+    const std::string_view previous = rows_.cell(row, index.column());
+    const QString text = value.toString();
+    if (text == decodeCellBytes(previous))
+        return true; // unchanged text keeps its original bytes
+    rows_.setCell(row, index.column(), encodeCellText(text, previous));
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    return true;
+}
+
+Qt::ItemFlags HostsTableModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags result = QAbstractTableModel::flags(index);
+    if (editable_)
+        result |= Qt::ItemIsEditable;
+    return result;
+}
+
+void HostsTableModel::resetRows(vendrel::HostsRows rows)
+{
+    beginResetModel();
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+void HostsTableModel::rowsChanged()
+{
+    beginResetModel();
+    endResetModel();
+}

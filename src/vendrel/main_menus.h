@@ -1,0 +1,74 @@
+#pragma once
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QWidget;
+
+// Every item of the main menu and of the hosts list's popup menu.
+struct MainMenus {
+    QMenu* file = nullptr;
+    QAction* appendFile = nullptr;
+    QAction* replaceFile = nullptr;
+    QAction* mergeFile = nullptr;
+    QAction* exit = nullptr;
+
+    QMenu* recovery = nullptr;
+    QAction* createBackup = nullptr;
+    QAction* restoreBackup = nullptr;
+    QAction* restoreMsHosts = nullptr;
+
+    QMenu* edit = nullptr;
+    QMenu* deleteSubmenu = nullptr;
+    QAction* deleteLine = nullptr;
+    QAction* deleteLineAddToWhitelist = nullptr;
+    QAction* toggleComment = nullptr;
+    QAction* sortFile = nullptr;
+    QAction* swapLocalhosts = nullptr;
+    QAction* copyHostsToClipboard = nullptr;
+
+    QMenu* memopad = nullptr;
+    QAction* openInMemopad = nullptr;
+    QMenu* saveSubmenu = nullptr;
+    QAction* saveHosts = nullptr;
+    QAction* saveAs = nullptr;
+    QAction* saveHostsExitMemopad = nullptr;
+    QAction* exitMemopad = nullptr;
+
+    QMenu* download = nullptr;
+    QMenu* mvpsSubmenu = nullptr;
+    QAction* mvpsMerge = nullptr;
+    QAction* mvpsReplace = nullptr;
+    QAction* mvpsVisit = nullptr;
+    QMenu* hphostsSubmenu = nullptr;
+    QAction* hphostsMerge = nullptr;
+    QAction* hphostsReplace = nullptr;
+    QAction* hphostsVisit = nullptr;
+    QAction* cancelDownload = nullptr;
+
+    QMenu* whitelist = nullptr;
+    QAction* removeWhitelistItems = nullptr;
+    QAction* addWhitelistItems = nullptr;
+    QAction* viewEditWhitelist = nullptr;
+    QAction* saveAndExitWhitelist = nullptr;
+    QAction* exitWhitelist = nullptr;
+
+    QMenu* help = nullptr;
+    QAction* viewHelpFile = nullptr;
+    QAction* visitMakerSite = nullptr;
+    QAction* makeDonation = nullptr;
+    QAction* dnsSeparator = nullptr;
+    QAction* checkDnsService = nullptr;
+    QAction* visitForums = nullptr;
+
+    QMenu* popup = nullptr;
+    QAction* popupDeleteLine = nullptr;
+    QAction* popupDeleteLineAddToWhitelist = nullptr;
+    QAction* popupToggleComment = nullptr;
+    QAction* popupCopyDomain = nullptr;
+};
+
+// Builds the main menu into `bar` and the popup menu owned by `owner`, with
+// their start states: the "Memopad" menu, "View Help File" and the DNS item
+// with its separator hidden; "Cancel Download" and the two whitelist exits disabled.
+MainMenus buildMainMenus(QMenuBar* bar, QWidget* owner);

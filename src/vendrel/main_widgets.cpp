@@ -1,0 +1,137 @@
+#include "vendrel/main_widgets.h"
+
+#include "vendrel/design_scale.h"
+#include "vendrel/hosts_table_view.h"
+#include "vendrel/status_progress_bar.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+const char* const panelStyle =
+    "QGroupBox { border: 1px solid blue; margin-top: 6px; font-weight: bold; }"
+    "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 2px; }";
+
+QGroupBox* panel(QWidget* parent, const char* caption, const QRect& geometry)
+{
+    auto* box = new QGroupBox(QString::fromLatin1(caption), parent);
+    box->setStyleSheet(QString::fromLatin1(panelStyle));
+    box->setGeometry(geometry);
+    return box;
+}
+
+QPushButton* button(QWidget* parent, const QString& caption, const QRect& geometry)
+{
+    auto* result = new QPushButton(caption, parent);
+    result->setGeometry(geometry);
+    return result;
+}
+
+QRadioButton* radio(QWidget* parent, const char* caption, const QRect& geometry)
+{
+    auto* result = new QRadioButton(QString::fromLatin1(caption), parent);
+    result->setGeometry(geometry);
+    return result;
+}
+
+void buildEditingTools(MainWidgets& w, const DesignScale& s)
+{
+    w.editingTools = panel(w.toolColumn, "Editing Tools", s.rect(0, 0, 207, 183));
+    w.addLineBox = new QLineEdit(w.editingTools);
+    w.addLineBox->setGeometry(s.rect(12, 48, 161, 22));
+    w.addLineButton = button(w.editingTools, QStringLiteral("+"), s.rect(172, 50, 23, 19));
+    w.addLineButton->setToolTip(QStringLiteral("Add Line"));
+    w.addLineButton->setFont(s.arial(20, true));
+    w.deleteSelectedLine = button(w.editingTools, QStringLiteral("Delete Selected Line"), s.rect(12, 76, 183, 23));
+    w.deleteLineAddToWhitelist =
+        button(w.editingTools, QStringLiteral("Delete Line / Add into Whitelist"), s.rect(12, 104, 183, 23));
+    w.commentCheckBox = new QCheckBox(QStringLiteral("Selected Line is Not a Comment  "), w.editingTools);
+    w.commentCheckBox->setGeometry(s.rect(12, 130, 177, 21));
+    w.commentCheckBox->setFocusPolicy(Qt::ClickFocus);
+    w.removeAllBlocking =
+        button(w.editingTools, QStringLiteral("Remove All Blocking Entries"), s.rect(12, 154, 183, 23));
+}
+
+void buildBackupAndRestore(MainWidgets& w, const DesignScale& s)
+{
+    w.backupAndRestore = panel(w.toolColumn, "Backup and Restore", s.rect(0, 186, 207, 79));
+    w.createBackup = button(w.backupAndRestore, QStringLiteral("Create Backup"), s.rect(14, 18, 89, 25));
+    w.restoreBackup = button(w.backupAndRestore, QStringLiteral("Restore Backup"), s.rect(14, 48, 89, 25));
+    w.restoreMicrosoftHosts = button(w.backupAndRestore, QStringLiteral("Restore\nMicrosoft's\nHosts File"),
+                                     s.rect(114, 18, 79, 55));
+}
+
+void buildFileHandling(MainWidgets& w, const DesignScale& s)
+{
+    w.fileHandling = panel(w.toolColumn, "File Handling", s.rect(0, 268, 207, 79));
+    w.fileOperationFrame = new QFrame(w.fileHandling);
+    w.fileOperationFrame->setFrameShape(QFrame::Box);
+    w.fileOperationFrame->setGeometry(s.rect(16, 16, 83, 59));
+    // Radio positions are given in the panel; the frame only draws around them.
+    w.appendChoice = radio(w.fileHandling, "Append", s.rect(24, 24, 70, 16));
+    w.replaceChoice = radio(w.fileHandling, "Replace", s.rect(24, 40, 70, 16));
+    w.mergeChoice = radio(w.fileHandling, "Merge", s.rect(24, 56, 70, 16));
+    w.selectFile = button(w.fileHandling, QStringLiteral("Select File"), s.rect(110, 28, 75, 31));
+    w.selectFile->setEnabled(false);
+}
+
+void buildToolColumn(QWidget* client, MainWidgets& w, const DesignScale& s)
+{
+    w.toolColumn = new QFrame(client);
+    w.toolColumn->setObjectName(QStringLiteral("toolColumn"));
+    w.toolColumn->setStyleSheet(QStringLiteral("#toolColumn { border-right: 1px solid palette(dark); }"));
+    w.toolColumn->setGeometry(s.rect(296, 8, 208, 347));
+    buildEditingTools(w, s);
+    buildBackupAndRestore(w, s);
+    buildFileHandling(w, s);
+}
+
+void buildSearchPanel(QWidget* client, MainWidgets& w, const DesignScale& s)
+{
+    w.searchPanel = panel(client, "Search for String", s.rect(288, 358, 229, 50));
+    w.searchBackward = button(w.searchPanel, QStringLiteral("<<"), s.rect(8, 16, 31, 21));
+    w.searchBackward->setFont(s.arial(16, true));
+    w.searchBox = new QLineEdit(w.searchPanel);
+    w.searchBox->setGeometry(s.rect(42, 16, 137, 21));
+    w.searchForward = button(w.searchPanel, QStringLiteral(">>"), s.rect(182, 16, 31, 21));
+    w.searchForward->setFont(s.arial(16, true));
+}
+
+} // namespace
+
+MainWidgets buildMainWidgets(QWidget* client, const DesignScale& s)
+{
+    MainWidgets w;
+    w.progressBar = new StatusProgressBar(client);
+    w.progressBar->setGeometry(s.rect(10, 372, 243, 24));
+    w.progressBar->setFont(s.arial(11, true));
+    w.progressBar->setText(QStringLiteral("Populating List - please wait"));
+
+    buildToolColumn(client, w, s);
+
+    w.writableToggle = button(client, QStringLiteral("-"), s.rect(308, 28, 183, 23));
+    buildSearchPanel(client, w, s);
+
+    w.hostsList = new HostsTableView(client);
+    w.hostsList->setGeometry(s.rect(12, 8, 277, 353));
+    w.hostsList->verticalHeader()->setDefaultSectionSize(s.px(16));
+
+    w.widenButton = button(client, QStringLiteral(">"), s.rect(234, 342, 35, 16));
+    w.widenButton->setFont(s.arial(13, true));
+
+    w.memopadText = new QPlainTextEdit(client);
+    w.memopadText->setGeometry(s.rect(0, 4, 27, 56));
+    w.memopadText->setFont(s.arial(13));
+    w.memopadText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    w.memopadText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    w.memopadText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    w.memopadText->hide();
+    return w;
+}

@@ -1,0 +1,319 @@
+#include "vendrel/main_window.h"
+
+#include "core/error.h"
+#include "core/hosts/default_hosts.h"
+#include "core/hosts/hosts_loader.h"
+#include "core/hosts/line_count.h"
+#include "core/hosts/list_file_format.h"
+#include "platform/platform.h"
+#include "vendrel/anchor_keeper.h"
+#include "vendrel/hosts_table_model.h"
+#include "vendrel/hosts_table_view.h"
+#include "vendrel/prompter.h"
+#include "vendrel/startup_layout.h"
+#include "vendrel/status_progress_bar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+
+namespace {
+
+constexpr int designWindowWidth = 531;
+constexpr int designWindowHeight = 462;
+constexpr const char* helpFileName = "Vendrel.chm";
+
+const QString systemFileWarning = QStringLiteral(
+    "Your HOSTS file is marked as a \"system file\" and can NOT be manipulated.\r\n"
+    "Press OK to remove hidden and system file attributes, CANCEL to Quit.\r\n\r\n"
+    "       ***Vendrel will NOT reset these attributes.***");
+const QString missingHostsQuestion =
+    QStringLiteral("HOSTS file does not exist, press OK to create HOSTS file, Cancel to Quit.");
+
+// Thrown to end the program from inside a command; runCommand() ends it.
+struct ProgramEnd {
+    int exitCode;
+};
+
+// Hourglass cursor for the life of a command step.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+double screenDpi(const MainWindowOptions& options)
+{
+    if (options.dpi)
+        return *options.dpi;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInchX() : 96.0;
+}
+
+} // namespace
+
+MainWindow::MainWindow(platform::Platform& system, Prompter& prompter, MainWindowOptions options)
+    : system_(system), prompter_(prompter), options_(std::move(options)), scale_(screenDpi(options_))
+{
+    if (!options_.endProgram)
+        options_.endProgram = [](int code) { QCoreApplication::exit(code); };
+
+    setWindowTitle(QStringLiteral("Vendrel 3.6      by the Vendrel developers"));
+    setFont(scale_.arial(11));
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+    widgets_ = buildMainWidgets(client, scale_);
+    menus_ = buildMainMenus(menuBar(), this);
+    resize(scale_.px(designWindowWidth), scale_.px(designWindowHeight));
+
+    model_ = new HostsTableModel(this);
+    widgets_.hostsList->setModel(model_);
+    connectCommands();
+
+    // The menu bar opens from the keyboard without changing any caption.
+    auto* openMenus = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(openMenus, &QShortcut::activated, this, [this] {
+        menuBar()->setFocus();
+        menuBar()->setActiveAction(menus_.file->menuAction());
+    });
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::runCommand(const std::function<void()>& command)
+{
+    if (programEnded_)
+        return;
+    try {
+        widgets_.hostsList->finishCellEdit();
+        command();
+    } catch (const ProgramEnd& end) {
+        endProgram(end.exitCode);
+    } catch (const std::exception& error) {
+        prompter_.ask(this, {Prompter::Kind::Error, QStringLiteral("Error"),
+                             QStringLiteral("ERROR: ") + QString::fromLocal8Bit(error.what()), false});
+        endProgram(1);
+    }
+}
+
+void MainWindow::endProgram(int exitCode)
+{
+    programEnded_ = true;
+    exitCode_ = exitCode;
+    hide();
+    options_.endProgram(exitCode);
+}
+
+bool MainWindow::FormCreate()
+{
+    runCommand([this] {
+        paths_ = vendrel::locateEditorPaths(system_);
+        reloadOnPopulate_ = true;
+        layOutWindow();
+        show();
+        repaint();
+        unlockHostsFile();
+        showPlatformMenus();
+        PopulateList();
+        updateHelpItemVisibility();
+    });
+    return !programEnded_;
+}
+
+int MainWindow::windowWidth() const
+{
+    return centralWidget()->width();
+}
+
+void MainWindow::layOutWindow()
+{
+    const QSize client = applyStartupLayout(widgets_, scale_.px(designWindowWidth));
+    resize(client.width(), client.height() + menuBar()->sizeHint().height());
+    layout()->activate();
+    setMinimumSize(size());
+    anchors_ = new AnchorKeeper(centralWidget());
+    anchorControls(widgets_, *anchors_);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void MainWindow::unlockHostsFile()
+{
+    if (!system_.fileExists(paths_.hostsPath))
+        return;
+    hostsAttributes_ = system_.fileAttributes(paths_.hostsPath).value_or(0);
+    if (hostsAttributes_ & platform::System) {
+        if (!prompter_.ask(this, {Prompter::Kind::Warning, QStringLiteral("Warning"), systemFileWarning, true}))
+            throw ProgramEnd{0};
+        system_.setFileAttributes(paths_.hostsPath, hostsAttributes_ & ~(platform::Hidden | platform::System));
+    }
+    hostsAttributes_ = system_.fileAttributes(paths_.hostsPath).value_or(0);
+    if (hostsAttributes_ & platform::Hidden)
+        system_.setFileAttributes(paths_.hostsPath, hostsAttributes_ & ~platform::Hidden);
+    repaint();
+}
+
+void MainWindow::showPlatformMenus()
+{
+    const bool ntFamily = system_.directoryExists(system_.hostsFolder(paths_.systemDir));
+    menus_.checkDnsService->setVisible(ntFamily);
+    menus_.dnsSeparator->setVisible(ntFamily);
+    menus_.memopad->menuAction()->setVisible(ntFamily);
+}
+
+void MainWindow::updateHelpItemVisibility()
+{
+    menus_.viewHelpFile->setVisible(system_.fileExists(platform::joinPath(paths_.programFolder, helpFileName)));
+}
+
+void MainWindow::PopulateList()
+{
+    if (system_.fileExists(paths_.hostsPath)) {
+        hostsAttributes_ = system_.fileAttributes(paths_.hostsPath).value_or(0);
+        hostsReadOnly_ = (hostsAttributes_ & platform::ReadOnly) != 0;
+        applyHostsState(hostsReadOnly_);
+        if (reloadOnPopulate_)
+            reloadRows();
+        reloadOnPopulate_ = true;
+    }
+    const bool backupExists = system_.fileExists(paths_.backupPath);
+    widgets_.restoreBackup->setEnabled(backupExists);
+    menus_.restoreBackup->setEnabled(backupExists);
+    if (!system_.fileExists(paths_.hostsPath))
+        offerDefaultHostsFile();
+    AdjustTabs();
+}
+
+void MainWindow::reloadRows()
+{
+    StatusProgressBar* bar = widgets_.progressBar;
+    vendrel::LoadProgress progress;
+    progress.startPhase = [bar](const char* caption, std::size_t maximum) {
+        bar->setMaximum(static_cast<qint64>(maximum));
+        bar->setPosition(0);
+        bar->setText(QString::fromLatin1(caption));
+    };
+    progress.advance = [bar](std::size_t position) { bar->setPosition(static_cast<qint64>(position)); };
+
+    vendrel::LoadedHosts loaded = vendrel::loadHostsFile(paths_.hostsPath, progress);
+    if (loaded.redirectAddress)
+        redirectAddress_ = *loaded.redirectAddress;
+    model_->resetRows(std::move(loaded.rows));
+    widgets_.hostsList->setColumnWidth(0, scale_.px(90));
+    widgets_.hostsList->setColumnWidth(1, scale_.px(1100));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    ShowLineCount();
+    TrimMemory();
+}
+
+void MainWindow::offerDefaultHostsFile()
+{
+    paths_.hostsPath = vendrel::chooseHostsPath(system_, paths_.systemDir, paths_.windowsDir);
+    if (!ConfirmOK(prompter_, this, missingHostsQuestion))
+        throw ProgramEnd{0};
+    vendrel::WriteDefaultHosts(paths_.hostsPath);
+    PopulateList();
+}
+
+void MainWindow::applyHostsState(bool readOnly)
+{
+    const std::initializer_list<QWidget*> editingControls = {widgets_.editingTools, widgets_.backupAndRestore,
+                                                             widgets_.fileHandling, widgets_.widenButton};
+    for (QWidget* control : editingControls)
+        control->setEnabled(!readOnly);
+    widgets_.hostsList->setEditingAllowed(!readOnly);
+    model_->setEditable(!readOnly);
+
+    QPalette listPalette = widgets_.hostsList->palette();
+    listPalette.setColor(QPalette::Base, palette().color(readOnly ? QPalette::Button : QPalette::Base));
+    widgets_.hostsList->setPalette(listPalette);
+
+    widgets_.writableToggle->setText(readOnly ? QStringLiteral("Make Hosts Writable?")
+                                              : QStringLiteral("Make Hosts ReadOnly?"));
+    QPalette togglePalette = widgets_.writableToggle->palette();
+    togglePalette.setColor(QPalette::ButtonText, readOnly ? QColor(Qt::red) : palette().color(QPalette::WindowText));
+    widgets_.writableToggle->setPalette(togglePalette);
+
+    for (QMenu* menu : {menus_.recovery, menus_.edit, menus_.download, menus_.whitelist, menus_.memopad})
+        menu->menuAction()->setEnabled(!readOnly);
+    for (QAction* action : {menus_.appendFile, menus_.replaceFile, menus_.mergeFile})
+        action->setEnabled(!readOnly);
+    if (!readOnly) {
+        menus_.openInMemopad->setEnabled(true);
+        menus_.saveSubmenu->menuAction()->setEnabled(false);
+        menus_.exitMemopad->setEnabled(false);
+    }
+}
+
+void MainWindow::SaveList(const std::string& path)
+{
+    vendrel::SaveList(model_->rows(), path);
+}
+
+void MainWindow::ShowLineCount()
+{
+    widgets_.progressBar->setPosition(0);
+    widgets_.progressBar->setText(QString::fromStdString(vendrel::lineCountText(model_->rows().size())));
+}
+
+void MainWindow::AdjustTabs()
+{
+    QPlainTextEdit* text = widgets_.memopadText;
+    text->setTabChangesFocus(false);
+    text->setTabStopDistance(scale_.px(30));
+    text->update();
+}
+
+void MainWindow::TrimMemory()
+{
+    system_.trimWorkingSet();
+}
+
+void MainWindow::connectButton(QAbstractButton* button, void (MainWindow::*handler)())
+{
+    connect(button, &QAbstractButton::clicked, this, [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
+}
+
+void MainWindow::connectCommands()
+{
+    connectButton(widgets_.widenButton, &MainWindow::widenButtonClick);
+    connectButton(widgets_.writableToggle, &MainWindow::writableToggleClick);
+    connect(menus_.exit, &QAction::triggered, this, [this] { runCommand([this] { throw ProgramEnd{0}; }); });
+    connect(widgets_.hostsList, &HostsTableView::cellEditorLeft, this,
+            [this] { runCommand([this] { saveAfterCellEdit(); }); });
+    connect(widgets_.hostsList, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) { menus_.popup->popup(widgets_.hostsList->viewport()->mapToGlobal(position)); });
+}
+
+void MainWindow::widenButtonClick()
+{
+    toggleHostsListWidth(widgets_, windowWidth());
+    widgets_.searchBox->setFocus();
+}
+
+void MainWindow::writableToggleClick()
+{
+    BusyCursor busy;
+    const std::uint16_t wanted = hostsReadOnly_ ? (hostsAttributes_ & ~platform::ReadOnly)
+                                                : (hostsAttributes_ | platform::ReadOnly);
+    system_.setFileAttributes(paths_.hostsPath, wanted);
+    reloadOnPopulate_ = false;
+    PopulateList();
+    reloadOnPopulate_ = true;
+}
+
+void MainWindow::saveAfterCellEdit()
+{
+    SaveList(paths_.hostsPath);
+}

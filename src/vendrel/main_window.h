@@ -1,0 +1,94 @@
+#pragma once
+
+#include "core/hosts/editor_paths.h"
+#include "vendrel/design_scale.h"
+#include "vendrel/main_menus.h"
+#include "vendrel/main_widgets.h"
+
+#include <QMainWindow>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+class AnchorKeeper;
+class HostsTableModel;
+class Prompter;
+namespace platform {
+class Platform;
+}
+
+struct MainWindowOptions {
+    // Pixels per inch of the screen; read from the screen when not given.
+    std::optional<double> dpi;
+    // Ends the program with an exit code; by default leaves the event loop.
+    std::function<void(int)> endProgram;
+};
+
+// The editor's one window: the hosts list, the tool panels and the menus.
+// Every command runs through runCommand(), which first stores an open cell
+// edit and turns any error into "ERROR: " + message, after which the program ends.
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+
+public:
+    MainWindow(platform::Platform& system, Prompter& prompter, MainWindowOptions options = {});
+    ~MainWindow() override;
+
+    // Start-up: locate the files, lay out and show the window, unlock and
+    // load the hosts file. False when the program ended on the way.
+    bool FormCreate();
+
+    void PopulateList();
+    void SaveList(const std::string& path);
+    void ShowLineCount();
+    void AdjustTabs();
+    void TrimMemory();
+
+    // Runs one command as the error handler requires.
+    void runCommand(const std::function<void()>& command);
+
+    bool programEnded() const { return programEnded_; }
+    int exitCode() const { return exitCode_; }
+
+    const MainWidgets& widgets() const { return widgets_; }
+    const MainMenus& menus() const { return menus_; }
+    HostsTableModel& model() { return *model_; }
+    const vendrel::EditorPaths& paths() const { return paths_; }
+    const std::string& redirectAddress() const { return redirectAddress_; }
+    bool hostsReadOnly() const { return hostsReadOnly_; }
+
+private:
+    void layOutWindow();
+    void unlockHostsFile();
+    void showPlatformMenus();
+    void updateHelpItemVisibility();
+    void reloadRows();
+    void offerDefaultHostsFile();
+    void applyHostsState(bool readOnly);
+    void connectCommands();
+    void connectButton(class QAbstractButton* button, void (MainWindow::*handler)());
+    void widenButtonClick();
+    void writableToggleClick();
+    void saveAfterCellEdit();
+    void endProgram(int exitCode);
+    int windowWidth() const;
+
+    platform::Platform& system_;
+    Prompter& prompter_;
+    MainWindowOptions options_;
+    DesignScale scale_;
+    MainWidgets widgets_;
+    MainMenus menus_;
+    HostsTableModel* model_ = nullptr;
+    AnchorKeeper* anchors_ = nullptr;
+
+    vendrel::EditorPaths paths_;
+    std::string redirectAddress_;
+    std::uint16_t hostsAttributes_ = 0;
+    bool hostsReadOnly_ = false;
+    bool reloadOnPopulate_ = false;
+    bool programEnded_ = false;
+    int exitCode_ = 0;
+};

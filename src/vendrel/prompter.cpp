@@ -1,0 +1,6 @@
+#include "vendrel/prompter.h"
+
+bool ConfirmOK(Prompter& prompter, QWidget* parent, const QString& text)
+{
+    return prompter.ask(parent, {Prompter::Kind::Confirm, QStringLiteral("Confirm"), text, true});
+}

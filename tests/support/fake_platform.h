@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/platform.h"
+
+#include <map>
+#include <string>
+
+namespace testing_support {
+
+// A platform whose folders live in a fresh temporary directory, removed again
+// with the object. The system folder holds the hosts folder (drivers/etc)
+// unless the test asks for an older system; hidden and system bits are kept
+// in memory where a test can set them; read-only is the file's write bits.
+class FakePlatform final : public platform::Platform {
+public:
+    explicit FakePlatform(bool hostsFolderExists = true);
+    ~FakePlatform() override;
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
+
+    std::string systemDirectory() override;
+    std::string windowsDirectory() override;
+    std::string lastErrorText() override { return lastError_; }
+    std::string hostsFolder(const std::string& systemDir) override;
+    std::string legacyHostsPath(const std::string& windowsDir) override;
+    std::string programFolder() override { return programFolder_; }
+    std::optional<std::uint16_t> fileAttributes(const std::string& path) override;
+    bool setFileAttributes(const std::string& path, std::uint16_t attributes) override;
+    void trimWorkingSet() override { ++trimCalls; }
+
+    const std::string& root() const { return root_; }
+    // The hosts file the editor opens on this platform.
+    std::string hostsPath() const;
+    // Writes a file (creating folders); returns its path.
+    std::string writeFile(const std::string& path, const std::string& bytes) const;
+    static std::string readFile(const std::string& path);
+
+    // Sets attribute bits the way a user of the OS could: hidden and system
+    // are remembered, read-only removes or adds write permission.
+    void setAttributesDirectly(const std::string& path, std::uint16_t attributes);
+
+    // Makes the system folder unreadable, as a failing platform call would.
+    bool failSystemDirectory = false;
+    // Makes every attribute change fail, as missing rights would.
+    bool refuseAttributeChanges = false;
+    int trimCalls = 0;
+    int attributeChanges = 0;
+
+private:
+    std::string root_;
+    std::string systemDir_;
+    std::string windowsDir_;
+    std::string programFolder_;
+    std::string lastError_;
+    std::map<std::string, std::uint16_t> hiddenAndSystem_;
+};
+
+} // namespace testing_support
