@@ -11,7 +11,6 @@ namespace vendrel {
 namespace {
 
 constexpr std::size_t progressStep = 4096;
-constexpr std::string_view utf8Bom = "\xEF\xBB\xBF";
 
 bool isSpaceOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
@@ -88,8 +87,8 @@ HostsRows::Row splitLine(std::string_view text, Span line)
 LoadedHosts parseHostsText(std::string text, const std::string& path, const LoadProgress& progress)
 {
     refuseTextTheListCannotHold(text, path);
-    const bool hasBom = std::string_view(text).starts_with(utf8Bom);
-    const std::size_t textStart = hasBom ? utf8Bom.size() : 0;
+    const bool hasBom = std::string_view(text).starts_with(utf8ByteOrderMark);
+    const std::size_t textStart = hasBom ? utf8ByteOrderMark.size() : 0;
 
     const std::size_t lineCount = countLines(std::string_view(text).substr(textStart));
     std::vector<HostsRows::Row> rows;

@@ -2,6 +2,8 @@
 
 #include "core/hosts/text_file.h"
 
+#include <optional>
+
 namespace vendrel {
 namespace {
 
@@ -22,29 +24,44 @@ void appendCell(std::string& out, std::string_view cell)
     out += quote;
 }
 
+// Reads a cell the writer quoted, starting at its opening blank. Only a
+// quoted cell that holds a TAB and whose closing blank ends the field (at a
+// TAB, or at the end of the line for the last cell) is taken as quoted; any
+// other cell that merely begins with a blank is read as it stands.
+std::optional<std::string> readQuotedCell(std::string_view line, std::size_t& position, bool lastCell)
+{
+    std::string cell;
+    std::size_t at = position + 1;
+    while (at < line.size()) {
+        if (line[at] != quote) {
+            cell += line[at++];
+            continue;
+        }
+        if (at + 1 < line.size() && line[at + 1] == quote) {
+            cell += quote;
+            at += 2;
+            continue;
+        }
+        const std::size_t after = at + 1;
+        const bool endsField = lastCell ? after == line.size() : (after < line.size() && line[after] == '\t');
+        if (!endsField || cell.find('\t') == std::string::npos)
+            return std::nullopt;
+        position = after < line.size() ? after + 1 : after;
+        return cell;
+    }
+    return std::nullopt;
+}
+
 // Reads one cell starting at `position`, which is left just after the TAB
 // that ends it (or at the end of the line). The host cell, the last one,
 // takes everything up to the end of the line.
 std::string readCell(std::string_view line, std::size_t& position, bool lastCell)
 {
-    std::string cell;
-    if (position < line.size() && line[position] == quote) {
-        ++position;
-        while (position < line.size()) {
-            if (line[position] == quote) {
-                if (position + 1 < line.size() && line[position + 1] == quote) {
-                    cell += quote;
-                    position += 2;
-                    continue;
-                }
-                ++position;
-                break;
-            }
-            cell += line[position++];
-        }
-    }
+    if (position < line.size() && line[position] == quote)
+        if (auto quoted = readQuotedCell(line, position, lastCell))
+            return *quoted;
     const std::size_t end = lastCell ? line.size() : std::min(line.find('\t', position), line.size());
-    cell.append(line.substr(position, end - position));
+    std::string cell(line.substr(position, end - position));
     position = end < line.size() ? end + 1 : end;
     return cell;
 }
@@ -56,7 +73,7 @@ std::string formatList(const HostsRows& rows)
     std::string out;
     out.reserve(rows.cellBytes() + rows.size() * 3 + 3);
     if (rows.utf8ByteOrderMark())
-        out += "\xEF\xBB\xBF";
+        out += utf8ByteOrderMark;
     for (std::size_t row = 0; row < rows.size(); ++row) {
         appendCell(out, rows.address(row));
         out += '\t';
@@ -82,9 +99,13 @@ std::pair<std::string, std::string> parseListLine(std::string_view line)
 HostsRows readListFile(const std::string& path)
 {
     const std::string text = readWholeFile(path);
+    std::string_view lines = text;
     HostsRows rows;
+    rows.setUtf8ByteOrderMark(lines.starts_with(utf8ByteOrderMark));
+    if (rows.utf8ByteOrderMark())
+        lines.remove_prefix(utf8ByteOrderMark.size());
     bool first = true;
-    forEachLine(text, [&](std::string_view line) {
+    forEachLine(lines, [&](std::string_view line) {
         const auto [address, host] = parseListLine(line);
         if (first)
             rows.setRow(0, address, host);

@@ -18,8 +18,8 @@ std::string formatList(const HostsRows& rows);
 // Writes formatList(rows) to `path`, replacing the file atomically.
 void SaveList(const HostsRows& rows, const std::string& path);
 
-// The two cells of one saved line: split at the first TAB, and a cell that
-// begins with a blank is unquoted.
+// The two cells of one saved line: split at the TAB between them, with a
+// cell the writer quoted unquoted again.
 std::pair<std::string, std::string> parseListLine(std::string_view line);
 
 // Reads a file in the list format back into rows.

@@ -7,6 +7,9 @@
 
 namespace vendrel {
 
+// The UTF-8 byte-order mark some editors put in front of a text file.
+inline constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
+
 // Largest file the editor reads; anything larger is refused before memory is spent.
 inline constexpr std::size_t maximumTextFileSize = std::size_t{1} << 30;
 

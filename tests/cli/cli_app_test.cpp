@@ -1,0 +1,181 @@
+#include "cli/cli_app.h"
+#include "core/hosts/hosts_loader.h"
+#include "core/hosts/list_file_format.h"
+
+#include "fake_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using testing_support::FakePlatform;
+
+const std::string dataFolder = VENDREL_TEST_DATA;
+const std::string tabLedFile = dataFolder + "/arcaz21_hosts_tab-led-line_unchecky-block";
+const std::string crLfFile = dataFolder + "/fademind_add.2o7Net_hosts_crlf";
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class Cli : public testing::Test {
+protected:
+    FakePlatform fake;
+
+    CliRun run(const std::vector<std::string>& arguments)
+    {
+        std::ostringstream out;
+        std::ostringstream err;
+        CliRun result;
+        result.status = vendrel::cli::runCli(arguments, fake, out, err);
+        result.out = out.str();
+        result.err = err.str();
+        return result;
+    }
+};
+
+bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+// ---------------------------------------------------------------------------
+// show and lines on real hosts files.
+
+TEST_F(Cli, ShowPrintsTheListAsTheEditorSavesIt)
+{
+    const CliRun result = run({"--hosts", tabLedFile, "show"});
+    EXPECT_EQ(result.status, vendrel::cli::Success);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, vendrel::formatList(vendrel::loadHostsFile(tabLedFile).rows));
+    EXPECT_TRUE(result.out.starts_with("#\tCopyright (c) 1993-2009 Microsoft Corp.\r\n#\t\r\n"));
+    EXPECT_TRUE(contains(result.out, "\r\n127.0.0.1\tlocalhost\r\n#\t::1             localhost\r\n\t\r\n"));
+    EXPECT_TRUE(contains(result.out, "\r\n0.0.0.0\t0.0.0.0 # fix for traceroute and netstat display anomaly\r\n"));
+}
+
+TEST_F(Cli, ShowOfCrLfFileHasNoExtraLines)
+{
+    const CliRun result = run({"--hosts", crLfFile, "show"});
+    EXPECT_EQ(result.status, vendrel::cli::Success);
+    EXPECT_EQ(result.out, vendrel::formatList(vendrel::loadHostsFile(crLfFile).rows));
+    EXPECT_TRUE(result.out.starts_with("0.0.0.0\tsanalytics.spark.co.nz\r\n0.0.0.0\tanalytics.metro.com.kz\r\n"));
+    EXPECT_FALSE(contains(result.out, "\r\n\t\r\n")) << "a CR LF became two line breaks";
+    EXPECT_FALSE(contains(result.out, "\r\r"));
+}
+
+struct LinesCase {
+    const char* name;
+    std::string file;
+    std::string out;
+};
+
+void PrintTo(const LinesCase& c, std::ostream* os) { *os << c.name; }
+
+class CliLines : public Cli, public testing::WithParamInterface<LinesCase> {};
+
+TEST_P(CliLines, PrintsTheStatusBarText)
+{
+    const CliRun result = run({"--hosts", GetParam().file, "lines"});
+    EXPECT_EQ(result.status, vendrel::cli::Success) << result.err;
+    EXPECT_EQ(result.out, GetParam().out);
+    EXPECT_EQ(result.err, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliLines,
+    testing::Values(LinesCase{"FinalLineBreakAddsNoLine", tabLedFile, "67 Lines - Idle\n"},
+                    LinesCase{"CrLfCountsOnce", crLfFile, "2030 Lines - Idle\n"},
+                    LinesCase{"LastLineWithoutBreakCounts",
+                              dataFolder + "/abadi199_hosts_lan-mappings_no-final-newline", "27 Lines - Idle\n"}),
+    [](const testing::TestParamInfo<LinesCase>& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// The hosts file the editor would open, when --hosts is not given.
+
+TEST_F(Cli, WithoutHostsOptionUsesTheEditorsHostsFile)
+{
+    fake.writeFile(fake.hostsPath(), "127.0.0.1 localhost\r\n::1\tlocalhost\r\n");
+    const CliRun show = run({"show"});
+    EXPECT_EQ(show.status, vendrel::cli::Success) << show.err;
+    EXPECT_EQ(show.out, "127.0.0.1\tlocalhost\r\n::1\tlocalhost\r\n");
+    EXPECT_EQ(run({"lines"}).out, "2 Lines - Idle\n");
+}
+
+TEST_F(Cli, OnAnOlderSystemUsesTheLegacyHostsFile)
+{
+    FakePlatform older(false);
+    older.writeFile(older.windowsDirectory() + "/HOSTS", "10.0.0.1 legacy\n");
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(vendrel::cli::runCli({"show"}, older, out, err), vendrel::cli::Success) << err.str();
+    EXPECT_EQ(out.str(), "10.0.0.1\tlegacy\r\n");
+}
+
+TEST_F(Cli, UnreadableSystemFolderFailsWithThePlatformsText)
+{
+    fake.failSystemDirectory = true;
+    const CliRun result = run({"show"});
+    EXPECT_EQ(result.status, vendrel::cli::Failure);
+    EXPECT_EQ(result.err, "ERROR: The system cannot find the path specified.\n");
+    EXPECT_EQ(result.out, "");
+}
+
+// ---------------------------------------------------------------------------
+// Failures and wrong usage.
+
+TEST_F(Cli, MissingHostsFileFailsWithTheFileError)
+{
+    const std::string path = fake.root() + "/no-such-hosts";
+    const CliRun result = run({"--hosts", path, "show"});
+    EXPECT_EQ(result.status, vendrel::cli::Failure);
+    EXPECT_TRUE(result.err.starts_with("ERROR: Cannot open file " + path)) << result.err;
+    EXPECT_EQ(result.out, "");
+}
+
+struct UsageCase {
+    const char* name;
+    std::vector<std::string> arguments;
+};
+
+void PrintTo(const UsageCase& c, std::ostream* os) { *os << c.name; }
+
+class CliUsage : public Cli, public testing::WithParamInterface<UsageCase> {};
+
+TEST_P(CliUsage, ExitsWithTwoAndPointsToHelp)
+{
+    // Every case names an existing hosts file where it names one, so only the
+    // usage itself can be at fault.
+    const CliRun result = run(GetParam().arguments);
+    EXPECT_EQ(result.status, vendrel::cli::WrongUsage);
+    EXPECT_TRUE(contains(result.err, "--help")) << result.err;
+    EXPECT_EQ(result.out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliUsage,
+    testing::Values(UsageCase{"NoArguments", {}},
+                    UsageCase{"UnknownCommand", {"--hosts", tabLedFile, "frobnicate"}},
+                    UsageCase{"HostsWithoutValue", {"--hosts"}},
+                    UsageCase{"DataDirWithoutValue", {"--hosts", tabLedFile, "--data-dir"}},
+                    UsageCase{"OptionsButNoCommand", {"--hosts", tabLedFile}},
+                    UsageCase{"UnknownOption", {"--verbose", "--hosts", tabLedFile, "show"}},
+                    UsageCase{"ExtraArgumentToShow", {"--hosts", tabLedFile, "show", "extra"}},
+                    UsageCase{"ExtraArgumentToLines", {"--hosts", tabLedFile, "lines", "1"}}),
+    [](const testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Cli, HelpListsBothCommandsAndSucceeds)
+{
+    const CliRun result = run({"--help"});
+    EXPECT_EQ(result.status, vendrel::cli::Success);
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(result.out.starts_with("Usage: vendrel-cli")) << result.out;
+    EXPECT_TRUE(contains(result.out, "\n  show ")) << result.out;
+    EXPECT_TRUE(contains(result.out, "\n  lines ")) << result.out;
+}
+
+} // namespace

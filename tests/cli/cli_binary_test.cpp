@@ -1,0 +1,95 @@
+// Runs the built vendrel-cli program, to check what the library tests cannot:
+// the program's own main(), its exit status and its byte-exact stdout.
+
+#include "core/hosts/hosts_loader.h"
+#include "core/hosts/list_file_format.h"
+
+#include "fake_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+using testing_support::FakePlatform;
+
+const std::string dataFolder = VENDREL_TEST_DATA;
+const std::string program = VENDREL_CLI_PROGRAM;
+
+std::string shellQuoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (const char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+struct ProgramRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class CliProgram : public testing::Test {
+protected:
+    // Holds the program's data folder and its stderr, so that the run
+    // touches nothing of the user's.
+    FakePlatform scratch;
+
+    ProgramRun run(const std::vector<std::string>& arguments)
+    {
+        const std::string errFile = scratch.root() + "/stderr";
+        std::string command = "XDG_DATA_HOME=" + shellQuoted(scratch.root() + "/data") + " " + shellQuoted(program);
+        for (const std::string& argument : arguments)
+            command += " " + shellQuoted(argument);
+        command += " 2>" + shellQuoted(errFile);
+
+        ProgramRun result;
+        std::FILE* pipe = ::popen(command.c_str(), "r");
+        if (!pipe) {
+            ADD_FAILURE() << "cannot start " << command;
+            return result;
+        }
+        char buffer[4096];
+        std::size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            result.out.append(buffer, got);
+        const int waited = ::pclose(pipe);
+        result.status = WIFEXITED(waited) ? WEXITSTATUS(waited) : -1;
+        result.err = FakePlatform::readFile(errFile);
+        return result;
+    }
+};
+
+TEST_F(CliProgram, ShowPrintsTheSavedListOfARealFile)
+{
+    const std::string path = dataFolder + "/arcaz21_hosts_tab-led-line_unchecky-block";
+    const ProgramRun result = run({"--hosts", path, "show"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, vendrel::formatList(vendrel::loadHostsFile(path).rows));
+    EXPECT_NE(result.out.find("\r\n127.0.0.1\tlocalhost\r\n"), std::string::npos);
+}
+
+TEST_F(CliProgram, FailuresGiveTheirExitStatus)
+{
+    const std::string path = scratch.root() + "/missing";
+    const ProgramRun missing = run({"--hosts", path, "show"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err.rfind("ERROR: Cannot open file " + path, 0), 0u) << missing.err;
+
+    const ProgramRun wrongUsage = run({"frobnicate"});
+    EXPECT_EQ(wrongUsage.status, 2);
+    EXPECT_EQ(wrongUsage.out, "");
+}
+
+} // namespace

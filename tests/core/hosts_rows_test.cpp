@@ -1,0 +1,149 @@
+#include "core/hosts/hosts_rows.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using vendrel::HostsRows;
+using Cells = std::pair<std::string, std::string>;
+
+std::vector<Cells> cellsOf(const HostsRows& rows)
+{
+    std::vector<Cells> cells;
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        cells.emplace_back(rows.address(row), rows.host(row));
+    return cells;
+}
+
+HostsRows threeRows()
+{
+    HostsRows rows;
+    rows.setRow(0, "a0", "h0");
+    rows.appendRow("a1", "h1");
+    rows.appendRow("a2", "h2");
+    return rows;
+}
+
+TEST(HostsRows, StartsWithOneEmptyRow)
+{
+    const HostsRows rows;
+    EXPECT_EQ(cellsOf(rows), (std::vector<Cells>{{"", ""}}));
+    EXPECT_FALSE(rows.utf8ByteOrderMark());
+}
+
+TEST(HostsRows, BuiltFromNoRowsHoldsOneEmptyRow)
+{
+    const HostsRows rows("some bytes", {});
+    EXPECT_EQ(cellsOf(rows), (std::vector<Cells>{{"", ""}}));
+}
+
+TEST(HostsRows, RowsReferIntoTheGivenBytes)
+{
+    const HostsRows rows("127.0.0.1 localhost", {HostsRows::Row{{0, 9}, {10, 9}}, HostsRows::Row{{10, 5}, {0, 3}}});
+    EXPECT_EQ(cellsOf(rows), (std::vector<Cells>{{"127.0.0.1", "localhost"}, {"local", "127"}}));
+}
+
+TEST(HostsRows, SetCellChangesOnlyThatCell)
+{
+    HostsRows rows = threeRows();
+    rows.setCell(1, HostsRows::AddressColumn, "new address");
+    rows.setCell(2, HostsRows::HostColumn, "");
+    EXPECT_EQ(cellsOf(rows), (std::vector<Cells>{{"a0", "h0"}, {"new address", "h1"}, {"a2", ""}}));
+}
+
+struct RemoveCase {
+    const char* name;
+    std::size_t row;
+    std::vector<Cells> left;
+};
+
+void PrintTo(const RemoveCase& c, std::ostream* os) { *os << c.name; }
+
+class RemoveRow : public testing::TestWithParam<RemoveCase> {};
+
+TEST_P(RemoveRow, LeavesTheOtherRowsInOrder)
+{
+    HostsRows rows = threeRows();
+    rows.removeRow(GetParam().row);
+    EXPECT_EQ(cellsOf(rows), GetParam().left);
+}
+
+INSTANTIATE_TEST_SUITE_P(HostsRows, RemoveRow,
+                         testing::Values(RemoveCase{"First", 0, {{"a1", "h1"}, {"a2", "h2"}}},
+                                         RemoveCase{"Middle", 1, {{"a0", "h0"}, {"a2", "h2"}}},
+                                         RemoveCase{"Last", 2, {{"a0", "h0"}, {"a1", "h1"}}}),
+                         [](const testing::TestParamInfo<RemoveCase>& info) { return std::string(info.param.name); });
+
+TEST(HostsRows, RemovingTheOnlyRowLeavesOneEmptyRow)
+{
+    HostsRows rows;
+    rows.setRow(0, "127.0.0.1", "localhost");
+    rows.removeRow(0);
+    EXPECT_EQ(cellsOf(rows), (std::vector<Cells>{{"", ""}}));
+    rows.removeRow(0);
+    EXPECT_EQ(rows.size(), 1u);
+}
+
+TEST(HostsRows, RemovingOutsideTheRowsThrows)
+{
+    HostsRows rows = threeRows();
+    EXPECT_THROW(rows.removeRow(3), std::out_of_range);
+    EXPECT_EQ(rows.size(), 3u);
+}
+
+// Views a caller got from the rows point into their own buffer; writing them
+// back must work even when storing the new text moves that buffer.
+
+TEST(HostsRowsAliasing, SetRowSwapsItsOwnCells)
+{
+    HostsRows rows;
+    rows.setRow(0, "127.0.0.1", "localhost");
+    rows.setRow(0, rows.host(0), rows.address(0));
+    EXPECT_EQ(cellsOf(rows), (std::vector<Cells>{{"localhost", "127.0.0.1"}}));
+}
+
+TEST(HostsRowsAliasing, SwapSurvivesManyBufferMoves)
+{
+    // Long cells make every store outgrow the buffer, so each swap appends
+    // from a buffer that is about to be reallocated.
+    HostsRows rows;
+    const std::string address(300, 'a');
+    const std::string host(500, 'h');
+    rows.setRow(0, address, host);
+    for (int i = 0; i < 50; ++i)
+        rows.setRow(0, rows.host(0), rows.address(0));
+    EXPECT_EQ(cellsOf(rows), (std::vector<Cells>{{address, host}}));
+}
+
+TEST(HostsRowsAliasing, AppendRowCopiesFromOtherRows)
+{
+    HostsRows rows;
+    rows.setRow(0, std::string(200, 'x'), std::string(200, 'y'));
+    for (int i = 0; i < 40; ++i)
+        rows.appendRow(rows.host(rows.size() - 1), rows.address(rows.size() - 1));
+    ASSERT_EQ(rows.size(), 41u);
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const bool even = row % 2 == 0;
+        EXPECT_EQ(rows.address(row), std::string(200, even ? 'x' : 'y')) << row;
+        EXPECT_EQ(rows.host(row), std::string(200, even ? 'y' : 'x')) << row;
+    }
+}
+
+TEST(HostsRowsAliasing, SetCellFromOwnCellsAndParts)
+{
+    HostsRows rows = threeRows();
+    rows.setCell(0, HostsRows::AddressColumn, rows.host(2));
+    rows.setCell(1, HostsRows::HostColumn, rows.address(1).substr(1));
+    rows.setCell(2, HostsRows::HostColumn, rows.address(0));
+    // A later change of the source cell must not reach the copy.
+    rows.setCell(0, HostsRows::AddressColumn, "changed");
+    EXPECT_EQ(cellsOf(rows), (std::vector<Cells>{{"changed", "h0"}, {"a1", "1"}, {"a2", "h2"}}));
+}
+
+} // namespace

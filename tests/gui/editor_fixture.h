@@ -1,0 +1,34 @@
+#pragma once
+
+#include "fake_platform.h"
+#include "scripted_prompter.h"
+#include "vendrel/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+// An editor window on a fake platform with pre-answered prompts. The program
+// end is recorded instead of leaving an event loop.
+class EditorFixture : public ::testing::Test {
+protected:
+    testing_support::FakePlatform system;
+    ScriptedPrompter prompter;
+    std::unique_ptr<MainWindow> window;
+    std::optional<int> endedWith;
+
+    std::string hostsPath() const { return system.hostsPath(); }
+    void writeHosts(const std::string& bytes) { system.writeFile(hostsPath(), bytes); }
+    std::string hostsOnDisk() const { return testing_support::FakePlatform::readFile(hostsPath()); }
+
+    // Creates the window and runs its start-up; false when the program ended.
+    bool start(double dpi = 96.0);
+
+    const MainWidgets& w() const { return window->widgets(); }
+    const MainMenus& m() const { return window->menus(); }
+    std::string cell(int row, int column) const;
+    int rowCount() const;
+    std::string progressText() const;
+};

@@ -1,0 +1,154 @@
+#include "editor_fixture.h"
+
+#include "vendrel/hosts_table_model.h"
+#include "vendrel/hosts_table_view.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+const std::string threeLines = "127.0.0.1 localhost\r\n0.0.0.0 ads.example.com\r\n# a remark\r\n";
+
+class ListEditingTest : public EditorFixture {
+protected:
+    HostsTableView* list() const { return w().hostsList; }
+    QPoint cellCentre(int row, int column) const
+    {
+        return list()->visualRect(window->model().index(row, column)).center();
+    }
+    void doubleClickCell(int row, int column)
+    {
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, cellCentre(row, column));
+        QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, cellCentre(row, column));
+    }
+    // Types into the cell: the first key opens the editor, the rest go to it.
+    void typeIntoCell(const QString& text)
+    {
+        QTest::keyClick(list(), text.at(0).toLatin1());
+        QWidget* editor = QApplication::focusWidget();
+        ASSERT_TRUE(qobject_cast<QLineEdit*>(editor)) << "typing on a cell opens its editor";
+        for (const QChar character : text.mid(1))
+            QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, QString(character), Qt::NoModifier);
+    }
+};
+
+TEST_F(ListEditingTest, CellEditIsOnDiskBeforeTheNextButtonsCommandRuns)
+{
+    writeHosts(threeLines);
+    ASSERT_TRUE(start());
+    window->activateWindow();
+    doubleClickCell(1, 1);
+    ASSERT_TRUE(list()->inCellSelection());
+    typeIntoCell(QStringLiteral("tracker.example.org"));
+    EXPECT_EQ(cell(1, 1), "tracker.example.org") << "every change is stored in the cell at once";
+    EXPECT_EQ(hostsOnDisk(), threeLines) << "the file is written when the editor is left";
+
+    // The toggle makes the file read-only: had the save come after it, it would fail.
+    QTest::mouseClick(w().writableToggle, Qt::LeftButton);
+    EXPECT_TRUE(prompter.shown().empty());
+    EXPECT_EQ(hostsOnDisk(), "127.0.0.1\tlocalhost\r\n0.0.0.0\ttracker.example.org\r\n#\ta remark\r\n");
+    EXPECT_TRUE(window->hostsReadOnly());
+    EXPECT_FALSE(list()->inCellSelection());
+    EXPECT_EQ(list()->viewport()->cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST_F(ListEditingTest, DoubleClickInTheReadOnlyStateKeepsRowSelection)
+{
+    writeHosts(threeLines);
+    system.setAttributesDirectly(hostsPath(), platform::ReadOnly);
+    ASSERT_TRUE(start());
+    doubleClickCell(1, 1);
+    EXPECT_FALSE(list()->inCellSelection());
+    EXPECT_EQ(list()->viewport()->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_FALSE(window->model().flags(window->model().index(1, 1)) & Qt::ItemIsEditable);
+}
+
+TEST_F(ListEditingTest, DoubleClickWithoutAnEditorStaysInCellSelection)
+{
+    writeHosts(threeLines);
+    ASSERT_TRUE(start());
+    doubleClickCell(0, 0);
+    EXPECT_EQ(list()->viewport()->cursor().shape(), Qt::IBeamCursor);
+    QTest::mouseClick(w().widenButton, Qt::LeftButton);
+    EXPECT_TRUE(list()->inCellSelection());
+    EXPECT_EQ(hostsOnDisk(), threeLines);
+}
+
+TEST_F(ListEditingTest, WritableToggleChangesStateWithoutReloadingRows)
+{
+    writeHosts(threeLines);
+    ASSERT_TRUE(start());
+    system.writeFile(hostsPath(), "1.2.3.4 changed.example\r\n");
+
+    QTest::mouseClick(w().writableToggle, Qt::LeftButton);
+    EXPECT_EQ(system.fileAttributes(hostsPath()), platform::ReadOnly);
+    EXPECT_TRUE(window->hostsReadOnly());
+    EXPECT_EQ(w().writableToggle->text(), "Make Hosts Writable?");
+    EXPECT_EQ(rowCount(), 3) << "rows stay as they were";
+    EXPECT_EQ(cell(1, 1), "ads.example.com");
+
+    QTest::mouseClick(w().writableToggle, Qt::LeftButton);
+    EXPECT_EQ(system.fileAttributes(hostsPath()), 0);
+    EXPECT_EQ(w().writableToggle->text(), "Make Hosts ReadOnly?");
+    EXPECT_EQ(cell(1, 1), "ads.example.com");
+}
+
+TEST_F(ListEditingTest, RightClickDoesNotMoveTheSelection)
+{
+    writeHosts(threeLines);
+    ASSERT_TRUE(start());
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, cellCentre(0, 0));
+    QTest::mousePress(list()->viewport(), Qt::RightButton, {}, cellCentre(2, 0));
+    QTest::mouseRelease(list()->viewport(), Qt::RightButton, {}, cellCentre(2, 0));
+    EXPECT_EQ(list()->selectedRow(), 0);
+}
+
+TEST_F(ListEditingTest, RowsTheUserDidNotEditKeepTheirBytes)
+{
+    const std::string mixed = "0.0.0.0 caf\xE9.example\r\n0.0.0.0 \xC3\xBC" "ber.example\r\n0.0.0.0 plain.example\r\n";
+    writeHosts(mixed);
+    ASSERT_TRUE(start());
+    EXPECT_EQ(window->model().data(window->model().index(0, 1), Qt::DisplayRole).toString(),
+              QString::fromUtf8("caf\xC3\xA9.example"));
+    EXPECT_EQ(window->model().data(window->model().index(1, 1), Qt::DisplayRole).toString(),
+              QString::fromUtf8("\xC3\xBC" "ber.example"));
+
+    window->activateWindow();
+    doubleClickCell(2, 1);
+    typeIntoCell(QString::fromUtf8("n\xC3\xA9w.example"));
+    QTest::mouseClick(w().widenButton, Qt::LeftButton);
+    EXPECT_EQ(hostsOnDisk(), "0.0.0.0\tcaf\xE9.example\r\n0.0.0.0\t\xC3\xBC" "ber.example\r\n"
+                             "0.0.0.0\tn\xC3\xA9w.example\r\n");
+}
+
+TEST_F(ListEditingTest, FailedSaveShowsTheErrorAndEndsTheProgram)
+{
+    writeHosts(threeLines);
+    ASSERT_TRUE(start());
+    window->activateWindow();
+    doubleClickCell(1, 1);
+    typeIntoCell(QStringLiteral("x.example"));
+    system.setAttributesDirectly(hostsPath(), platform::ReadOnly); // changed behind the editor's back
+    prompter.answer(true);
+    QTest::mouseClick(w().widenButton, Qt::LeftButton);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].caption, "Error");
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith("ERROR: Cannot create file " + QString::fromStdString(hostsPath())));
+    EXPECT_EQ(endedWith, 1);
+    EXPECT_EQ(hostsOnDisk(), threeLines);
+}
+
+TEST_F(ListEditingTest, ExitEndsTheProgramWithoutWriting)
+{
+    writeHosts(threeLines);
+    ASSERT_TRUE(start());
+    m().exit->trigger();
+    EXPECT_EQ(endedWith, 0);
+    EXPECT_EQ(hostsOnDisk(), threeLines);
+}
+
+} // namespace
