@@ -1,5 +1,6 @@
 #include "vendrel/hosts_table_model.h"
 
+#include "core/editing/line_commands.h"
 #include "vendrel/cell_text_codec.h"
 
 HostsTableModel::HostsTableModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -50,8 +51,19 @@ void HostsTableModel::resetRows(vendrel::HostsRows rows)
     endResetModel();
 }
 
-void HostsTableModel::rowsChanged()
+void HostsTableModel::appendRow(std::string_view address, std::string_view host)
 {
-    beginResetModel();
-    endResetModel();
+    const int row = rowCount();
+    beginInsertRows({}, row, row);
+    rows_.appendRow(address, host);
+    endInsertRows();
+}
+
+void HostsTableModel::deleteRow(int row)
+{
+    if (rowCount() < 2)
+        return;
+    beginRemoveRows({}, row, row);
+    vendrel::deleteRow(rows_, static_cast<std::size_t>(row));
+    endRemoveRows();
 }

@@ -21,9 +21,16 @@ public:
     const vendrel::HostsRows& rows() const { return rows_; }
     // Replaces every row (a reload).
     void resetRows(vendrel::HostsRows rows);
-    // Lets a command change rows directly; call rowsChanged() afterwards.
-    vendrel::HostsRows& editableRows() { return rows_; }
-    void rowsChanged();
+    // Runs `change` on the rows and announces that one row changed.
+    template <typename Change>
+    void changeRow(int row, Change&& change)
+    {
+        change(rows_, static_cast<std::size_t>(row));
+        emit dataChanged(index(row, 0), index(row, 1));
+    }
+    void appendRow(std::string_view address, std::string_view host);
+    // Removes a row; the only row of the list stays.
+    void deleteRow(int row);
 
     void setEditable(bool editable) { editable_ = editable; }
 

@@ -66,8 +66,10 @@ int HostsTableView::selectedRow() const
 
 void HostsTableView::selectRow(int row)
 {
-    setCurrentIndex(model()->index(row, 0));
+    const QModelIndex first = model()->index(row, 0);
+    setCurrentIndex(first);
     QTableView::selectRow(row);
+    scrollTo(first);
 }
 
 void HostsTableView::mousePressEvent(QMouseEvent* event)

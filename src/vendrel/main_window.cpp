@@ -7,6 +7,7 @@
 #include "core/hosts/list_file_format.h"
 #include "platform/platform.h"
 #include "vendrel/anchor_keeper.h"
+#include "vendrel/busy_cursor.h"
 #include "vendrel/hosts_table_model.h"
 #include "vendrel/hosts_table_view.h"
 #include "vendrel/prompter.h"
@@ -42,15 +43,6 @@ const QString missingHostsQuestion =
 // Thrown to end the program from inside a command; runCommand() ends it.
 struct ProgramEnd {
     int exitCode;
-};
-
-// Hourglass cursor for the life of a command step.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
 double screenDpi(const MainWindowOptions& options)
@@ -285,8 +277,14 @@ void MainWindow::connectButton(QAbstractButton* button, void (MainWindow::*handl
     connect(button, &QAbstractButton::clicked, this, [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
 }
 
+void MainWindow::connectAction(QAction* action, void (MainWindow::*handler)())
+{
+    connect(action, &QAction::triggered, this, [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
+}
+
 void MainWindow::connectCommands()
 {
+    connectLineCommands();
     connectButton(widgets_.widenButton, &MainWindow::widenButtonClick);
     connectButton(widgets_.writableToggle, &MainWindow::writableToggleClick);
     connect(menus_.exit, &QAction::triggered, this, [this] { runCommand([this] { throw ProgramEnd{0}; }); });

@@ -13,6 +13,8 @@
 #include <string>
 
 class AnchorKeeper;
+class QAbstractButton;
+class QAction;
 class HostsTableModel;
 class Prompter;
 namespace platform {
@@ -46,6 +48,10 @@ public:
     void AdjustTabs();
     void TrimMemory();
 
+    void UpdateCommentState();
+    void ToggleLineComment();
+    void deleteline();
+
     // Runs one command as the error handler requires.
     void runCommand(const std::function<void()>& command);
 
@@ -68,7 +74,20 @@ private:
     void offerDefaultHostsFile();
     void applyHostsState(bool readOnly);
     void connectCommands();
-    void connectButton(class QAbstractButton* button, void (MainWindow::*handler)());
+    void connectButton(QAbstractButton* button, void (MainWindow::*handler)());
+    void connectLineCommands();
+    void connectAction(QAction* action, void (MainWindow::*handler)());
+    void commentCheckBoxClick();
+    void toggleCommentClick();
+    void addLineBoxClick();
+    void addLineClick();
+    void deleteLineClick();
+    void copyHostsToClipboardClick();
+    void copyDomainToClipboardClick();
+    void searchBackwardClick();
+    void searchForwardClick();
+    void search(bool forward);
+    int selectedRow() const;
     void widenButtonClick();
     void writableToggleClick();
     void saveAfterCellEdit();
