@@ -190,7 +190,7 @@ void MainWindow::PopulateList()
 void MainWindow::reloadRows()
 {
     StatusProgressBar* bar = widgets_.progressBar;
-    vendrel::LoadProgress progress;
+    vendrel::Progress progress;
     progress.startPhase = [bar](const char* caption, std::size_t maximum) {
         bar->setMaximum(static_cast<qint64>(maximum));
         bar->setPosition(0);

@@ -178,4 +178,122 @@ TEST_F(Cli, HelpListsBothCommandsAndSucceeds)
     EXPECT_TRUE(contains(result.out, "\n  lines ")) << result.out;
 }
 
+// ---------------------------------------------------------------------------
+// toggle, delete and add: the file is loaded as the editor loads it, changed
+// and saved whole in the editor's list format.
+
+const std::string fourLines = "127.0.0.1 localhost\n#1.2.3.4   ads.example\n# some words here\n0.0.0.0\tads.example";
+
+class CliLineCommand : public Cli {
+protected:
+    std::string hostsFile;
+
+    CliRun runOn(const std::string& content, std::vector<std::string> command)
+    {
+        hostsFile = fake.writeFile(fake.root() + "/hosts", content);
+        command.insert(command.begin(), {"--hosts", hostsFile});
+        return run(command);
+    }
+};
+
+struct ChangeCase {
+    const char* name;
+    std::string content;
+    std::vector<std::string> command;
+    std::string saved;
+    std::string out;
+};
+
+void PrintTo(const ChangeCase& c, std::ostream* os) { *os << c.name; }
+
+class CliChange : public CliLineCommand, public testing::WithParamInterface<ChangeCase> {};
+
+TEST_P(CliChange, SavesTheWholeListAndPrintsTheLineCount)
+{
+    const ChangeCase& c = GetParam();
+    const CliRun result = runOn(c.content, c.command);
+    EXPECT_EQ(result.status, vendrel::cli::Success) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, c.out);
+    EXPECT_EQ(FakePlatform::readFile(hostsFile), c.saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliChange,
+    testing::Values(
+        ChangeCase{"ToggleCommentsOut", fourLines, {"toggle", "1"},
+                   "#127.0.0.1\tlocalhost\r\n#1.2.3.4\tads.example\r\n#\tsome words here\r\n0.0.0.0\tads.example\r\n",
+                   "4 Lines - Idle\n"},
+        ChangeCase{"ToggleCommentsIn", fourLines, {"toggle", "2"},
+                   "127.0.0.1\tlocalhost\r\n1.2.3.4\tads.example\r\n#\tsome words here\r\n0.0.0.0\tads.example\r\n",
+                   "4 Lines - Idle\n"},
+        ChangeCase{"ToggleOfLoneHashLeavesABlank", fourLines, {"toggle", "3"},
+                   "127.0.0.1\tlocalhost\r\n#1.2.3.4\tads.example\r\n \tsome words here\r\n0.0.0.0\tads.example\r\n",
+                   "4 Lines - Idle\n"},
+        ChangeCase{"ToggleLastLine", fourLines, {"toggle", "4"},
+                   "127.0.0.1\tlocalhost\r\n#1.2.3.4\tads.example\r\n#\tsome words here\r\n#0.0.0.0\tads.example\r\n",
+                   "4 Lines - Idle\n"},
+        ChangeCase{"ToggleOfLineWithoutBlank", "1.2.3.4\n", {"toggle", "1"}, "#\t1.2.3.4\r\n", "1 Lines - Idle\n"},
+        ChangeCase{"DeleteFirstLine", fourLines, {"delete", "1"},
+                   "#1.2.3.4\tads.example\r\n#\tsome words here\r\n0.0.0.0\tads.example\r\n", "3 Lines - Idle\n"},
+        ChangeCase{"DeleteLastLine", fourLines, {"delete", "4"},
+                   "127.0.0.1\tlocalhost\r\n#1.2.3.4\tads.example\r\n#\tsome words here\r\n", "3 Lines - Idle\n"},
+        ChangeCase{"DeleteOfOnlyLineKeepsIt", "1.2.3.4 only.example\n", {"delete", "1"}, "1.2.3.4\tonly.example\r\n",
+                   "1 Lines - Idle\n"},
+        ChangeCase{"AddAppendsAddressAndHost", "127.0.0.1 localhost\n", {"add", "10.0.0.1  new.example"},
+                   "127.0.0.1\tlocalhost\r\n10.0.0.1\tnew.example\r\n", "2 Lines - Idle\n"},
+        ChangeCase{"AddWithLeadingBlankHasNoAddress", "127.0.0.1 localhost\n", {"add", " lead words"},
+                   "127.0.0.1\tlocalhost\r\n\tlead words\r\n", "2 Lines - Idle\n"},
+        ChangeCase{"AddWithoutBlankIsAllHost", "127.0.0.1 localhost\n", {"add", "solo.example"},
+                   "127.0.0.1\tlocalhost\r\n\tsolo.example\r\n", "2 Lines - Idle\n"},
+        ChangeCase{"AddKeepsByteOrderMark", "\xEF\xBB\xBF" "127.0.0.1 localhost\r\n", {"add", "::1 localhost"},
+                   "\xEF\xBB\xBF" "127.0.0.1\tlocalhost\r\n::1\tlocalhost\r\n", "2 Lines - Idle\n"}),
+    [](const testing::TestParamInfo<ChangeCase>& info) { return std::string(info.param.name); });
+
+struct RefusedCase {
+    const char* name;
+    std::vector<std::string> command;
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+
+class CliRefusedChange : public CliLineCommand, public testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(CliRefusedChange, IsWrongUsageAndLeavesTheFileAlone)
+{
+    const CliRun result = runOn(fourLines, GetParam().command);
+    EXPECT_EQ(result.status, vendrel::cli::WrongUsage);
+    EXPECT_TRUE(contains(result.err, "--help")) << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(FakePlatform::readFile(hostsFile), fourLines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliRefusedChange,
+    testing::Values(RefusedCase{"ToggleLineZero", {"toggle", "0"}},
+                    RefusedCase{"ToggleAfterTheLastLine", {"toggle", "5"}},
+                    RefusedCase{"ToggleNegative", {"toggle", "-1"}},
+                    RefusedCase{"ToggleNotANumber", {"toggle", "two"}},
+                    RefusedCase{"ToggleNumberWithTrailingText", {"toggle", "2x"}},
+                    RefusedCase{"ToggleFraction", {"toggle", "1.5"}},
+                    RefusedCase{"ToggleEmptyNumber", {"toggle", ""}},
+                    RefusedCase{"ToggleWithoutNumber", {"toggle"}},
+                    RefusedCase{"DeleteLineZero", {"delete", "0"}},
+                    RefusedCase{"DeleteAfterTheLastLine", {"delete", "5"}},
+                    RefusedCase{"DeleteNegative", {"delete", "-4"}},
+                    RefusedCase{"DeleteNotANumber", {"delete", "last"}},
+                    RefusedCase{"DeleteNumberTooLargeForAnyType", {"delete", "184467440737095516160"}},
+                    RefusedCase{"DeleteTwoNumbers", {"delete", "1", "2"}},
+                    RefusedCase{"AddWithoutText", {"add"}},
+                    RefusedCase{"AddTwoTexts", {"add", "1.2.3.4", "host"}}),
+    [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Cli, HelpListsTheLineCommands)
+{
+    const std::string help = run({"--help"}).out;
+    EXPECT_TRUE(contains(help, "\n  toggle N ")) << help;
+    EXPECT_TRUE(contains(help, "\n  delete N ")) << help;
+    EXPECT_TRUE(contains(help, "\n  add TEXT ")) << help;
+}
+
 } // namespace

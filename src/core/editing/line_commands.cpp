@@ -1,23 +1,9 @@
 #include "core/editing/line_commands.h"
 
 #include "core/hosts/text_file.h"
+#include "core/text/ascii_text.h"
 
 namespace vendrel {
-namespace {
-
-bool isSpaceOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-std::string_view trimSpaceAndControls(std::string_view text)
-{
-    while (!text.empty() && isSpaceOrControl(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isSpaceOrControl(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-} // namespace
-
 std::string rowText(const HostsRows& rows, std::size_t row)
 {
     std::string text;

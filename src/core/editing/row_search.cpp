@@ -1,5 +1,6 @@
 #include "core/editing/row_search.h"
 
+#include "core/text/ascii_text.h"
 #include "platform/text_case.h"
 
 #include <algorithm>
@@ -12,29 +13,6 @@ bool isAscii(std::string_view text)
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Whether `lowerNeedle` occurs in `haystack` when ASCII letters are folded.
-bool containsFoldingAscii(std::string_view haystack, std::string_view lowerNeedle)
-{
-    if (lowerNeedle.size() > haystack.size())
-        return false;
-    const std::size_t lastStart = haystack.size() - lowerNeedle.size();
-    for (std::size_t start = 0; start <= lastStart; ++start) {
-        if (asciiLower(haystack[start]) != lowerNeedle[0])
-            continue;
-        std::size_t i = 1;
-        while (i < lowerNeedle.size() && asciiLower(haystack[start + i]) == lowerNeedle[i])
-            ++i;
-        if (i == lowerNeedle.size())
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 RowMatcher::RowMatcher(std::string_view searchText)
@@ -44,8 +22,8 @@ RowMatcher::RowMatcher(std::string_view searchText)
 
 bool RowMatcher::matchesCell(std::string_view cell) const
 {
-    if (needleIsAscii_ || isAscii(cell))
-        return containsFoldingAscii(cell, needle_);
+    if (isAscii(cell))
+        return needleIsAscii_ && containsIgnoringAsciiCase(cell, needle_);
     return platform::lowerCaseForLocale(cell).find(needle_) != std::string::npos;
 }
 

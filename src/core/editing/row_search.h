@@ -9,8 +9,8 @@
 namespace vendrel {
 
 // Case-insensitive substring test against the cells of a row. The search
-// text is lower-cased once; ASCII text is compared byte by byte without
-// copying, other text through the locale's lower-casing.
+// text is lower-cased once; ASCII cells are compared byte by byte without
+// copying, other cells through the locale's lower-casing.
 class RowMatcher {
 public:
     explicit RowMatcher(std::string_view searchText);

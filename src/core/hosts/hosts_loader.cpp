@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "core/hosts/text_file.h"
+#include "core/text/ascii_text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,23 +11,10 @@
 namespace vendrel {
 namespace {
 
-constexpr std::size_t progressStep = 4096;
+// Room for rows added after a load, so that the first few additions do not
+// copy every row.
+constexpr std::size_t spareRows = 4096;
 
-bool isSpaceOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-bool equalsIgnoringAsciiCase(std::string_view text, std::string_view lowerWord)
-{
-    if (text.size() != lowerWord.size())
-        return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != lowerWord[i])
-            return false;
-    }
-    return true;
-}
 
 void refuseTextTheListCannotHold(std::string_view text, const std::string& path)
 {
@@ -38,18 +26,6 @@ void refuseTextTheListCannotHold(std::string_view text, const std::string& path)
         throw Error("Cannot load " + path +
                     ": the file holds NUL bytes, so it is not a plain text hosts file. "
                     "It was left unchanged.");
-}
-
-void startPhase(const LoadProgress& progress, const char* caption, std::size_t lines)
-{
-    if (progress.startPhase)
-        progress.startPhase(caption, lines == 0 ? 0 : lines - 1);
-}
-
-void advance(const LoadProgress& progress, std::size_t position)
-{
-    if (progress.advance && position % progressStep == 0)
-        progress.advance(position);
 }
 
 using Span = HostsRows::Span;
@@ -84,7 +60,7 @@ HostsRows::Row splitLine(std::string_view text, Span line)
 
 } // namespace
 
-LoadedHosts parseHostsText(std::string text, const std::string& path, const LoadProgress& progress)
+LoadedHosts parseHostsText(std::string text, const std::string& path, const Progress& progress)
 {
     refuseTextTheListCannotHold(text, path);
     const bool hasBom = std::string_view(text).starts_with(utf8ByteOrderMark);
@@ -92,16 +68,16 @@ LoadedHosts parseHostsText(std::string text, const std::string& path, const Load
 
     const std::size_t lineCount = countLines(std::string_view(text).substr(textStart));
     std::vector<HostsRows::Row> rows;
-    rows.reserve(lineCount);
+    rows.reserve(lineCount + spareRows);
 
-    startPhase(progress, processingCaption, lineCount);
+    progress.start(processingCaption, lineCount);
     forEachLine(std::string_view(text).substr(textStart), [&](std::string_view line) {
         const auto begin = static_cast<std::size_t>(line.data() - text.data());
         rows.push_back({normaliseLine(text, begin, begin + line.size()), {}});
-        advance(progress, rows.size());
+        progress.step(rows.size());
     });
 
-    startPhase(progress, populatingCaption, lineCount);
+    progress.start(populatingCaption, lineCount);
     LoadedHosts loaded;
     for (HostsRows::Row& row : rows) {
         row = splitLine(text, row.address);
@@ -114,7 +90,7 @@ LoadedHosts parseHostsText(std::string text, const std::string& path, const Load
     return loaded;
 }
 
-LoadedHosts loadHostsFile(const std::string& path, const LoadProgress& progress)
+LoadedHosts loadHostsFile(const std::string& path, const Progress& progress)
 {
     return parseHostsText(readWholeFile(path), path, progress);
 }

@@ -1,20 +1,12 @@
 #pragma once
 
 #include "core/hosts/hosts_rows.h"
+#include "core/progress.h"
 
-#include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 
 namespace vendrel {
-
-// Progress of a load, reported for the progress bar: each phase starts with
-// position 0 and a caption, then advances to `maximum`.
-struct LoadProgress {
-    std::function<void(const char* caption, std::size_t maximum)> startPhase;
-    std::function<void(std::size_t position)> advance;
-};
 
 inline constexpr const char* processingCaption = "Processing Hosts File";
 inline constexpr const char* populatingCaption = "Populating List - Please Wait";
@@ -30,9 +22,9 @@ struct LoadedHosts {
 // the first word becomes the address cell and the trimmed rest the host cell.
 // A lone "#" is an address. Throws Error (naming `path`) for text the list
 // cannot hold: NUL bytes or UTF-16. A UTF-8 byte-order mark is set aside.
-LoadedHosts parseHostsText(std::string text, const std::string& path, const LoadProgress& progress = {});
+LoadedHosts parseHostsText(std::string text, const std::string& path, const Progress& progress = {});
 
 // Reads and parses the hosts file at `path`.
-LoadedHosts loadHostsFile(const std::string& path, const LoadProgress& progress = {});
+LoadedHosts loadHostsFile(const std::string& path, const Progress& progress = {});
 
 } // namespace vendrel

@@ -20,12 +20,12 @@ std::string_view HostsRows::cell(std::size_t row, int column) const
 
 HostsRows::Span HostsRows::store(std::string_view bytes)
 {
-    // The source may lie inside our own buffer, which an append can move.
+    // Text that already lies in the file's buffer needs no copy.
     const char* begin = bytes_.data();
-    if (bytes.data() >= begin && bytes.data() < begin + bytes_.size())
+    if (bytes.data() >= begin && bytes.data() + bytes.size() <= begin + bytes_.size())
         return Span{static_cast<std::uint64_t>(bytes.data() - begin), bytes.size()};
-    const Span span{bytes_.size(), bytes.size()};
-    bytes_.append(bytes);
+    const Span span{edits_.size() | editedCell, bytes.size()};
+    edits_.append(bytes);
     return span;
 }
 
@@ -37,7 +37,7 @@ void HostsRows::setCell(std::size_t row, int column, std::string_view bytes)
 
 void HostsRows::setRow(std::size_t row, std::string_view address, std::string_view host)
 {
-    // Both texts may refer to our own buffer: copy before either store can move it.
+    // Both texts may refer to the edit buffer: copy before either store can move it.
     const std::string addressCopy(address);
     const std::string hostCopy(host);
     Row& target = rows_.at(row);

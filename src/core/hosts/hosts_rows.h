@@ -9,9 +9,11 @@
 namespace vendrel {
 
 // The rows of the hosts list: two byte cells per row (address, host), never
-// fewer than one row. All cell bytes live in one buffer and each row is a pair
-// of spans into it, so a million-line file costs one allocation for its text
-// and one for its rows. Cells hold the file's bytes unchanged (any encoding).
+// fewer than one row. The loaded file's bytes live in one buffer and each row
+// is a pair of spans into it, so a million-line file costs one allocation for
+// its text and one for its rows. Cells written later go to a second, small
+// buffer, so that an edit never moves the file's bytes. Cells hold the file's
+// bytes unchanged (any encoding).
 class HostsRows {
 public:
     enum Column : int { AddressColumn = 0, HostColumn = 1 };
@@ -50,13 +52,19 @@ public:
     std::size_t cellBytes() const;
 
 private:
+    // Spans into the edit buffer carry this bit in their offset.
+    static constexpr std::uint64_t editedCell = std::uint64_t{1} << 63;
+
     std::string_view view(Span span) const
     {
+        if (span.offset & editedCell)
+            return std::string_view(edits_).substr(span.offset & ~editedCell, span.length);
         return std::string_view(bytes_).substr(span.offset, span.length);
     }
     Span store(std::string_view bytes);
 
     std::string bytes_;
+    std::string edits_;
     std::vector<Row> rows_;
     bool utf8Bom_ = false;
 };

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <string_view>
+
+namespace vendrel {
+
+// Byte-level helpers for hosts-file text. Hosts files may be in any 8-bit
+// code page; ASCII letters and the control range are the same in all of them.
+
+inline bool isSpaceOrControl(char c)
+{
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+inline char asciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The text without leading and trailing characters of code 32 or less.
+inline std::string_view trimSpaceAndControls(std::string_view text)
+{
+    while (!text.empty() && isSpaceOrControl(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isSpaceOrControl(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// Whether `text` equals `lowerWord` (given in lower case) when ASCII letters are folded.
+inline bool equalsIgnoringAsciiCase(std::string_view text, std::string_view lowerWord)
+{
+    if (text.size() != lowerWord.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (asciiLower(text[i]) != lowerWord[i])
+            return false;
+    return true;
+}
+
+// Whether `lowerNeedle` (given in lower case) occurs in `haystack` when ASCII letters are folded.
+inline bool containsIgnoringAsciiCase(std::string_view haystack, std::string_view lowerNeedle)
+{
+    if (lowerNeedle.empty())
+        return true;
+    if (lowerNeedle.size() > haystack.size())
+        return false;
+    const std::size_t lastStart = haystack.size() - lowerNeedle.size();
+    for (std::size_t start = 0; start <= lastStart; ++start) {
+        if (asciiLower(haystack[start]) != lowerNeedle[0])
+            continue;
+        std::size_t i = 1;
+        while (i < lowerNeedle.size() && asciiLower(haystack[start + i]) == lowerNeedle[i])
+            ++i;
+        if (i == lowerNeedle.size())
+            return true;
+    }
+    return false;
+}
+
+} // namespace vendrel
