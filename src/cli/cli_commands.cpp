@@ -1,71 +1,7 @@
 #include "cli/cli_app.h"
-
-#include "core/editing/line_commands.h"
-
-#include "core/hosts/hosts_loader.h"
-#include "core/hosts/line_count.h"
-#include "core/hosts/list_file_format.h"
+#include "cli/cli_handlers.h"
 
 namespace vendrel::cli {
-namespace {
-
-void showCommand(CliContext& context)
-{
-    const LoadedHosts loaded = loadHostsFile(context.hostsPath);
-    const std::string text = formatList(loaded.rows);
-    context.out.write(text.data(), static_cast<std::streamsize>(text.size()));
-}
-
-void linesCommand(CliContext& context)
-{
-    const LoadedHosts loaded = loadHostsFile(context.hostsPath);
-    context.out << lineCountText(loaded.rows.size()) << '\n';
-}
-
-// The row a 1-based line number names; a number outside the list is wrong usage.
-std::size_t rowArgument(const std::string& text, const HostsRows& rows)
-{
-    std::size_t consumed = 0;
-    unsigned long long number = 0;
-    try {
-        number = std::stoull(text, &consumed);
-    } catch (const std::exception&) {
-        consumed = 0;
-    }
-    if (consumed != text.size() || text.starts_with('-') || number < 1 || number > rows.size())
-        throw UsageError("line number " + text + " is outside the list (1 to " + std::to_string(rows.size()) + ")");
-    return static_cast<std::size_t>(number - 1);
-}
-
-// Loads the hosts file, applies one change to its rows and saves the whole list.
-template <typename Change>
-void changeRows(CliContext& context, Change&& change)
-{
-    LoadedHosts loaded = loadHostsFile(context.hostsPath);
-    change(loaded.rows);
-    SaveList(loaded.rows, context.hostsPath);
-    context.out << lineCountText(loaded.rows.size()) << '\n';
-}
-
-void toggleCommand(CliContext& context)
-{
-    changeRows(context, [&context](HostsRows& rows) { toggleLineComment(rows, rowArgument(context.arguments[0], rows)); });
-}
-
-void deleteCommand(CliContext& context)
-{
-    changeRows(context, [&context](HostsRows& rows) { deleteRow(rows, rowArgument(context.arguments[0], rows)); });
-}
-
-void addCommand(CliContext& context)
-{
-    changeRows(context, [&context](HostsRows& rows) {
-        const auto [address, host] = splitTypedLine(context.arguments[0]);
-        rows.appendRow(address, host);
-    });
-}
-
-} // namespace
 
 const std::vector<CliCommand>& commandTable()
 {
@@ -75,6 +11,15 @@ const std::vector<CliCommand>& commandTable()
         {"toggle", "N", "comment line N out, or in again", 1, 1, toggleCommand},
         {"delete", "N", "delete line N", 1, 1, deleteCommand},
         {"add", "TEXT", "add TEXT as the last line", 1, 1, addCommand},
+        {"sort", "", "normalise, de-duplicate and sort the blocking entries", 0, 0, sortCommand},
+        {"merge", "FILE", "merge FILE into the hosts file, then sort", 1, 1, mergeCommand},
+        {"append", "FILE", "append the lines of FILE", 1, 1, appendCommand},
+        {"replace", "FILE", "replace the hosts file by FILE", 1, 1, replaceCommand},
+        {"remove-blocking", "", "remove every line that holds the blocking address", 0, 0, removeBlockingCommand},
+        {"swap", "", "switch the blocking address between 127.0.0.1 and 0.0.0.0", 0, 0, swapCommand},
+        {"backup", "[--force]", "save the backup (--force overwrites an existing one)", 0, 1, backupCommand},
+        {"restore", "", "restore the hosts file from the backup", 0, 0, restoreCommand},
+        {"restore-default", "", "write the operating system's default hosts file", 0, 0, restoreDefaultCommand},
     };
     return table;
 }

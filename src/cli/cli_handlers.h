@@ -1,0 +1,30 @@
+#pragma once
+
+#include "cli/cli_app.h"
+
+namespace vendrel::cli {
+
+// Commands on the whole list as the editor shows it.
+void showCommand(CliContext& context);
+void linesCommand(CliContext& context);
+
+// Commands on one line, as the editor's line commands.
+void toggleCommand(CliContext& context);
+void deleteCommand(CliContext& context);
+void addCommand(CliContext& context);
+
+// Whole-file commands, as the editor runs them after OK.
+void sortCommand(CliContext& context);
+void mergeCommand(CliContext& context);
+void appendCommand(CliContext& context);
+void replaceCommand(CliContext& context);
+void removeBlockingCommand(CliContext& context);
+void swapCommand(CliContext& context);
+void backupCommand(CliContext& context);
+void restoreCommand(CliContext& context);
+void restoreDefaultCommand(CliContext& context);
+
+// Prints the status line the editor shows for the hosts file as it now is.
+void printLineCount(CliContext& context);
+
+} // namespace vendrel::cli

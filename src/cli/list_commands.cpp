@@ -1,0 +1,73 @@
+#include "cli/cli_handlers.h"
+
+#include "core/editing/line_commands.h"
+#include "core/hosts/hosts_loader.h"
+#include "core/hosts/line_count.h"
+#include "core/hosts/list_file_format.h"
+
+namespace vendrel::cli {
+namespace {
+
+// The row a 1-based line number names; a number outside the list is wrong usage.
+std::size_t rowArgument(const std::string& text, const HostsRows& rows)
+{
+    std::size_t consumed = 0;
+    unsigned long long number = 0;
+    try {
+        number = std::stoull(text, &consumed);
+    } catch (const std::exception&) {
+        consumed = 0;
+    }
+    if (consumed != text.size() || text.starts_with('-') || number < 1 || number > rows.size())
+        throw UsageError("line number " + text + " is outside the list (1 to " + std::to_string(rows.size()) + ")");
+    return static_cast<std::size_t>(number - 1);
+}
+
+// Loads the hosts file, applies one change to its rows and saves the whole list.
+template <typename Change>
+void changeRows(CliContext& context, Change&& change)
+{
+    LoadedHosts loaded = loadHostsFile(context.hostsPath);
+    change(loaded.rows);
+    SaveList(loaded.rows, context.hostsPath);
+    context.out << lineCountText(loaded.rows.size()) << '\n';
+}
+
+} // namespace
+
+void showCommand(CliContext& context)
+{
+    const LoadedHosts loaded = loadHostsFile(context.hostsPath);
+    const std::string text = formatList(loaded.rows);
+    context.out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+void linesCommand(CliContext& context)
+{
+    printLineCount(context);
+}
+
+void printLineCount(CliContext& context)
+{
+    context.out << lineCountText(loadHostsFile(context.hostsPath).rows.size()) << '\n';
+}
+
+void toggleCommand(CliContext& context)
+{
+    changeRows(context, [&context](HostsRows& rows) { toggleLineComment(rows, rowArgument(context.arguments[0], rows)); });
+}
+
+void deleteCommand(CliContext& context)
+{
+    changeRows(context, [&context](HostsRows& rows) { deleteRow(rows, rowArgument(context.arguments[0], rows)); });
+}
+
+void addCommand(CliContext& context)
+{
+    changeRows(context, [&context](HostsRows& rows) {
+        const auto [address, host] = splitTypedLine(context.arguments[0]);
+        rows.appendRow(address, host);
+    });
+}
+
+} // namespace vendrel::cli

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vendrel {
+
+inline constexpr std::string_view loopbackAddress = "127.0.0.1";
+inline constexpr std::string_view nullRouteAddress = "0.0.0.0";
+
+// The other of the two blocking addresses, or nothing when `address` is
+// neither (empty, another address, or one with a "#" glued to it).
+inline std::optional<std::string_view> otherBlockingAddress(std::string_view address)
+{
+    if (address == loopbackAddress)
+        return nullRouteAddress;
+    if (address == nullRouteAddress)
+        return loopbackAddress;
+    return std::nullopt;
+}
+
+inline bool isBlockingAddress(std::string_view address)
+{
+    return otherBlockingAddress(address).has_value();
+}
+
+// The address sorted entries are written with: the redirect address when it
+// is a blocking address, otherwise the loopback address, so that no entry is
+// ever written without one.
+inline std::string_view sortAddressFor(std::string_view redirectAddress)
+{
+    return isBlockingAddress(redirectAddress) ? redirectAddress : loopbackAddress;
+}
+
+} // namespace vendrel

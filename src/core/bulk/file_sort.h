@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/progress.h"
+
+#include <string>
+#include <string_view>
+
+namespace vendrel {
+
+inline constexpr const char* sortingCaption = "Sorting - Please Wait";
+
+// Normalises and sorts hosts-file text. Every blocking entry (a line naming
+// 127.0.0.1 or 0.0.0.0 outside its comment) becomes the sort address, a TAB
+// and its host part; lines that mention "localhost" in any case, comments and
+// blank lines go; other lines stay as written. The survivors are sorted in
+// the user's locale with case ignored, one line of each group that differs
+// only in case kept (the bottom-most entry, the top-most other line), after
+// the header "<address>\tlocalhost" and one empty line. The address is the
+// redirect address when it is a blocking address, 127.0.0.1 otherwise.
+// Returns the new file text, CR LF after every line.
+std::string sortHostsText(std::string_view text, std::string_view redirectAddress, const Progress& progress = {});
+
+// Sorts the hosts file in place; nothing is written until the result is complete.
+void FileSort(const std::string& hostsPath, std::string_view redirectAddress, const Progress& progress = {});
+
+} // namespace vendrel

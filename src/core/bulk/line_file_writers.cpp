@@ -1,0 +1,44 @@
+#include "core/bulk/line_file_writers.h"
+
+#include "core/hosts/text_file.h"
+
+#include <filesystem>
+
+namespace vendrel {
+
+TextLines readTextLines(const std::string& path)
+{
+    TextLines result;
+    result.text = readWholeFile(path);
+    result.lines = splitLines(result.text);
+    return result;
+}
+
+std::string joinLines(const std::vector<std::string_view>& lines)
+{
+    std::size_t total = 0;
+    for (const std::string_view line : lines)
+        total += line.size() + 2;
+    std::string text;
+    text.reserve(total);
+    for (const std::string_view line : lines)
+        text.append(line).append("\r\n");
+    return text;
+}
+
+void FileAppend(const std::vector<std::string_view>& lines, const std::string& path)
+{
+    std::error_code ignored;
+    std::string text = std::filesystem::exists(path, ignored) ? readWholeFile(path) : std::string();
+    if (!text.empty() && text.back() != '\n' && text.back() != '\r')
+        text += "\r\n";
+    text += joinLines(lines);
+    writeWholeFile(path, text);
+}
+
+void FileRewrite(const std::vector<std::string_view>& lines, const std::string& path)
+{
+    writeWholeFile(path, joinLines(lines));
+}
+
+} // namespace vendrel

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vendrel {
+
+// The lines of a text file together with the text they point into.
+struct TextLines {
+    std::string text;
+    std::vector<std::string_view> lines;
+};
+
+// Reads a file as lines (CR, LF or CR LF breaks). Throws Error naming the file.
+TextLines readTextLines(const std::string& path);
+
+// Appends the lines, each followed by CR LF, after the file's last byte,
+// starting on a new line when the file does not end with a break. A missing
+// file is created. The file is replaced whole, never left half-written.
+void FileAppend(const std::vector<std::string_view>& lines, const std::string& path);
+
+// Replaces the file by the lines, each followed by CR LF.
+void FileRewrite(const std::vector<std::string_view>& lines, const std::string& path);
+
+// The lines joined, each followed by CR LF.
+std::string joinLines(const std::vector<std::string_view>& lines);
+
+} // namespace vendrel
