@@ -51,6 +51,11 @@ void HostsTableModel::resetRows(vendrel::HostsRows rows)
     endResetModel();
 }
 
+void HostsTableModel::clearCells()
+{
+    resetRows(vendrel::HostsRows(rows_.size()));
+}
+
 void HostsTableModel::appendRow(std::string_view address, std::string_view host)
 {
     const int row = rowCount();

@@ -28,6 +28,15 @@ public:
         change(rows_, static_cast<std::size_t>(row));
         emit dataChanged(index(row, 0), index(row, 1));
     }
+    // Runs `change` on all rows at once and announces that any cell may have changed.
+    template <typename Change>
+    void changeAllRows(Change&& change)
+    {
+        change(rows_);
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 1));
+    }
+    // Empties every cell; the row count stays.
+    void clearCells();
     void appendRow(std::string_view address, std::string_view host);
     // Removes a row; the only row of the list stays.
     void deleteRow(int row);

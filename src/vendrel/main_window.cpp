@@ -176,29 +176,18 @@ void MainWindow::PopulateList()
         hostsReadOnly_ = (hostsAttributes_ & platform::ReadOnly) != 0;
         applyHostsState(hostsReadOnly_);
         if (reloadOnPopulate_)
-            reloadRows();
+            reloadRows(paths_.hostsPath);
         reloadOnPopulate_ = true;
     }
-    const bool backupExists = system_.fileExists(paths_.backupPath);
-    widgets_.restoreBackup->setEnabled(backupExists);
-    menus_.restoreBackup->setEnabled(backupExists);
+    setRestoreBackupEnabled(system_.fileExists(paths_.backupPath));
     if (!system_.fileExists(paths_.hostsPath))
         offerDefaultHostsFile();
     AdjustTabs();
 }
 
-void MainWindow::reloadRows()
+void MainWindow::reloadRows(const std::string& path)
 {
-    StatusProgressBar* bar = widgets_.progressBar;
-    vendrel::Progress progress;
-    progress.startPhase = [bar](const char* caption, std::size_t maximum) {
-        bar->setMaximum(static_cast<qint64>(maximum));
-        bar->setPosition(0);
-        bar->setText(QString::fromLatin1(caption));
-    };
-    progress.advance = [bar](std::size_t position) { bar->setPosition(static_cast<qint64>(position)); };
-
-    vendrel::LoadedHosts loaded = vendrel::loadHostsFile(paths_.hostsPath, progress);
+    vendrel::LoadedHosts loaded = vendrel::loadHostsFile(path, widgets_.progressBar->reporter());
     if (loaded.redirectAddress)
         redirectAddress_ = *loaded.redirectAddress;
     model_->resetRows(std::move(loaded.rows));
@@ -207,6 +196,12 @@ void MainWindow::reloadRows()
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     ShowLineCount();
     TrimMemory();
+}
+
+void MainWindow::setRestoreBackupEnabled(bool enabled)
+{
+    widgets_.restoreBackup->setEnabled(enabled);
+    menus_.restoreBackup->setEnabled(enabled);
 }
 
 void MainWindow::offerDefaultHostsFile()
@@ -285,6 +280,7 @@ void MainWindow::connectAction(QAction* action, void (MainWindow::*handler)())
 void MainWindow::connectCommands()
 {
     connectLineCommands();
+    connectFileCommands();
     connectButton(widgets_.widenButton, &MainWindow::widenButtonClick);
     connectButton(widgets_.writableToggle, &MainWindow::writableToggleClick);
     connect(menus_.exit, &QAction::triggered, this, [this] { runCommand([this] { throw ProgramEnd{0}; }); });

@@ -52,6 +52,11 @@ public:
     void ToggleLineComment();
     void deleteline();
 
+    // The merge every merge command runs: merge, sort, line count, reload.
+    void mergeSequence(const std::string& mergePath);
+    void CreateBackup();
+    void RestoreBackup();
+
     // Runs one command as the error handler requires.
     void runCommand(const std::function<void()>& command);
 
@@ -70,7 +75,8 @@ private:
     void unlockHostsFile();
     void showPlatformMenus();
     void updateHelpItemVisibility();
-    void reloadRows();
+    // Loads the rows and the redirect address from a hosts-format file.
+    void reloadRows(const std::string& path);
     void offerDefaultHostsFile();
     void applyHostsState(bool readOnly);
     void connectCommands();
@@ -88,6 +94,23 @@ private:
     void searchForwardClick();
     void search(bool forward);
     int selectedRow() const;
+    void connectFileCommands();
+    void appendFileClick();
+    void replaceFileClick();
+    void mergeFileClick();
+    void sortFileClick();
+    void fileChoiceClick();
+    void selectFileClick();
+    void runFileChoice();
+    void returnFileHandlingToIdle();
+    std::string pickFile();
+    void removeAllBlockingClick();
+    void swapLocalhostsClick();
+    void tellNoBlockingAddress();
+    void createBackupClick();
+    void restoreBackupClick();
+    void restoreDefaultHostsClick();
+    void setRestoreBackupEnabled(bool enabled);
     void widenButtonClick();
     void writableToggleClick();
     void saveAfterCellEdit();
@@ -105,6 +128,7 @@ private:
 
     vendrel::EditorPaths paths_;
     std::string redirectAddress_;
+    std::string lastChosenFile_;
     std::uint16_t hostsAttributes_ = 0;
     bool hostsReadOnly_ = false;
     bool reloadOnPopulate_ = false;

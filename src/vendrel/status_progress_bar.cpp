@@ -47,3 +47,19 @@ void StatusProgressBar::paintEvent(QPaintEvent*)
     painter.setPen(Qt::blue);
     painter.drawText(rect(), Qt::AlignCenter, text_);
 }
+
+vendrel::Progress StatusProgressBar::reporter()
+{
+    vendrel::Progress progress;
+    progress.startPhase = [this](const char* caption, std::size_t maximum) {
+        setMaximum(static_cast<qint64>(maximum));
+        setPosition(0);
+        setText(QString::fromLatin1(caption));
+        repaint();
+    };
+    progress.advance = [this](std::size_t position) {
+        setPosition(static_cast<qint64>(position));
+        repaint();
+    };
+    return progress;
+}

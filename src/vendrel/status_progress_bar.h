@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/progress.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -17,6 +19,9 @@ public:
     qint64 maximum() const { return maximum_; }
     qint64 position() const { return position_; }
     QString text() const { return text_; }
+
+    // Reports a core operation's progress on this bar, repainting it as it goes.
+    vendrel::Progress reporter();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

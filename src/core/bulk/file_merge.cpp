@@ -27,7 +27,7 @@ void replaceAll(std::string& text, std::string_view from, std::string_view to)
 std::string readHostsIfPresent(const std::string& hostsPath)
 {
     std::error_code ignored;
-    return std::filesystem::exists(hostsPath, ignored) ? readWholeFile(hostsPath) : std::string();
+    return std::filesystem::exists(hostsPath, ignored) ? readTextFile(hostsPath) : std::string();
 }
 
 } // namespace
@@ -44,7 +44,7 @@ std::string mergeHostsText(std::string_view hostsText, std::string_view mergeTex
 void FileMerge(const std::string& hostsPath, const std::string& mergePath, std::string_view redirectAddress,
                const Progress& progress)
 {
-    const std::string mergeText = readWholeFile(mergePath);
+    const std::string mergeText = readTextFile(mergePath);
     progress.start(mergingCaption, 0);
     writeWholeFile(hostsPath, mergeHostsText(readHostsIfPresent(hostsPath), mergeText, redirectAddress));
 }
@@ -52,7 +52,7 @@ void FileMerge(const std::string& hostsPath, const std::string& mergePath, std::
 void mergeAndSortHostsFile(const std::string& hostsPath, const std::string& mergePath,
                            std::string_view redirectAddress, const Progress& progress)
 {
-    const std::string mergeText = readWholeFile(mergePath);
+    const std::string mergeText = readTextFile(mergePath);
     progress.start(mergingCaption, 0);
     const std::string merged = mergeHostsText(readHostsIfPresent(hostsPath), mergeText, redirectAddress);
     writeWholeFile(hostsPath, sortHostsText(merged, redirectAddress, progress));

@@ -250,7 +250,7 @@ std::string sortHostsText(std::string_view text, std::string_view redirectAddres
 
 void FileSort(const std::string& hostsPath, std::string_view redirectAddress, const Progress& progress)
 {
-    const std::string sorted = sortHostsText(readWholeFile(hostsPath), redirectAddress, progress);
+    const std::string sorted = sortHostsText(readTextFile(hostsPath), redirectAddress, progress);
     writeWholeFile(hostsPath, sorted);
 }
 

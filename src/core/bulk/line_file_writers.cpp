@@ -9,7 +9,7 @@ namespace vendrel {
 TextLines readTextLines(const std::string& path)
 {
     TextLines result;
-    result.text = readWholeFile(path);
+    result.text = readTextFile(path);
     result.lines = splitLines(result.text);
     return result;
 }

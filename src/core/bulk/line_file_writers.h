@@ -12,7 +12,8 @@ struct TextLines {
     std::vector<std::string_view> lines;
 };
 
-// Reads a file as lines (CR, LF or CR LF breaks). Throws Error naming the file.
+// Reads a text file as lines (CR, LF or CR LF breaks). Throws Error naming
+// the file when it cannot be read or holds NUL bytes or UTF-16.
 TextLines readTextLines(const std::string& path);
 
 // Appends the lines, each followed by CR LF, after the file's last byte,

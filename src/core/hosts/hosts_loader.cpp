@@ -16,18 +16,6 @@ namespace {
 constexpr std::size_t spareRows = 4096;
 
 
-void refuseTextTheListCannotHold(std::string_view text, const std::string& path)
-{
-    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
-        throw Error("Cannot load " + path +
-                    ": the file is stored as UTF-16 text, which the hosts list cannot hold. "
-                    "Save it as ANSI or UTF-8 text and open it again.");
-    if (std::memchr(text.data(), '\0', text.size()) != nullptr)
-        throw Error("Cannot load " + path +
-                    ": the file holds NUL bytes, so it is not a plain text hosts file. "
-                    "It was left unchanged.");
-}
-
 using Span = HostsRows::Span;
 
 // First pass over one line: TABs become blanks in place; the result is the
@@ -62,7 +50,7 @@ HostsRows::Row splitLine(std::string_view text, Span line)
 
 LoadedHosts parseHostsText(std::string text, const std::string& path, const Progress& progress)
 {
-    refuseTextTheListCannotHold(text, path);
+    refuseNonText(text, path);
     const bool hasBom = std::string_view(text).starts_with(utf8ByteOrderMark);
     const std::size_t textStart = hasBom ? utf8ByteOrderMark.size() : 0;
 

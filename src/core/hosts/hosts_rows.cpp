@@ -1,10 +1,13 @@
 #include "core/hosts/hosts_rows.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace vendrel {
 
 HostsRows::HostsRows() : rows_(1) {}
+
+HostsRows::HostsRows(std::size_t count) : rows_(std::max<std::size_t>(count, 1)) {}
 
 HostsRows::HostsRows(std::string bytes, std::vector<Row> rows)
     : bytes_(std::move(bytes)), rows_(std::move(rows))

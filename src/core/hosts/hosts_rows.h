@@ -29,6 +29,8 @@ public:
 
     // One row with two empty cells.
     HostsRows();
+    // `count` rows (at least one) with empty cells.
+    explicit HostsRows(std::size_t count);
     // Rows that refer into `bytes`; an empty `rows` becomes one empty row.
     HostsRows(std::string bytes, std::vector<Row> rows);
 

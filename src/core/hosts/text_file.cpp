@@ -54,6 +54,25 @@ std::string readWholeFile(const std::string& path)
     return bytes;
 }
 
+void refuseNonText(std::string_view text, const std::string& path)
+{
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
+        throw Error("Cannot load " + path +
+                    ": the file is stored as UTF-16 text, which the hosts list cannot hold. "
+                    "Save it as ANSI or UTF-8 text and open it again.");
+    if (std::memchr(text.data(), '\0', text.size()) != nullptr)
+        throw Error("Cannot load " + path +
+                    ": the file holds NUL bytes, so it is not a plain text hosts file. "
+                    "It was left unchanged.");
+}
+
+std::string readTextFile(const std::string& path)
+{
+    std::string text = readWholeFile(path);
+    refuseNonText(text, path);
+    return text;
+}
+
 std::size_t countLines(std::string_view text)
 {
     std::size_t lines = 0;

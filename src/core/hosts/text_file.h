@@ -17,6 +17,13 @@ inline constexpr std::size_t maximumTextFileSize = std::size_t{1} << 30;
 // opened or read, or is larger than maximumTextFileSize.
 std::string readWholeFile(const std::string& path);
 
+// Throws Error naming `path` when the bytes are not 8-bit or UTF-8 text that
+// lines can hold: UTF-16 (a byte-order mark) or any NUL byte.
+void refuseNonText(std::string_view text, const std::string& path);
+
+// Reads a whole text file, refusing what refuseNonText refuses.
+std::string readTextFile(const std::string& path);
+
 // Calls visit(line) for each line of `text`. CR, LF and CR LF each end a line;
 // a break at the very end does not start another (empty) line.
 template <typename Visit>

@@ -1,0 +1,262 @@
+// The whole-file commands: append, replace and merge from a chosen file
+// (menu and File Handling panel), sort, remove-blocking and swap, and the
+// backup and restore commands.
+
+#include "core/bulk/blocking_address.h"
+#include "core/bulk/blocking_entries.h"
+#include "core/bulk/file_merge.h"
+#include "core/bulk/file_sort.h"
+#include "core/bulk/line_file_writers.h"
+#include "core/hosts/default_hosts.h"
+#include "core/hosts/text_file.h"
+#include "vendrel/busy_cursor.h"
+#include "vendrel/hosts_table_model.h"
+#include "vendrel/main_window.h"
+#include "vendrel/prompter.h"
+#include "vendrel/status_progress_bar.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+const QString appendQuestion = QStringLiteral("Press OK make changes to Append file to your Hosts file.");
+const QString replaceQuestion = QStringLiteral("Press OK to Replace Your Hosts File.");
+const QString mergeQuestion = QStringLiteral(
+    "Press OK make changes to your Hosts file.\r\n**Note Merge will alphabetize your HOSTS file and remove #statements.");
+const QString sortQuestion = QStringLiteral(
+    "Press OK make changes to your Hosts file.\r\n*Note* - Sort will alphabetize your HOSTS file and remove #statements.");
+const QString panelAppendQuestion = QStringLiteral("Press OK to Append File to your Hosts File");
+const QString panelReplaceQuestion = QStringLiteral("Press OK to Replace you Hosts File");
+const QString panelMergeQuestion = QStringLiteral(
+    "Press OK make changes to your Hosts file.\r\n*Note* - Merge will alphabetize your HOSTS file and remove #statements.");
+const QString noBlockingAddress = QStringLiteral(
+    "No blocking address is set: the hosts file has no localhost line with 127.0.0.1 or 0.0.0.0, "
+    "so nothing was changed.");
+
+constexpr std::size_t rowsWhileSorting = 40;
+
+// Runs its action when the scope ends, however it ends.
+template <typename Action>
+class AtScopeEnd {
+public:
+    explicit AtScopeEnd(Action action) : action_(std::move(action)) {}
+    ~AtScopeEnd() { action_(); }
+    AtScopeEnd(const AtScopeEnd&) = delete;
+    AtScopeEnd& operator=(const AtScopeEnd&) = delete;
+
+private:
+    Action action_;
+};
+
+void clearRadio(QRadioButton* radio)
+{
+    radio->setAutoExclusive(false);
+    radio->setChecked(false);
+    radio->setAutoExclusive(true);
+}
+
+} // namespace
+
+void MainWindow::connectFileCommands()
+{
+    connectAction(menus_.appendFile, &MainWindow::appendFileClick);
+    connectAction(menus_.replaceFile, &MainWindow::replaceFileClick);
+    connectAction(menus_.mergeFile, &MainWindow::mergeFileClick);
+    connectAction(menus_.sortFile, &MainWindow::sortFileClick);
+    for (QRadioButton* choice : {widgets_.appendChoice, widgets_.replaceChoice, widgets_.mergeChoice})
+        connectButton(choice, &MainWindow::fileChoiceClick);
+    connectButton(widgets_.selectFile, &MainWindow::selectFileClick);
+
+    connectButton(widgets_.removeAllBlocking, &MainWindow::removeAllBlockingClick);
+    connectAction(menus_.swapLocalhosts, &MainWindow::swapLocalhostsClick);
+
+    connectButton(widgets_.createBackup, &MainWindow::createBackupClick);
+    connectAction(menus_.createBackup, &MainWindow::createBackupClick);
+    connectButton(widgets_.restoreBackup, &MainWindow::restoreBackupClick);
+    connectAction(menus_.restoreBackup, &MainWindow::restoreBackupClick);
+    connectButton(widgets_.restoreMicrosoftHosts, &MainWindow::restoreDefaultHostsClick);
+    connectAction(menus_.restoreMsHosts, &MainWindow::restoreDefaultHostsClick);
+}
+
+std::string MainWindow::pickFile()
+{
+    const QString folder = lastChosenFile_.empty() ? QString::fromStdString(paths_.programFolder)
+                                                   : QString::fromLocal8Bit(lastChosenFile_.c_str());
+    const QString chosen = prompter_.openFileName(this, QStringLiteral("Select File"), folder);
+    if (!chosen.isEmpty())
+        lastChosenFile_ = QFile::encodeName(chosen).toStdString();
+    return chosen.isEmpty() ? std::string() : lastChosenFile_;
+}
+
+void MainWindow::mergeSequence(const std::string& mergePath)
+{
+    BusyCursor busy;
+    vendrel::mergeAndSortHostsFile(paths_.hostsPath, mergePath, redirectAddress_, widgets_.progressBar->reporter());
+    ShowLineCount();
+    PopulateList();
+}
+
+void MainWindow::appendFileClick()
+{
+    const std::string chosen = pickFile();
+    if (chosen.empty())
+        return;
+    if (ConfirmOK(prompter_, this, appendQuestion)) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        vendrel::FileAppend(vendrel::readTextLines(chosen).lines, paths_.hostsPath);
+    }
+    PopulateList();
+}
+
+void MainWindow::replaceFileClick()
+{
+    const std::string chosen = pickFile();
+    if (chosen.empty())
+        return;
+    if (ConfirmOK(prompter_, this, replaceQuestion)) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        vendrel::FileRewrite(vendrel::readTextLines(chosen).lines, paths_.hostsPath);
+    }
+    PopulateList();
+}
+
+void MainWindow::mergeFileClick()
+{
+    const std::string chosen = pickFile();
+    if (!chosen.empty() && ConfirmOK(prompter_, this, mergeQuestion))
+        mergeSequence(chosen);
+}
+
+void MainWindow::sortFileClick()
+{
+    if (!ConfirmOK(prompter_, this, sortQuestion))
+        return;
+    BusyCursor busy;
+    SaveList(paths_.hostsPath);
+    model_->resetRows(vendrel::HostsRows(rowsWhileSorting));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    vendrel::FileSort(paths_.hostsPath, redirectAddress_, widgets_.progressBar->reporter());
+    ShowLineCount();
+    PopulateList();
+}
+
+void MainWindow::fileChoiceClick()
+{
+    widgets_.selectFile->setEnabled(true);
+}
+
+void MainWindow::returnFileHandlingToIdle()
+{
+    widgets_.selectFile->setEnabled(false);
+    for (QRadioButton* choice : {widgets_.appendChoice, widgets_.replaceChoice, widgets_.mergeChoice})
+        clearRadio(choice);
+}
+
+void MainWindow::selectFileClick()
+{
+    AtScopeEnd idle([this] { returnFileHandlingToIdle(); });
+    if (pickFile().empty())
+        return;
+    const QString question = widgets_.appendChoice->isChecked()    ? panelAppendQuestion
+                             : widgets_.replaceChoice->isChecked() ? panelReplaceQuestion
+                                                                   : panelMergeQuestion;
+    if (!ConfirmOK(prompter_, this, question))
+        return;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    runFileChoice();
+}
+
+void MainWindow::runFileChoice()
+{
+    BusyCursor busy;
+    if (widgets_.mergeChoice->isChecked()) {
+        mergeSequence(lastChosenFile_);
+        return;
+    }
+    const vendrel::TextLines chosen = vendrel::readTextLines(lastChosenFile_);
+    if (widgets_.appendChoice->isChecked())
+        vendrel::FileAppend(chosen.lines, paths_.hostsPath);
+    else
+        vendrel::FileRewrite(chosen.lines, paths_.hostsPath);
+    PopulateList();
+}
+
+void MainWindow::tellNoBlockingAddress()
+{
+    prompter_.ask(this, {Prompter::Kind::Information, QStringLiteral("Information"), noBlockingAddress, false});
+}
+
+void MainWindow::removeAllBlockingClick()
+{
+    if (!vendrel::isBlockingAddress(redirectAddress_)) {
+        tellNoBlockingAddress();
+        return;
+    }
+    {
+        BusyCursor busy;
+        model_->clearCells();
+        const auto result = vendrel::removeBlockingEntries(vendrel::readTextFile(paths_.hostsPath), redirectAddress_,
+                                                           widgets_.progressBar->reporter());
+        vendrel::writeWholeFile(paths_.hostsPath, *result);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        PopulateList();
+        ShowLineCount();
+    }
+    prompter_.ask(this, {Prompter::Kind::Notice, QStringLiteral("Vendrel"), QStringLiteral("Your changes have been made"),
+                         false});
+}
+
+void MainWindow::swapLocalhostsClick()
+{
+    BusyCursor busy;
+    std::optional<std::string> swapped;
+    model_->changeAllRows([&](vendrel::HostsRows& rows) { swapped = vendrel::swapLocalhosts(rows, redirectAddress_); });
+    if (!swapped) {
+        tellNoBlockingAddress();
+        return;
+    }
+    redirectAddress_ = *swapped;
+    SaveList(paths_.hostsPath);
+    TrimMemory();
+}
+
+void MainWindow::createBackupClick()
+{
+    CreateBackup();
+}
+
+void MainWindow::CreateBackup()
+{
+    if (system_.fileExists(paths_.backupPath) &&
+        !ConfirmOK(prompter_, this, QStringLiteral("Press OK to overwrite previous backup")))
+        return;
+    SaveList(paths_.backupPath);
+    prompter_.ask(this, {Prompter::Kind::Notice, QStringLiteral("Vendrel"), QStringLiteral("Backup Successfully Created"),
+                         false});
+    setRestoreBackupEnabled(true);
+}
+
+void MainWindow::restoreBackupClick()
+{
+    if (ConfirmOK(prompter_, this, QStringLiteral("Press OK to restore Backup Hosts File.")))
+        RestoreBackup();
+}
+
+void MainWindow::RestoreBackup()
+{
+    BusyCursor busy;
+    reloadRows(paths_.backupPath);
+    SaveList(paths_.hostsPath);
+}
+
+void MainWindow::restoreDefaultHostsClick()
+{
+    if (!ConfirmOK(prompter_, this, QStringLiteral("Press OK to Restore Microsofts original Hosts File")))
+        return;
+    vendrel::WriteDefaultHosts(paths_.hostsPath);
+    PopulateList();
+}
