@@ -20,6 +20,11 @@ const std::vector<CliCommand>& commandTable()
         {"backup", "[--force]", "save the backup (--force overwrites an existing one)", 0, 1, backupCommand},
         {"restore", "", "restore the hosts file from the backup", 0, 0, restoreCommand},
         {"restore-default", "", "write the operating system's default hosts file", 0, 0, restoreDefaultCommand},
+        {"whitelist-remove", "", "delete every line whose host is on the whitelist", 0, 0, whitelistRemoveCommand},
+        {"whitelist-add", "", "add every whitelisted host back as a blocking entry, then sort", 0, 0,
+         whitelistAddCommand},
+        {"whitelist-line", "N", "put the host of line N on the whitelist and delete the line", 1, 1,
+         whitelistLineCommand},
     };
     return table;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/cli_app.h"
+#include "core/hosts/hosts_rows.h"
 
 namespace vendrel::cli {
 
@@ -23,6 +24,14 @@ void swapCommand(CliContext& context);
 void backupCommand(CliContext& context);
 void restoreCommand(CliContext& context);
 void restoreDefaultCommand(CliContext& context);
+
+// Whitelist commands.
+void whitelistRemoveCommand(CliContext& context);
+void whitelistAddCommand(CliContext& context);
+void whitelistLineCommand(CliContext& context);
+
+// The row a 1-based line number names; a number outside the list is wrong usage.
+std::size_t rowArgument(const std::string& text, const HostsRows& rows);
 
 // Prints the status line the editor shows for the hosts file as it now is.
 void printLineCount(CliContext& context);

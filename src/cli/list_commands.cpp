@@ -8,7 +8,18 @@
 namespace vendrel::cli {
 namespace {
 
-// The row a 1-based line number names; a number outside the list is wrong usage.
+// Loads the hosts file, applies one change to its rows and saves the whole list.
+template <typename Change>
+void changeRows(CliContext& context, Change&& change)
+{
+    LoadedHosts loaded = loadHostsFile(context.hostsPath);
+    change(loaded.rows);
+    SaveList(loaded.rows, context.hostsPath);
+    context.out << lineCountText(loaded.rows.size()) << '\n';
+}
+
+} // namespace
+
 std::size_t rowArgument(const std::string& text, const HostsRows& rows)
 {
     std::size_t consumed = 0;
@@ -22,18 +33,6 @@ std::size_t rowArgument(const std::string& text, const HostsRows& rows)
         throw UsageError("line number " + text + " is outside the list (1 to " + std::to_string(rows.size()) + ")");
     return static_cast<std::size_t>(number - 1);
 }
-
-// Loads the hosts file, applies one change to its rows and saves the whole list.
-template <typename Change>
-void changeRows(CliContext& context, Change&& change)
-{
-    LoadedHosts loaded = loadHostsFile(context.hostsPath);
-    change(loaded.rows);
-    SaveList(loaded.rows, context.hostsPath);
-    context.out << lineCountText(loaded.rows.size()) << '\n';
-}
-
-} // namespace
 
 void showCommand(CliContext& context)
 {

@@ -54,3 +54,23 @@ std::string encodeCellText(const QString& text, std::string_view previous)
     }
     return text.toUtf8().toStdString();
 }
+
+DecodedFile decodeFileBytes(std::string_view bytes)
+{
+    if (isAscii(bytes) || isValidUtf8(bytes))
+        return {QString::fromUtf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size()))), false};
+    return {decodeEightBit(bytes), true};
+}
+
+std::optional<std::string> encodeFileText(const QString& text, bool eightBit)
+{
+    if (!eightBit)
+        return text.toUtf8().toStdString();
+    QStringEncoder encoder(eightBitCodePage);
+    if (!encoder.isValid())
+        return text.toLatin1().toStdString();
+    const QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError())
+        return std::nullopt;
+    return bytes.toStdString();
+}

@@ -11,6 +11,7 @@
 #include "core/hosts/text_file.h"
 #include "vendrel/busy_cursor.h"
 #include "vendrel/hosts_table_model.h"
+#include "vendrel/hosts_table_view.h"
 #include "vendrel/main_window.h"
 #include "vendrel/prompter.h"
 #include "vendrel/status_progress_bar.h"
@@ -214,7 +215,9 @@ void MainWindow::swapLocalhostsClick()
 {
     BusyCursor busy;
     std::optional<std::string> swapped;
+    const int selected = selectedRow();
     model_->changeAllRows([&](vendrel::HostsRows& rows) { swapped = vendrel::swapLocalhosts(rows, redirectAddress_); });
+    widgets_.hostsList->selectRow(selected);
     if (!swapped) {
         tellNoBlockingAddress();
         return;

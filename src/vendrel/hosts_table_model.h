@@ -28,12 +28,13 @@ public:
         change(rows_, static_cast<std::size_t>(row));
         emit dataChanged(index(row, 0), index(row, 1));
     }
-    // Runs `change` on all rows at once and announces that any cell may have changed.
+    // Runs `change` on all rows at once, which may also add or remove rows.
     template <typename Change>
     void changeAllRows(Change&& change)
     {
+        beginResetModel();
         change(rows_);
-        emit dataChanged(index(0, 0), index(rowCount() - 1, 1));
+        endResetModel();
     }
     // Empties every cell; the row count stays.
     void clearCells();

@@ -69,7 +69,7 @@ void buildDownloadMenu(QMenuBar* bar, MainMenus& m)
     m.mvpsMerge = item(m.mvpsSubmenu, "Merge");
     m.mvpsReplace = item(m.mvpsSubmenu, "Replace");
     m.mvpsSubmenu->addSeparator();
-    m.mvpsVisit = item(m.mvpsSubmenu, "Visit MVPs Hosts");
+    m.mvpsVisit = item(m.mvpsSubmenu, "Visit www.mvps.org");
     m.hphostsSubmenu = m.download->addMenu(QStringLiteral("hpHOSTS"));
     m.hphostsMerge = item(m.hphostsSubmenu, "Merge");
     m.hphostsReplace = item(m.hphostsSubmenu, "Replace");
@@ -99,7 +99,7 @@ void buildHelpMenu(QMenuBar* bar, MainMenus& m)
     m.help = bar->addMenu(QStringLiteral("Help"));
     m.viewHelpFile = item(m.help, "View Help File");
     m.viewHelpFile->setVisible(false);
-    m.visitMakerSite = item(m.help, "Visit the Vendrel Home Page");
+    m.visitMakerSite = item(m.help, "Visit www.vendrel.example.org");
     m.help->addSeparator();
     m.makeDonation = item(m.help, "Make Donation via Paypal");
     m.dnsSeparator = m.help->addSeparator();

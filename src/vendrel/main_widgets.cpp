@@ -132,6 +132,7 @@ MainWidgets buildMainWidgets(QWidget* client, const DesignScale& s)
     w.memopadText->setLineWrapMode(QPlainTextEdit::NoWrap);
     w.memopadText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     w.memopadText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    w.memopadText->setMaximumBlockCount(1); // one line while no mode shows it
     w.memopadText->hide();
     return w;
 }

@@ -8,11 +8,13 @@
 #include "platform/platform.h"
 #include "vendrel/anchor_keeper.h"
 #include "vendrel/busy_cursor.h"
+#include "vendrel/desktop_shell.h"
 #include "vendrel/hosts_table_model.h"
 #include "vendrel/hosts_table_view.h"
 #include "vendrel/prompter.h"
 #include "vendrel/startup_layout.h"
 #include "vendrel/status_progress_bar.h"
+#include "vendrel/web_addresses.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,7 +33,6 @@ namespace {
 
 constexpr int designWindowWidth = 531;
 constexpr int designWindowHeight = 462;
-constexpr const char* helpFileName = "Vendrel.chm";
 
 const QString systemFileWarning = QStringLiteral(
     "Your HOSTS file is marked as a \"system file\" and can NOT be manipulated.\r\n"
@@ -60,6 +61,9 @@ MainWindow::MainWindow(platform::Platform& system, Prompter& prompter, MainWindo
 {
     if (!options_.endProgram)
         options_.endProgram = [](int code) { QCoreApplication::exit(code); };
+    if (!options_.shell)
+        systemShell_ = std::make_unique<SystemDesktopShell>();
+    shell_ = options_.shell ? options_.shell : systemShell_.get();
 
     setWindowTitle(QStringLiteral("Vendrel 3.6      by the Vendrel developers"));
     setFont(scale_.arial(11));
@@ -166,7 +170,8 @@ void MainWindow::showPlatformMenus()
 
 void MainWindow::updateHelpItemVisibility()
 {
-    menus_.viewHelpFile->setVisible(system_.fileExists(platform::joinPath(paths_.programFolder, helpFileName)));
+    const std::string helpFile = platform::joinPath(paths_.programFolder, web_addresses::helpFileName.toStdString());
+    menus_.viewHelpFile->setVisible(system_.fileExists(helpFile));
 }
 
 void MainWindow::PopulateList()
@@ -281,6 +286,9 @@ void MainWindow::connectCommands()
 {
     connectLineCommands();
     connectFileCommands();
+    connectWhitelistCommands();
+    connectMemopadCommands();
+    connectHelpCommands();
     connectButton(widgets_.widenButton, &MainWindow::widenButtonClick);
     connectButton(widgets_.writableToggle, &MainWindow::writableToggleClick);
     connect(menus_.exit, &QAction::triggered, this, [this] { runCommand([this] { throw ProgramEnd{0}; }); });

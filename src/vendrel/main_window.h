@@ -6,13 +6,16 @@
 #include "vendrel/main_widgets.h"
 
 #include <QMainWindow>
+#include <QString>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 class AnchorKeeper;
+class DesktopShell;
 class QAbstractButton;
 class QAction;
 class HostsTableModel;
@@ -26,6 +29,8 @@ struct MainWindowOptions {
     std::optional<double> dpi;
     // Ends the program with an exit code; by default leaves the event loop.
     std::function<void(int)> endProgram;
+    // Opens web pages and the help file; by default the desktop's handlers.
+    DesktopShell* shell = nullptr;
 };
 
 // The editor's one window: the hosts list, the tool panels and the menus.
@@ -56,6 +61,11 @@ public:
     void mergeSequence(const std::string& mergePath);
     void CreateBackup();
     void RestoreBackup();
+
+    void DeleteAddtoWL();
+    void Whitelistmenutoggleon();
+    void Whitelistmenutoggleoff();
+    void LaunchWebsite();
 
     // Runs one command as the error handler requires.
     void runCommand(const std::function<void()>& command);
@@ -111,6 +121,38 @@ private:
     void restoreBackupClick();
     void restoreDefaultHostsClick();
     void setRestoreBackupEnabled(bool enabled);
+
+    void connectWhitelistCommands();
+    void deleteAddToWhitelistClick();
+    void removeWhitelistItemsClick();
+    void addWhitelistItemsClick();
+    void viewEditWhitelistClick();
+    void saveAndExitWhitelistClick();
+    void exitWhitelistClick();
+    std::string whitelistPath() const;
+
+    void connectMemopadCommands();
+    void openInMemopadClick();
+    void saveHostsClick();
+    void saveAsClick();
+    void saveHostsExitMemopadClick();
+    void exitMemopadClick();
+    void leaveMemopad();
+    void setMemopadMenus(bool memopadMode);
+
+    // The plain-text area shared by Memopad and Whitelist mode.
+    void showPlainTextArea(const std::string& bytes);
+    void hidePlainTextArea();
+    // Writes the area's text with `write`; a failure is shown and the mode stays open. True when written.
+    bool savePlainText(const std::function<void(const std::string& bytes)>& write);
+
+    void connectHelpCommands();
+    void helpFileClick();
+    void visitMakerSiteClick();
+    void donationClick();
+    void visitForumsClick();
+    void visitMvpsSiteClick();
+    void visitHpHostsSiteClick();
     void widenButtonClick();
     void writableToggleClick();
     void saveAfterCellEdit();
@@ -129,6 +171,10 @@ private:
     vendrel::EditorPaths paths_;
     std::string redirectAddress_;
     std::string lastChosenFile_;
+    QString WebsiteUrl;
+    bool plainTextEightBit_ = false;
+    std::unique_ptr<DesktopShell> systemShell_;
+    DesktopShell* shell_ = nullptr;
     std::uint16_t hostsAttributes_ = 0;
     bool hostsReadOnly_ = false;
     bool reloadOnPopulate_ = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -45,6 +46,20 @@ public:
     void appendRow(std::string_view address, std::string_view host);
     // Removes a row; the last remaining row is emptied instead.
     void removeRow(std::size_t row);
+    // Removes, in one pass, every row from `first` on for which
+    // `remove(address, host)` is true; the others keep their order.
+    // Returns how many went.
+    template <typename Predicate>
+    std::size_t removeRowsWhere(std::size_t first, Predicate&& remove)
+    {
+        if (first >= rows_.size())
+            return 0;
+        const auto kept = std::stable_partition(rows_.begin() + static_cast<std::ptrdiff_t>(first), rows_.end(),
+                                                [&](const Row& row) { return !remove(view(row.address), view(row.host)); });
+        const auto removed = static_cast<std::size_t>(rows_.end() - kept);
+        rows_.erase(kept, rows_.end());
+        return removed;
+    }
 
     // A UTF-8 byte-order mark stood in front of the first line.
     bool utf8ByteOrderMark() const { return utf8Bom_; }

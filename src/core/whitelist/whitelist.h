@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/hosts/hosts_rows.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vendrel {
+
+inline constexpr const char* whitelistFileName = "whitelist.txt";
+
+// The whitelist file in the program folder: one host cell per line, exactly
+// as the hosts list showed it (a host name and any remark behind it).
+std::string whitelistPathIn(const std::string& programFolder);
+
+// The whitelist's lines; none when the file does not exist.
+std::vector<std::string> readWhitelist(const std::string& whitelistPath);
+
+// Adds one entry as the whitelist's new last line, creating the file if needed.
+void appendToWhitelist(const std::string& whitelistPath, std::string_view host);
+
+// Removes every row but the first whose host cell equals a whole whitelist
+// line, byte for byte (letter case and blanks count). Returns how many went.
+std::size_t removeWhitelistedRows(HostsRows& rows, const std::vector<std::string>& whitelist);
+
+// Adds a row "<redirect> " / entry for every non-empty whitelist line, for
+// the sort to turn into blocking entries.
+void addWhitelistRows(HostsRows& rows, const std::vector<std::string>& whitelist, std::string_view redirectAddress);
+
+} // namespace vendrel

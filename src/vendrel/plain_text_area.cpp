@@ -1,0 +1,70 @@
+// The plain-text area that Memopad mode and Whitelist mode lay over the window.
+
+#include "core/error.h"
+#include "vendrel/cell_text_codec.h"
+#include "vendrel/main_window.h"
+#include "vendrel/prompter.h"
+
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+namespace {
+
+// Lines are shown with LF breaks whatever the file used.
+QString withLineFeeds(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+// The area's text with CR LF between lines, no break added after the last.
+QString withCrLf(const QPlainTextEdit& area)
+{
+    // Raw text keeps no-break spaces, which the plain-text view would turn into blanks.
+    QString text = area.document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
+} // namespace
+
+void MainWindow::showPlainTextArea(const std::string& bytes)
+{
+    QPlainTextEdit* area = widgets_.memopadText;
+    area->setGeometry(1, 1, width() - 6, height() - 54);
+    area->show();
+    area->setMaximumBlockCount(0);
+    DecodedFile decoded = decodeFileBytes(bytes);
+    plainTextEightBit_ = decoded.eightBit;
+    area->setPlainText(withLineFeeds(std::move(decoded.text)));
+    area->setFocus();
+}
+
+void MainWindow::hidePlainTextArea()
+{
+    QPlainTextEdit* area = widgets_.memopadText;
+    area->hide();
+    repaint();
+    area->clear();
+    area->setMaximumBlockCount(1);
+}
+
+bool MainWindow::savePlainText(const std::function<void(const std::string& bytes)>& write)
+{
+    try {
+        const auto bytes = encodeFileText(withCrLf(*widgets_.memopadText), plainTextEightBit_);
+        if (!bytes)
+            throw vendrel::Error("The text holds characters that the file's 8-bit code page cannot store; "
+                                 "nothing was written.");
+        write(*bytes);
+        return true;
+    } catch (const std::exception& error) {
+        // Ending the program here would throw the typed text away: say what failed and stay.
+        prompter_.ask(this, {Prompter::Kind::Error, QStringLiteral("Error"),
+                             QStringLiteral("ERROR: ") + QString::fromLocal8Bit(error.what()), false});
+        return false;
+    }
+}

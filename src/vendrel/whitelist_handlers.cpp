@@ -1,0 +1,120 @@
+// The whitelist: hosts the user took out of the hosts file, removed again
+// after a merge or download, or added back; and Whitelist mode.
+
+#include "core/bulk/file_sort.h"
+#include "core/hosts/text_file.h"
+#include "core/whitelist/whitelist.h"
+#include "vendrel/busy_cursor.h"
+#include "vendrel/hosts_table_model.h"
+#include "vendrel/hosts_table_view.h"
+#include "vendrel/main_window.h"
+#include "vendrel/prompter.h"
+#include "vendrel/status_progress_bar.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
+
+void MainWindow::connectWhitelistCommands()
+{
+    connectButton(widgets_.deleteLineAddToWhitelist, &MainWindow::deleteAddToWhitelistClick);
+    connectAction(menus_.deleteLineAddToWhitelist, &MainWindow::deleteAddToWhitelistClick);
+    connectAction(menus_.popupDeleteLineAddToWhitelist, &MainWindow::deleteAddToWhitelistClick);
+    connectAction(menus_.removeWhitelistItems, &MainWindow::removeWhitelistItemsClick);
+    connectAction(menus_.addWhitelistItems, &MainWindow::addWhitelistItemsClick);
+    connectAction(menus_.viewEditWhitelist, &MainWindow::viewEditWhitelistClick);
+    connectAction(menus_.saveAndExitWhitelist, &MainWindow::saveAndExitWhitelistClick);
+    connectAction(menus_.exitWhitelist, &MainWindow::exitWhitelistClick);
+}
+
+std::string MainWindow::whitelistPath() const
+{
+    return vendrel::whitelistPathIn(paths_.programFolder);
+}
+
+void MainWindow::deleteAddToWhitelistClick()
+{
+    DeleteAddtoWL();
+}
+
+void MainWindow::DeleteAddtoWL()
+{
+    if (!ConfirmOK(prompter_, this, QStringLiteral("Press OK to Delete line and Add to Whitelist")))
+        return;
+    const auto row = static_cast<std::size_t>(selectedRow());
+    vendrel::appendToWhitelist(whitelistPath(), model_->rows().host(row));
+    deleteline();
+}
+
+void MainWindow::removeWhitelistItemsClick()
+{
+    {
+        BusyCursor busy;
+        const std::vector<std::string> whitelist = vendrel::readWhitelist(whitelistPath());
+        const int selected = selectedRow();
+        model_->changeAllRows([&whitelist](vendrel::HostsRows& rows) { vendrel::removeWhitelistedRows(rows, whitelist); });
+        widgets_.hostsList->selectRow(std::min(selected, model_->rowCount() - 1));
+        SaveList(paths_.hostsPath);
+    }
+    ShowLineCount();
+}
+
+void MainWindow::addWhitelistItemsClick()
+{
+    if (!system_.fileExists(whitelistPath()))
+        return;
+    const std::vector<std::string> whitelist = vendrel::readWhitelist(whitelistPath());
+    model_->changeAllRows(
+        [&](vendrel::HostsRows& rows) { vendrel::addWhitelistRows(rows, whitelist, redirectAddress_); });
+    SaveList(paths_.hostsPath);
+    vendrel::FileSort(paths_.hostsPath, redirectAddress_, widgets_.progressBar->reporter());
+    PopulateList();
+    ShowLineCount();
+}
+
+void MainWindow::Whitelistmenutoggleon()
+{
+    for (QAction* action : {menus_.appendFile, menus_.replaceFile, menus_.mergeFile, menus_.removeWhitelistItems,
+                            menus_.addWhitelistItems, menus_.viewEditWhitelist})
+        action->setEnabled(false);
+    for (QMenu* menu : {menus_.recovery, menus_.edit, menus_.memopad, menus_.download})
+        menu->menuAction()->setEnabled(false);
+    menus_.saveAndExitWhitelist->setEnabled(true);
+    menus_.exitWhitelist->setEnabled(true);
+}
+
+void MainWindow::Whitelistmenutoggleoff()
+{
+    for (QAction* action : {menus_.appendFile, menus_.replaceFile, menus_.mergeFile, menus_.removeWhitelistItems,
+                            menus_.addWhitelistItems, menus_.viewEditWhitelist})
+        action->setEnabled(true);
+    for (QMenu* menu : {menus_.recovery, menus_.edit, menus_.memopad, menus_.download})
+        menu->menuAction()->setEnabled(true);
+    menus_.saveAndExitWhitelist->setEnabled(false);
+    menus_.exitWhitelist->setEnabled(false);
+}
+
+void MainWindow::viewEditWhitelistClick()
+{
+    const std::string path = whitelistPath();
+    showPlainTextArea(system_.fileExists(path) ? vendrel::readTextFile(path) : std::string());
+    Whitelistmenutoggleon();
+}
+
+void MainWindow::saveAndExitWhitelistClick()
+{
+    // The whitelist is a list of lines: each one, the last included, ends in CR LF.
+    const bool saved = savePlainText([this](const std::string& bytes) {
+        std::vector<std::string> lines;
+        vendrel::forEachLine(bytes, [&lines](std::string_view line) { lines.emplace_back(line); });
+        vendrel::writeTextLines(whitelistPath(), lines);
+    });
+    if (saved)
+        exitWhitelistClick();
+}
+
+void MainWindow::exitWhitelistClick()
+{
+    hidePlainTextArea();
+    Whitelistmenutoggleoff();
+}
