@@ -8,6 +8,7 @@ bool EditorFixture::start(double dpi)
     MainWindowOptions options;
     options.dpi = dpi;
     options.endProgram = [this](int code) { endedWith = code; };
+    options.shell = &shell;
     window = std::make_unique<MainWindow>(system, prompter, options);
     return window->FormCreate();
 }

@@ -2,7 +2,10 @@
 
 #include "fake_platform.h"
 #include "scripted_prompter.h"
+#include "vendrel/desktop_shell.h"
 #include "vendrel/main_window.h"
+
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -10,12 +13,26 @@
 #include <optional>
 #include <string>
 
+// Shows QString values readably in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+// A desktop that records what it was asked to open instead of opening it.
+class RecordingShell final : public DesktopShell {
+public:
+    void open(const QString& target) override { opened.append(target); }
+    QStringList opened;
+};
+
 // An editor window on a fake platform with pre-answered prompts. The program
 // end is recorded instead of leaving an event loop.
 class EditorFixture : public ::testing::Test {
 protected:
     testing_support::FakePlatform system;
     ScriptedPrompter prompter;
+    RecordingShell shell;
     std::unique_ptr<MainWindow> window;
     std::optional<int> endedWith;
 

@@ -24,6 +24,7 @@ public:
     std::string hostsFolder(const std::string& systemDir) override;
     std::string legacyHostsPath(const std::string& windowsDir) override;
     std::string programFolder() override { return programFolder_; }
+    const std::string& programFolderPath() const { return programFolder_; }
     std::optional<std::uint16_t> fileAttributes(const std::string& path) override;
     bool setFileAttributes(const std::string& path, std::uint16_t attributes) override;
     void trimWorkingSet() override { ++trimCalls; }

@@ -1,0 +1,156 @@
+#include "editor_fixture.h"
+
+#include "vendrel/web_addresses.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <filesystem>
+
+namespace {
+
+class MemopadTest : public EditorFixture {
+protected:
+    QPlainTextEdit* area() const { return w().memopadText; }
+    void open() { m().openInMemopad->trigger(); }
+};
+
+TEST_F(MemopadTest, OpenShowsTheWholeFileAndSwitchesTheMenus)
+{
+    writeHosts("# header\n\n127.0.0.1\tlocalhost\r0.0.0.0 x.example\r\n");
+    ASSERT_TRUE(start());
+    open();
+    EXPECT_TRUE(area()->isVisible());
+    EXPECT_EQ(area()->toPlainText(), "# header\n\n127.0.0.1\tlocalhost\n0.0.0.0 x.example\n");
+    EXPECT_EQ(area()->font().pixelSize(), 13);
+    for (QAction* off : {m().appendFile, m().replaceFile, m().mergeFile, m().openInMemopad, m().recovery->menuAction(),
+                         m().download->menuAction(), m().whitelist->menuAction(), m().edit->menuAction()})
+        EXPECT_FALSE(off->isEnabled()) << off->text().toStdString();
+    for (QAction* on : {m().saveSubmenu->menuAction(), m().exitMemopad, m().exit, m().help->menuAction()})
+        EXPECT_TRUE(on->isEnabled()) << on->text().toStdString();
+}
+
+TEST_F(MemopadTest, SaveWritesCrLfBetweenLinesAndNothingAfterTheLast)
+{
+    writeHosts("127.0.0.1 localhost\n0.0.0.0 a.example\n");
+    ASSERT_TRUE(start());
+    open();
+    m().saveHosts->trigger();
+    EXPECT_EQ(hostsOnDisk(), "127.0.0.1 localhost\r\n0.0.0.0 a.example\r\n") << "LF-only ends come back as CR LF";
+
+    area()->setPlainText(QStringLiteral("127.0.0.1 localhost\n0.0.0.0 b.example"));
+    m().saveHosts->trigger();
+    EXPECT_EQ(hostsOnDisk(), "127.0.0.1 localhost\r\n0.0.0.0 b.example") << "no break added after the last line";
+    EXPECT_TRUE(area()->isVisible()) << "saving keeps the mode";
+}
+
+TEST_F(MemopadTest, TabKeyInsertsATabThatIsSaved)
+{
+    writeHosts("127.0.0.1 localhost\r\n");
+    ASSERT_TRUE(start());
+    window->activateWindow();
+    open();
+    area()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(area(), QStringLiteral("0.0.0.0"));
+    QTest::keyClick(area(), Qt::Key_Tab);
+    QTest::keyClicks(area(), QStringLiteral("t.example"));
+    m().saveHostsExitMemopad->trigger();
+    EXPECT_EQ(hostsOnDisk(), "127.0.0.1 localhost\r\n0.0.0.0\tt.example");
+    EXPECT_FALSE(area()->isVisible());
+    EXPECT_EQ(cell(1, 1), "t.example") << "leaving reloads the list";
+    EXPECT_TRUE(m().openInMemopad->isEnabled());
+    EXPECT_FALSE(m().exitMemopad->isEnabled());
+}
+
+TEST_F(MemopadTest, EightBitFilesComeBackByteForByte)
+{
+    const std::string latin = "127.0.0.1 localhost\r\n0.0.0.0 caf\xE9.example # \xA0nbsp\r\n";
+    writeHosts(latin);
+    ASSERT_TRUE(start());
+    open();
+    EXPECT_TRUE(area()->toPlainText().contains(QString::fromUtf8("caf\xC3\xA9")));
+    m().saveHosts->trigger();
+    EXPECT_EQ(hostsOnDisk(), latin);
+}
+
+TEST_F(MemopadTest, ExitDiscardsEditsAndSaveAsLeavesTheHostsFile)
+{
+    writeHosts("127.0.0.1 localhost\r\n");
+    ASSERT_TRUE(start());
+    open();
+    area()->setPlainText(QStringLiteral("edited"));
+    const std::string copy = system.root() + "/copy.txt";
+    prompter.answerFile(QString::fromStdString(copy));
+    prompter.answer(true);
+    m().saveAs->trigger();
+    EXPECT_EQ(prompter.shown().back().text, "File saved");
+    EXPECT_EQ(testing_support::FakePlatform::readFile(copy), "edited");
+
+    prompter.answerFile(QString());
+    m().saveAs->trigger();
+    EXPECT_EQ(prompter.shown().size(), 1u) << "a cancelled dialog shows nothing";
+
+    m().exitMemopad->trigger();
+    EXPECT_EQ(hostsOnDisk(), "127.0.0.1 localhost\r\n");
+    open();
+    EXPECT_EQ(area()->toPlainText(), "127.0.0.1 localhost\n");
+}
+
+TEST_F(MemopadTest, AFailingSaveKeepsTheModeAndTheText)
+{
+    writeHosts("127.0.0.1 localhost\r\n");
+    ASSERT_TRUE(start());
+    open();
+    area()->setPlainText(QStringLiteral("typed text"));
+    system.setAttributesDirectly(hostsPath(), platform::ReadOnly);
+    prompter.answer(true);
+    m().saveHostsExitMemopad->trigger();
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].caption, "Error");
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith("ERROR: Cannot create file"));
+    EXPECT_FALSE(endedWith.has_value());
+    EXPECT_TRUE(area()->isVisible());
+    EXPECT_EQ(area()->toPlainText(), "typed text");
+    EXPECT_EQ(hostsOnDisk(), "127.0.0.1 localhost\r\n");
+}
+
+TEST_F(MemopadTest, WebLinksAndTheHelpFileGoToTheDesktop)
+{
+    writeHosts("127.0.0.1 localhost\r\n");
+    ASSERT_TRUE(start());
+    m().makeDonation->trigger();
+    m().visitMakerSite->trigger();
+    m().visitForums->trigger();
+    m().mvpsVisit->trigger();
+    m().hphostsVisit->trigger();
+    m().viewHelpFile->trigger();
+    ASSERT_EQ(shell.opened.size(), 6);
+    EXPECT_EQ(shell.opened[0],
+              "https://www.paypal.com/cgi-bin/webscr?cmd=_xclick&business=donate%40vendrel%2eexample%2eorg"
+              "&item_name=Vendrel by www%2evendrel%2eexample%2eorg&no_shipping=0&no_note=1&tax=0&currency_code=USD");
+    EXPECT_EQ(shell.opened[1], "www.vendrel.example.org");
+    EXPECT_EQ(shell.opened[2], "http://forums.rodavavur.example.net");
+    EXPECT_EQ(shell.opened[3], "www.mvps.org/winhelp2002/hosts.htm");
+    EXPECT_EQ(shell.opened[4], "http://hosts-file.net/");
+    EXPECT_EQ(shell.opened[5], "Vendrel.chm");
+}
+
+TEST_F(MemopadTest, HelpItemFollowsTheHelpFileAfterEveryAdd)
+{
+    writeHosts("127.0.0.1 localhost\r\n");
+    ASSERT_TRUE(start());
+    EXPECT_FALSE(m().viewHelpFile->isVisible());
+    const std::string help = system.writeFile(system.programFolder() + "/Vendrel.chm", "help");
+    m().toggleComment->trigger();
+    EXPECT_FALSE(m().viewHelpFile->isVisible()) << "only adding a line looks again";
+    QTest::mouseClick(w().addLineButton, Qt::LeftButton);
+    EXPECT_TRUE(m().viewHelpFile->isVisible());
+    std::filesystem::remove(help);
+    QTest::mouseClick(w().addLineButton, Qt::LeftButton);
+    EXPECT_FALSE(m().viewHelpFile->isVisible());
+}
+
+} // namespace
