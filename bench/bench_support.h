@@ -304,9 +304,44 @@ inline std::string selfExecutable()
     return path.string();
 }
 
+// This process's environment with each "NAME=value" of `changes` set,
+// replacing the variable of that name where it exists.
+inline std::vector<std::string> environmentWith(const std::vector<std::string>& changes)
+{
+    const auto nameOf = [](std::string_view entry) { return entry.substr(0, entry.find('=')); };
+    std::vector<std::string> result;
+    for (char** entry = environ; entry && *entry; ++entry) {
+        const std::string_view name = nameOf(*entry);
+        if (std::none_of(changes.begin(), changes.end(),
+                         [&](const std::string& change) { return nameOf(change) == name; }))
+            result.emplace_back(*entry);
+    }
+    result.insert(result.end(), changes.begin(), changes.end());
+    return result;
+}
+
+// The full path of `name` in one of the folders of PATH, or an empty string.
+inline std::string programOnPath(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::string_view folders = path && *path ? path : "/usr/bin:/bin";
+    while (!folders.empty()) {
+        const std::size_t colon = folders.find(':');
+        const std::string_view folder = folders.substr(0, colon);
+        folders = colon == std::string_view::npos ? std::string_view() : folders.substr(colon + 1);
+        const std::string candidate = std::string(folder.empty() ? "." : folder) + "/" + name;
+        if (::access(candidate.c_str(), X_OK) == 0 && !std::filesystem::is_directory(candidate))
+            return candidate;
+    }
+    return {};
+}
+
 // Runs `program` with `arguments`, collects its standard output, its own peak
 // resident size and its wall-clock time. Standard error is passed through.
-inline ChildResult runProgram(const std::string& program, const std::vector<std::string>& arguments)
+// The child gets this process's environment, with the "NAME=value" entries
+// of `environmentChanges` set.
+inline ChildResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                              const std::vector<std::string>& environmentChanges = {})
 {
     std::vector<std::string> all{program};
     all.insert(all.end(), arguments.begin(), arguments.end());
@@ -314,6 +349,12 @@ inline ChildResult runProgram(const std::string& program, const std::vector<std:
     for (std::string& argument : all)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
+    // Built before fork(), so that the child only has to exec.
+    std::vector<std::string> environment = environmentWith(environmentChanges);
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
 
     int pipeEnds[2];
     if (::pipe(pipeEnds) != 0)
@@ -327,7 +368,7 @@ inline ChildResult runProgram(const std::string& program, const std::vector<std:
         ::dup2(pipeEnds[1], STDOUT_FILENO);
         ::close(pipeEnds[0]);
         ::close(pipeEnds[1]);
-        ::execv(program.c_str(), argv.data());
+        ::execve(program.c_str(), argv.data(), envp.data());
         ::_exit(127);
     }
     ::close(pipeEnds[1]);
@@ -355,9 +396,10 @@ inline ChildResult runProgram(const std::string& program, const std::vector<std:
 }
 
 // Runs this same program with `arguments`, as runProgram() does.
-inline ChildResult runSelf(const std::vector<std::string>& arguments)
+inline ChildResult runSelf(const std::vector<std::string>& arguments,
+                           const std::vector<std::string>& environmentChanges = {})
 {
-    return runProgram(selfExecutable(), arguments);
+    return runProgram(selfExecutable(), arguments, environmentChanges);
 }
 
 // The value of "key=value" in a child's output, or an empty string.

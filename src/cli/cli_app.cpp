@@ -22,8 +22,8 @@ void printHelp(std::ostream& out)
         std::string left = command.name;
         if (!command.argumentsHelp.empty())
             left += " " + command.argumentsHelp;
-        out << "  " << left << std::string(left.size() < 17 ? 17 - left.size() : 1, ' ')
-            << command.summary << '\n';
+        out << "  " << left << std::string(left.size() < 17 ? 17 - left.size() : 1, ' ') << command.summary
+            << '\n';
     }
 }
 
@@ -92,7 +92,7 @@ int runCli(const std::vector<std::string>& arguments, platform::Platform& system
         } else {
             hostsPath = locateEditorPaths(system).hostsPath;
         }
-        CliContext context{hostsPath, dataDir, parsed.arguments, out, err};
+        CliContext context{system, hostsPath, dataDir, parsed.arguments, out, err};
         command->run(context);
         return Success;
     } catch (const UsageError& error) {

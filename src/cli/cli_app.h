@@ -13,6 +13,7 @@ enum ExitStatus : int { Success = 0, Failure = 1, WrongUsage = 2 };
 
 // What a command works on: the files chosen by the global options and its own arguments.
 struct CliContext {
+    platform::Platform& system;
     std::string hostsPath;
     std::string dataDir;
     std::vector<std::string> arguments;

@@ -30,6 +30,10 @@ void whitelistRemoveCommand(CliContext& context);
 void whitelistAddCommand(CliContext& context);
 void whitelistLineCommand(CliContext& context);
 
+// Block-list download and the unpacker.
+void downloadCommand(CliContext& context);
+void unzipCommand(CliContext& context);
+
 // The row a 1-based line number names; a number outside the list is wrong usage.
 std::size_t rowArgument(const std::string& text, const HostsRows& rows);
 

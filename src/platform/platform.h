@@ -47,6 +47,11 @@ public:
     // Gives unused heap pages back to the system.
     virtual void trimWorkingSet() = 0;
 
+    // The current-state code the service manager of `machine` (empty: this
+    // computer) reports for a service; 4 means running, 0 that the state
+    // cannot be read or the service does not exist.
+    virtual std::uint32_t queryServiceState(const std::string& machine, const std::string& service) = 0;
+
     bool fileExists(const std::string& path);
     bool directoryExists(const std::string& path);
 };

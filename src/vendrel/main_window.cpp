@@ -85,7 +85,11 @@ MainWindow::MainWindow(platform::Platform& system, Prompter& prompter, MainWindo
     });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The worker may be waiting for this thread: let it go before the window does.
+    Grabber1.reset();
+}
 
 void MainWindow::runCommand(const std::function<void()>& command)
 {
@@ -289,6 +293,7 @@ void MainWindow::connectCommands()
     connectWhitelistCommands();
     connectMemopadCommands();
     connectHelpCommands();
+    connectDownloadCommands();
     connectButton(widgets_.widenButton, &MainWindow::widenButtonClick);
     connectButton(widgets_.writableToggle, &MainWindow::writableToggleClick);
     connect(menus_.exit, &QAction::triggered, this, [this] { runCommand([this] { throw ProgramEnd{0}; }); });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/download/block_lists.h"
+#include "core/download/url_grabber.h"
 #include "core/hosts/editor_paths.h"
 #include "vendrel/design_scale.h"
 #include "vendrel/main_menus.h"
@@ -31,6 +33,8 @@ struct MainWindowOptions {
     std::function<void(int)> endProgram;
     // Opens web pages and the help file; by default the desktop's handlers.
     DesktopShell* shell = nullptr;
+    // Fetches the block lists from this host ("name:port") instead of their publishers'.
+    std::string downloadHost;
 };
 
 // The editor's one window: the hosts list, the tool panels and the menus.
@@ -63,6 +67,11 @@ public:
     void RestoreBackup();
 
     void DeleteAddtoWL();
+
+    void GrabberGo();
+    void Downloadmenusoff();
+    void Downloadmenuson();
+    vendrel::HttpUrlGrabber& grabber() { return *Grabber1; }
     void Whitelistmenutoggleon();
     void Whitelistmenutoggleoff();
     void LaunchWebsite();
@@ -146,6 +155,20 @@ private:
     // Writes the area's text with `write`; a failure is shown and the mode stays open. True when written.
     bool savePlainText(const std::function<void(const std::string& bytes)>& write);
 
+    void connectDownloadCommands();
+    void startDownload(const vendrel::BlockListSource& list, bool merge);
+    void Grabber1Progress(std::uint64_t position, std::uint64_t totalSize);
+    void Grabber1DoneFile();
+    void Grabber1Error(const std::string& message);
+    void applyDownloadedList();
+    void DownloadMerge();
+    void DownloadReplace();
+    void deleteDownloadedFiles();
+    void cancelDownloadClick();
+    void statusOfDnsServiceClick();
+    void reportDownloadTrouble(const std::string& reason);
+    void setDownloadCursor(bool busy);
+
     void connectHelpCommands();
     void helpFileClick();
     void visitMakerSiteClick();
@@ -173,6 +196,13 @@ private:
     std::string lastChosenFile_;
     QString WebsiteUrl;
     bool plainTextEightBit_ = false;
+
+    std::unique_ptr<vendrel::HttpUrlGrabber> Grabber1;
+    bool MergeAfterDownload = false;
+    std::string DownloadUrl;
+    std::string ZipPath;
+    std::string ListFile;
+    bool downloadCursor_ = false;
     std::unique_ptr<DesktopShell> systemShell_;
     DesktopShell* shell_ = nullptr;
     std::uint16_t hostsAttributes_ = 0;

@@ -1,11 +1,15 @@
 #include "cli/cli_app.h"
+#include "core/bulk/file_sort.h"
+#include "core/hosts/default_hosts.h"
 #include "core/hosts/hosts_loader.h"
 #include "core/hosts/list_file_format.h"
+#include "core/hosts/text_file.h"
 
 #include "fake_platform.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -294,6 +298,212 @@ TEST_F(Cli, HelpListsTheLineCommands)
     EXPECT_TRUE(contains(help, "\n  toggle N ")) << help;
     EXPECT_TRUE(contains(help, "\n  delete N ")) << help;
     EXPECT_TRUE(contains(help, "\n  add TEXT ")) << help;
+}
+
+// ---------------------------------------------------------------------------
+// Whole-file commands: each prints the line count of the file it leaves.
+
+class CliFileCommand : public Cli {
+protected:
+    std::string hostsFile = fake.root() + "/hosts";
+    std::string otherFile = fake.root() + "/other";
+    std::string dataDir = fake.root() + "/data";
+    std::string backupFile = dataDir + "/hostsbak.bak";
+
+    void SetUp() override { std::filesystem::create_directories(dataDir); }
+
+    // Runs the command on the hosts file; the argument "FILE" names the other file.
+    CliRun runCommand(std::vector<std::string> command)
+    {
+        for (std::string& argument : command)
+            if (argument == "FILE")
+                argument = otherFile;
+        command.insert(command.begin(), {"--hosts", hostsFile, "--data-dir", dataDir});
+        return run(command);
+    }
+};
+
+struct FileChangeCase {
+    const char* name;
+    std::string hosts;
+    std::vector<std::string> command;
+    std::string other;
+    std::string saved;
+    std::string out;
+};
+
+void PrintTo(const FileChangeCase& c, std::ostream* os) { *os << c.name; }
+
+class CliFileChange : public CliFileCommand, public testing::WithParamInterface<FileChangeCase> {};
+
+TEST_P(CliFileChange, WritesTheFileAndPrintsItsLineCount)
+{
+    const FileChangeCase& c = GetParam();
+    fake.writeFile(hostsFile, c.hosts);
+    fake.writeFile(otherFile, c.other);
+    const CliRun result = runCommand(c.command);
+    EXPECT_EQ(result.status, vendrel::cli::Success) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(FakePlatform::readFile(hostsFile), c.saved);
+    EXPECT_EQ(result.out, c.out);
+}
+
+const std::string defaultHostsText = [] {
+    std::string text;
+    for (const std::string& line : vendrel::defaultHostsLines())
+        text += line + "\r\n";
+    return text;
+}();
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliFileChange,
+    testing::Values(
+        FileChangeCase{"SortUsesTheLocalhostLinesAddress",
+                       "0.0.0.0 b.example\n# c\n127.0.0.1 localhost\n0.0.0.0 a.example # x\n", {"sort"}, "",
+                       "127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\ta.example\r\n127.0.0.1\tb.example\r\n",
+                       "4 Lines - Idle\n"},
+        FileChangeCase{"SortToNullRouteKeepsOtherLines", "0.0.0.0 localhost\n127.0.0.1 b.example\n10.0.0.5 nas\n",
+                       {"sort"}, "", "0.0.0.0\tlocalhost\r\n\r\n0.0.0.0\tb.example\r\n10.0.0.5\tnas\r\n",
+                       "4 Lines - Idle\n"},
+        FileChangeCase{"SortWithoutLocalhostLineUsesLoopback", "0.0.0.0 a.example\n", {"sort"}, "",
+                       "127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\ta.example\r\n", "3 Lines - Idle\n"},
+        FileChangeCase{"MergeConvertsToTheRedirectAndSorts", "0.0.0.0 localhost\n0.0.0.0 b.example\n",
+                       {"merge", "FILE"}, "127.0.0.1 a.example\n# 127.0.0.1 old\n",
+                       "0.0.0.0\tlocalhost\r\n\r\n0.0.0.0\ta.example\r\n0.0.0.0\tb.example\r\n", "4 Lines - Idle\n"},
+        FileChangeCase{"AppendStartsOnANewLine", "127.0.0.1 localhost", {"append", "FILE"}, "0.0.0.0 a.example\nb.lan",
+                       "127.0.0.1 localhost\r\n0.0.0.0 a.example\r\nb.lan\r\n", "3 Lines - Idle\n"},
+        FileChangeCase{"ReplaceWritesTheOtherFileWithCrLf", "old\n", {"replace", "FILE"}, "a\rb\n", "a\r\nb\r\n",
+                       "2 Lines - Idle\n"},
+        FileChangeCase{"RemoveBlockingLeavesTheOtherLines",
+                       "127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\ta.example\r\n192.168.1.5\tnas\r\n", {"remove-blocking"},
+                       "", "127.0.0.1 \tlocalhost\r\n192.168.1.5\tnas\r\n", "2 Lines - Idle\n"},
+        FileChangeCase{"SwapSavesTheListWithTheOtherAddress", "127.0.0.1 localhost\n127.0.0.1 a.example\n# note\n",
+                       {"swap"}, "", "0.0.0.0\tlocalhost\r\n0.0.0.0\ta.example\r\n#\tnote\r\n", "3 Lines - Idle\n"},
+        FileChangeCase{"RestoreDefaultWritesTheSystemsText", "0.0.0.0 a.example\n", {"restore-default"}, "",
+                       defaultHostsText, "19 Lines - Idle\n"}),
+    [](const testing::TestParamInfo<FileChangeCase>& info) { return std::string(info.param.name); });
+
+struct FileRefusalCase {
+    const char* name;
+    std::string hosts;
+    std::vector<std::string> command;
+    int status;
+    std::string errorPart;
+};
+
+void PrintTo(const FileRefusalCase& c, std::ostream* os) { *os << c.name; }
+
+class CliFileRefusal : public CliFileCommand, public testing::WithParamInterface<FileRefusalCase> {};
+
+TEST_P(CliFileRefusal, LeavesHostsFileAndBackupAlone)
+{
+    const FileRefusalCase& c = GetParam();
+    fake.writeFile(hostsFile, c.hosts);
+    const CliRun result = runCommand(c.command);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_TRUE(contains(result.err, c.errorPart)) << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(FakePlatform::readFile(hostsFile), c.hosts);
+    EXPECT_FALSE(std::filesystem::exists(backupFile));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliFileRefusal,
+    testing::Values(
+        FileRefusalCase{"RemoveBlockingWithoutLocalhostLine", "0.0.0.0 a.example\n", {"remove-blocking"},
+                        vendrel::cli::Failure, "no blocking address"},
+        FileRefusalCase{"RemoveBlockingWithLocalhostOnAnotherAddress", "10.0.0.1 localhost\n127.0.0.1 a.example\n",
+                        {"remove-blocking"}, vendrel::cli::Failure, "no blocking address"},
+        FileRefusalCase{"SwapWithoutLocalhostLine", "0.0.0.0 a.example\n", {"swap"}, vendrel::cli::Failure,
+                        "no blocking address"},
+        FileRefusalCase{"SwapWhenTheLastLocalhostLineIsIpv6", "127.0.0.1 localhost\n::1 localhost\n", {"swap"},
+                        vendrel::cli::Failure, "no blocking address"},
+        FileRefusalCase{"MergeOfMissingFile", "127.0.0.1 localhost\n", {"merge", "FILE"}, vendrel::cli::Failure,
+                        "Cannot open file"},
+        FileRefusalCase{"AppendOfMissingFile", "127.0.0.1 localhost\n", {"append", "FILE"}, vendrel::cli::Failure,
+                        "Cannot open file"},
+        FileRefusalCase{"RestoreWithoutBackup", "127.0.0.1 localhost\n", {"restore"}, vendrel::cli::Failure,
+                        "Cannot open file"},
+        FileRefusalCase{"MergeWithoutFile", "127.0.0.1 localhost\n", {"merge"}, vendrel::cli::WrongUsage, "--help"},
+        FileRefusalCase{"BackupWithAnotherArgument", "127.0.0.1 localhost\n", {"backup", "x"},
+                        vendrel::cli::WrongUsage, "--help"},
+        FileRefusalCase{"BackupWithTwoArguments", "127.0.0.1 localhost\n", {"backup", "--force", "x"},
+                        vendrel::cli::WrongUsage, "--help"}),
+    [](const testing::TestParamInfo<FileRefusalCase>& info) { return std::string(info.param.name); });
+
+TEST_F(CliFileCommand, RestoreAfterBackupGivesTheSavedList)
+{
+    fake.writeFile(hostsFile, FakePlatform::readFile(tabLedFile));
+    const std::string saved = vendrel::formatList(vendrel::loadHostsFile(tabLedFile).rows);
+    const CliRun backup = runCommand({"backup"});
+    EXPECT_EQ(backup.status, vendrel::cli::Success) << backup.err;
+    EXPECT_EQ(backup.out, "67 Lines - Idle\n");
+    EXPECT_EQ(FakePlatform::readFile(backupFile), saved);
+
+    fake.writeFile(hostsFile, "127.0.0.1 localhost\n");
+    const CliRun restore = runCommand({"restore"});
+    EXPECT_EQ(restore.status, vendrel::cli::Success) << restore.err;
+    EXPECT_EQ(restore.out, "67 Lines - Idle\n");
+    EXPECT_EQ(FakePlatform::readFile(hostsFile), saved);
+}
+
+TEST_F(CliFileCommand, BackupKeepsAnExistingOneUnlessForced)
+{
+    fake.writeFile(hostsFile, "127.0.0.1 localhost\n0.0.0.0 a.example\n");
+    fake.writeFile(backupFile, "older backup\r\n");
+
+    const CliRun refused = runCommand({"backup"});
+    EXPECT_EQ(refused.status, vendrel::cli::Failure);
+    EXPECT_TRUE(contains(refused.err, "backup already exists")) << refused.err;
+    EXPECT_TRUE(contains(refused.err, "--force")) << refused.err;
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(FakePlatform::readFile(backupFile), "older backup\r\n");
+
+    const CliRun forced = runCommand({"backup", "--force"});
+    EXPECT_EQ(forced.status, vendrel::cli::Success) << forced.err;
+    EXPECT_EQ(forced.out, "2 Lines - Idle\n");
+    EXPECT_EQ(FakePlatform::readFile(backupFile), "127.0.0.1\tlocalhost\r\n0.0.0.0\ta.example\r\n");
+}
+
+// Real lists: the result holds no line with the other address, and sorting it
+// again changes nothing.
+TEST_F(CliFileCommand, MergeOfRealListsGivesOneSortedLoopbackList)
+{
+    fake.writeFile(hostsFile, FakePlatform::readFile(dataFolder + "/urlhaus_hosts_tab-separated"));
+    fake.writeFile(otherFile, FakePlatform::readFile(crLfFile));
+    const CliRun merge = runCommand({"merge", "FILE"});
+    ASSERT_EQ(merge.status, vendrel::cli::Success) << merge.err;
+
+    const std::string merged = FakePlatform::readFile(hostsFile);
+    const std::vector<std::string_view> lines = vendrel::splitLines(merged);
+    EXPECT_EQ(merge.out, std::to_string(lines.size()) + " Lines - Idle\n");
+    EXPECT_TRUE(merged.starts_with("127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\t"));
+    EXPECT_TRUE(contains(merged, "\r\n127.0.0.1\t1.off3.ru\r\n")) << "a line of the hosts file is missing";
+    EXPECT_TRUE(contains(merged, "\r\n127.0.0.1\tsanalytics.spark.co.nz\r\n")) << "a merged line is missing";
+    for (const std::string_view line : lines)
+        EXPECT_FALSE(line.starts_with("0.0.0.0")) << line;
+    EXPECT_EQ(vendrel::sortHostsText(merged, "127.0.0.1"), merged);
+
+    const CliRun sort = runCommand({"sort"});
+    EXPECT_EQ(sort.status, vendrel::cli::Success) << sort.err;
+    EXPECT_EQ(sort.out, merge.out);
+    EXPECT_EQ(FakePlatform::readFile(hostsFile), merged);
+}
+
+TEST_F(CliFileCommand, SortOfRealFilesIsIdempotent)
+{
+    for (const std::string& file : {tabLedFile, crLfFile, dataFolder + "/yabooo666_hosts_leading-trailing-spaces"}) {
+        SCOPED_TRACE(file);
+        fake.writeFile(hostsFile, FakePlatform::readFile(file));
+        ASSERT_EQ(runCommand({"sort"}).status, vendrel::cli::Success);
+        const std::string sorted = FakePlatform::readFile(hostsFile);
+        const std::string address = sorted.substr(0, sorted.find('\t'));
+        const std::string other = address == "127.0.0.1" ? "0.0.0.0" : "127.0.0.1";
+        for (const std::string_view line : vendrel::splitLines(sorted))
+            EXPECT_FALSE(line.starts_with(other)) << line;
+        ASSERT_EQ(runCommand({"sort"}).status, vendrel::cli::Success);
+        EXPECT_EQ(FakePlatform::readFile(hostsFile), sorted);
+    }
 }
 
 } // namespace

@@ -90,6 +90,13 @@ bool FakePlatform::setFileAttributes(const std::string& path, std::uint16_t attr
     return true;
 }
 
+std::uint32_t FakePlatform::queryServiceState(const std::string& machine, const std::string& service)
+{
+    serviceQueries.push_back(machine + "/" + service);
+    const auto found = serviceStates.find(service);
+    return found == serviceStates.end() ? 0 : found->second;
+}
+
 std::string FakePlatform::writeFile(const std::string& path, const std::string& bytes) const
 {
     fs::create_directories(fs::path(path).parent_path());

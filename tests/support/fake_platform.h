@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 
 #include <map>
+#include <vector>
 #include <string>
 
 namespace testing_support {
@@ -28,6 +29,7 @@ public:
     std::optional<std::uint16_t> fileAttributes(const std::string& path) override;
     bool setFileAttributes(const std::string& path, std::uint16_t attributes) override;
     void trimWorkingSet() override { ++trimCalls; }
+    std::uint32_t queryServiceState(const std::string& machine, const std::string& service) override;
 
     const std::string& root() const { return root_; }
     // The hosts file the editor opens on this platform.
@@ -45,6 +47,9 @@ public:
     // Makes every attribute change fail, as missing rights would.
     bool refuseAttributeChanges = false;
     int trimCalls = 0;
+    // State codes the fake service manager reports, by service name.
+    std::map<std::string, std::uint32_t> serviceStates;
+    std::vector<std::string> serviceQueries;
     int attributeChanges = 0;
 
 private:

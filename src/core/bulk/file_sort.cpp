@@ -102,27 +102,45 @@ public:
         out.append(address).append("\tlocalhost\r\n");
         if (!lines_.empty())
             out += "\r\n";
-        // Lines with equal keys are duplicates only when they are equal but
-        // for letter case; within a group the line added first comes first.
-        std::vector<std::uint32_t> keptOfGroup;
-        std::string keptText;
-        std::string candidateText;
-        for (const SortSlot& slot : order) {
-            if (!slot.sameKeyAsPrevious)
-                keptOfGroup.clear();
-            const bool duplicate = std::any_of(keptOfGroup.begin(), keptOfGroup.end(), [&](std::uint32_t kept) {
-                return platform::equalIgnoringCase(textOf(kept, keptText), textOf(slot.line, candidateText));
-            });
-            if (!duplicate) {
-                keptOfGroup.push_back(slot.line);
-                appendText(out, slot.line);
+        for (std::size_t group = 0; group < order.size();) {
+            std::size_t groupEnd = group + 1;
+            while (groupEnd < order.size() && order[groupEnd].sameKeyAsPrevious)
+                ++groupEnd;
+            for (const std::uint32_t line : survivorsOfGroup(order, group, groupEnd)) {
+                appendText(out, line);
                 out += "\r\n";
             }
+            group = groupEnd;
         }
         return out;
     }
 
 private:
+    // Lines whose keys are equal (a group, in the order they were added) are
+    // duplicates only when they are equal but for letter case: the line added
+    // first stays. The survivors, which the collator cannot tell apart, are
+    // put in byte order, so that sorting the result again changes nothing.
+    std::vector<std::uint32_t> survivorsOfGroup(const std::vector<SortSlot>& order, std::size_t begin,
+                                                std::size_t end) const
+    {
+        std::vector<std::uint32_t> survivors;
+        std::string survivorText;
+        std::string candidateText;
+        for (std::size_t i = begin; i < end; ++i) {
+            const std::uint32_t line = order[i].line;
+            const bool duplicate = std::any_of(survivors.begin(), survivors.end(), [&](std::uint32_t kept) {
+                return platform::equalIgnoringCase(textOf(kept, survivorText), textOf(line, candidateText));
+            });
+            if (!duplicate)
+                survivors.push_back(line);
+        }
+        if (survivors.size() > 1)
+            std::sort(survivors.begin(), survivors.end(), [&](std::uint32_t a, std::uint32_t b) {
+                return textOf(a, survivorText) < textOf(b, candidateText);
+            });
+        return survivors;
+    }
+
     std::string_view hostOf(const ResultLine& line) const
     {
         const std::string_view buffer = line.inSideBuffer ? std::string_view(sideBuffer_) : source_;

@@ -72,6 +72,9 @@ public:
     }
 
     void trimWorkingSet() override { malloc_trim(0); }
+
+    // A POSIX system has no DNS Client service to ask about: nothing runs there.
+    std::uint32_t queryServiceState(const std::string&, const std::string&) override { return 0; }
 };
 
 } // namespace

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+namespace vendrel::unzip {
+
+// What a downloaded block-list archive may claim before it is refused as
+// unsafe to expand. A block list of a million lines is about 30 MB, so these
+// leave a wide margin while keeping a hostile archive from exhausting memory.
+inline constexpr std::uint64_t maxMemberBytes = 256ull * 1024 * 1024;
+inline constexpr std::uint64_t maxCompressionRatio = 1000;
+inline constexpr std::uint64_t maxMembers = 65535;
+
+// The archive file itself is read whole: one member at the limit, stored,
+// plus room for the headers and directory around it.
+inline constexpr std::uint64_t maxArchiveBytes = maxMemberBytes + 16ull * 1024 * 1024;
+
+} // namespace vendrel::unzip

@@ -1,0 +1,376 @@
+#include "core/bulk/blocking_entries.h"
+#include "core/bulk/file_merge.h"
+#include "core/bulk/file_sort.h"
+#include "core/bulk/line_file_writers.h"
+#include "core/error.h"
+#include "core/hosts/hosts_rows.h"
+
+#include "fake_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::FakePlatform;
+using vendrel::HostsRows;
+using Cells = std::pair<std::string, std::string>;
+
+bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+std::vector<std::string> namesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// ---------------------------------------------------------------------------
+// mergeHostsText
+
+struct MergeCase {
+    const char* name;
+    std::string hosts;
+    std::string merge;
+    std::string redirect;
+    std::string merged;
+};
+
+void PrintTo(const MergeCase& c, std::ostream* os) { *os << c.name; }
+
+class MergeText : public testing::TestWithParam<MergeCase> {};
+
+TEST_P(MergeText, AppendsTheLinesAndConvertsTheOtherAddress)
+{
+    const MergeCase& c = GetParam();
+    EXPECT_EQ(vendrel::mergeHostsText(c.hosts, c.merge, c.redirect), c.merged);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BulkCommands, MergeText,
+    testing::Values(
+        MergeCase{"HostsWithoutFinalBreakStillStartsMergeOnNewLine", "127.0.0.1 localhost", "127.0.0.1 a.example\n",
+                  "127.0.0.1", "127.0.0.1 localhost\r\n127.0.0.1 a.example\r\n"},
+        MergeCase{"NullRouteBecomesLoopbackInOldLinesAndComments", "0.0.0.0 old.example # was 0.0.0.0\n",
+                  "0.0.0.0 new.example\n#0.0.0.0 off.example\n", "127.0.0.1",
+                  "127.0.0.1 old.example # was 127.0.0.1\r\n127.0.0.1 new.example\r\n#127.0.0.1 off.example\r\n"},
+        MergeCase{"LoopbackBecomesNullRoute", "127.0.0.1 localhost\r\n", "127.0.0.1\tx.example # 127.0.0.1\r",
+                  "0.0.0.0", "0.0.0.0 localhost\r\n0.0.0.0\tx.example # 0.0.0.0\r\n"},
+        MergeCase{"NothingReplacedWithoutRedirect", "127.0.0.1 a\n", "0.0.0.0 b", "", "127.0.0.1 a\r\n0.0.0.0 b\r\n"},
+        MergeCase{"NothingReplacedForAnotherAddress", "127.0.0.1 a\n", "0.0.0.0 b", "10.0.0.1",
+                  "127.0.0.1 a\r\n0.0.0.0 b\r\n"},
+        MergeCase{"EmptyHostsGivesTheMergeLinesWithBlanks", "", "a\n\nb", "127.0.0.1", "a\r\n\r\nb\r\n"},
+        MergeCase{"EmptyMergeGivesTheHostsLines", "a\rb\n", "", "127.0.0.1", "a\r\nb\r\n"},
+        MergeCase{"BothEmpty", "", "", "0.0.0.0", ""}),
+    [](const testing::TestParamInfo<MergeCase>& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// Files: merge, append and rewrite.
+
+class BulkFiles : public testing::Test {
+protected:
+    FakePlatform fake;
+    std::string hostsPath = fake.root() + "/etc/hosts";
+    std::string otherPath = fake.root() + "/in/other";
+
+    void SetUp() override { fs::create_directories(fake.root() + "/etc"); }
+};
+
+TEST_F(BulkFiles, MergeAndSortWritesTheSortedMerge)
+{
+    fake.writeFile(hostsPath, "0.0.0.0 localhost\n0.0.0.0 b.example\n");
+    fake.writeFile(otherPath, "127.0.0.1 a.example\n# 127.0.0.1 old\n127.0.0.1 B.EXAMPLE");
+    vendrel::mergeAndSortHostsFile(hostsPath, otherPath, "0.0.0.0");
+    EXPECT_EQ(FakePlatform::readFile(hostsPath),
+              "0.0.0.0\tlocalhost\r\n\r\n0.0.0.0\ta.example\r\n0.0.0.0\tB.EXAMPLE\r\n");
+}
+
+TEST_F(BulkFiles, MergeIntoMissingHostsFileMergesAsEmpty)
+{
+    fake.writeFile(otherPath, "0.0.0.0 b.example\n0.0.0.0 a.example\n");
+    vendrel::mergeAndSortHostsFile(hostsPath, otherPath, "127.0.0.1");
+    EXPECT_EQ(FakePlatform::readFile(hostsPath),
+              "127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\ta.example\r\n127.0.0.1\tb.example\r\n");
+}
+
+TEST_F(BulkFiles, FileMergeWritesTheMergeUnsorted)
+{
+    fake.writeFile(hostsPath, "127.0.0.1 localhost\n127.0.0.1 b.example");
+    fake.writeFile(otherPath, "0.0.0.0 a.example\n");
+    vendrel::FileMerge(hostsPath, otherPath, "127.0.0.1");
+    EXPECT_EQ(FakePlatform::readFile(hostsPath), "127.0.0.1 localhost\r\n127.0.0.1 b.example\r\n127.0.0.1 a.example\r\n");
+}
+
+struct WriteCase {
+    const char* name;
+    bool rewrite;
+    std::optional<std::string> existing; // nothing: the hosts file is missing
+    std::string source;
+    std::string result;
+};
+
+void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
+
+class LineFileWrite : public BulkFiles, public testing::WithParamInterface<WriteCase> {};
+
+TEST_P(LineFileWrite, WritesTheSourceLinesWithCrLf)
+{
+    const WriteCase& c = GetParam();
+    if (c.existing)
+        fake.writeFile(hostsPath, *c.existing);
+    fake.writeFile(otherPath, c.source);
+    const vendrel::TextLines source = vendrel::readTextLines(otherPath);
+    if (c.rewrite)
+        vendrel::FileRewrite(source.lines, hostsPath);
+    else
+        vendrel::FileAppend(source.lines, hostsPath);
+    EXPECT_EQ(FakePlatform::readFile(hostsPath), c.result);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BulkCommands, LineFileWrite,
+    testing::Values(
+        WriteCase{"AppendToMissingFileCreatesIt", false, std::nullopt, "a.example\r\nb.example\r\n",
+                  "a.example\r\nb.example\r\n"},
+        WriteCase{"AppendToEmptyFile", false, "", "a", "a\r\n"},
+        WriteCase{"AppendAfterFinalBreak", false, "x\r\n", "a\r\n", "x\r\na\r\n"},
+        WriteCase{"AppendToFileWithoutFinalBreakStartsANewLine", false, "x", "a\r\n", "x\r\na\r\n"},
+        WriteCase{"AppendLeavesOldLfBreaksAndWritesLfInputWithCrLf", false, "x\ny\n", "a\nb\n", "x\ny\na\r\nb\r\n"},
+        WriteCase{"AppendAfterLoneCrWritesCrInputWithCrLf", false, "x\r", "a\rb", "x\ra\r\nb\r\n"},
+        WriteCase{"AppendKeepsBlankAndPaddedLines", false, "x\r\n", "a\n\n b \n", "x\r\na\r\n\r\n b \r\n"},
+        WriteCase{"RewriteWithEmptyFileLeavesAnEmptyFile", true, "old\r\n", "", ""},
+        WriteCase{"RewriteWritesLfInputWithCrLf", true, "old", "a\nb", "a\r\nb\r\n"},
+        WriteCase{"RewriteOfMissingFileCreatesIt", true, std::nullopt, "a\r", "a\r\n"}),
+    [](const testing::TestParamInfo<WriteCase>& info) { return std::string(info.param.name); });
+
+TEST_F(BulkFiles, AppendingTwiceAppendsTwice)
+{
+    fake.writeFile(hostsPath, "127.0.0.1 localhost\r\n");
+    fake.writeFile(otherPath, "0.0.0.0 a.example\n");
+    const vendrel::TextLines source = vendrel::readTextLines(otherPath);
+    vendrel::FileAppend(source.lines, hostsPath);
+    vendrel::FileAppend(source.lines, hostsPath);
+    EXPECT_EQ(FakePlatform::readFile(hostsPath), "127.0.0.1 localhost\r\n0.0.0.0 a.example\r\n0.0.0.0 a.example\r\n");
+}
+
+// ---------------------------------------------------------------------------
+// A write that fails leaves the hosts file as it was.
+
+struct FailureCase {
+    const char* name;
+    std::function<void(const std::string& hostsPath, const std::string& otherPath)> run;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+
+class FailedWrite : public BulkFiles, public testing::WithParamInterface<FailureCase> {
+protected:
+    void SetUp() override
+    {
+        BulkFiles::SetUp();
+        fake.writeFile(otherPath, "0.0.0.0 merged.example\n");
+    }
+
+    void expectErrorNaming(const std::string& path)
+    {
+        try {
+            GetParam().run(path, otherPath);
+            ADD_FAILURE() << "no error for " << path;
+        } catch (const vendrel::Error& error) {
+            EXPECT_TRUE(contains(error.what(), path)) << error.what();
+        }
+    }
+};
+
+TEST_P(FailedWrite, ToReadOnlyHostsFileLeavesItWhole)
+{
+    const std::string old = "127.0.0.1 localhost\n0.0.0.0 old.example # kept\n";
+    fake.writeFile(hostsPath, old);
+    ASSERT_EQ(::chmod(hostsPath.c_str(), 0444), 0);
+    expectErrorNaming(hostsPath);
+    EXPECT_EQ(FakePlatform::readFile(hostsPath), old);
+    EXPECT_EQ(namesIn(fake.root() + "/etc"), std::vector<std::string>{"hosts"}) << "a temporary file was left";
+}
+
+TEST_P(FailedWrite, IntoMissingFolderCreatesNothing)
+{
+    const std::string missing = fake.root() + "/gone/hosts";
+    expectErrorNaming(missing);
+    EXPECT_FALSE(fs::exists(fake.root() + "/gone"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BulkCommands, FailedWrite,
+    testing::Values(
+        FailureCase{"Sort", [](const std::string& hosts, const std::string&) { vendrel::FileSort(hosts, "127.0.0.1"); }},
+        FailureCase{"Merge", [](const std::string& hosts,
+                                const std::string& other) { vendrel::FileMerge(hosts, other, "127.0.0.1"); }},
+        FailureCase{"MergeAndSort",
+                    [](const std::string& hosts, const std::string& other) {
+                        vendrel::mergeAndSortHostsFile(hosts, other, "127.0.0.1");
+                    }},
+        FailureCase{"Append", [](const std::string& hosts,
+                                 const std::string& other) { vendrel::FileAppend(vendrel::readTextLines(other).lines, hosts); }},
+        FailureCase{"Rewrite",
+                    [](const std::string& hosts, const std::string& other) {
+                        vendrel::FileRewrite(vendrel::readTextLines(other).lines, hosts);
+                    }}),
+    [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+TEST_F(BulkFiles, MissingMergeFileLeavesHostsFileAlone)
+{
+    const std::string old = "127.0.0.1 localhost\n";
+    fake.writeFile(hostsPath, old);
+    const std::string missing = fake.root() + "/in/none";
+    EXPECT_THROW(vendrel::mergeAndSortHostsFile(hostsPath, missing, "127.0.0.1"), vendrel::Error);
+    EXPECT_THROW(vendrel::FileMerge(hostsPath, missing, "127.0.0.1"), vendrel::Error);
+    EXPECT_EQ(FakePlatform::readFile(hostsPath), old);
+}
+
+// ---------------------------------------------------------------------------
+// removeBlockingEntries
+
+struct RemoveCase {
+    const char* name;
+    std::string text;
+    std::string redirect;
+    std::optional<std::string> result;
+};
+
+void PrintTo(const RemoveCase& c, std::ostream* os) { *os << c.name; }
+
+class RemoveBlocking : public testing::TestWithParam<RemoveCase> {};
+
+TEST_P(RemoveBlocking, DropsRedirectLinesAndLeadsWithLocalhost)
+{
+    const RemoveCase& c = GetParam();
+    EXPECT_EQ(vendrel::removeBlockingEntries(c.text, c.redirect), c.result);
+}
+
+const std::string sortedFile =
+    "127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\ta.example\r\n127.0.0.1\tb.example\r\n192.168.1.5\tnas\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    BulkCommands, RemoveBlocking,
+    testing::Values(
+        RemoveCase{"SortedFileKeepsItsOtherLines", sortedFile, "127.0.0.1",
+                   "127.0.0.1 \tlocalhost\r\n192.168.1.5\tnas\r\n"},
+        RemoveCase{"SortedNullRouteFile",
+                   "0.0.0.0\tlocalhost\r\n\r\n0.0.0.0\ta.example\r\n192.168.1.5\tnas\r\n", "0.0.0.0",
+                   "0.0.0.0 \tlocalhost\r\n192.168.1.5\tnas\r\n"},
+        RemoveCase{"RedirectAnywhereInTheLineDropsIt",
+                   "#127.0.0.1 off.example\n10.0.0.1 nas # was 127.0.0.1\n127.0.0.10 longer.example\nkeep.lan\n",
+                   "127.0.0.1", "127.0.0.1 \tlocalhost\r\nkeep.lan\r\n"},
+        RemoveCase{"OtherBlockingAddressSurvivesAndLocalhostGoesInFront",
+                   "127.0.0.1 localhost\n0.0.0.0 a.example\n127.0.0.1 b.example\n", "127.0.0.1",
+                   "127.0.0.1 \tlocalhost\r\n0.0.0.0 a.example\r\n"},
+        RemoveCase{"WhitespaceOnlyFirstSurvivorIsReplaced", "0.0.0.0 localhost\n \t \nnas\n", "0.0.0.0",
+                   "0.0.0.0 \tlocalhost\r\nnas\r\n"},
+        RemoveCase{"LaterBlankLinesStay", "nas\n\n", "127.0.0.1", "127.0.0.1 \tlocalhost\r\nnas\r\n\r\n"},
+        RemoveCase{"NothingLeftGivesTheLocalhostLineAlone", "127.0.0.1 a\n127.0.0.1 b", "127.0.0.1",
+                   "127.0.0.1 \tlocalhost\r\n"},
+        RemoveCase{"EmptyText", "", "0.0.0.0", "0.0.0.0 \tlocalhost\r\n"},
+        RemoveCase{"NoRedirect", sortedFile, "", std::nullopt},
+        RemoveCase{"RedirectIsAnotherAddress", sortedFile, "10.0.0.1", std::nullopt},
+        RemoveCase{"RedirectWithTrailingBlank", sortedFile, "127.0.0.1 ", std::nullopt}),
+    [](const testing::TestParamInfo<RemoveCase>& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// swapLocalhosts
+
+HostsRows rowsOf(const std::vector<Cells>& cells)
+{
+    HostsRows rows;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (i == 0)
+            rows.setRow(0, cells[i].first, cells[i].second);
+        else
+            rows.appendRow(cells[i].first, cells[i].second);
+    }
+    return rows;
+}
+
+std::vector<Cells> cellsOf(const HostsRows& rows)
+{
+    std::vector<Cells> cells;
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        cells.emplace_back(rows.address(row), rows.host(row));
+    return cells;
+}
+
+struct SwapCase {
+    const char* name;
+    std::vector<Cells> before;
+    std::string redirect;
+    std::vector<Cells> after;
+    std::optional<std::string> newAddress;
+};
+
+void PrintTo(const SwapCase& c, std::ostream* os) { *os << c.name; }
+
+class SwapLocalhosts : public testing::TestWithParam<SwapCase> {};
+
+TEST_P(SwapLocalhosts, ChangesOnlyAddressCells)
+{
+    const SwapCase& c = GetParam();
+    HostsRows rows = rowsOf(c.before);
+    EXPECT_EQ(vendrel::swapLocalhosts(rows, c.redirect), c.newAddress);
+    EXPECT_EQ(cellsOf(rows), c.after);
+}
+
+const std::vector<Cells> loopbackRows = {{"127.0.0.1", "localhost"},  {"127.0.0.1", "a.example"},
+                                         {"#127.0.0.1", "off.example"}, {"10.0.0.1", "127.0.0.1"},
+                                         {"", ""},                     {"192.168.1.5", "nas # 127.0.0.1"}};
+const std::vector<Cells> nullRouteRows = {{"0.0.0.0", "localhost"},  {"0.0.0.0", "a.example"},
+                                          {"#0.0.0.0", "off.example"}, {"10.0.0.1", "127.0.0.1"},
+                                          {"", ""},                   {"192.168.1.5", "nas # 127.0.0.1"}};
+
+INSTANTIATE_TEST_SUITE_P(
+    BulkCommands, SwapLocalhosts,
+    testing::Values(
+        SwapCase{"LoopbackToNullRoute", loopbackRows, "127.0.0.1", nullRouteRows, "0.0.0.0"},
+        SwapCase{"NullRouteToLoopback", nullRouteRows, "0.0.0.0",
+                 {{"127.0.0.1", "localhost"},
+                  {"127.0.0.1", "a.example"},
+                  {"#127.0.0.1", "off.example"},
+                  {"10.0.0.1", "127.0.0.1"},
+                  {"", ""},
+                  {"192.168.1.5", "nas # 127.0.0.1"}},
+                 "127.0.0.1"},
+        SwapCase{"CellAlreadyHoldingTheNewAddressKeepsIt",
+                 {{"127.0.0.1", "localhost"}, {"0.0.0.0", "b.example"}},
+                 "127.0.0.1",
+                 {{"0.0.0.0", "localhost"}, {"0.0.0.0", "b.example"}},
+                 "0.0.0.0"},
+        SwapCase{"NoRedirectLeavesRowsAlone", loopbackRows, "", loopbackRows, std::nullopt},
+        SwapCase{"OtherRedirectLeavesRowsAlone", loopbackRows, "10.0.0.1", loopbackRows, std::nullopt}),
+    [](const testing::TestParamInfo<SwapCase>& info) { return std::string(info.param.name); });
+
+TEST(BulkCommands, SwappingTwiceRestoresAndTurnsPriorNewAddressesToTheOld)
+{
+    HostsRows rows = rowsOf(loopbackRows);
+    const auto first = vendrel::swapLocalhosts(rows, "127.0.0.1");
+    ASSERT_EQ(first, "0.0.0.0");
+    EXPECT_EQ(vendrel::swapLocalhosts(rows, *first), "127.0.0.1");
+    EXPECT_EQ(cellsOf(rows), loopbackRows);
+
+    HostsRows mixed = rowsOf({{"127.0.0.1", "localhost"}, {"0.0.0.0", "b.example"}});
+    vendrel::swapLocalhosts(mixed, "127.0.0.1");
+    vendrel::swapLocalhosts(mixed, "0.0.0.0");
+    EXPECT_EQ(cellsOf(mixed), (std::vector<Cells>{{"127.0.0.1", "localhost"}, {"127.0.0.1", "b.example"}}));
+}
+
+} // namespace

@@ -1,0 +1,211 @@
+#include "core/download/url_grabber.h"
+#include "fake_platform.h"
+#include "local_http_server.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testing_support::LocalHttpServer;
+
+// Records the events of one transfer; events run on the worker thread here,
+// as a test's own dispatcher does.
+struct Recorder {
+    std::mutex mutex;
+    std::vector<std::string> events;
+    std::vector<std::uint64_t> positions;
+    std::string error;
+    std::uint32_t doneSize = 0;
+    bool urlChangeRefused = false;
+
+    void add(const std::string& event)
+    {
+        const std::lock_guard lock(mutex);
+        events.push_back(event);
+    }
+    bool has(const std::string& event)
+    {
+        const std::lock_guard lock(mutex);
+        return std::find(events.begin(), events.end(), event) != events.end();
+    }
+};
+
+class UrlGrabberTest : public ::testing::Test {
+protected:
+    testing_support::FakePlatform folders;
+    LocalHttpServer server;
+    Recorder recorder;
+    vendrel::HttpUrlGrabber grabber{[](const std::function<void()>& handler) { handler(); }};
+    std::string target = folders.root() + "/hosts.zip";
+
+    void SetUp() override
+    {
+        grabber.Port = 0;
+        grabber.FileName = target;
+        grabber.StallTimeoutSeconds = 2;
+        grabber.OnProgress = [this](vendrel::CustomUrlGrabber&, std::uint64_t position, std::uint64_t,
+                                    const std::string&, bool&) {
+            const std::lock_guard lock(recorder.mutex);
+            recorder.positions.push_back(position);
+        };
+        grabber.OnDoneFile = [this](vendrel::CustomUrlGrabber& sender, const std::string&, std::uint32_t size,
+                                    const std::string&) {
+            recorder.doneSize = size;
+            recorder.add("done");
+            try {
+                sender.setUrl("http://elsewhere.example/");
+            } catch (const vendrel::GrabberNotStopped&) {
+                recorder.urlChangeRefused = true;
+            }
+        };
+        grabber.OnError = [this](vendrel::CustomUrlGrabber&, const std::string& message) {
+            recorder.error = message;
+            recorder.add("error");
+        };
+        grabber.OnConnectionClosed = [this](vendrel::CustomUrlGrabber&) { recorder.add("closed"); };
+        grabber.OnRedirect = [this](vendrel::CustomUrlGrabber&) { recorder.add("redirect"); };
+        grabber.OnConnectedToServer = [this](vendrel::CustomUrlGrabber&) { recorder.add("connected"); };
+    }
+
+    void fetch(const std::string& path)
+    {
+        grabber.setUrl(server.url(path));
+        grabber.Start();
+        ASSERT_TRUE(grabber.waitUntilEnded(20000));
+    }
+    std::string written() const { return testing_support::FakePlatform::readFile(target); }
+};
+
+TEST_F(UrlGrabberTest, BodyIsWrittenWholeAndTheRequestIsAnUncachedHttp10Get)
+{
+    std::string body;
+    for (int i = 0; i < 5000; ++i)
+        body += "0.0.0.0 host" + std::to_string(i) + ".example\r\n";
+    server.serve("/winhelp2002/hosts.zip", {200, body});
+    fetch("/winhelp2002/hosts.zip");
+    EXPECT_TRUE(recorder.has("done"));
+    EXPECT_EQ(written(), body);
+    EXPECT_EQ(recorder.doneSize, body.size());
+    EXPECT_EQ(grabber.BytesRead(), body.size());
+    EXPECT_EQ(grabber.TotalSize(), body.size());
+    EXPECT_TRUE(recorder.has("connected"));
+    EXPECT_TRUE(recorder.has("closed"));
+    EXPECT_EQ(grabber.status(), vendrel::GrabberStatus::Stopped);
+    EXPECT_TRUE(recorder.urlChangeRefused) << "the URL cannot change while the completion runs";
+
+    const std::string request = server.requests().at(0);
+    EXPECT_TRUE(request.starts_with("GET /winhelp2002/hosts.zip HTTP/1.0\r\n"));
+    EXPECT_NE(request.find("User-Agent: UrlGrabber\r\n"), std::string::npos);
+    EXPECT_NE(request.find("Pragma: no-cache\r\n"), std::string::npos);
+
+    // Every read is at most 1025 bytes, and positions only grow.
+    std::uint64_t previous = 0;
+    for (const std::uint64_t position : recorder.positions) {
+        EXPECT_LE(position - previous, 1025u);
+        previous = position;
+    }
+}
+
+TEST_F(UrlGrabberTest, EmptyBodyEndsWithOneProgressAtZeroAndAnEmptyFile)
+{
+    server.serve("/empty", {200, ""});
+    fetch("/empty");
+    EXPECT_TRUE(recorder.has("done"));
+    EXPECT_EQ(recorder.doneSize, 0u);
+    EXPECT_TRUE(std::filesystem::exists(target));
+    EXPECT_EQ(written(), "");
+    EXPECT_FALSE(recorder.positions.empty());
+    EXPECT_EQ(recorder.positions.back(), 0u);
+}
+
+TEST_F(UrlGrabberTest, ErrorPagesAreDeliveredAsTheBody)
+{
+    fetch("/missing.zip");
+    EXPECT_TRUE(recorder.has("done"));
+    EXPECT_NE(written().find("Not Found"), std::string::npos);
+}
+
+TEST_F(UrlGrabberTest, RedirectsAreFollowed)
+{
+    server.serve("/old", {301, "", server.url("/new")});
+    server.serve("/new", {200, "moved body"});
+    fetch("/old");
+    EXPECT_TRUE(recorder.has("redirect"));
+    EXPECT_EQ(written(), "moved body");
+}
+
+TEST_F(UrlGrabberTest, ABodyCutShortIsAnErrorAndWritesNothing)
+{
+    folders.writeFile(target, "older download");
+    LocalHttpServer::Response cut{200, std::string(10000, 'x')};
+    cut.cutAfter = 4000;
+    server.serve("/cut", cut);
+    fetch("/cut");
+    EXPECT_FALSE(recorder.has("done"));
+    EXPECT_TRUE(recorder.has("error"));
+    EXPECT_FALSE(recorder.error.empty());
+    EXPECT_EQ(written(), "older download");
+}
+
+TEST_F(UrlGrabberTest, ASilentServerIsGivenUp)
+{
+    LocalHttpServer::Response silent{200, "late"};
+    silent.stallMilliseconds = 8000;
+    server.serve("/stall", silent);
+    fetch("/stall");
+    EXPECT_TRUE(recorder.has("error"));
+    EXPECT_NE(recorder.error.find("stopped sending"), std::string::npos) << recorder.error;
+}
+
+TEST_F(UrlGrabberTest, ABodyOverTheLimitIsRefused)
+{
+    grabber.MaximumBodySize = 50000;
+    LocalHttpServer::Response big{200, std::string(100000, 'x')};
+    big.announceLength = false;
+    server.serve("/big", big);
+    fetch("/big");
+    EXPECT_TRUE(recorder.has("error"));
+    EXPECT_FALSE(recorder.has("done"));
+    EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+TEST_F(UrlGrabberTest, StopMidBodyDeliversNothingAndKeepsTheOlderFile)
+{
+    folders.writeFile(target, "older download");
+    grabber.OnProgress = [this](vendrel::CustomUrlGrabber& sender, std::uint64_t position, std::uint64_t,
+                                const std::string&, bool&) {
+        if (position > 3000)
+            sender.Stop();
+    };
+    server.serve("/long", {200, std::string(200000, 'y')});
+    fetch("/long");
+    EXPECT_FALSE(recorder.has("done"));
+    EXPECT_FALSE(recorder.has("error"));
+    EXPECT_TRUE(recorder.has("closed"));
+    EXPECT_EQ(written(), "older download");
+}
+
+TEST_F(UrlGrabberTest, AnUnreachableServerIsReported)
+{
+    grabber.setUrl("http://127.0.0.1:1/hosts.zip");
+    grabber.Start();
+    ASSERT_TRUE(grabber.waitUntilEnded(20000));
+    EXPECT_TRUE(recorder.has("error"));
+    EXPECT_FALSE(recorder.has("done"));
+}
+
+TEST(UrlGrabberUrl, TheUrlIsStoredInItsHttpForm)
+{
+    vendrel::HttpUrlGrabber grabber([](const std::function<void()>& handler) { handler(); });
+    grabber.setUrl("HTTP://www.example.org/winhelp2002/hosts.zip");
+    EXPECT_EQ(grabber.Url(), "http://www.example.org/winhelp2002/hosts.zip");
+    grabber.setUrl("www.example.org");
+    EXPECT_EQ(grabber.Url(), "http://www.example.org/");
+}
+
+} // namespace

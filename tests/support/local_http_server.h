@@ -1,0 +1,53 @@
+#pragma once
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testing_support {
+
+// A small HTTP/1.0 server on 127.0.0.1 that a test starts and stops itself.
+// Each path answers with a canned response; every request is recorded.
+class LocalHttpServer {
+public:
+    struct Response {
+        Response(int status = 200, std::string body = {}, std::string location = {})
+            : status(status), body(std::move(body)), location(std::move(location))
+        {
+        }
+        int status;
+        std::string body;
+        std::string location;       // for redirects
+        bool announceLength = true;  // send Content-Length
+        std::size_t cutAfter = std::string::npos; // close after this many body bytes
+        int stallMilliseconds = 0;   // wait this long after the headers before the body
+    };
+
+    LocalHttpServer();
+    ~LocalHttpServer();
+    LocalHttpServer(const LocalHttpServer&) = delete;
+    LocalHttpServer& operator=(const LocalHttpServer&) = delete;
+
+    void serve(const std::string& path, Response response);
+    // "127.0.0.1:port"
+    std::string hostAndPort() const;
+    std::string url(const std::string& path) const { return "http://" + hostAndPort() + path; }
+    std::vector<std::string> requests() const;
+
+private:
+    void acceptLoop();
+    void answer(int connection);
+
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stopping_{false};
+    mutable std::mutex mutex_;
+    std::map<std::string, Response> responses_;
+    std::vector<std::string> requests_;
+    std::thread thread_;
+};
+
+} // namespace testing_support
