@@ -405,11 +405,10 @@ int runBenchmarks(const Settings& settings)
                         "");
         std::fprintf(stderr, "skipped the merge of two real lists: %s was not found\n", missing.c_str());
     }
-    if (real)
+    if (real) {
         benchmarkMerge(generated, *real, "generated + real file", runs, work);
-
-    if (real)
         benchmarkAppend(generated, *real, runs, work);
+    }
     bench::reportMissingRealFile(chosen, "FileSort, merge, FileAppend");
     bench::printRow("idle process peak RSS (baseline)", "-", bench::megabytes(static_cast<double>(idle.peakRssKiB)),
                     "", "-", "");

@@ -2,7 +2,6 @@
 
 #include "core/bulk/blocking_address.h"
 #include "core/bulk/file_sort.h"
-#include "core/bulk/line_file_writers.h"
 #include "core/hosts/text_file.h"
 
 #include <filesystem>
@@ -10,17 +9,20 @@
 namespace vendrel {
 namespace {
 
-void replaceAll(std::string& text, std::string_view from, std::string_view to)
+// Appends each line of `text` with CR LF, every `from` in it replaced by `to`
+// (nothing replaced when `from` is empty).
+void appendLinesReplacing(std::string& out, std::string_view text, std::string_view from, std::string_view to)
 {
-    std::string replaced;
-    replaced.reserve(text.size());
-    std::size_t start = 0;
-    for (std::size_t found = text.find(from); found != std::string::npos; found = text.find(from, start)) {
-        replaced.append(text, start, found - start).append(to);
-        start = found + from.size();
-    }
-    replaced.append(text, start, std::string::npos);
-    text = std::move(replaced);
+    forEachLine(text, [&](std::string_view line) {
+        std::size_t start = 0;
+        if (!from.empty())
+            for (std::size_t found = line.find(from); found != std::string_view::npos;
+                 found = line.find(from, start)) {
+                out.append(line.substr(start, found - start)).append(to);
+                start = found + from.size();
+            }
+        out.append(line.substr(start)).append("\r\n");
+    });
 }
 
 // A hosts file that has gone missing merges as an empty one, as an append creates it.
@@ -34,10 +36,14 @@ std::string readHostsIfPresent(const std::string& hostsPath)
 
 std::string mergeHostsText(std::string_view hostsText, std::string_view mergeText, std::string_view redirectAddress)
 {
-    std::string merged = joinLines(splitLines(hostsText));
-    merged += joinLines(splitLines(mergeText));
-    if (const auto other = otherBlockingAddress(redirectAddress))
-        replaceAll(merged, *other, redirectAddress);
+    const auto other = otherBlockingAddress(redirectAddress);
+    const std::string_view from = other ? *other : std::string_view();
+    // Room for CR LF breaks and for the longer address in every line.
+    const std::size_t lines = countLines(hostsText) + countLines(mergeText);
+    std::string merged;
+    merged.reserve(hostsText.size() + mergeText.size() + lines * 4 + 16);
+    appendLinesReplacing(merged, hostsText, from, redirectAddress);
+    appendLinesReplacing(merged, mergeText, from, redirectAddress);
     return merged;
 }
 

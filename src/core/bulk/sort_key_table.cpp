@@ -12,6 +12,7 @@ namespace {
 // Below this many texts a second thread costs more than it saves.
 constexpr std::size_t textsPerThread = 20000;
 constexpr std::size_t maximumThreads = 4;
+constexpr std::size_t expectedKeyBytes = 96;
 
 std::size_t threadCountFor(std::size_t count)
 {
@@ -35,7 +36,11 @@ SortKeyTable::SortKeyTable(std::size_t count, const TextSource& textOf)
             const std::size_t end = std::min(count, share.first + shareSize_);
             platform::LocaleSortKeys collator;
             std::string scratch;
-            share.offsets.reserve(end - std::min(end, share.first) + 1);
+            const std::size_t texts = end - std::min(end, share.first);
+            share.offsets.reserve(texts + 1);
+            // Room for typical keys up front: growing a buffer of many
+            // megabytes copies it, while reserved pages never written cost nothing.
+            share.keys.reserve(texts * expectedKeyBytes);
             for (std::size_t i = share.first; i < end; ++i) {
                 share.offsets.push_back(share.keys.size());
                 collator.append(textOf(i, scratch), share.keys);
