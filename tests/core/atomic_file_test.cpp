@@ -33,14 +33,7 @@ void setPermissionBits(const std::string& path, unsigned bits)
     ASSERT_EQ(::chmod(path.c_str(), static_cast<mode_t>(bits)), 0) << path;
 }
 
-std::vector<std::string> namesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using testing_support::namesIn;
 
 class AtomicWrite : public testing::Test {
 protected:

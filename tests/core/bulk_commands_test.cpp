@@ -7,6 +7,8 @@
 
 #include "fake_platform.h"
 
+#include "rows_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,18 +27,13 @@ namespace {
 namespace fs = std::filesystem;
 using testing_support::FakePlatform;
 using vendrel::HostsRows;
-using Cells = std::pair<std::string, std::string>;
+using rows_test_support::Cells;
+using rows_test_support::cellsOf;
+using rows_test_support::rowsOf;
 
 bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
-std::vector<std::string> namesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using testing_support::namesIn;
 
 // ---------------------------------------------------------------------------
 // mergeHostsText
@@ -291,25 +288,7 @@ INSTANTIATE_TEST_SUITE_P(
 // ---------------------------------------------------------------------------
 // swapLocalhosts
 
-HostsRows rowsOf(const std::vector<Cells>& cells)
-{
-    HostsRows rows;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        if (i == 0)
-            rows.setRow(0, cells[i].first, cells[i].second);
-        else
-            rows.appendRow(cells[i].first, cells[i].second);
-    }
-    return rows;
-}
 
-std::vector<Cells> cellsOf(const HostsRows& rows)
-{
-    std::vector<Cells> cells;
-    for (std::size_t row = 0; row < rows.size(); ++row)
-        cells.emplace_back(rows.address(row), rows.host(row));
-    return cells;
-}
 
 struct SwapCase {
     const char* name;

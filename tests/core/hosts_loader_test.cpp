@@ -5,6 +5,8 @@
 
 #include "fake_platform.h"
 
+#include "rows_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -18,17 +20,11 @@
 namespace {
 
 using testing_support::FakePlatform;
-using Cells = std::pair<std::string, std::string>;
+using rows_test_support::Cells;
+using rows_test_support::cellsOf;
 
 const std::string dataFolder = VENDREL_TEST_DATA;
 
-std::vector<Cells> cellsOf(const vendrel::HostsRows& rows)
-{
-    std::vector<Cells> cells;
-    for (std::size_t row = 0; row < rows.size(); ++row)
-        cells.emplace_back(rows.address(row), rows.host(row));
-    return cells;
-}
 
 vendrel::LoadedHosts parse(std::string text) { return vendrel::parseHostsText(std::move(text), "test-hosts"); }
 

@@ -1,5 +1,7 @@
 #include "core/hosts/hosts_rows.h"
 
+#include "rows_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -11,15 +13,9 @@
 namespace {
 
 using vendrel::HostsRows;
-using Cells = std::pair<std::string, std::string>;
+using rows_test_support::Cells;
+using rows_test_support::cellsOf;
 
-std::vector<Cells> cellsOf(const HostsRows& rows)
-{
-    std::vector<Cells> cells;
-    for (std::size_t row = 0; row < rows.size(); ++row)
-        cells.emplace_back(rows.address(row), rows.host(row));
-    return cells;
-}
 
 HostsRows threeRows()
 {

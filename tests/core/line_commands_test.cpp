@@ -1,6 +1,8 @@
 #include "core/editing/line_commands.h"
 #include "core/hosts/list_file_format.h"
 
+#include "rows_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -11,27 +13,11 @@
 namespace {
 
 using vendrel::HostsRows;
-using Cells = std::pair<std::string, std::string>;
+using rows_test_support::Cells;
+using rows_test_support::cellsOf;
+using rows_test_support::rowsOf;
 
-HostsRows rowsOf(const std::vector<Cells>& cells)
-{
-    HostsRows rows;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        if (i == 0)
-            rows.setRow(0, cells[i].first, cells[i].second);
-        else
-            rows.appendRow(cells[i].first, cells[i].second);
-    }
-    return rows;
-}
 
-std::vector<Cells> cellsOf(const HostsRows& rows)
-{
-    std::vector<Cells> cells;
-    for (std::size_t row = 0; row < rows.size(); ++row)
-        cells.emplace_back(rows.address(row), rows.host(row));
-    return cells;
-}
 
 // The commands work on the middle one of three rows; the outer two must not change.
 const Cells above{"10.0.0.1", "above"};

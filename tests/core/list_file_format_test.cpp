@@ -4,6 +4,8 @@
 
 #include "fake_platform.h"
 
+#include "rows_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -14,27 +16,11 @@
 namespace {
 
 using testing_support::FakePlatform;
-using Cells = std::pair<std::string, std::string>;
+using rows_test_support::Cells;
+using rows_test_support::cellsOf;
+using rows_test_support::rowsOf;
 
-vendrel::HostsRows rowsOf(const std::vector<Cells>& cells)
-{
-    vendrel::HostsRows rows;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        if (i == 0)
-            rows.setRow(0, cells[i].first, cells[i].second);
-        else
-            rows.appendRow(cells[i].first, cells[i].second);
-    }
-    return rows;
-}
 
-std::vector<Cells> cellsOf(const vendrel::HostsRows& rows)
-{
-    std::vector<Cells> cells;
-    for (std::size_t row = 0; row < rows.size(); ++row)
-        cells.emplace_back(rows.address(row), rows.host(row));
-    return cells;
-}
 
 // ---------------------------------------------------------------------------
 // One row and the saved line it becomes; the line also parses back to the row.

@@ -80,15 +80,6 @@ TempFolder::~TempFolder()
     fs::remove_all(path_, ignored);
 }
 
-std::vector<std::string> namesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::optional<std::string> errorOf(const std::function<void()>& call)
 {
     try {

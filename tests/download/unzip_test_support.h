@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fake_platform.h"
+
 // Helpers of the unpacker tests: the committed archives, a temporary folder,
 // the message of a failing call, and archives put together byte by byte for
 // the cases no tool writes.
@@ -11,6 +13,8 @@
 #include <vector>
 
 namespace unzip_test {
+
+using testing_support::namesIn;
 
 // A file under tests/download/data.
 std::string dataPath(const std::string& relative);
@@ -31,8 +35,6 @@ private:
     std::string path_;
 };
 
-// The names in a folder, sorted.
-std::vector<std::string> namesIn(const std::string& folder);
 
 // The message of the vendrel::Error that `call` throws, or nothing when it
 // returns normally. Any other exception fails the test.

@@ -61,4 +61,7 @@ private:
     std::map<std::string, std::uint16_t> hiddenAndSystem_;
 };
 
+// The names of the entries of a folder, sorted.
+std::vector<std::string> namesIn(const std::string& folder);
+
 } // namespace testing_support
