@@ -27,18 +27,42 @@ bool cutAddress(std::string& text, std::string_view address, char firstDigit, st
     return true;
 }
 
-// Reads one line: true for a blocking entry, whose host part is then left
-// in `text`; otherwise `keep` tells whether the line stays unchanged.
-bool classifyLine(std::string_view line, std::string& text, bool& keep)
+// The host part of a comment-free line whose address starts the line: the
+// text after the cut, which needs no copy. Nothing when text stands before
+// the address digit, which the copying path handles.
+std::optional<std::string_view> hostWithoutCopy(std::string_view line, char firstDigit, std::size_t cut)
+{
+    const std::size_t digit = line.find(firstDigit);
+    if (!trimSpaceAndControls(line.substr(0, digit)).empty())
+        return std::nullopt;
+    return trimSpaceAndControls(digit + cut < line.size() ? line.substr(digit + cut) : std::string_view());
+}
+
+// Reads one line: true for a blocking entry, whose host part is then left in
+// `host` (a view of the line, or of `text` when the line had to be edited);
+// otherwise `keep` tells whether the line stays unchanged.
+bool classifyLine(std::string_view line, std::string& text, std::string_view& host, bool& keep)
 {
     keep = false;
     if (containsIgnoringAsciiCase(line, "localhost"))
         return false;
+    if (line.find('#') == std::string_view::npos) {
+        // Most lines: no comment, the address first.
+        const bool loopback = line.find(loopbackAddress) != std::string_view::npos;
+        if (loopback || line.find(nullRouteAddress) != std::string_view::npos) {
+            if (const auto plain = loopback ? hostWithoutCopy(line, '1', 10) : hostWithoutCopy(line, '0', 8)) {
+                host = *plain;
+                return true;
+            }
+        }
+    }
     text.assign(line);
     if (const std::size_t hash = text.find('#'); hash != std::string::npos)
         text.erase(hash, commentLength);
-    if (cutAddress(text, loopbackAddress, '1', 10) || cutAddress(text, nullRouteAddress, '0', 8))
+    if (cutAddress(text, loopbackAddress, '1', 10) || cutAddress(text, nullRouteAddress, '0', 8)) {
+        host = trimSpaceAndControls(text);
         return true;
+    }
     keep = !trimSpaceAndControls(text).empty();
     return false;
 }
@@ -74,7 +98,11 @@ public:
     void addEntry(std::string_view sourceLine, std::string_view host, std::uint32_t addedAs)
     {
         ResultLine line{0, static_cast<std::uint32_t>(host.size()), addedAs, true, false};
-        if (const std::size_t at = sourceLine.find(host); at != std::string_view::npos) {
+        const bool insideLine =
+            host.data() >= sourceLine.data() && host.data() + host.size() <= sourceLine.data() + sourceLine.size();
+        if (insideLine) {
+            line.offset = static_cast<std::uint64_t>(host.data() - source_.data());
+        } else if (const std::size_t at = sourceLine.find(host); at != std::string_view::npos) {
             line.offset = static_cast<std::uint64_t>(sourceLine.data() + at - source_.data());
         } else {
             line.offset = sideBuffer_.size();
@@ -257,8 +285,9 @@ std::string sortHostsText(std::string_view text, std::string_view redirectAddres
     std::uint32_t index = 0;
     forEachLine(text, [&](std::string_view line) {
         bool keep = false;
-        if (classifyLine(line, scratch, keep))
-            result.addEntry(line, trimSpaceAndControls(scratch), count - index);
+        std::string_view host;
+        if (classifyLine(line, scratch, host, keep))
+            result.addEntry(line, host, count - index);
         else if (keep)
             result.addKept(line, count + index);
         progress.step(index++);

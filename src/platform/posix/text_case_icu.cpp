@@ -95,9 +95,10 @@ struct LocaleSortKeys::Collator {
     {
         if (isAscii(text)) {
             const std::size_t start = keys.size();
-            keys.resize(start + text.size());
-            std::transform(text.begin(), text.end(), keys.begin() + static_cast<std::ptrdiff_t>(start), asciiLower);
-            keys.erase(std::remove(keys.begin() + static_cast<std::ptrdiff_t>(start), keys.end(), '\0'), keys.end());
+            keys.append(text);
+            const auto first = keys.begin() + static_cast<std::ptrdiff_t>(start);
+            std::transform(first, keys.end(), first, asciiLower);
+            keys.erase(std::remove(first, keys.end(), '\0'), keys.end());
         } else {
             foldedUtf8.clear();
             decode(text).foldCase().toUTF8String(foldedUtf8);
