@@ -15,16 +15,25 @@
 
 namespace {
 
-const char* const panelStyle =
-    "QGroupBox { border: 1px solid blue; margin-top: 6px; font-weight: bold; }"
-    "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 2px; }";
+const char* const panelStyle = "QGroupBox { border: 1px solid blue; margin-top: 6px; }"
+                               "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 2px; }";
 
-QGroupBox* panel(QWidget* parent, const char* caption, const QRect& geometry)
+// A captioned panel with a blue frame and a bold caption. Its controls get
+// the window's regular font back, unless they were given one of their own.
+QGroupBox* panel(QWidget* parent, const char* caption, const QRect& geometry, const DesignScale& s)
 {
     auto* box = new QGroupBox(QString::fromLatin1(caption), parent);
     box->setStyleSheet(QString::fromLatin1(panelStyle));
+    box->setFont(s.arial(11, true));
     box->setGeometry(geometry);
     return box;
+}
+
+void giveControlsTheRegularFont(QGroupBox* box, const DesignScale& s)
+{
+    for (QWidget* control : box->findChildren<QWidget*>())
+        if (!control->testAttribute(Qt::WA_SetFont))
+            control->setFont(s.arial(11));
 }
 
 QPushButton* button(QWidget* parent, const QString& caption, const QRect& geometry)
@@ -43,7 +52,7 @@ QRadioButton* radio(QWidget* parent, const char* caption, const QRect& geometry)
 
 void buildEditingTools(MainWidgets& w, const DesignScale& s)
 {
-    w.editingTools = panel(w.toolColumn, "Editing Tools", s.rect(0, 0, 207, 183));
+    w.editingTools = panel(w.toolColumn, "Editing Tools", s.rect(0, 0, 207, 183), s);
     w.addLineBox = new QLineEdit(w.editingTools);
     w.addLineBox->setGeometry(s.rect(12, 48, 161, 22));
     w.addLineButton = button(w.editingTools, QStringLiteral("+"), s.rect(172, 50, 23, 19));
@@ -57,20 +66,22 @@ void buildEditingTools(MainWidgets& w, const DesignScale& s)
     w.commentCheckBox->setFocusPolicy(Qt::ClickFocus);
     w.removeAllBlocking =
         button(w.editingTools, QStringLiteral("Remove All Blocking Entries"), s.rect(12, 154, 183, 23));
+    giveControlsTheRegularFont(w.editingTools, s);
 }
 
 void buildBackupAndRestore(MainWidgets& w, const DesignScale& s)
 {
-    w.backupAndRestore = panel(w.toolColumn, "Backup and Restore", s.rect(0, 186, 207, 79));
+    w.backupAndRestore = panel(w.toolColumn, "Backup and Restore", s.rect(0, 186, 207, 79), s);
     w.createBackup = button(w.backupAndRestore, QStringLiteral("Create Backup"), s.rect(14, 18, 89, 25));
     w.restoreBackup = button(w.backupAndRestore, QStringLiteral("Restore Backup"), s.rect(14, 48, 89, 25));
     w.restoreMicrosoftHosts = button(w.backupAndRestore, QStringLiteral("Restore\nMicrosoft's\nHosts File"),
                                      s.rect(114, 18, 79, 55));
+    giveControlsTheRegularFont(w.backupAndRestore, s);
 }
 
 void buildFileHandling(MainWidgets& w, const DesignScale& s)
 {
-    w.fileHandling = panel(w.toolColumn, "File Handling", s.rect(0, 268, 207, 79));
+    w.fileHandling = panel(w.toolColumn, "File Handling", s.rect(0, 268, 207, 79), s);
     w.fileOperationFrame = new QFrame(w.fileHandling);
     w.fileOperationFrame->setFrameShape(QFrame::Box);
     w.fileOperationFrame->setGeometry(s.rect(16, 16, 83, 59));
@@ -80,6 +91,7 @@ void buildFileHandling(MainWidgets& w, const DesignScale& s)
     w.mergeChoice = radio(w.fileHandling, "Merge", s.rect(24, 56, 70, 16));
     w.selectFile = button(w.fileHandling, QStringLiteral("Select File"), s.rect(110, 28, 75, 31));
     w.selectFile->setEnabled(false);
+    giveControlsTheRegularFont(w.fileHandling, s);
 }
 
 void buildToolColumn(QWidget* client, MainWidgets& w, const DesignScale& s)
@@ -95,13 +107,14 @@ void buildToolColumn(QWidget* client, MainWidgets& w, const DesignScale& s)
 
 void buildSearchPanel(QWidget* client, MainWidgets& w, const DesignScale& s)
 {
-    w.searchPanel = panel(client, "Search for String", s.rect(288, 358, 229, 50));
+    w.searchPanel = panel(client, "Search for String", s.rect(288, 358, 229, 50), s);
     w.searchBackward = button(w.searchPanel, QStringLiteral("<<"), s.rect(8, 16, 31, 21));
     w.searchBackward->setFont(s.arial(16, true));
     w.searchBox = new QLineEdit(w.searchPanel);
     w.searchBox->setGeometry(s.rect(42, 16, 137, 21));
     w.searchForward = button(w.searchPanel, QStringLiteral(">>"), s.rect(182, 16, 31, 21));
     w.searchForward->setFont(s.arial(16, true));
+    giveControlsTheRegularFont(w.searchPanel, s);
 }
 
 } // namespace
