@@ -103,20 +103,21 @@ void MainWindow::setDownloadCursor(bool busy)
 
 void MainWindow::Downloadmenusoff()
 {
-    for (QAction* action : {menus_.appendFile, menus_.replaceFile, menus_.mergeFile, menus_.recovery->menuAction(),
-                            menus_.edit->menuAction(), menus_.memopad->menuAction(), menus_.whitelist->menuAction(),
-                            menus_.mvpsSubmenu->menuAction(), menus_.hphostsSubmenu->menuAction()})
-        action->setEnabled(false);
-    menus_.cancelDownload->setEnabled(true);
+    setDownloadMenus(true);
 }
 
 void MainWindow::Downloadmenuson()
 {
+    setDownloadMenus(false);
+}
+
+void MainWindow::setDownloadMenus(bool downloading)
+{
     for (QAction* action : {menus_.appendFile, menus_.replaceFile, menus_.mergeFile, menus_.recovery->menuAction(),
                             menus_.edit->menuAction(), menus_.memopad->menuAction(), menus_.whitelist->menuAction(),
                             menus_.mvpsSubmenu->menuAction(), menus_.hphostsSubmenu->menuAction()})
-        action->setEnabled(true);
-    menus_.cancelDownload->setEnabled(false);
+        action->setEnabled(!downloading);
+    menus_.cancelDownload->setEnabled(downloading);
 }
 
 void MainWindow::Grabber1Progress(std::uint64_t position, std::uint64_t totalSize)

@@ -139,6 +139,7 @@ private:
     void saveAndExitWhitelistClick();
     void exitWhitelistClick();
     std::string whitelistPath() const;
+    void setWhitelistMenus(bool whitelistMode);
 
     void connectMemopadCommands();
     void openInMemopadClick();
@@ -167,6 +168,7 @@ private:
     void cancelDownloadClick();
     void statusOfDnsServiceClick();
     void reportDownloadTrouble(const std::string& reason);
+    void setDownloadMenus(bool downloading);
     void setDownloadCursor(bool busy);
 
     void connectHelpCommands();

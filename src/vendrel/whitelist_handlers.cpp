@@ -74,24 +74,23 @@ void MainWindow::addWhitelistItemsClick()
 
 void MainWindow::Whitelistmenutoggleon()
 {
-    for (QAction* action : {menus_.appendFile, menus_.replaceFile, menus_.mergeFile, menus_.removeWhitelistItems,
-                            menus_.addWhitelistItems, menus_.viewEditWhitelist})
-        action->setEnabled(false);
-    for (QMenu* menu : {menus_.recovery, menus_.edit, menus_.memopad, menus_.download})
-        menu->menuAction()->setEnabled(false);
-    menus_.saveAndExitWhitelist->setEnabled(true);
-    menus_.exitWhitelist->setEnabled(true);
+    setWhitelistMenus(true);
 }
 
 void MainWindow::Whitelistmenutoggleoff()
 {
+    setWhitelistMenus(false);
+}
+
+void MainWindow::setWhitelistMenus(bool whitelistMode)
+{
     for (QAction* action : {menus_.appendFile, menus_.replaceFile, menus_.mergeFile, menus_.removeWhitelistItems,
                             menus_.addWhitelistItems, menus_.viewEditWhitelist})
-        action->setEnabled(true);
+        action->setEnabled(!whitelistMode);
     for (QMenu* menu : {menus_.recovery, menus_.edit, menus_.memopad, menus_.download})
-        menu->menuAction()->setEnabled(true);
-    menus_.saveAndExitWhitelist->setEnabled(false);
-    menus_.exitWhitelist->setEnabled(false);
+        menu->menuAction()->setEnabled(!whitelistMode);
+    menus_.saveAndExitWhitelist->setEnabled(whitelistMode);
+    menus_.exitWhitelist->setEnabled(whitelistMode);
 }
 
 void MainWindow::viewEditWhitelistClick()
