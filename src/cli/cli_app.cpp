@@ -2,6 +2,9 @@
 
 #include "core/error.h"
 #include "core/hosts/editor_paths.h"
+#include "core/hosts/hosts_file_guard.h"
+#include "platform/atomic_file.h"
+#include "platform/file_lock.h"
 
 #include <algorithm>
 #include <optional>
@@ -65,6 +68,25 @@ ParsedLine parse(const std::vector<std::string>& arguments)
     return parsed;
 }
 
+platform::FileLock lockHostsFile(const std::string& path)
+{
+    try {
+        return platform::FileLock(path);
+    } catch (const platform::FileError& error) {
+        throw Error(error.what());
+    }
+}
+
+void runReportingMemory(const CliCommand& command, CliContext& context)
+{
+    try {
+        command.run(context);
+    } catch (const std::bad_alloc&) {
+        throw Error("Not enough memory to run " + command.name + " on " + context.hostsPath +
+                    "; the file was not changed");
+    }
+}
+
 } // namespace
 
 int runCli(const std::vector<std::string>& arguments, platform::Platform& system, std::ostream& out,
@@ -92,8 +114,13 @@ int runCli(const std::vector<std::string>& arguments, platform::Platform& system
         } else {
             hostsPath = locateEditorPaths(system).hostsPath;
         }
+        if (const auto note = finishInterruptedHostsWrite(hostsPath))
+            err << *note << '\n';
         CliContext context{system, hostsPath, dataDir, parsed.arguments, out, err};
-        command->run(context);
+        std::optional<platform::FileLock> lock;
+        if (command->locksHostsFile)
+            lock.emplace(lockHostsFile(hostsPath));
+        runReportingMemory(*command, context);
         return Success;
     } catch (const UsageError& error) {
         err << "vendrel-cli: " << error.what() << "\nTry 'vendrel-cli --help'.\n";

@@ -30,6 +30,10 @@ struct CliCommand {
     std::size_t minimumArguments;
     std::size_t maximumArguments;
     std::function<void(CliContext&)> run;
+    // The command reads or changes the hosts file and holds its lock while it
+    // runs; a command that takes long (a download) locks it itself around
+    // its change.
+    bool locksHostsFile = true;
 };
 
 class UsageError : public std::runtime_error {

@@ -51,8 +51,7 @@ std::string backupPathOf(const CliContext& context)
 void sortCommand(CliContext& context)
 {
     const LoadedHosts loaded = loadHostsFile(context.hostsPath);
-    SaveList(loaded.rows, context.hostsPath);
-    FileSort(context.hostsPath, loaded.redirectAddress.value_or(""));
+    writeWholeFile(context.hostsPath, sortHostsText(formatList(loaded.rows), loaded.redirectAddress.value_or("")));
     printLineCount(context);
 }
 

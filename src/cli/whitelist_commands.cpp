@@ -4,6 +4,7 @@
 #include "core/editing/line_commands.h"
 #include "core/hosts/hosts_loader.h"
 #include "core/hosts/list_file_format.h"
+#include "core/hosts/text_file.h"
 #include "core/whitelist/whitelist.h"
 
 #include <filesystem>
@@ -34,8 +35,7 @@ void whitelistAddCommand(CliContext& context)
         LoadedHosts loaded = loadHostsFile(context.hostsPath);
         const std::string redirect = loaded.redirectAddress.value_or("");
         addWhitelistRows(loaded.rows, readWhitelist(whitelistPath), redirect);
-        SaveList(loaded.rows, context.hostsPath);
-        FileSort(context.hostsPath, redirect);
+        writeWholeFile(context.hostsPath, sortHostsText(formatList(loaded.rows), redirect));
     }
     printLineCount(context);
 }

@@ -8,6 +8,7 @@
 #include "core/bulk/file_sort.h"
 #include "core/bulk/line_file_writers.h"
 #include "core/hosts/default_hosts.h"
+#include "core/hosts/list_file_format.h"
 #include "core/hosts/text_file.h"
 #include "vendrel/busy_cursor.h"
 #include "vendrel/hosts_table_model.h"
@@ -96,7 +97,10 @@ std::string MainWindow::pickFile()
 void MainWindow::mergeSequence(const std::string& mergePath)
 {
     BusyCursor busy;
-    vendrel::mergeAndSortHostsFile(paths_.hostsPath, mergePath, redirectAddress_, widgets_.progressBar->reporter());
+    const std::string mergeText = vendrel::readTextFile(mergePath);
+    hostsFile_.update([&](const std::string& hostsText) {
+        return vendrel::mergeAndSortText(hostsText, mergeText, redirectAddress_, widgets_.progressBar->reporter());
+    });
     ShowLineCount();
     PopulateList();
 }
@@ -108,7 +112,7 @@ void MainWindow::appendFileClick()
         return;
     if (ConfirmOK(prompter_, this, appendQuestion)) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        vendrel::FileAppend(vendrel::readTextLines(chosen).lines, paths_.hostsPath);
+        appendToHostsFile(vendrel::readTextLines(chosen));
     }
     PopulateList();
 }
@@ -120,9 +124,16 @@ void MainWindow::replaceFileClick()
         return;
     if (ConfirmOK(prompter_, this, replaceQuestion)) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        vendrel::FileRewrite(vendrel::readTextLines(chosen).lines, paths_.hostsPath);
+        hostsFile_.replace(vendrel::joinLines(vendrel::readTextLines(chosen).lines));
     }
     PopulateList();
+}
+
+void MainWindow::appendToHostsFile(const vendrel::TextLines& chosen)
+{
+    hostsFile_.update([&chosen](std::string hostsText) {
+        return vendrel::appendLinesToText(std::move(hostsText), chosen.lines);
+    });
 }
 
 void MainWindow::mergeFileClick()
@@ -137,10 +148,10 @@ void MainWindow::sortFileClick()
     if (!ConfirmOK(prompter_, this, sortQuestion))
         return;
     BusyCursor busy;
-    SaveList(paths_.hostsPath);
+    const std::string listText = vendrel::formatList(model_->rows());
     model_->resetRows(vendrel::HostsRows(rowsWhileSorting));
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    vendrel::FileSort(paths_.hostsPath, redirectAddress_, widgets_.progressBar->reporter());
+    hostsFile_.write(vendrel::sortHostsText(listText, redirectAddress_, widgets_.progressBar->reporter()));
     ShowLineCount();
     PopulateList();
 }
@@ -180,9 +191,9 @@ void MainWindow::runFileChoice()
     }
     const vendrel::TextLines chosen = vendrel::readTextLines(lastChosenFile_);
     if (widgets_.appendChoice->isChecked())
-        vendrel::FileAppend(chosen.lines, paths_.hostsPath);
+        appendToHostsFile(chosen);
     else
-        vendrel::FileRewrite(chosen.lines, paths_.hostsPath);
+        hostsFile_.replace(vendrel::joinLines(chosen.lines));
     PopulateList();
 }
 
@@ -200,9 +211,10 @@ void MainWindow::removeAllBlockingClick()
     {
         BusyCursor busy;
         model_->clearCells();
-        const auto result = vendrel::removeBlockingEntries(vendrel::readTextFile(paths_.hostsPath), redirectAddress_,
-                                                           widgets_.progressBar->reporter());
-        vendrel::writeWholeFile(paths_.hostsPath, *result);
+        hostsFile_.update([this](const std::string& hostsText) {
+            vendrel::refuseNonText(hostsText, paths_.hostsPath);
+            return *vendrel::removeBlockingEntries(hostsText, redirectAddress_, widgets_.progressBar->reporter());
+        });
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         PopulateList();
         ShowLineCount();
@@ -253,13 +265,13 @@ void MainWindow::RestoreBackup()
 {
     BusyCursor busy;
     reloadRows(paths_.backupPath);
-    SaveList(paths_.hostsPath);
+    hostsFile_.replace(vendrel::formatList(model_->rows()));
 }
 
 void MainWindow::restoreDefaultHostsClick()
 {
     if (!ConfirmOK(prompter_, this, QStringLiteral("Press OK to Restore Microsofts original Hosts File")))
         return;
-    vendrel::WriteDefaultHosts(paths_.hostsPath);
+    hostsFile_.replace(vendrel::defaultHostsText());
     PopulateList();
 }

@@ -3,6 +3,7 @@
 #include "core/error.h"
 #include "core/hosts/default_hosts.h"
 #include "core/hosts/hosts_loader.h"
+#include "core/hosts/hosts_file_guard.h"
 #include "core/hosts/line_count.h"
 #include "core/hosts/list_file_format.h"
 #include "platform/platform.h"
@@ -38,6 +39,9 @@ const QString systemFileWarning = QStringLiteral(
     "Your HOSTS file is marked as a \"system file\" and can NOT be manipulated.\r\n"
     "Press OK to remove hidden and system file attributes, CANCEL to Quit.\r\n\r\n"
     "       ***Vendrel will NOT reset these attributes.***");
+const QString reloadChangedQuestion = QStringLiteral(
+    "\r\n\r\nPress OK to load the file as it is now, CANCEL to keep the list as shown "
+    "(your next change then replaces the file).");
 const QString missingHostsQuestion =
     QStringLiteral("HOSTS file does not exist, press OK to create HOSTS file, Cancel to Quit.");
 
@@ -100,11 +104,23 @@ void MainWindow::runCommand(const std::function<void()>& command)
         command();
     } catch (const ProgramEnd& end) {
         endProgram(end.exitCode);
+    } catch (const vendrel::ChangedElsewhere& changed) {
+        offerReload(changed);
     } catch (const std::exception& error) {
         prompter_.ask(this, {Prompter::Kind::Error, QStringLiteral("Error"),
                              QStringLiteral("ERROR: ") + QString::fromLocal8Bit(error.what()), false});
         endProgram(1);
     }
+}
+
+void MainWindow::offerReload(const vendrel::ChangedElsewhere& changed)
+{
+    const QString text = QString::fromLocal8Bit(changed.what()) + reloadChangedQuestion;
+    if (prompter_.ask(this, {Prompter::Kind::Warning, QStringLiteral("Warning"), text, true})) {
+        runCommand([this] { PopulateList(); });
+        return;
+    }
+    hostsFile_.acceptCurrentState();
 }
 
 void MainWindow::endProgram(int exitCode)
@@ -119,6 +135,7 @@ bool MainWindow::FormCreate()
 {
     runCommand([this] {
         paths_ = vendrel::locateEditorPaths(system_);
+        hostsFile_.setPath(paths_.hostsPath);
         reloadOnPopulate_ = true;
         layOutWindow();
         show();
@@ -186,6 +203,8 @@ void MainWindow::PopulateList()
         applyHostsState(hostsReadOnly_);
         if (reloadOnPopulate_)
             reloadRows(paths_.hostsPath);
+        else
+            hostsFile_.acceptCurrentState();
         reloadOnPopulate_ = true;
     }
     setRestoreBackupEnabled(system_.fileExists(paths_.backupPath));
@@ -196,7 +215,9 @@ void MainWindow::PopulateList()
 
 void MainWindow::reloadRows(const std::string& path)
 {
-    vendrel::LoadedHosts loaded = vendrel::loadHostsFile(path, widgets_.progressBar->reporter());
+    const vendrel::Progress progress = widgets_.progressBar->reporter();
+    vendrel::LoadedHosts loaded = path == hostsFile_.path() ? vendrel::parseHostsText(hostsFile_.read(), path, progress)
+                                                             : vendrel::loadHostsFile(path, progress);
     if (loaded.redirectAddress)
         redirectAddress_ = *loaded.redirectAddress;
     model_->resetRows(std::move(loaded.rows));
@@ -216,9 +237,10 @@ void MainWindow::setRestoreBackupEnabled(bool enabled)
 void MainWindow::offerDefaultHostsFile()
 {
     paths_.hostsPath = vendrel::chooseHostsPath(system_, paths_.systemDir, paths_.windowsDir);
+    hostsFile_.setPath(paths_.hostsPath);
     if (!ConfirmOK(prompter_, this, missingHostsQuestion))
         throw ProgramEnd{0};
-    vendrel::WriteDefaultHosts(paths_.hostsPath);
+    hostsFile_.replace(vendrel::defaultHostsText());
     PopulateList();
 }
 
@@ -254,7 +276,10 @@ void MainWindow::applyHostsState(bool readOnly)
 
 void MainWindow::SaveList(const std::string& path)
 {
-    vendrel::SaveList(model_->rows(), path);
+    if (path == hostsFile_.path())
+        hostsFile_.write(vendrel::formatList(model_->rows()));
+    else
+        vendrel::SaveList(model_->rows(), path);
 }
 
 void MainWindow::ShowLineCount()

@@ -3,6 +3,7 @@
 #include "core/download/block_lists.h"
 #include "core/download/url_grabber.h"
 #include "core/hosts/editor_paths.h"
+#include "core/hosts/hosts_file_guard.h"
 #include "vendrel/design_scale.h"
 #include "vendrel/main_menus.h"
 #include "vendrel/main_widgets.h"
@@ -24,6 +25,9 @@ class HostsTableModel;
 class Prompter;
 namespace platform {
 class Platform;
+}
+namespace vendrel {
+struct TextLines;
 }
 
 struct MainWindowOptions {
@@ -123,6 +127,7 @@ private:
     void runFileChoice();
     void returnFileHandlingToIdle();
     std::string pickFile();
+    void appendToHostsFile(const vendrel::TextLines& chosen);
     void removeAllBlockingClick();
     void swapLocalhostsClick();
     void tellNoBlockingAddress();
@@ -148,6 +153,7 @@ private:
     void saveHostsExitMemopadClick();
     void exitMemopadClick();
     void leaveMemopad();
+    void writeHostsFromPlainText(const std::string& bytes);
     void setMemopadMenus(bool memopadMode);
 
     // The plain-text area shared by Memopad and Whitelist mode.
@@ -182,6 +188,8 @@ private:
     void writableToggleClick();
     void saveAfterCellEdit();
     void endProgram(int exitCode);
+    // Tells that the hosts file changed on disk and offers to load it again.
+    void offerReload(const vendrel::ChangedElsewhere& changed);
     int windowWidth() const;
 
     platform::Platform& system_;
@@ -194,6 +202,8 @@ private:
     AnchorKeeper* anchors_ = nullptr;
 
     vendrel::EditorPaths paths_;
+    // The hosts file on disk as the list last saw it; every write goes through it.
+    vendrel::HostsFileGuard hostsFile_;
     std::string redirectAddress_;
     std::string lastChosenFile_;
     QString WebsiteUrl;

@@ -8,6 +8,13 @@
 #include <QFile>
 #include <QMenu>
 
+namespace {
+
+const QString overwriteChangedQuestion =
+    QStringLiteral("\r\n\r\nPress OK to replace it with the text shown, CANCEL to go on editing.");
+
+} // namespace
+
 void MainWindow::connectMemopadCommands()
 {
     connectAction(menus_.openInMemopad, &MainWindow::openInMemopadClick);
@@ -30,13 +37,26 @@ void MainWindow::setMemopadMenus(bool memopadMode)
 
 void MainWindow::openInMemopadClick()
 {
-    showPlainTextArea(vendrel::readWholeFile(paths_.hostsPath));
+    showPlainTextArea(hostsFile_.read());
     setMemopadMenus(true);
 }
 
 void MainWindow::saveHostsClick()
 {
-    savePlainText([this](const std::string& bytes) { vendrel::writeWholeFile(paths_.hostsPath, bytes); });
+    savePlainText([this](const std::string& bytes) { writeHostsFromPlainText(bytes); });
+}
+
+void MainWindow::writeHostsFromPlainText(const std::string& bytes)
+{
+    try {
+        hostsFile_.write(bytes);
+    } catch (const vendrel::ChangedElsewhere& changed) {
+        // The typed text is the user's: let them choose to keep it over the other change.
+        if (!ConfirmOK(prompter_, this, QString::fromLocal8Bit(changed.what()) + overwriteChangedQuestion))
+            throw vendrel::Error("Nothing was written; the text stays open for editing.");
+        hostsFile_.acceptCurrentState();
+        hostsFile_.write(bytes);
+    }
 }
 
 void MainWindow::saveAsClick()
@@ -52,7 +72,7 @@ void MainWindow::saveAsClick()
 
 void MainWindow::saveHostsExitMemopadClick()
 {
-    if (savePlainText([this](const std::string& bytes) { vendrel::writeWholeFile(paths_.hostsPath, bytes); }))
+    if (savePlainText([this](const std::string& bytes) { writeHostsFromPlainText(bytes); }))
         leaveMemopad();
 }
 

@@ -2,6 +2,7 @@
 // after a merge or download, or added back; and Whitelist mode.
 
 #include "core/bulk/file_sort.h"
+#include "core/hosts/list_file_format.h"
 #include "core/hosts/text_file.h"
 #include "core/whitelist/whitelist.h"
 #include "vendrel/busy_cursor.h"
@@ -66,8 +67,8 @@ void MainWindow::addWhitelistItemsClick()
     const std::vector<std::string> whitelist = vendrel::readWhitelist(whitelistPath());
     model_->changeAllRows(
         [&](vendrel::HostsRows& rows) { vendrel::addWhitelistRows(rows, whitelist, redirectAddress_); });
-    SaveList(paths_.hostsPath);
-    vendrel::FileSort(paths_.hostsPath, redirectAddress_, widgets_.progressBar->reporter());
+    hostsFile_.write(vendrel::sortHostsText(vendrel::formatList(model_->rows()), redirectAddress_,
+                                            widgets_.progressBar->reporter()));
     PopulateList();
     ShowLineCount();
 }

@@ -180,7 +180,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(RefusedCase{"NulInsideALine", std::string("127.0.0.1 local\0host\r\n", 22), "NUL"},
                     RefusedCase{"Utf16LittleEndianMark", std::string("\xFF\xFE" "1\0" "2\0", 6), "UTF-16"},
                     RefusedCase{"Utf16BigEndianMark", std::string("\xFE\xFF\0" "1\0" "2", 6), "UTF-16"},
-                    RefusedCase{"Utf16MarkWithoutNul", "\xFF\xFE" "127.0.0.1 localhost", "UTF-16"}),
+                    RefusedCase{"Utf16MarkWithoutNul", "\xFF\xFE" "127.0.0.1 localhost", "UTF-16"},
+                    RefusedCase{"Utf32LittleEndianMark", std::string("\xFF\xFE\0\0" "1\0\0\0", 8), "UTF-32"},
+                    RefusedCase{"Utf32BigEndianMark", std::string("\0\0\xFE\xFF" "\0\0\0" "1", 8), "UTF-32"}),
     [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
 
 TEST(HostsLoader, Utf8MarkIsSetAsideAndWrittenBackInFront)

@@ -47,6 +47,13 @@ std::string mergeHostsText(std::string_view hostsText, std::string_view mergeTex
     return merged;
 }
 
+std::string mergeAndSortText(std::string_view hostsText, std::string_view mergeText, std::string_view redirectAddress,
+                             const Progress& progress)
+{
+    progress.start(mergingCaption, 0);
+    return sortHostsText(mergeHostsText(hostsText, mergeText, redirectAddress), redirectAddress, progress);
+}
+
 void FileMerge(const std::string& hostsPath, const std::string& mergePath, std::string_view redirectAddress,
                const Progress& progress)
 {
@@ -59,9 +66,7 @@ void mergeAndSortHostsFile(const std::string& hostsPath, const std::string& merg
                            std::string_view redirectAddress, const Progress& progress)
 {
     const std::string mergeText = readTextFile(mergePath);
-    progress.start(mergingCaption, 0);
-    const std::string merged = mergeHostsText(readHostsIfPresent(hostsPath), mergeText, redirectAddress);
-    writeWholeFile(hostsPath, sortHostsText(merged, redirectAddress, progress));
+    writeWholeFile(hostsPath, mergeAndSortText(readHostsIfPresent(hostsPath), mergeText, redirectAddress, progress));
 }
 
 } // namespace vendrel

@@ -19,6 +19,10 @@ std::string mergeHostsText(std::string_view hostsText, std::string_view mergeTex
 void FileMerge(const std::string& hostsPath, const std::string& mergePath, std::string_view redirectAddress,
                const Progress& progress = {});
 
+// The text of the merge sequence: the merged text, sorted.
+std::string mergeAndSortText(std::string_view hostsText, std::string_view mergeText, std::string_view redirectAddress,
+                             const Progress& progress = {});
+
 // Every merge of the editor: merge, then sort, with one write of the hosts
 // file, so that it never holds merged lines with unconverted addresses.
 void mergeAndSortHostsFile(const std::string& hostsPath, const std::string& mergePath,

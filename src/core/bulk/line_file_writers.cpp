@@ -26,14 +26,19 @@ std::string joinLines(const std::vector<std::string_view>& lines)
     return text;
 }
 
-void FileAppend(const std::vector<std::string_view>& lines, const std::string& path)
+std::string appendLinesToText(std::string text, const std::vector<std::string_view>& lines)
 {
-    std::error_code ignored;
-    std::string text = std::filesystem::exists(path, ignored) ? readWholeFile(path) : std::string();
     if (!text.empty() && text.back() != '\n' && text.back() != '\r')
         text += "\r\n";
     text += joinLines(lines);
-    writeWholeFile(path, text);
+    return text;
+}
+
+void FileAppend(const std::vector<std::string_view>& lines, const std::string& path)
+{
+    std::error_code ignored;
+    writeWholeFile(path, appendLinesToText(std::filesystem::exists(path, ignored) ? readWholeFile(path) : std::string(),
+                                           lines));
 }
 
 void FileRewrite(const std::vector<std::string_view>& lines, const std::string& path)

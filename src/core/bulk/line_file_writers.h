@@ -16,6 +16,10 @@ struct TextLines {
 // the file when it cannot be read or holds NUL bytes or UTF-16.
 TextLines readTextLines(const std::string& path);
 
+// `text` with the lines after it, each followed by CR LF, starting on a new
+// line when the text does not end with a break.
+std::string appendLinesToText(std::string text, const std::vector<std::string_view>& lines);
+
 // Appends the lines, each followed by CR LF, after the file's last byte,
 // starting on a new line when the file does not end with a break. A missing
 // file is created. The file is replaced whole, never left half-written.

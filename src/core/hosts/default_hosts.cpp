@@ -30,9 +30,17 @@ const std::vector<std::string>& defaultHostsLines()
     return lines;
 }
 
+std::string defaultHostsText()
+{
+    std::string text;
+    for (const std::string& line : defaultHostsLines())
+        text.append(line).append("\r\n");
+    return text;
+}
+
 void WriteDefaultHosts(const std::string& hostsPath)
 {
-    writeTextLines(hostsPath, defaultHostsLines());
+    writeWholeFile(hostsPath, defaultHostsText());
 }
 
 } // namespace vendrel

@@ -9,7 +9,10 @@ namespace vendrel {
 // localhost entry "127.0.0.1 localhost".
 const std::vector<std::string>& defaultHostsLines();
 
-// Replaces the file at `hostsPath` by the default text, CR LF after every line.
+// The default text, CR LF after every line.
+std::string defaultHostsText();
+
+// Replaces the file at `hostsPath` by the default text.
 void WriteDefaultHosts(const std::string& hostsPath);
 
 } // namespace vendrel

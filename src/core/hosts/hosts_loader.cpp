@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string_view>
 
 namespace vendrel {
@@ -46,18 +47,10 @@ HostsRows::Row splitLine(std::string_view text, Span line)
     return {Span{line.offset, blank}, Span{line.offset + restStart, view.size() - restStart}};
 }
 
-} // namespace
-
-LoadedHosts parseHostsText(std::string text, const std::string& path, const Progress& progress)
+LoadedHosts splitIntoRows(std::string text, std::size_t textStart, std::size_t lineCount, const Progress& progress)
 {
-    refuseNonText(text, path);
-    const bool hasBom = std::string_view(text).starts_with(utf8ByteOrderMark);
-    const std::size_t textStart = hasBom ? utf8ByteOrderMark.size() : 0;
-
-    const std::size_t lineCount = countLines(std::string_view(text).substr(textStart));
     std::vector<HostsRows::Row> rows;
     rows.reserve(lineCount + spareRows);
-
     progress.start(processingCaption, lineCount);
     forEachLine(std::string_view(text).substr(textStart), [&](std::string_view line) {
         const auto begin = static_cast<std::size_t>(line.data() - text.data());
@@ -74,8 +67,23 @@ LoadedHosts parseHostsText(std::string text, const std::string& path, const Prog
             loaded.redirectAddress = std::string(text.data() + row.address.offset, row.address.length);
     }
     loaded.rows = HostsRows(std::move(text), std::move(rows));
-    loaded.rows.setUtf8ByteOrderMark(hasBom);
+    loaded.rows.setUtf8ByteOrderMark(textStart > 0);
     return loaded;
+}
+
+} // namespace
+
+LoadedHosts parseHostsText(std::string text, const std::string& path, const Progress& progress)
+{
+    refuseNonText(text, path);
+    const bool hasBom = std::string_view(text).starts_with(utf8ByteOrderMark);
+    const std::size_t textStart = hasBom ? utf8ByteOrderMark.size() : 0;
+    const std::size_t lineCount = countLines(std::string_view(text).substr(textStart));
+    try {
+        return splitIntoRows(std::move(text), textStart, lineCount, progress);
+    } catch (const std::bad_alloc&) {
+        throw Error("Not enough memory to load " + path + " (" + std::to_string(lineCount) + " lines)");
+    }
 }
 
 LoadedHosts loadHostsFile(const std::string& path, const Progress& progress)

@@ -13,12 +13,13 @@ inline constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
 // Largest file the editor reads; anything larger is refused before memory is spent.
 inline constexpr std::size_t maximumTextFileSize = std::size_t{1} << 30;
 
-// Reads a whole file as bytes. Throws Error naming the file when it cannot be
-// opened or read, or is larger than maximumTextFileSize.
+// Reads a whole regular file as bytes. Throws Error naming the file when it
+// cannot be opened or read, is not a regular file (a named pipe or a device
+// is refused before anything is read), or is larger than maximumTextFileSize.
 std::string readWholeFile(const std::string& path);
 
 // Throws Error naming `path` when the bytes are not 8-bit or UTF-8 text that
-// lines can hold: UTF-16 (a byte-order mark) or any NUL byte.
+// lines can hold: UTF-16 or UTF-32 (a byte-order mark) or any NUL byte.
 void refuseNonText(std::string_view text, const std::string& path);
 
 // Reads a whole text file, refusing what refuseNonText refuses.

@@ -1,135 +1,153 @@
 #include "platform/atomic_file.h"
 
-#include <atomic>
+#include "platform/posix/file_metadata_copy.h"
+#include "platform/posix/in_place_rewrite.h"
+#include "platform/posix/posix_files.h"
+#include "platform/posix/temporary_file.h"
+
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace platform {
 namespace {
 
-std::string reason(int error) { return std::strerror(error); }
+using posix::fail;
+using posix::UniqueFd;
 
-[[noreturn]] void fail(const std::string& what, const std::string& path, int error)
-{
-    throw FileError(what + " " + path + ": " + reason(error));
-}
+// The largest complete copy an interrupted rewrite is finished from.
+constexpr std::size_t largestCopy = std::size_t{4} << 30;
 
-// The file a write of `path` lands in: the target of a symbolic link.
-std::string resolveTarget(const std::string& path)
+// The file a write of a path lands in, as it stands before the write.
+struct Target {
+    std::string path; // symbolic links followed
+    bool exists = false;
+    struct stat info {};
+    UniqueFd reader; // open for reading when it exists and may be read
+};
+
+// Where a symbolic link at `path` leads; the path itself when it is none.
+std::string followLink(const std::string& path)
 {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+        return path;
     std::error_code error;
-    if (std::filesystem::is_symlink(path, error)) {
-        const auto target = std::filesystem::weakly_canonical(path, error);
-        if (!error)
-            return target.string();
+    const auto resolved = std::filesystem::canonical(path, error);
+    if (!error)
+        return resolved.string();
+    const auto leadsTo = std::filesystem::read_symlink(path, error);
+    throw FileError("Cannot write " + path + ": it is a symbolic link to " + leadsTo.string() +
+                    ", which does not exist");
+}
+
+Target examineTarget(const std::string& requested)
+{
+    Target target;
+    target.path = followLink(requested);
+    if (::stat(target.path.c_str(), &target.info) != 0) {
+        if (errno != ENOENT)
+            fail("Cannot create file", requested, errno);
+        return target;
     }
-    return path;
+    if (S_ISDIR(target.info.st_mode))
+        fail("Cannot create file", requested, EISDIR);
+    posix::refuseUnlessRegular("Cannot write", requested, target.info);
+    if ((target.info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(target.path.c_str(), W_OK) != 0)
+        fail("Cannot create file", requested, EACCES);
+    target.reader = UniqueFd(::open(target.path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    target.exists = true;
+    return target;
 }
 
-std::string temporaryNameBeside(const std::string& path)
+UniqueFd openFolder(const std::string& path, const std::string& shown)
 {
-    static std::atomic<unsigned> counter{0};
-    const auto slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    return folder + "." + name + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    UniqueFd folder(::open(posix::folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder)
+        fail("Cannot create file", shown, errno);
+    return folder;
 }
 
-bool writeAll(int fd, std::string_view bytes)
+void fill(const posix::TemporaryFile& temporary, std::string_view bytes, const std::string& shown)
 {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
+    if (!posix::writeAllAt(temporary.fd(), bytes, 0, write_faults::Step::NewFile) || ::fsync(temporary.fd()) != 0)
+        fail("Cannot write file", shown, errno);
 }
 
-void syncFolderOf(const std::string& path)
+// Whether the target must keep its inode: more names share it, or the new
+// file could not be given everything the old one has.
+bool mustKeepInode(const Target& target, const posix::TemporaryFile& temporary)
 {
-    const auto slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    return target.info.st_nlink > 1 || !target.reader ||
+           !posix::copyFileMetadata(target.reader.get(), target.info, temporary.fd());
 }
 
-// Some containers mount a single file (such as /etc/hosts) over another; such
-// a target cannot be renamed over, only rewritten. The complete temporary copy
-// stays on disk until the rewrite has succeeded.
-void overwriteInPlace(const std::string& path, std::string_view bytes)
+void rewriteKeepingCopy(posix::TemporaryFile& temporary, int folderFd, const Target& target, std::string_view bytes,
+                        const std::string& shown)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0)
-        fail("Cannot create file", path, errno);
-    const bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    if (!ok)
-        fail("Cannot write file", path, error);
-}
-
-// Gives the new file the old one's owner and group where this process may;
-// otherwise it keeps this process's owner, with the old permission bits.
-void keepOwner(int fd, const struct stat& existing)
-{
-    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0)
-        errno = 0;
+    const std::string copyName = posix::completeCopyName(posix::nameOf(target.path));
+    if (const int error = temporary.moveTo(copyName))
+        throw FileError("Cannot write " + shown + ": no complete copy of its new text can be kept beside it (" +
+                        posix::reason(error) + "); the file was not changed");
+    posix::syncFolder(folderFd);
+    posix::rewriteInPlace(folderFd, target.path, bytes, true);
 }
 
 } // namespace
 
 void writeFileAtomically(const std::string& requestedPath, std::string_view bytes)
 {
-    const std::string path = resolveTarget(requestedPath);
-    struct stat existing {};
-    const bool exists = ::stat(path.c_str(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode))
-        fail("Cannot create file", requestedPath, EISDIR);
-    if (exists && ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0))
-        fail("Cannot create file", requestedPath, EACCES);
+    const Target target = examineTarget(requestedPath);
+    const std::string name = posix::nameOf(target.path);
+    const UniqueFd folder = openFolder(target.path, requestedPath);
+    posix::removeStaleTemporaries(folder.get(), name);
 
-    const std::string temporary = temporaryNameBeside(path);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        fail("Cannot create file", requestedPath, errno);
-    if (exists) {
-        ::fchmod(fd, existing.st_mode & 07777);
-        keepOwner(fd, existing);
-    }
-    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    int error = errno;
-    if (::close(fd) != 0 && written)
-        error = errno;
-    if (!written) {
-        ::unlink(temporary.c_str());
-        fail("Cannot write file", requestedPath, error);
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = errno;
-        if (error == EBUSY) {
-            try {
-                overwriteInPlace(path, bytes);
-            } catch (...) {
-                ::unlink(temporary.c_str());
-                throw;
-            }
-            ::unlink(temporary.c_str());
-            return;
-        }
-        ::unlink(temporary.c_str());
+    posix::TemporaryFile temporary(folder.get(), name, requestedPath, target.exists ? 0600 : 0666);
+    fill(temporary, bytes, requestedPath);
+    if (target.exists && mustKeepInode(target, temporary))
+        return rewriteKeepingCopy(temporary, folder.get(), target, bytes, requestedPath);
+    const int error = temporary.moveTo(name);
+    // A single file mounted over another cannot be renamed over.
+    if (error == EBUSY && target.exists)
+        return rewriteKeepingCopy(temporary, folder.get(), target, bytes, requestedPath);
+    if (error)
         fail("Cannot create file", requestedPath, error);
+    posix::syncFolder(folder.get());
+    // A copy left by an interrupted rewrite is older than this whole text.
+    ::unlinkat(folder.get(), posix::completeCopyName(name).c_str(), 0);
+}
+
+std::optional<std::string> finishInterruptedRewrite(const std::string& requestedPath)
+{
+    std::string path;
+    try {
+        path = followLink(requestedPath);
+    } catch (const FileError&) {
+        return std::nullopt;
     }
-    syncFolderOf(path);
+    const UniqueFd folder(::open(posix::folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder)
+        return std::nullopt;
+    const std::string name = posix::nameOf(path);
+    const std::string copyName = posix::completeCopyName(name);
+    const std::string copyPath = posix::folderOf(path) + "/" + copyName;
+    const UniqueFd copy(::openat(folder.get(), copyName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!copy && errno == ENOENT)
+        return std::nullopt;
+    struct stat info {};
+    if (!copy || ::fstat(copy.get(), &info) != 0)
+        fail("Cannot read the complete copy", copyPath, errno);
+    posix::refuseUnlessRegular("Cannot use the complete copy", copyPath, info);
+    const std::string bytes = posix::readOpenFile(copy.get(), static_cast<std::size_t>(info.st_size), largestCopy,
+                                                  copyPath);
+    if (::access(path.c_str(), F_OK) != 0) {
+        if (::renameat(folder.get(), copyName.c_str(), folder.get(), name.c_str()) != 0)
+            fail("Cannot put the complete copy in place of", path, errno);
+        posix::syncFolder(folder.get());
+        return copyPath;
+    }
+    posix::rewriteInPlace(folder.get(), path, bytes, false);
+    return copyPath;
 }
 
 } // namespace platform

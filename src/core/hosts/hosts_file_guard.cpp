@@ -1,0 +1,77 @@
+#include "core/hosts/hosts_file_guard.h"
+
+#include "core/hosts/text_file.h"
+#include "platform/atomic_file.h"
+#include "platform/file_lock.h"
+
+namespace vendrel {
+namespace {
+
+platform::FileLock lockFile(const std::string& path)
+{
+    try {
+        return platform::FileLock(path);
+    } catch (const platform::FileError& error) {
+        throw Error(error.what());
+    }
+}
+
+} // namespace
+
+void HostsFileGuard::setPath(std::string path)
+{
+    path_ = std::move(path);
+    acceptCurrentState();
+}
+
+std::string HostsFileGuard::read()
+{
+    finishInterruptedHostsWrite(path_);
+    const platform::FileLock lock = lockFile(path_);
+    shown_ = platform::fileIdentity(path_);
+    return readWholeFile(path_);
+}
+
+void HostsFileGuard::acceptCurrentState() { shown_ = platform::fileIdentity(path_); }
+
+bool HostsFileGuard::changedElsewhere() const { return platform::fileIdentity(path_) != shown_; }
+
+void HostsFileGuard::write(std::string_view bytes)
+{
+    const platform::FileLock lock = lockFile(path_);
+    if (changedElsewhere())
+        throw ChangedElsewhere(path_);
+    writeWholeFile(path_, bytes);
+    acceptCurrentState();
+}
+
+void HostsFileGuard::replace(std::string_view bytes)
+{
+    const platform::FileLock lock = lockFile(path_);
+    writeWholeFile(path_, bytes);
+    acceptCurrentState();
+}
+
+void HostsFileGuard::update(const std::function<std::string(std::string current)>& change)
+{
+    const platform::FileLock lock = lockFile(path_);
+    const bool exists = platform::fileIdentity(path_).has_value();
+    writeWholeFile(path_, change(exists ? readWholeFile(path_) : std::string()));
+    acceptCurrentState();
+}
+
+std::optional<std::string> finishInterruptedHostsWrite(const std::string& path)
+{
+    const platform::FileLock lock = lockFile(path);
+    try {
+        if (const auto copy = platform::finishInterruptedRewrite(path))
+            return "The last rewrite of " + path + " was interrupted; it was finished from its complete copy " +
+                   *copy + ".";
+    } catch (const platform::FileError& error) {
+        throw Error(std::string(error.what()) + " " + path +
+                    " was left incomplete by an interrupted rewrite; run the program as a user who may write it.");
+    }
+    return std::nullopt;
+}
+
+} // namespace vendrel

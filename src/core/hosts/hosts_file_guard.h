@@ -1,0 +1,66 @@
+#pragma once
+
+#include "core/error.h"
+#include "platform/file_identity.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vendrel {
+
+// The hosts file changed on disk after the editor loaded it; nothing was written.
+class ChangedElsewhere : public Error {
+public:
+    explicit ChangedElsewhere(const std::string& path)
+        : Error(path + " was changed by another program since it was loaded, so the change was not written.")
+    {
+    }
+};
+
+// The editor's hold on the file it shows: which state of the file on disk
+// its rows came from. Every write takes the file's lock and replaces the file
+// in one atomic step, then remembers the new state. A write of text made from
+// rows loaded earlier first checks that the file is still in the state they
+// came from, so that a change another program made meanwhile is never
+// overwritten without the user knowing.
+class HostsFileGuard {
+public:
+    HostsFileGuard() = default;
+    explicit HostsFileGuard(std::string path) : path_(std::move(path)) {}
+
+    const std::string& path() const { return path_; }
+    // Follows the file to another path, taking its current state as the shown one.
+    void setPath(std::string path);
+
+    // Reads the file (finishing an interrupted rewrite first) and remembers
+    // the state it was read in.
+    std::string read();
+    // Takes the file's current state as the one shown, as after a reload.
+    void acceptCurrentState();
+    bool changedElsewhere() const;
+
+    // Replaces the file by `bytes` made from the rows shown; throws
+    // ChangedElsewhere when it is no longer in the state they came from,
+    // Error when it cannot be written.
+    void write(std::string_view bytes);
+    // Replaces the file by a text that owes nothing to its old one (a
+    // backup, another file, the default text).
+    void replace(std::string_view bytes);
+    // Replaces the file by the bytes `change` makes of its current text,
+    // read and written under one hold of the lock.
+    void update(const std::function<std::string(std::string current)>& change);
+
+private:
+    std::string path_;
+    std::optional<platform::FileIdentity> shown_;
+};
+
+// Finishes a rewrite of `path` that was interrupted (by a kill, say) from the
+// complete copy it left, under the file's lock. Returns what was done, for
+// the user, or nothing when there was nothing to finish. Throws Error when
+// the copy cannot be put in place.
+std::optional<std::string> finishInterruptedHostsWrite(const std::string& path);
+
+} // namespace vendrel
