@@ -17,7 +17,7 @@
 //     and extractMembers into a folder (atomic write with fsync).
 //
 // Internal mode (the program runs itself for the fresh processes):
-//   --unpack-only ARCHIVE MEMBER   writes the selected members to standard output
+//   --unpack-only ARCHIVE MEMBER   writes the first selected member to standard output
 
 #include "bench_support.h"
 
@@ -145,11 +145,11 @@ int unpackOnly(const std::string& archivePath, const std::string& member)
 {
     const auto archive = vendrel::ZipArchive::fromFile(archivePath);
     const std::vector<std::size_t> selected = vendrel::selectedMembers(archive.members(), member);
-    for (const std::size_t index : selected) {
-        const std::string bytes = archive.extract(index);
-        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-    }
-    return selected.empty() ? 3 : 0;
+    if (selected.empty())
+        return 3;
+    const std::string bytes = archive.extract(selected.front());
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    return 0;
 }
 
 int runBenchmarks(int argc, char** argv)

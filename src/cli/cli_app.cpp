@@ -3,8 +3,6 @@
 #include "core/error.h"
 #include "core/hosts/editor_paths.h"
 #include "core/hosts/hosts_file_guard.h"
-#include "platform/atomic_file.h"
-#include "platform/file_lock.h"
 
 #include <algorithm>
 #include <optional>
@@ -66,15 +64,6 @@ ParsedLine parse(const std::vector<std::string>& arguments)
         parsed.command = arguments[i++];
     parsed.arguments.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i), arguments.end());
     return parsed;
-}
-
-platform::FileLock lockHostsFile(const std::string& path)
-{
-    try {
-        return platform::FileLock(path);
-    } catch (const platform::FileError& error) {
-        throw Error(error.what());
-    }
 }
 
 void runReportingMemory(const CliCommand& command, CliContext& context)

@@ -165,7 +165,7 @@ void MainWindow::DownloadMerge()
 void MainWindow::DownloadReplace()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    vendrel::FileRewrite(vendrel::readTextLines(ListFile).lines, paths_.hostsPath);
+    hostsFile_.replace(vendrel::joinLines(vendrel::readTextLines(ListFile).lines));
     PopulateList();
 }
 

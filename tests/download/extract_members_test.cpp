@@ -1,5 +1,6 @@
-// Selecting members by name and writing them into a folder: what is written
-// where, what an existing file becomes, and that failures write nothing.
+// Selecting a member by name and writing it into a folder: what is written
+// where, which of several matches, what an existing file or link becomes,
+// and that failures write nothing.
 
 #include "core/download/unzip/extract_members.h"
 
@@ -62,8 +63,9 @@ struct ExtractCase {
     const char* name;
     const char* archive;                // under tests/download/data
     const char* request;
-    std::vector<std::string> written;   // names, in order; the last of each gets the sample list
+    std::vector<std::string> written;   // the name of the file written, if any
     const char* refusal = "";           // part of the message when it fails
+    const char* list = "fixtures/hosts-sample";  // what the written file holds
 };
 
 class Extraction : public testing::TestWithParam<ExtractCase> {};
@@ -91,7 +93,7 @@ TEST_P(Extraction, WritesExactlyTheSelectedMembers)
         ASSERT_FALSE(error) << *error;
     }
     for (const std::string& path : expected)
-        EXPECT_EQ(readFile(path), sample) << path;
+        EXPECT_EQ(readFile(path), readFile(dataPath(row.list))) << path;
     if (expected.empty()) {
         EXPECT_EQ(readFile(base + "/" + row.request), "old list\n");
     }
@@ -106,7 +108,7 @@ TEST_P(Extraction, WritesExactlyTheSelectedMembers)
 const ExtractCase extractCases[] = {
     {"StoredCaseKept", "fixtures/deflated.zip", "HOSTS", {"hosts"}},
     {"FolderAndSimilarNamesIgnored", "fixtures/in-folder.zip", "hosts", {"hosts"}},
-    {"SeveralMatchesEachOverTheOneBefore", "fixtures/two-matching.zip", "hosts", {"hosts", "hosts"}},
+    {"SeveralMatchesFirstTaken", "fixtures/two-matching.zip", "hosts", {"hosts"}, "", "fixtures/hosts-older"},
     {"ExistingFileOverwritten", "fixtures/stored-upper.zip", "HOSTS", {"HOSTS"}},
     {"ClimbingNameStaysInside", "fixtures/climbing-names.zip", "hosts", {"hosts"}},
     {"NothingSelected", "fixtures/deflated.zip", "hosts.txt", {}},
@@ -128,15 +130,25 @@ protected:
     }
 };
 
-TEST_F(Extract, WritesNoneOfSeveralMatchesWhenALaterOneFails)
+TEST_F(Extract, SaysWhichOfSeveralMatchesItTook)
 {
-    std::string bytes = unzip_test::handMadeArchive({{"a/hosts", "first\n"}, {"hosts", "second\n"}});
-    bytes.replace(bytes.find("second\n"), 7, "sekond\n");
-    const auto archive = vendrel::ZipArchive::fromBytes(bytes, "two.zip");
-    const auto error = errorOf([&] { vendrel::extractMembers(archive, "hosts", folder.path()); });
-    ASSERT_TRUE(error);
-    EXPECT_EQ(*error, "Cannot unpack two.zip: member \"hosts\" fails its CRC-32 check");
-    EXPECT_TRUE(namesIn(folder.path()).empty());
+    const std::string archive = dataPath("fixtures/two-matching.zip");
+    EXPECT_EQ(vendrel::extractMembers(archive, "HOSTS", folder.path()).note,
+              archive + " holds 2 files named HOSTS; the first, \"old/hosts\", was unpacked");
+    EXPECT_EQ(extract("fixtures/in-folder.zip", "hosts").note, "");
+}
+
+TEST_F(Extract, LeavesTheMatchesAfterTheFirstUnpacked)
+{
+    std::string bytes =
+        unzip_test::handMadeArchive({{"a/hosts", "first\n"}, {"b/HOSTS", "second\n"}, {"hosts", "third\n"}});
+    bytes.replace(bytes.find("third\n"), 6, "thirt\n");  // fails its CRC-32 check
+    const auto archive = vendrel::ZipArchive::fromBytes(bytes, "three.zip");
+    const vendrel::ExtractResult result = vendrel::extractMembers(archive, "hosts", folder.path());
+    EXPECT_EQ(result.writtenFiles, std::vector<std::string>{folder.file("hosts")});
+    EXPECT_EQ(result.note, "three.zip holds 3 files named hosts; the first, \"a/hosts\", was unpacked");
+    EXPECT_EQ(readFile(folder.file("hosts")), "first\n");
+    EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"hosts"});
 }
 
 TEST_F(Extract, RefusesARequestThatIsNotAFileName)
@@ -189,17 +201,30 @@ TEST_F(Extract, CarriesOverDosTimeAndReadOnlyAttribute)
     EXPECT_TRUE(writable(other.file("hosts")));
 }
 
-TEST_F(Extract, KeepsOnlyTheLastMatchReadOnly)
+TEST_F(Extract, ReplacesALinkAtTheMemberNameInsteadOfWritingThroughIt)
 {
-    std::string bytes = unzip_test::handMadeArchive({{"a/hosts", "first\n"}, {"hosts", "second\n"}});
-    // Both members made on DOS and read-only: the second must still replace the first.
-    for (std::size_t at = 0; (at = bytes.find("PK\x01\x02", at)) != std::string::npos; at += 4) {
-        bytes[at + 5] = 0;                 // made by MS-DOS
-        bytes[at + 38] = 0x01;             // read-only
-    }
-    vendrel::extractMembers(vendrel::ZipArchive::fromBytes(bytes, "ro.zip"), "hosts", folder.path());
-    EXPECT_EQ(readFile(folder.file("hosts")), "second\n");
-    EXPECT_FALSE(writable(folder.file("hosts")));
+    TempFolder outside;
+    const std::string victim = outside.file("victim");
+    std::FILE* file = std::fopen(victim.c_str(), "wb");
+    std::fputs("outside\n", file);
+    std::fclose(file);
+    fs::create_symlink(victim, folder.file("hosts"));
+
+    extract("fixtures/deflated.zip", "hosts");
+    EXPECT_EQ(readFile(victim), "outside\n");
+    EXPECT_EQ(fs::symlink_status(folder.file("hosts")).type(), fs::file_type::regular);
+    EXPECT_EQ(readFile(folder.file("hosts")), sample);
+}
+
+TEST_F(Extract, WritesIntoTheFolderALinkedFolderPathLeadsTo)
+{
+    fs::create_directory(folder.file("real"));
+    fs::create_directory_symlink(folder.file("real"), folder.file("linked"));
+    const vendrel::ExtractResult result =
+        vendrel::extractMembers(dataPath("fixtures/deflated.zip"), "hosts", folder.file("linked"));
+    EXPECT_EQ(result.writtenFiles, std::vector<std::string>{folder.file("linked") + "/hosts"});
+    EXPECT_EQ(readFile(folder.file("real/hosts")), sample);
+    EXPECT_EQ(namesIn(folder.file("real")), std::vector<std::string>{"hosts"});
 }
 
 } // namespace

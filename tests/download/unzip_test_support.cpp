@@ -29,8 +29,9 @@ std::uint32_t crcOf(const std::string& data)
         ::crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
 }
 
-// The fields local header and directory entry share, from "version needed" on.
-std::string commonFields(const HandMadeMember& member)
+// The fields local header and directory entry share, from "version needed"
+// on; the entry's compressed size may differ.
+std::string commonFields(const HandMadeMember& member, std::uint64_t compressedSize)
 {
     std::string out;
     put(out, 20, 2);                                           // version needed
@@ -39,7 +40,7 @@ std::string commonFields(const HandMadeMember& member)
     put(out, 0x5A31, 2);                                       // 11:17:34
     put(out, 0x56B1, 2);                                       // 2023-05-17
     put(out, crcOf(member.data), 4);
-    put(out, member.data.size(), 4);                           // compressed
+    put(out, compressedSize, 4);
     put(out, member.declaredSize.value_or(member.data.size()), 4);
     put(out, member.name.size(), 2);
     put(out, 0, 2);                                            // extra field
@@ -100,13 +101,13 @@ std::string handMadeArchive(const std::vector<HandMadeMember>& members, bool zip
     for (const HandMadeMember& member : members) {
         put(directory, 0x02014b50, 4);
         put(directory, 0x031E, 2);                              // made by Unix, 3.0
-        directory += commonFields(member);
+        directory += commonFields(member, member.declaredCompressedSize.value_or(member.data.size()));
         put(directory, 0, 2 + 2 + 2);                           // comment, disk, internal attributes
         put(directory, 0100644u << 16, 4);                      // external attributes
-        put(directory, archive.size(), 4);
+        put(directory, member.headerOffset.value_or(archive.size()), 4);
         directory += member.name;
         put(archive, 0x04034b50, 4);
-        archive += commonFields(member) + member.name + member.data;
+        archive += commonFields(member, member.data.size()) + member.name + member.data;
     }
     const std::uint64_t directoryOffset = archive.size();
     archive += directory;

@@ -46,10 +46,15 @@ struct HandMadeMember {
     std::string data{};
     std::optional<std::uint64_t> declaredSize{};  // the unpacked size claimed; data.size() when unset
     std::uint16_t method = 0;
+    // What the directory entry alone claims: where the local header is (the
+    // member's own header is still written) and how many bytes of data follow it.
+    std::optional<std::uint64_t> headerOffset{};
+    std::optional<std::uint64_t> declaredCompressedSize{};
 };
 
-// An archive of the members. With `zip64End`, a zip64 end record and its
-// locator come before the end record, whose counts then say 0xFFFF.
+// An archive of the members, each local header and its data in turn, then
+// the directory. With `zip64End`, a zip64 end record and its locator come
+// before the end record, whose counts then say 0xFFFF.
 std::string handMadeArchive(const std::vector<HandMadeMember>& members, bool zip64End = false);
 
 } // namespace unzip_test

@@ -87,6 +87,7 @@ const ArchiveCase archiveCases[] = {
     {"NotZipEmptyFile", "fixtures/empty-file.zip", refused, "is not a ZIP archive"},
     {"DotDotName", "fixtures/dot-dot.zip", refused, "member \"..\" has a name that is not a file name"},
     {"RatioBomb", "fixtures/ratio-bomb.zip", refused, "compression ratio over 1000"},
+    {"EntriesSharingData", "fixtures/shared-data.zip", refused, "members \"a/hosts\" and \"hosts\" overlap"},
     {"CrcMismatch", "fixtures/crc-mismatch.zip", memberRefused, "member \"hosts\" fails its CRC-32 check"},
     {"Encrypted", "fixtures/encrypted.zip", memberRefused, "member \"hosts\" is encrypted"},
     {"Bzip2", "fixtures/7z-bzip2.zip", memberRefused, "compression method 12 (bzip2), which is not supported"},

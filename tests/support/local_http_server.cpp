@@ -1,7 +1,9 @@
 #include "local_http_server.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
+#include <cstdio>
 #include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
@@ -15,22 +17,41 @@ const char* reasonFor(int status)
 {
     switch (status) {
     case 200: return "OK";
+    case 300: return "Multiple Choices";
     case 301: return "Moved Permanently";
     case 302: return "Found";
+    case 307: return "Temporary Redirect";
     case 404: return "Not Found";
+    case 500: return "Internal Server Error";
     default: return "Status";
     }
 }
 
-void sendAll(int connection, const std::string& bytes)
+// False when the client has gone.
+bool sendAll(int connection, const std::string& bytes)
 {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
         const ssize_t now = ::send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
         if (now <= 0)
-            return;
+            return false;
         sent += static_cast<std::size_t>(now);
     }
+    return true;
+}
+
+std::string chunkFrame(const std::string& piece)
+{
+    char size[32];
+    std::snprintf(size, sizeof size, "%zx\r\n", piece.size());
+    return size + piece + "\r\n";
+}
+
+std::string statusLine(const LocalHttpServer::Response& response)
+{
+    const std::string reason = response.reason.value_or(reasonFor(response.status));
+    return std::string(response.chunked ? "HTTP/1.1 " : "HTTP/1.0 ") + std::to_string(response.status) +
+           (reason.empty() ? "" : " " + reason) + "\r\n";
 }
 
 std::string readRequest(int connection)
@@ -121,20 +142,41 @@ void LocalHttpServer::answer(int connection)
             response.body = "<html><body>Not Found</body></html>";
         }
     }
-    std::string head = "HTTP/1.0 " + std::to_string(response.status) + " " + reasonFor(response.status) + "\r\n";
+    std::string head = statusLine(response);
     if (!response.location.empty())
         head += "Location: " + response.location + "\r\n";
-    if (response.announceLength)
+    if (response.chunked)
+        head += "Transfer-Encoding: chunked\r\n";
+    else if (response.announceLength)
         head += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
     head += "Connection: close\r\n\r\n";
-    sendAll(connection, head);
-    if (response.stallMilliseconds > 0) {
-        // Silent, but still able to stop when the test ends.
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(response.stallMilliseconds);
-        while (!stopping_ && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (sendAll(connection, head) && pause(response.stallMilliseconds))
+        sendBody(connection, response);
+}
+
+void LocalHttpServer::sendBody(int connection, const Response& response)
+{
+    const std::string body = response.body.substr(0, response.cutAfter);
+    const std::size_t pieceSize = response.byteIntervalMilliseconds > 0 ? 1 : 16384;
+    for (std::size_t at = 0; at < body.size(); at += pieceSize) {
+        if (at > 0 && !pause(response.byteIntervalMilliseconds))
+            return;
+        const std::string piece = body.substr(at, pieceSize);
+        if (!sendAll(connection, response.chunked ? chunkFrame(piece) : piece))
+            return;
     }
-    sendAll(connection, response.body.substr(0, response.cutAfter));
+    // A cut chunked body ends without its last chunk.
+    if (response.chunked && response.cutAfter == std::string::npos)
+        sendAll(connection, "0\r\n\r\n");
+}
+
+bool LocalHttpServer::pause(int milliseconds) const
+{
+    // In short steps, so that a test that ends does not wait for the rest.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!stopping_ && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(milliseconds, 20)));
+    return !stopping_;
 }
 
 } // namespace testing_support

@@ -3,14 +3,16 @@
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace testing_support {
 
-// A small HTTP/1.0 server on 127.0.0.1 that a test starts and stops itself.
+// A small HTTP server on 127.0.0.1 that a test starts and stops itself.
 // Each path answers with a canned response; every request is recorded.
+// It answers one connection at a time.
 class LocalHttpServer {
 public:
     struct Response {
@@ -21,9 +23,12 @@ public:
         int status;
         std::string body;
         std::string location;       // for redirects
+        std::optional<std::string> reason; // the status line's reason phrase; the usual one when unset
         bool announceLength = true;  // send Content-Length
+        bool chunked = false;        // answer HTTP/1.1 with a chunked body and no Content-Length
         std::size_t cutAfter = std::string::npos; // close after this many body bytes
         int stallMilliseconds = 0;   // wait this long after the headers before the body
+        int byteIntervalMilliseconds = 0; // send the body one byte at a time, this long apart
     };
 
     LocalHttpServer();
@@ -40,6 +45,9 @@ public:
 private:
     void acceptLoop();
     void answer(int connection);
+    void sendBody(int connection, const Response& response);
+    // Sleeps for `milliseconds`; false when the server is being stopped meanwhile.
+    bool pause(int milliseconds) const;
 
     int listener_ = -1;
     int port_ = 0;

@@ -7,6 +7,10 @@
 // at the first response header, received (41) at the end of the headers,
 // redirect (110) when a redirect is followed, complete (100) when the body
 // is in, closing (50) before the connection is released.
+//
+// Only a final answer in the 200 range is delivered. Redirects are followed
+// up to the grabber's limit and only to http and https; a transfer is
+// stopped at the grabber's time limit and refused past its size limit.
 
 #include "core/download/url_grabber.h"
 
@@ -15,7 +19,9 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <memory>
+#include <new>
 #include <string>
 
 namespace vendrel {
@@ -36,6 +42,42 @@ struct CurlHandle {
     }
 };
 
+// Server text put into a message: printable ASCII only, and not too long.
+std::string printable(std::string_view text)
+{
+    std::string kept;
+    for (const char c : text.substr(0, 200))
+        if (c >= ' ' && c <= '~')
+            kept += c;
+    return kept;
+}
+
+// What a status line says after the protocol version, "404 Not Found"; the
+// code alone when the line gives no reason phrase or cannot be read.
+std::string statusAnswer(std::string_view statusLine, long code)
+{
+    const std::string codeText = std::to_string(code);
+    const std::size_t space = statusLine.find(' ');
+    const std::string_view rest =
+        space == std::string_view::npos ? std::string_view() : trimSpaceAndControls(statusLine.substr(space));
+    if (!rest.starts_with(codeText))
+        return codeText;
+    return std::string(trimSpaceAndControls(printable(rest)));
+}
+
+std::string sizeText(std::uint64_t bytes)
+{
+    constexpr std::uint64_t mebibyte = std::uint64_t{1} << 20;
+    if (bytes % mebibyte == 0)
+        return std::to_string(bytes / mebibyte) + " MiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+std::string secondsText(int seconds)
+{
+    return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
+}
+
 // "<local>" means the local machine in the bypass lists users know; libcurl
 // wants host names.
 std::string noProxyList(std::string list)
@@ -52,7 +94,8 @@ public:
           port_(owner.Port), userName_(owner.UserName), password_(owner.Password), proxyMode_(owner.ProxyMode),
           proxyAddresses_(owner.ProxyAddresses), proxyIgnoreList_(owner.ProxyIgnoreList),
           proxyUserName_(owner.ProxyUserName), proxyPassword_(owner.ProxyPassword),
-          stallSeconds_(owner.StallTimeoutSeconds), maximumBody_(owner.MaximumBodySize)
+          stallSeconds_(owner.StallTimeoutSeconds), timeLimitSeconds_(owner.TimeLimitSeconds),
+          body_(owner.MaximumBodySize), maximumBody_(owner.MaximumBodySize)
     {
     }
 
@@ -81,10 +124,15 @@ private:
         }
         configure();
         notifyStatus(code::ResolvingName);
+        deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(timeLimitSeconds_);
         const CURLcode result = curl_easy_perform(curl_->handle);
+        if (result == CURLE_OPERATION_TIMEDOUT && pastDeadline())
+            overTime_ = true; // libcurl's backstop fired
         if (endRequested() || interrupted_)
             return;
-        if (result != CURLE_OK) {
+        if (result == CURLE_OK)
+            checkFinalAnswer();
+        if (result != CURLE_OK || !refusedAnswer_.empty()) {
             ErrorText = failureText(result);
             raiseError();
             return;
@@ -97,12 +145,34 @@ private:
             deliver();
     }
 
+    // A final answer that curl accepted but that is no success: a 3xx that
+    // was not followed, or anything else the header check did not see.
+    void checkFinalAnswer()
+    {
+        long status = 0;
+        curl_easy_getinfo(curl_->handle, CURLINFO_RESPONSE_CODE, &status);
+        if (refusedAnswer_.empty() && (status < 200 || status > 299))
+            refusedAnswer_ = statusAnswer(statusLine_, status);
+    }
+
     std::string failureText(CURLcode result) const
     {
+        if (!refusedAnswer_.empty())
+            return "The server answered " + refusedAnswer_ + ".";
+        if (overTime_)
+            return "The download took longer than " + secondsText(timeLimitSeconds_) + " and was stopped.";
         if (result == CURLE_OPERATION_TIMEDOUT && receivingStarted_)
             return "The server stopped sending (" + std::string(errorBuffer_) + ").";
         if (result == CURLE_FILESIZE_EXCEEDED || tooLarge_)
-            return "The download is larger than " + std::to_string(maximumBody_ >> 20) + " MiB and was refused.";
+            return "The download is larger than " + sizeText(maximumBody_) + " and was refused.";
+        if (result == CURLE_TOO_MANY_REDIRECTS)
+            return "The server redirected more than " + std::to_string(HttpUrlGrabber::MaximumRedirects) +
+                   " times; the download was stopped.";
+        if (result == CURLE_UNSUPPORTED_PROTOCOL && !location_.empty())
+            return "The server redirected to " + location_ +
+                   ", which is not an http or https address; the download was refused.";
+        if (outOfMemory_)
+            return "There is not enough memory for the download.";
         return errorBuffer_[0] ? std::string(errorBuffer_) : std::string(curl_easy_strerror(result));
     }
 
@@ -111,12 +181,12 @@ private:
         if (outputMode() == GrabberOutputMode::omStream) {
             raise([this](CustomUrlGrabber& grabber) {
                 if (grabber.OnDoneStream)
-                    grabber.OnDoneStream(grabber, body_, body_.size(), url());
+                    grabber.OnDoneStream(grabber, body_.bytes(), body_.size(), url());
             });
             return;
         }
         try {
-            platform::writeFileAtomically(fileName(), body_);
+            platform::writeFileAtomically(fileName(), body_.bytes());
         } catch (const std::exception& error) {
             ErrorText = error.what();
             raiseError();
@@ -131,8 +201,7 @@ private:
 
     void cleanUp()
     {
-        body_.clear();
-        body_.shrink_to_fit();
+        body_.release();
         try {
             if (curl_)
                 notifyStatus(code::ClosingConnection);
@@ -166,7 +235,7 @@ private:
         curl_->headers = curl_slist_append(curl_->headers, "Cache-Control: no-cache");
         curl_easy_setopt(handle, CURLOPT_HTTPHEADER, curl_->headers);
         curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 10L);
+        curl_easy_setopt(handle, CURLOPT_MAXREDIRS, static_cast<long>(HttpUrlGrabber::MaximumRedirects));
         curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
@@ -175,6 +244,11 @@ private:
         curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, static_cast<long>(stallSeconds_));
         curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, static_cast<long>(stallSeconds_));
+        // The time limit is kept by onTick, because libcurl reports its own
+        // timeout with the stall rule's code. Its timeout, a second later,
+        // is the backstop for the phases in which it does not tick.
+        if (timeLimitSeconds_ > 0)
+            curl_easy_setopt(handle, CURLOPT_TIMEOUT, static_cast<long>(timeLimitSeconds_) + 1);
         curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maximumBody_));
         configureProxy(handle);
         configureCallbacks(handle);
@@ -254,34 +328,47 @@ private:
         const std::size_t length = size * count;
         const std::string_view line(data, length);
         const bool ok = thread->guarded([thread, line] { thread->headerLine(line); });
-        return ok ? length : 0;
+        return ok && thread->refusedAnswer_.empty() ? length : 0;
     }
 
     void headerLine(std::string_view line)
     {
         if (!inHeaders_) {
             inHeaders_ = true;
+            statusLine_ = line;
             notifyStatus(code::RequestSent);
             notifyStatus(code::ReceivingResponse);
         }
         if (line.size() > 9 && equalsIgnoringAsciiCase(line.substr(0, 9), "location:"))
-            redirected_ = true;
+            location_ = printable(trimSpaceAndControls(line.substr(9)));
         if (line != "\r\n" && line != "\n")
             return;
         inHeaders_ = false;
         long status = 0;
         curl_easy_getinfo(curl_->handle, CURLINFO_RESPONSE_CODE, &status);
-        const bool followed = redirected_ && status >= 300 && status < 400;
-        redirected_ = false;
-        if (followed) {
+        if (status >= 100 && status < 200)
+            return; // an interim answer; the real one follows
+        if (!location_.empty() && status >= 300 && status < 400) {
             notifyStatus(code::Redirect);
             return;
         }
+        location_.clear();
+        if (status < 200 || status > 299) {
+            refusedAnswer_ = statusAnswer(statusLine_, status); // ends the transfer before the body
+            return;
+        }
+        responseHeadersDone();
+    }
+
+    void responseHeadersDone()
+    {
         notifyStatus(code::ResponseReceived);
         curl_off_t length = -1;
         curl_easy_getinfo(curl_->handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
         lengthKnown_ = length >= 0;
         state().totalSize = lengthKnown_ ? static_cast<std::uint64_t>(length) : 0;
+        if (lengthKnown_)
+            body_.expect(state().totalSize);
         receivingStarted_ = true;
         setStatus(GrabberStatus::Receiving);
     }
@@ -290,28 +377,42 @@ private:
     {
         auto* thread = static_cast<HttpUrlGrabberThread*>(self);
         const std::size_t length = size * count;
-        if (thread->body_.size() + length > thread->maximumBody_) {
-            thread->tooLarge_ = true; // a body without a length is counted as it arrives
+        if (!thread->keep(std::string_view(data, length)))
             return CURL_WRITEFUNC_ERROR;
-        }
-        const bool ok = thread->guarded([thread, data, length] { thread->bodyChunk(data, length); });
+        const bool ok = thread->guarded([thread, length] { thread->bodyChunk(length); });
         return ok ? length : CURL_WRITEFUNC_ERROR;
     }
 
-    void bodyChunk(const char* data, std::size_t length)
+    // Adds a chunk to the body; false when it would take the body over its
+    // limit (a body without a length is counted as it arrives) or memory ran out.
+    bool keep(std::string_view chunk)
     {
-        body_.append(data, length);
+        try {
+            tooLarge_ = !body_.append(chunk);
+            return !tooLarge_;
+        } catch (const std::bad_alloc&) {
+            outOfMemory_ = true;
+            return false;
+        }
+    }
+
+    void bodyChunk(std::size_t length)
+    {
         state().bytesRead += length;
         raiseProgress();
     }
 
-    // libcurl's regular tick: the place where a Stop is noticed while the
-    // server is silent.
+    // libcurl's regular tick, at least once a second: the place where a
+    // Stop is noticed while the server is silent, and the time limit kept.
     static int onTick(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
     {
         auto* thread = static_cast<HttpUrlGrabberThread*>(self);
-        return thread->endRequested() ? 1 : 0;
+        if (thread->pastDeadline())
+            thread->overTime_ = true;
+        return thread->endRequested() || thread->overTime_ ? 1 : 0;
     }
+
+    bool pastDeadline() const { return timeLimitSeconds_ > 0 && std::chrono::steady_clock::now() >= deadline_; }
 
     std::string agent_, referer_;
     std::uint32_t port_;
@@ -319,17 +420,23 @@ private:
     GrabberProxyMode proxyMode_;
     std::string proxyAddresses_, proxyIgnoreList_, proxyUserName_, proxyPassword_, noProxy_;
     int stallSeconds_;
+    int timeLimitSeconds_;
+    GrabberBody body_;
     std::uint64_t maximumBody_;
 
     std::unique_ptr<CurlHandle> curl_;
-    std::string body_;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
     bool inHeaders_ = false;
-    bool redirected_ = false;
+    std::string statusLine_;    // the first line of the answer being read
+    std::string location_;      // its Location header, kept while it redirects
+    std::string refusedAnswer_; // "404 Not Found" when the final answer is no success
     bool lengthKnown_ = false;
     bool receivingStarted_ = false;
     bool interrupted_ = false;
     bool tooLarge_ = false;
+    bool outOfMemory_ = false;
+    bool overTime_ = false;
+    std::chrono::steady_clock::time_point deadline_;
 };
 
 } // namespace

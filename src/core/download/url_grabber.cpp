@@ -2,8 +2,11 @@
 
 #include "core/text/ascii_text.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <exception>
+#include <new>
 #include <thread>
 
 namespace vendrel {
@@ -21,6 +24,45 @@ bool GrabberState::waitUntilEnded(int milliseconds)
 {
     std::unique_lock lock(mutex_);
     return ended_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return !running_; });
+}
+
+void GrabberBody::expect(std::uint64_t length)
+{
+    const std::uint64_t room = std::min(length, limit_);
+    if (room > capacity_)
+        reallocate(static_cast<std::size_t>(room));
+}
+
+bool GrabberBody::append(std::string_view bytes)
+{
+    if (bytes.size() > limit_ - size_)
+        return false;
+    const std::size_t needed = size_ + bytes.size();
+    if (needed > capacity_) {
+        // Doubling keeps the number of moves small; the limit caps the last step.
+        const std::uint64_t doubled = std::max<std::uint64_t>(std::uint64_t{capacity_} * 2, 64 * 1024);
+        reallocate(static_cast<std::size_t>(std::min(limit_, std::max<std::uint64_t>(doubled, needed))));
+    }
+    std::copy(bytes.begin(), bytes.end(), data_ + size_);
+    size_ = needed;
+    return true;
+}
+
+void GrabberBody::reallocate(std::size_t capacity)
+{
+    void* grown = std::realloc(data_, capacity);
+    if (!grown)
+        throw std::bad_alloc();
+    data_ = static_cast<char*>(grown);
+    capacity_ = capacity;
+}
+
+void GrabberBody::release()
+{
+    std::free(data_);
+    data_ = nullptr;
+    size_ = 0;
+    capacity_ = 0;
 }
 
 CustomUrlGrabberThread::CustomUrlGrabberThread(CustomUrlGrabber& owner, std::shared_ptr<GrabberState> state)

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace vendrel {
 
@@ -48,6 +49,38 @@ private:
     std::mutex mutex_;
     std::condition_variable ended_;
     bool running_ = false;
+};
+
+// The body of one transfer, held in memory up to a limit. Its block never
+// grows past the limit, so a body at the limit costs the limit and no more. It
+// grows with realloc, which lets the allocator move a large block by
+// remapping its pages rather than copying them, so growing does not need the
+// old and the new block at once.
+class GrabberBody {
+public:
+    explicit GrabberBody(std::uint64_t limit) : limit_(limit) {}
+    ~GrabberBody() { release(); }
+    GrabberBody(const GrabberBody&) = delete;
+    GrabberBody& operator=(const GrabberBody&) = delete;
+
+    // Makes room for the length the server announced, up to the limit, so
+    // that a body of that length is never moved.
+    void expect(std::uint64_t length);
+    // Appends `bytes`; false, keeping none of them, when the body would
+    // exceed the limit. Throws std::bad_alloc when memory runs out.
+    bool append(std::string_view bytes);
+    std::string_view bytes() const { return {data_, size_}; }
+    std::size_t size() const { return size_; }
+    std::size_t capacity() const { return capacity_; }
+    void release();
+
+private:
+    void reallocate(std::size_t capacity);
+
+    std::uint64_t limit_;
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
 };
 
 // The worker thread of one transfer. It copies what it needs from the grabber
@@ -113,8 +146,12 @@ public:
     GrabberOutputMode OutputMode = GrabberOutputMode::omFile;
     // A server that sends nothing for this long is given up.
     int StallTimeoutSeconds = 60;
+    // A transfer still running after this long, redirects included, is stopped.
+    int TimeLimitSeconds = 600;
     // Bodies larger than this are refused.
     std::uint64_t MaximumBodySize = std::uint64_t{256} << 20;
+    // Redirects beyond this many are refused, as are redirects away from http and https.
+    static constexpr int MaximumRedirects = 5;
 
     GrabberStatus status() const { return state_->status; }
     std::uint64_t TotalSize() const { return state_->totalSize; }
@@ -134,7 +171,7 @@ public:
     std::function<void(CustomUrlGrabber& sender, const std::string& fileName, std::uint32_t fileSize,
                        const std::string& url)>
         OnDoneFile;
-    std::function<void(CustomUrlGrabber& sender, const std::string& body, std::uint64_t size, const std::string& url)>
+    std::function<void(CustomUrlGrabber& sender, std::string_view body, std::uint64_t size, const std::string& url)>
         OnDoneStream;
     std::function<void(CustomUrlGrabber& sender, const std::string& message)> OnError;
     std::function<void(CustomUrlGrabber& sender)> OnConnectionClosed;

@@ -2,12 +2,9 @@
 
 #include "core/hosts/text_file.h"
 #include "platform/atomic_file.h"
-#include "platform/file_lock.h"
 
 namespace vendrel {
-namespace {
-
-platform::FileLock lockFile(const std::string& path)
+platform::FileLock lockHostsFile(const std::string& path)
 {
     try {
         return platform::FileLock(path);
@@ -15,8 +12,6 @@ platform::FileLock lockFile(const std::string& path)
         throw Error(error.what());
     }
 }
-
-} // namespace
 
 void HostsFileGuard::setPath(std::string path)
 {
@@ -27,7 +22,7 @@ void HostsFileGuard::setPath(std::string path)
 std::string HostsFileGuard::read()
 {
     finishInterruptedHostsWrite(path_);
-    const platform::FileLock lock = lockFile(path_);
+    const platform::FileLock lock = lockHostsFile(path_);
     shown_ = platform::fileIdentity(path_);
     return readWholeFile(path_);
 }
@@ -38,7 +33,7 @@ bool HostsFileGuard::changedElsewhere() const { return platform::fileIdentity(pa
 
 void HostsFileGuard::write(std::string_view bytes)
 {
-    const platform::FileLock lock = lockFile(path_);
+    const platform::FileLock lock = lockHostsFile(path_);
     if (changedElsewhere())
         throw ChangedElsewhere(path_);
     writeWholeFile(path_, bytes);
@@ -47,14 +42,14 @@ void HostsFileGuard::write(std::string_view bytes)
 
 void HostsFileGuard::replace(std::string_view bytes)
 {
-    const platform::FileLock lock = lockFile(path_);
+    const platform::FileLock lock = lockHostsFile(path_);
     writeWholeFile(path_, bytes);
     acceptCurrentState();
 }
 
 void HostsFileGuard::update(const std::function<std::string(std::string current)>& change)
 {
-    const platform::FileLock lock = lockFile(path_);
+    const platform::FileLock lock = lockHostsFile(path_);
     const bool exists = platform::fileIdentity(path_).has_value();
     writeWholeFile(path_, change(exists ? readWholeFile(path_) : std::string()));
     acceptCurrentState();
@@ -62,7 +57,7 @@ void HostsFileGuard::update(const std::function<std::string(std::string current)
 
 std::optional<std::string> finishInterruptedHostsWrite(const std::string& path)
 {
-    const platform::FileLock lock = lockFile(path);
+    const platform::FileLock lock = lockHostsFile(path);
     try {
         if (const auto copy = platform::finishInterruptedRewrite(path))
             return "The last rewrite of " + path + " was interrupted; it was finished from its complete copy " +

@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "platform/file_identity.h"
+#include "platform/file_lock.h"
 
 #include <functional>
 #include <optional>
@@ -56,6 +57,10 @@ private:
     std::string path_;
     std::optional<platform::FileIdentity> shown_;
 };
+
+// Takes the lock of the hosts file at `path`, as every load-change-write
+// holds it; throws Error when another program keeps it too long.
+platform::FileLock lockHostsFile(const std::string& path);
 
 // Finishes a rewrite of `path` that was interrupted (by a kill, say) from the
 // complete copy it left, under the file's lock. Returns what was done, for

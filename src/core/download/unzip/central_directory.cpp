@@ -2,9 +2,12 @@
 
 #include "core/download/unzip/little_endian.h"
 #include "core/download/unzip/member_data.h"
+#include "core/download/unzip/member_overlap.h"
 #include "core/download/unzip/zip64_extra.h"
 #include "core/download/unzip/zip_defect.h"
 #include "core/download/unzip/zip_limits.h"
+
+#include <string>
 
 namespace vendrel::unzip {
 namespace {
@@ -50,18 +53,33 @@ ZipMember readEntry(std::string_view archive, std::uint64_t& at, std::uint64_t d
     return member;
 }
 
-// Refuses a member that would be unsafe to expand.
-void checkMember(std::string_view archive, const ZipMember& member)
+// Refuses a member that would be unsafe to expand; returns where it lies.
+MemberExtent checkMember(std::string_view archive, const ZipMember& member)
 {
     if (!member.isDirectory() && namesNoFile(fileNamePart(member.name)))
         throw memberDefect(member.name, "has a name that is not a file name");
     if (member.uncompressedSize > maxMemberBytes)
-        throw memberDefect(member.name, "would unpack to more than 256 MiB");
+        throw memberDefect(member.name,
+                           "would unpack to more than " + std::to_string(maxMemberBytes / mebibyte) + " MiB");
     // uncompressed > ratio * compressed, without overflow.
     const std::uint64_t leastCompressed = (member.uncompressedSize + maxCompressionRatio - 1) / maxCompressionRatio;
     if (member.compressedSize < leastCompressed)
         throw memberDefect(member.name, "has a compression ratio over 1000");
-    memberData(archive, member);
+    return memberExtent(archive, member);
+}
+
+// Refuses an archive whose members would unpack to more than
+// maxUnpackedBytesPerArchive together. No member unpacks to more than its
+// entry declares, so this bounds the work of unpacking every one of them.
+void checkTotalSize(const std::vector<ZipMember>& members)
+{
+    std::uint64_t total = 0;
+    for (const ZipMember& member : members) {
+        total += member.uncompressedSize;  // each at most maxMemberBytes: no overflow
+        if (total > maxUnpackedBytesPerArchive)
+            throw ZipDefect("its members would unpack to more than " +
+                            std::to_string(maxUnpackedBytesPerArchive / mebibyte) + " MiB in all");
+    }
 }
 
 } // namespace
@@ -70,14 +88,18 @@ std::vector<ZipMember> readCentralDirectory(std::string_view archive, const Dire
 {
     const std::uint64_t end = location.offset + location.size;
     std::vector<ZipMember> members;
+    std::vector<MemberExtent> extents;
     members.reserve(static_cast<std::size_t>(location.entries));
+    extents.reserve(static_cast<std::size_t>(location.entries));
     std::uint64_t at = location.offset;
     for (std::uint64_t entry = 0; entry < location.entries; ++entry) {
         members.push_back(readEntry(archive, at, end, location.leadingBytes));
-        checkMember(archive, members.back());
+        extents.push_back(checkMember(archive, members.back()));
     }
     if (at != end)
         throw ZipDefect("its directory holds more than its end record counts");
+    refuseOverlappingMembers(members, extents, location);
+    checkTotalSize(members);
     return members;
 }
 

@@ -4,38 +4,36 @@
 #include "core/download/unzip/member_names.h"
 #include "core/error.h"
 #include "platform/atomic_file.h"
+#include "platform/folder_writer.h"
 #include "platform/platform.h"
-
-#include <algorithm>
 
 namespace vendrel {
 namespace {
 
-std::string targetPath(const std::string& baseDirectory, const ZipMember& member)
+// Writes the member's bytes into the folder at `baseDirectory`, opened once
+// for this; returns the file's path.
+std::string writeMember(const ZipArchive& archive, const ZipMember& member, const std::string& bytes,
+                        const std::string& baseDirectory)
 {
-    return platform::joinPath(baseDirectory, std::string(unzip::fileNamePart(member.name)));
-}
-
-// Whether no later selected member is written to the same file as the one
-// at `position`; only that last one's read-only attribute is kept, so that
-// the ones before it do not block its write.
-bool isLastWriteOf(const std::vector<std::string>& targets, std::size_t position)
-{
-    return std::find(targets.begin() + static_cast<std::ptrdiff_t>(position) + 1, targets.end(), targets[position]) ==
-           targets.end();
-}
-
-void writeMember(const ZipArchive& archive, const ZipMember& member, const std::string& bytes, const std::string& path,
-                 bool keepReadOnly)
-{
+    const std::string name(unzip::fileNamePart(member.name));
     try {
-        platform::writeFileAtomically(path, bytes);
+        const platform::Folder folder(baseDirectory);
+        platform::writeFileInFolder(folder, name, bytes, unzip::newFileDetails(member));
     } catch (const platform::FileError& error) {
         throw Error("Cannot unpack " + archive.name() + ": " + error.what());
     }
-    unzip::stampModificationTime(path, member);
-    if (keepReadOnly && member.isReadOnly())
-        unzip::removeWritePermission(path);
+    return platform::joinPath(baseDirectory, name);
+}
+
+// Which of several members with the requested name was taken; empty for one.
+std::string selectionNote(const ZipArchive& archive, const std::string& memberName,
+                          const std::vector<std::size_t>& selected)
+{
+    if (selected.size() < 2)
+        return {};
+    const std::string taken = unzip::printableName(archive.members()[selected.front()].name);
+    return archive.name() + " holds " + std::to_string(selected.size()) + " files named " +
+           unzip::printableName(memberName) + "; the first, \"" + taken + "\", was unpacked";
 }
 
 } // namespace
@@ -55,21 +53,11 @@ ExtractResult extractMembers(const ZipArchive& archive, const std::string& membe
         throw Error("Cannot unpack " + archive.name() + ": \"" + unzip::printableName(memberName) +
                     "\" is not a file name");
     const std::vector<std::size_t> selected = selectedMembers(archive.members(), memberName);
-    // A later member that fails must not leave an earlier one written, so
-    // with several members all are checked first (unpacking them twice).
-    if (selected.size() > 1)
-        for (const std::size_t index : selected)
-            archive.extract(index);
-
-    std::vector<std::string> targets;
-    for (const std::size_t index : selected)
-        targets.push_back(targetPath(baseDirectory, archive.members()[index]));
-    for (std::size_t position = 0; position < selected.size(); ++position) {
-        const ZipMember& member = archive.members()[selected[position]];
-        writeMember(archive, member, archive.extract(selected[position]), targets[position],
-                    isLastWriteOf(targets, position));
-    }
-    return {targets};
+    if (selected.empty())
+        return {};
+    const ZipMember& member = archive.members()[selected.front()];
+    const std::string path = writeMember(archive, member, archive.extract(selected.front()), baseDirectory);
+    return {{path}, selectionNote(archive, memberName, selected)};
 }
 
 ExtractResult extractMembers(const std::string& archivePath, const std::string& memberName,

@@ -10,9 +10,12 @@ namespace vendrel {
 
 // What extractMembers() wrote.
 struct ExtractResult {
-    // Each file written, in archive order: one entry per selected member, so
-    // a path appears again when a later member was written over it.
+    // The file written: one path, or none when no member had the requested name.
     std::vector<std::string> writtenFiles;
+    // When several members have the requested name, which one was unpacked, as
+    //   hosts.zip holds 3 files named HOSTS; the first, "a/HOSTS", was unpacked
+    // and empty otherwise.
+    std::string note;
 
     // No member had the requested name; nothing was written, and a file of
     // that name in the base directory is whatever it was before.
@@ -24,15 +27,18 @@ struct ExtractResult {
 // case of ASCII letters. Folder entries are never selected.
 std::vector<std::size_t> selectedMembers(const std::vector<ZipMember>& members, const std::string& memberName);
 
-// Writes each selected member of the archive into `baseDirectory` under the
-// file-name part of its stored name, stored letter case kept, over any file
-// of that name. Every selected member is unpacked and its CRC-32 checked
-// before the first file is written; each file is written to a temporary
-// file and renamed into place, then gets the member's DOS date and time,
-// and loses its write permission when the member is read-only. Throws
-// vendrel::Error naming the archive when the archive cannot be opened, is
-// refused as unsafe, a selected member cannot be unpacked, a file cannot be
-// written, or `memberName` is not a plain file name.
+// Writes the first selected member of the archive into `baseDirectory` under
+// the file-name part of its stored name, stored letter case kept, over any
+// file of that name; the members selected after it are neither unpacked nor
+// written. The member is unpacked and its CRC-32 checked first, then written
+// to a temporary file in the folder, which gets the member's DOS date and
+// time and loses its write permission when the member is read-only, and is
+// renamed into place. The folder is opened once and the file created in it
+// without following symbolic links, so a link planted at the member's name
+// is replaced, not written through. Throws vendrel::Error naming the archive
+// when the archive cannot be opened, is refused as unsafe, the member cannot
+// be unpacked, the file cannot be written, or `memberName` is not a plain
+// file name.
 ExtractResult extractMembers(const ZipArchive& archive, const std::string& memberName,
                              const std::string& baseDirectory);
 

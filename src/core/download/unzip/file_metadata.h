@@ -1,19 +1,14 @@
 #pragma once
 
 #include "core/download/unzip/zip_member.h"
-
-#include <string>
+#include "platform/folder_writer.h"
 
 namespace vendrel::unzip {
 
-// Carries a member's DOS date and time over to the file written from it, as
-// its modification time. A member without a valid date, or a file system
-// that refuses, leaves the time of writing: the content is what counts.
-void stampModificationTime(const std::string& path, const ZipMember& member);
-
-// Takes every write permission away from the file, as the DOS read-only
-// attribute asks (on Windows this sets that attribute). A refusal is ignored
-// for the same reason.
-void removeWritePermission(const std::string& path);
+// What the file written from `member` gets besides its bytes: the member's
+// DOS date and time as its modification time (the time of writing when the
+// member has no valid date), and the DOS read-only attribute as a file
+// without write permission.
+platform::NewFileDetails newFileDetails(const ZipMember& member);
 
 } // namespace vendrel::unzip

@@ -11,7 +11,7 @@ constexpr std::uint64_t localHeaderBytes = 30;
 
 } // namespace
 
-std::string_view memberData(std::string_view archive, const ZipMember& member)
+MemberExtent memberExtent(std::string_view archive, const ZipMember& member)
 {
     const std::uint64_t header = member.localHeaderOffset;
     if (!fitsInside(archive.size(), header, localHeaderBytes))
@@ -21,7 +21,13 @@ std::string_view memberData(std::string_view archive, const ZipMember& member)
     const std::uint64_t start = header + localHeaderBytes + read16(archive, header + 26) + read16(archive, header + 28);
     if (!fitsInside(archive.size(), start, member.compressedSize))
         throw memberDefect(member.name, "has data that run past the end of the file");
-    return archive.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(member.compressedSize));
+    return {header, start, start + member.compressedSize};
+}
+
+std::string_view memberData(std::string_view archive, const ZipMember& member)
+{
+    const MemberExtent extent = memberExtent(archive, member);
+    return archive.substr(static_cast<std::size_t>(extent.dataOffset), static_cast<std::size_t>(member.compressedSize));
 }
 
 } // namespace vendrel::unzip

@@ -1,0 +1,153 @@
+// vendrel-cli download against a local server. A download that fails in any
+// way ends with exit status 1 and an ERROR line that says why, and leaves the
+// hosts file and the data folder as they were.
+
+#include "cli/cli_app.h"
+
+#include "fake_platform.h"
+#include "local_http_server.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testing_support::FakePlatform;
+using testing_support::LocalHttpServer;
+
+// An archive holding a 155-line list as HOSTS, the member the mvps list uses.
+const std::string archive = FakePlatform::readFile(VENDREL_ARCHIVE_FIXTURES "/stored-upper.zip");
+const std::string originalHosts = "127.0.0.1\tlocalhost\r\n0.0.0.0\tkept.example\r\n";
+const std::string usage = "usage: vendrel-cli download mvps|hphosts merge|replace [--url URL] [--max-seconds N]";
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class CliDownload : public testing::Test {
+protected:
+    FakePlatform fake;
+    LocalHttpServer server;
+    const std::string hostsPath = fake.writeFile(fake.root() + "/hosts", originalHosts);
+    const std::string dataDir = fake.root() + "/data";
+    const std::string url = server.url("/winhelp2002/hosts.zip");
+
+    // Runs "download" with `arguments` on the test's hosts file and data folder.
+    CliRun download(std::vector<std::string> arguments)
+    {
+        arguments.insert(arguments.begin(), {"--hosts", hostsPath, "--data-dir", dataDir, "download"});
+        std::ostringstream out;
+        std::ostringstream err;
+        CliRun result;
+        result.status = vendrel::cli::runCli(arguments, fake, out, err);
+        result.out = out.str();
+        result.err = err.str();
+        return result;
+    }
+
+    std::vector<std::string> dataFiles() const
+    {
+        std::vector<std::string> names;
+        if (std::filesystem::exists(dataDir))
+            for (const auto& entry : std::filesystem::directory_iterator(dataDir))
+                names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+    void expectNothingChanged()
+    {
+        EXPECT_EQ(FakePlatform::readFile(hostsPath), originalHosts);
+        EXPECT_EQ(dataFiles(), std::vector<std::string>());
+    }
+};
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST_F(CliDownload, AMergeAppliesTheListAndLeavesNoDownloadBehind)
+{
+    server.serve("/winhelp2002/hosts.zip", {200, archive});
+    const CliRun result = download({"mvps", "merge", "--url", url, "--max-seconds", "30"});
+    ASSERT_EQ(result.status, vendrel::cli::Success) << result.err;
+    const std::string hosts = FakePlatform::readFile(hostsPath);
+    EXPECT_TRUE(contains(hosts, "127.0.0.1\tads1.tracker.example\r\n")) << hosts;
+    EXPECT_TRUE(contains(hosts, "127.0.0.1\tkept.example\r\n"));
+    EXPECT_TRUE(contains(result.out, " Lines - Idle"));
+    EXPECT_EQ(dataFiles(), std::vector<std::string>());
+}
+
+struct RefusalCase {
+    const char* name;
+    LocalHttpServer::Response response;
+    const char* reason;
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
+
+class CliDownloadRefused : public CliDownload, public testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(CliDownloadRefused, FailsWithTheServersAnswerAndChangesNothing)
+{
+    server.serve("/winhelp2002/hosts.zip", GetParam().response);
+    const CliRun result = download({"mvps", "replace", "--url", url});
+    EXPECT_EQ(result.status, vendrel::cli::Failure);
+    EXPECT_TRUE(contains(result.err, "ERROR: Vendrel had trouble downloading " + url + ": " + GetParam().reason + "\n"))
+        << result.err;
+    EXPECT_FALSE(contains(result.err, "not a ZIP archive"));
+    expectNothingChanged();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliDownloadRefused,
+    testing::Values(RefusalCase{"ServerErrorWithAnArchiveBody", {500, archive},
+                                "The server answered 500 Internal Server Error."},
+                    RefusalCase{"NotFoundPage", {404, "<html><body>Not Found</body></html>"},
+                                "The server answered 404 Not Found."}),
+    [](const testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
+
+TEST_F(CliDownload, MaxSecondsStopsAServerThatSendsThreeBytesASecond)
+{
+    LocalHttpServer::Response trickle{200, archive};
+    trickle.byteIntervalMilliseconds = 333;
+    server.serve("/winhelp2002/hosts.zip", trickle);
+    const auto started = std::chrono::steady_clock::now();
+    const CliRun result = download({"mvps", "merge", "--max-seconds", "2", "--url", url});
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(6));
+    EXPECT_EQ(result.status, vendrel::cli::Failure);
+    EXPECT_TRUE(contains(result.err, "ERROR: Vendrel had trouble downloading " + url +
+                                         ": The download took longer than 2 seconds and was stopped.\n"))
+        << result.err;
+    expectNothingChanged();
+}
+
+class CliDownloadUsage : public CliDownload, public testing::WithParamInterface<std::vector<std::string>> {};
+
+TEST_P(CliDownloadUsage, IsWrongUsageAndFetchesNothing)
+{
+    std::vector<std::string> arguments{"hphosts", "merge"};
+    for (const std::string& argument : GetParam())
+        arguments.push_back(argument == "URL" ? url : argument);
+    const CliRun result = download(arguments);
+    EXPECT_EQ(result.status, vendrel::cli::WrongUsage);
+    EXPECT_TRUE(contains(result.err, usage) || contains(result.err, "--max-seconds needs a whole number"))
+        << result.err;
+    EXPECT_TRUE(server.requests().empty());
+    expectNothingChanged();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliDownloadUsage,
+                         testing::Values(std::vector<std::string>{"--max-seconds"},
+                                         std::vector<std::string>{"--url", "URL", "--max-seconds"},
+                                         std::vector<std::string>{"--max-seconds", "0"},
+                                         std::vector<std::string>{"--max-seconds", "2s"},
+                                         std::vector<std::string>{"--url", "URL", "--url", "URL"},
+                                         std::vector<std::string>{"--max-seconds", "2", "--max-seconds", "3"},
+                                         std::vector<std::string>{"--timeout", "2"}));
+
+} // namespace
