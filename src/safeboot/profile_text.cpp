@@ -153,8 +153,9 @@ bool isWritableProfileEntry(std::string_view section, std::string_view key, std:
     const auto isName = [](std::string_view name, std::string_view forbidden) {
         return !name.empty() && trimmed(name) == name && name.find_first_of(forbidden) == std::string_view::npos;
     };
+    // The reader drops blanks around a value, so a value with any would read back shorter.
     return isName(section, "]\r\n") && isName(key, "=\r\n") && key.front() != '[' && key.front() != ';' &&
-           value.find_first_of(lineBreak) == std::string_view::npos;
+           trimmed(value) == value && value.find_first_of(lineBreak) == std::string_view::npos;
 }
 
 } // namespace safeboot

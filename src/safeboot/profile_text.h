@@ -30,7 +30,7 @@ std::string withProfileValue(std::string_view text, std::string_view section, st
 // Whether `section`, `key` and `value` can be written so that they read back
 // unchanged: no line breaks, no "]" in the section, no "=" in the key, names
 // not empty and without surrounding blanks, a key that does not start with
-// "[" or ";".
+// "[" or ";", and a value without surrounding blanks.
 bool isWritableProfileEntry(std::string_view section, std::string_view key, std::string_view value);
 
 } // namespace safeboot

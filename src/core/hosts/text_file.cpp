@@ -20,16 +20,19 @@ std::string readWholeFile(const std::string& path)
 
 void refuseNonText(std::string_view text, const std::string& path)
 {
+    // Without NUL bytes the text is 8-bit or UTF-8, even when it begins with
+    // the bytes of a UTF-16 mark (in Windows-1252, "\xFF\xFE" is a pair of
+    // letters an address cell may hold, and the list then saves first).
+    if (std::memchr(text.data(), '\0', text.size()) == nullptr)
+        return;
     // A UTF-32 LE mark (FF FE 00 00) begins with the UTF-16 LE one, so it is tested first.
     const bool utf32 = text.starts_with(std::string_view("\xFF\xFE\0\0", 4)) ||
                        text.starts_with(std::string_view("\0\0\xFE\xFF", 4));
     if (utf32 || text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
         throw Error("Cannot load " + path + ": the file is stored as " + (utf32 ? "UTF-32" : "UTF-16") +
                     " text, which the hosts list cannot hold. Save it as ANSI or UTF-8 text and open it again.");
-    if (std::memchr(text.data(), '\0', text.size()) != nullptr)
-        throw Error("Cannot load " + path +
-                    ": the file holds NUL bytes, so it is not a plain text hosts file. "
-                    "It was left unchanged.");
+    throw Error("Cannot load " + path +
+                ": the file holds NUL bytes, so it is not a plain text hosts file. It was left unchanged.");
 }
 
 std::string readTextFile(const std::string& path)

@@ -19,7 +19,8 @@ inline constexpr std::size_t maximumTextFileSize = std::size_t{1} << 30;
 std::string readWholeFile(const std::string& path);
 
 // Throws Error naming `path` when the bytes are not 8-bit or UTF-8 text that
-// lines can hold: UTF-16 or UTF-32 (a byte-order mark) or any NUL byte.
+// lines can hold: any NUL byte, named as UTF-16 or UTF-32 text when the
+// bytes begin with that byte-order mark.
 void refuseNonText(std::string_view text, const std::string& path);
 
 // Reads a whole text file, refusing what refuseNonText refuses.

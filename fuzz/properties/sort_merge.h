@@ -1,0 +1,186 @@
+#pragma once
+
+#include "properties/violation.h"
+
+#include "core/bulk/blocking_address.h"
+#include "core/bulk/file_merge.h"
+#include "core/bulk/file_sort.h"
+#include "core/hosts/text_file.h"
+#include "core/text/ascii_text.h"
+#include "platform/text_case.h"
+
+#include <unicode/uloc.h>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+// Merging a file into hosts text and sorting the result: both give text in
+// which every line ends in CR LF; the merge leaves none of the other blocking
+// address; the sort writes its localhost header and one empty line, then
+// entries and unchanged input lines, in locale order without case duplicates;
+// and sorting the sorted text again gives it back unchanged, except where an
+// entry still holds something the sort acts on (see secondSortChanges).
+//
+// The input is one byte choosing the redirect address and the collating
+// locale, the hosts text, a NUL byte and the text to merge. Hosts files never
+// hold NUL bytes (they are refused on reading), so there is only one.
+namespace fuzz_properties {
+
+struct SortMergeInput {
+    std::string_view redirectAddress;
+    const char* locale;
+    std::string_view hostsText;
+    std::string_view mergeText;
+};
+
+inline std::optional<SortMergeInput> splitSortMergeInput(std::string_view input)
+{
+    static constexpr std::array<std::string_view, 5> redirectAddresses = {"127.0.0.1", "0.0.0.0", "", "::1",
+                                                                          "#0.0.0.0"};
+    if (input.empty())
+        return std::nullopt;
+    const auto choice = static_cast<unsigned char>(input.front());
+    input.remove_prefix(1);
+    const std::size_t separator = input.find('\0');
+    SortMergeInput split{redirectAddresses[(choice & 0x7F) % redirectAddresses.size()],
+                         (choice & 0x80) ? "en_US" : "en_US_POSIX", input.substr(0, separator),
+                         separator == std::string_view::npos ? std::string_view() : input.substr(separator + 1)};
+    if (split.mergeText.find('\0') != std::string_view::npos)
+        return std::nullopt;
+    return split;
+}
+
+// Sets ICU's default locale, which the sort collates in, for a while.
+class DefaultLocale {
+public:
+    explicit DefaultLocale(const char* locale) : saved_(uloc_getDefault()) { set(locale); }
+    ~DefaultLocale() { set(saved_.c_str()); }
+    DefaultLocale(const DefaultLocale&) = delete;
+    DefaultLocale& operator=(const DefaultLocale&) = delete;
+
+private:
+    static void set(const char* locale)
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        uloc_setDefault(locale, &status);
+    }
+    std::string saved_;
+};
+
+// Every line ends in CR LF: no lone CR or LF, no unfinished last line, no NUL.
+inline Violation lineBreakFault(std::string_view text)
+{
+    if (text.find('\0') != std::string_view::npos)
+        return "holds a NUL byte";
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == '\r' && (at + 1 == text.size() || text[at + 1] != '\n'))
+            return "lone CR at byte " + std::to_string(at);
+        if (text[at] == '\n' && (at == 0 || text[at - 1] != '\r'))
+            return "lone LF at byte " + std::to_string(at);
+    }
+    if (!text.empty() && !text.ends_with("\r\n"))
+        return std::string("the last line has no CR LF");
+    return {};
+}
+
+inline Violation mergeFault(const SortMergeInput& in, std::string_view merged)
+{
+    if (Violation fault = lineBreakFault(merged))
+        return "merge: " + *fault;
+    const std::size_t lines = vendrel::countLines(in.hostsText) + vendrel::countLines(in.mergeText);
+    if (vendrel::countLines(merged) != lines)
+        return "merge: " + std::to_string(vendrel::countLines(merged)) + " lines instead of " + std::to_string(lines);
+    const auto other = vendrel::otherBlockingAddress(in.redirectAddress);
+    if (other && merged.find(*other) != std::string_view::npos)
+        return "merge: " + std::string(*other) + " is left in the merged text";
+    return {};
+}
+
+// The lines after the header and its empty line: each an entry or a line of
+// the input as it stood; in the order of their locale keys, lines with equal
+// keys in byte order; no two equal but for letter case.
+inline Violation bodyFault(const std::vector<std::string_view>& body, std::string_view input,
+                           std::string_view entryPrefix)
+{
+    const std::vector<std::string_view> inputLines = vendrel::splitLines(input);
+    const std::unordered_set<std::string_view> inputLineSet(inputLines.begin(), inputLines.end());
+    platform::LocaleSortKeys collator;
+    std::vector<std::string> keys(body.size());
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        const std::string where = "sort: line " + std::to_string(i + 3) + " " + shown(body[i]);
+        if (!body[i].starts_with(entryPrefix) && !inputLineSet.contains(body[i]))
+            return where + " is neither an entry nor a line of the input";
+        collator.append(body[i], keys[i]);
+        if (i == 0 || keys[i] > keys[i - 1])
+            continue;
+        if (keys[i] < keys[i - 1])
+            return where + " sorts before the line above it";
+        if (body[i] <= body[i - 1])
+            return where + " collates equal to the line above it but is not after it in byte order";
+        for (std::size_t same = i; same > 0 && keys[same - 1] == keys[i]; --same)
+            if (platform::equalIgnoringCase(body[same - 1], body[i]))
+                return where + " differs only in letter case from " + shown(body[same - 1]);
+    }
+    return {};
+}
+
+inline Violation sortedTextFault(std::string_view sorted, std::string_view input, std::string_view address)
+{
+    if (Violation fault = lineBreakFault(sorted))
+        return "sort: " + *fault;
+    const std::vector<std::string_view> lines = vendrel::splitLines(sorted);
+    const std::string header = std::string(address) + "\tlocalhost";
+    if (lines.empty() || lines[0] != header)
+        return "sort: the first line is not " + shown(header);
+    if (lines.size() == 1)
+        return {};
+    if (!lines[1].empty())
+        return std::string("sort: no empty line after the header");
+    const std::vector<std::string_view> body(lines.begin() + 2, lines.end());
+    return bodyFault(body, input, std::string(address) + '\t');
+}
+
+// An entry that a second sort changes, as the first sort changes any line
+// that holds these: a "#" in its host part (left when a comment runs past the
+// 500 characters the sort cuts from it), "localhost" (which cutting the
+// address out can join from the text on either side of it), or, when the
+// address is 0.0.0.0, "127.0.0.1" in its host part: that address is looked
+// for first and cut from the first "1" of the line, inside the host part.
+inline bool secondSortChanges(std::string_view line, std::string_view address)
+{
+    if (!line.starts_with(address) || line.size() <= address.size() || line[address.size()] != '\t')
+        return false;
+    const std::string_view host = line.substr(address.size() + 1);
+    return host.find('#') != std::string_view::npos || vendrel::containsIgnoringAsciiCase(host, "localhost") ||
+           (address == vendrel::nullRouteAddress && host.find(vendrel::loopbackAddress) != std::string_view::npos);
+}
+
+inline Violation sortMerge(std::string_view input)
+{
+    const std::optional<SortMergeInput> in = splitSortMergeInput(input);
+    if (!in)
+        return {};
+    const DefaultLocale locale(in->locale);
+    const std::string merged = vendrel::mergeHostsText(in->hostsText, in->mergeText, in->redirectAddress);
+    if (Violation fault = mergeFault(*in, merged))
+        return fault;
+
+    const std::string_view address = vendrel::sortAddressFor(in->redirectAddress);
+    const std::string sorted = vendrel::sortHostsText(merged, in->redirectAddress);
+    if (Violation fault = sortedTextFault(sorted, merged, address))
+        return fault;
+    const std::vector<std::string_view> lines = vendrel::splitLines(sorted);
+    for (std::size_t i = 1; i < lines.size(); ++i) // after the header, which names localhost
+        if (secondSortChanges(lines[i], address))
+            return {};
+    const std::string again = vendrel::sortHostsText(sorted, in->redirectAddress);
+    if (again != sorted)
+        return "sort: sorting again changes " + shown(sorted) + " into " + shown(again);
+    return {};
+}
+
+} // namespace fuzz_properties
