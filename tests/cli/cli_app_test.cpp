@@ -5,6 +5,7 @@
 #include "core/hosts/list_file_format.h"
 #include "core/hosts/text_file.h"
 
+#include "cli_run.h"
 #include "fake_platform.h"
 
 #include <gtest/gtest.h>
@@ -24,25 +25,13 @@ const std::string dataFolder = VENDREL_TEST_DATA;
 const std::string tabLedFile = dataFolder + "/arcaz21_hosts_tab-led-line_unchecky-block";
 const std::string crLfFile = dataFolder + "/fademind_add.2o7Net_hosts_crlf";
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 class Cli : public testing::Test {
 protected:
     FakePlatform fake;
 
     CliRun run(const std::vector<std::string>& arguments)
     {
-        std::ostringstream out;
-        std::ostringstream err;
-        CliRun result;
-        result.status = vendrel::cli::runCli(arguments, fake, out, err);
-        result.out = out.str();
-        result.err = err.str();
-        return result;
+        return runCliCapturing(arguments, fake);
     }
 };
 

@@ -4,6 +4,7 @@
 
 #include "cli/cli_app.h"
 
+#include "cli_run.h"
 #include "fake_platform.h"
 #include "local_http_server.h"
 
@@ -25,12 +26,6 @@ const std::string archive = FakePlatform::readFile(VENDREL_ARCHIVE_FIXTURES "/st
 const std::string originalHosts = "127.0.0.1\tlocalhost\r\n0.0.0.0\tkept.example\r\n";
 const std::string usage = "usage: vendrel-cli download mvps|hphosts merge|replace [--url URL] [--max-seconds N]";
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 class CliDownload : public testing::Test {
 protected:
     FakePlatform fake;
@@ -43,13 +38,7 @@ protected:
     CliRun download(std::vector<std::string> arguments)
     {
         arguments.insert(arguments.begin(), {"--hosts", hostsPath, "--data-dir", dataDir, "download"});
-        std::ostringstream out;
-        std::ostringstream err;
-        CliRun result;
-        result.status = vendrel::cli::runCli(arguments, fake, out, err);
-        result.out = out.str();
-        result.err = err.str();
-        return result;
+        return runCliCapturing(arguments, fake);
     }
 
     std::vector<std::string> dataFiles() const

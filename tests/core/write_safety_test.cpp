@@ -255,6 +255,38 @@ TEST_F(WriteSafety, AKillBetweenCopyAndRewriteStillEndsInTheNewText)
     EXPECT_EQ(FakePlatform::readFile(target), newText);
 }
 
+// A file the user may write in a folder they may not: the temporary file
+// cannot be made, and the message must say that the folder is the reason.
+TEST_F(WriteSafety, AReadOnlyFolderIsNamedAsTheReason)
+{
+    ASSERT_EQ(::chmod(fake.root().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(target.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    std::string message;
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const int status = inChild([&] {
+        // Root may write any folder: the write is tried as an ordinary user.
+        if (::geteuid() == 0 && ::setuid(65534) != 0)
+            ::_exit(4);
+        try {
+            vendrel::writeWholeFile(target, newText);
+        } catch (const vendrel::Error& error) {
+            const std::string text = error.what();
+            [[maybe_unused]] const auto sent = ::write(pipeEnds[1], text.data(), text.size());
+        }
+    });
+    ::close(pipeEnds[1]);
+    char buffer[512];
+    for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        message.append(buffer, static_cast<std::size_t>(got));
+    ::close(pipeEnds[0]);
+    ::chmod(folder.c_str(), 0755);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(message, "Cannot write " + target + ": its folder " + folder + " cannot be written (Permission denied)");
+    EXPECT_EQ(FakePlatform::readFile(target), oldText);
+}
+
 TEST_F(WriteSafety, AWholeWriteVoidsAnOlderCompleteCopy)
 {
     fake.writeFile(copy, "an older, interrupted rewrite\r\n");

@@ -1,0 +1,173 @@
+// vendrel-cli as scripts run it: many at once, after a kill, on odd paths,
+// short of memory. Each command must leave the hosts file either as it was
+// or as the command makes it, never anything between.
+
+#include "cli/cli_app.h"
+#include "platform/write_faults.h"
+
+#include "cli_run.h"
+#include "fake_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using testing_support::FakePlatform;
+
+const std::string program = VENDREL_CLI_PROGRAM;
+
+class CliSafety : public testing::Test {
+protected:
+    FakePlatform fake;
+    std::string hostsFile = fake.root() + "/etc/hosts";
+    std::string dataDir = fake.root() + "/data";
+    std::string listFile = fake.writeFile(fake.root() + "/list.txt", "0.0.0.0 one.example\r\n127.0.0.1 two.example\r\n");
+
+    void SetUp() override
+    {
+        fake.writeFile(hostsFile, "127.0.0.1 localhost\r\n0.0.0.0 b.example\r\n#0.0.0.0 a.example\r\n");
+        fake.writeFile(dataDir + "/hostsbak.bak", "127.0.0.1\tlocalhost\r\n");
+        fake.writeFile(dataDir + "/whitelist.txt", "b.example\r\n");
+    }
+    void TearDown() override { platform::write_faults::clear(); }
+
+    CliRun run(std::vector<std::string> arguments)
+    {
+        arguments.insert(arguments.begin(), {"--hosts", hostsFile, "--data-dir", dataDir});
+        return runCliCapturing(arguments, fake);
+    }
+};
+
+// Counts the files written: each write begins with the first piece of a new file.
+class WriteCounter {
+public:
+    WriteCounter()
+    {
+        platform::write_faults::install([this](platform::write_faults::Step step, std::uint64_t offset) {
+            if (step == platform::write_faults::Step::NewFile && offset == 0)
+                ++writes_;
+            return 0;
+        });
+    }
+    int writes() const { return writes_; }
+
+private:
+    int writes_ = 0;
+};
+
+class OneWrite : public CliSafety, public testing::WithParamInterface<std::vector<std::string>> {};
+
+TEST_P(OneWrite, EveryCommandReplacesTheHostsFileInOneStep)
+{
+    std::vector<std::string> command = GetParam();
+    for (std::string& argument : command)
+        if (argument == "LIST")
+            argument = listFile;
+    const WriteCounter counter;
+    const CliRun result = run(command);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(counter.writes(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, OneWrite,
+                         testing::Values(std::vector<std::string>{"sort"}, std::vector<std::string>{"merge", "LIST"},
+                                         std::vector<std::string>{"append", "LIST"},
+                                         std::vector<std::string>{"replace", "LIST"},
+                                         std::vector<std::string>{"remove-blocking"}, std::vector<std::string>{"swap"},
+                                         std::vector<std::string>{"toggle", "2"},
+                                         std::vector<std::string>{"add", "0.0.0.0 c.example"},
+                                         std::vector<std::string>{"restore"},
+                                         std::vector<std::string>{"whitelist-remove"},
+                                         std::vector<std::string>{"whitelist-add"}),
+                         [](const testing::TestParamInfo<std::vector<std::string>>& info) {
+                             std::string name = info.param[0];
+                             std::erase(name, '-');
+                             return name;
+                         });
+
+TEST_F(CliSafety, AnInterruptedRewriteIsFinishedBeforeTheNextCommand)
+{
+    const std::string copy = fake.root() + "/etc/.hosts.complete-copy";
+    fake.writeFile(copy, "127.0.0.1 localhost\r\n0.0.0.0 whole.example\r\n");
+    fake.writeFile(hostsFile, "127.0.0.1 localhost\r\n0.0.0.0 who"); // cut short by a kill
+    const CliRun result = run({"lines"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "2 Lines - Idle\n");
+    EXPECT_NE(result.err.find("was interrupted; it was finished from its complete copy " + copy), std::string::npos)
+        << result.err;
+    EXPECT_EQ(FakePlatform::readFile(hostsFile), "127.0.0.1 localhost\r\n0.0.0.0 whole.example\r\n");
+    EXPECT_FALSE(std::filesystem::exists(copy));
+}
+
+TEST_F(CliSafety, APipeOrADeviceAsHostsFileIsRefusedWithoutWaiting)
+{
+    ::alarm(20); // a blocking open would hang the test
+    const std::string pipe = fake.root() + "/etc/pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    hostsFile = pipe;
+    const CliRun onPipe = run({"add", "0.0.0.0 c.example"});
+    EXPECT_EQ(onPipe.status, 1);
+    EXPECT_NE(onPipe.err.find(pipe + ": it is a named pipe (FIFO), not a regular file"), std::string::npos)
+        << onPipe.err;
+    hostsFile = "/dev/zero";
+    const CliRun onDevice = run({"show"});
+    EXPECT_EQ(onDevice.status, 1);
+    EXPECT_NE(onDevice.err.find("a character device"), std::string::npos) << onDevice.err;
+    ::alarm(0);
+}
+
+// Twenty scripts adding a line each at the same moment: every one reports
+// success, so every line must be in the file.
+TEST_F(CliSafety, ParallelWritersEachKeepTheirChange)
+{
+    constexpr int writers = 20;
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < writers; ++writer) {
+        const std::string line = "0.0.0.0 writer" + std::to_string(writer) + ".example";
+        const pid_t child = ::fork();
+        if (child == 0) {
+            std::freopen("/dev/null", "w", stdout);
+            ::execl(program.c_str(), program.c_str(), "--hosts", hostsFile.c_str(), "--data-dir", dataDir.c_str(),
+                    "add", line.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    const std::string text = FakePlatform::readFile(hostsFile);
+    for (int writer = 0; writer < writers; ++writer)
+        EXPECT_NE(text.find("writer" + std::to_string(writer) + ".example"), std::string::npos) << writer;
+}
+
+TEST_F(CliSafety, RunningOutOfMemoryWhileLoadingNamesTheFileAndItsLines)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer cannot run under a memory limit";
+#else
+    // Twenty million empty lines: far more rows than 300 MB of address space holds.
+    const std::string huge = fake.writeFile(fake.root() + "/empty-lines", std::string(20000000, '\n'));
+    const std::string errFile = fake.root() + "/stderr";
+    const std::string command = "ulimit -v 300000; '" + program + "' --hosts '" + huge + "' --data-dir '" + dataDir +
+                                "' lines 2>'" + errFile + "'";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(FakePlatform::readFile(errFile),
+              "ERROR: Not enough memory to load " + huge + " (20000000 lines)\n");
+#endif
+}
+
+} // namespace
