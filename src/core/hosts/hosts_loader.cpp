@@ -29,7 +29,7 @@ Span normaliseLine(std::string& text, std::size_t begin, std::size_t end)
         ++begin;
     while (end > begin && isSpaceOrControl(text[end - 1]))
         --end;
-    return Span{begin, end - begin};
+    return Span{static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(end - begin)};
 }
 
 // Second pass over one normalised line: the first word and the trimmed rest.
@@ -44,7 +44,8 @@ HostsRows::Row splitLine(std::string_view text, Span line)
     std::size_t restStart = blank;
     while (restStart < view.size() && isSpaceOrControl(view[restStart]))
         ++restStart;
-    return {Span{line.offset, blank}, Span{line.offset + restStart, view.size() - restStart}};
+    return {Span{line.offset, static_cast<std::uint32_t>(blank)},
+            Span{static_cast<std::uint32_t>(line.offset + restStart), static_cast<std::uint32_t>(view.size() - restStart)}};
 }
 
 LoadedHosts splitIntoRows(std::string text, std::size_t textStart, std::size_t lineCount, const Progress& progress)
@@ -75,6 +76,8 @@ LoadedHosts splitIntoRows(std::string text, std::size_t textStart, std::size_t l
 
 LoadedHosts parseHostsText(std::string text, const std::string& path, const Progress& progress)
 {
+    if (text.size() > maximumTextFileSize)
+        throw Error("Cannot load " + path + ": it is larger than 1 GiB");
     refuseNonText(text, path);
     const bool hasBom = std::string_view(text).starts_with(utf8ByteOrderMark);
     const std::size_t textStart = hasBom ? utf8ByteOrderMark.size() : 0;

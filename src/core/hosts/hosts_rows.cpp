@@ -12,6 +12,8 @@ HostsRows::HostsRows(std::size_t count) : rows_(std::max<std::size_t>(count, 1))
 HostsRows::HostsRows(std::string bytes, std::vector<Row> rows)
     : bytes_(std::move(bytes)), rows_(std::move(rows))
 {
+    if (bytes_.size() >= editedCell)
+        throw std::length_error("a hosts list of 2 GiB or more");
     if (rows_.empty())
         rows_.emplace_back();
 }
@@ -26,8 +28,10 @@ HostsRows::Span HostsRows::store(std::string_view bytes)
     // Text that already lies in the file's buffer needs no copy.
     const char* begin = bytes_.data();
     if (bytes.data() >= begin && bytes.data() + bytes.size() <= begin + bytes_.size())
-        return Span{static_cast<std::uint64_t>(bytes.data() - begin), bytes.size()};
-    const Span span{edits_.size() | editedCell, bytes.size()};
+        return Span{static_cast<std::uint32_t>(bytes.data() - begin), static_cast<std::uint32_t>(bytes.size())};
+    if (edits_.size() + bytes.size() >= editedCell)
+        throw std::length_error("the hosts list's edits reached 2 GiB; save and load the file again");
+    const Span span{static_cast<std::uint32_t>(edits_.size()) | editedCell, static_cast<std::uint32_t>(bytes.size())};
     edits_.append(bytes);
     return span;
 }

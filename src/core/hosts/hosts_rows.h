@@ -19,9 +19,11 @@ class HostsRows {
 public:
     enum Column : int { AddressColumn = 0, HostColumn = 1 };
 
+    // 32-bit offsets and lengths keep a row at 16 bytes: the loaded text is
+    // at most 1 GiB, and the edit buffer is kept under 2 GiB.
     struct Span {
-        std::uint64_t offset = 0;
-        std::uint64_t length = 0;
+        std::uint32_t offset = 0;
+        std::uint32_t length = 0;
     };
     struct Row {
         Span address;
@@ -70,7 +72,7 @@ public:
 
 private:
     // Spans into the edit buffer carry this bit in their offset.
-    static constexpr std::uint64_t editedCell = std::uint64_t{1} << 63;
+    static constexpr std::uint32_t editedCell = std::uint32_t{1} << 31;
 
     std::string_view view(Span span) const
     {
