@@ -91,7 +91,8 @@ inline Violation mergeFault(const SortMergeInput& in, std::string_view merged)
 {
     if (Violation fault = lineBreakFault(merged))
         return "merge: " + *fault;
-    const std::size_t lines = vendrel::countLines(in.hostsText) + vendrel::countLines(in.mergeText);
+    const std::size_t lines =
+        vendrel::countLines(in.hostsText) + vendrel::countLines(vendrel::withoutByteOrderMark(in.mergeText));
     if (vendrel::countLines(merged) != lines)
         return "merge: " + std::to_string(vendrel::countLines(merged)) + " lines instead of " + std::to_string(lines);
     const auto other = vendrel::otherBlockingAddress(in.redirectAddress);
@@ -132,6 +133,10 @@ inline Violation sortedTextFault(std::string_view sorted, std::string_view input
 {
     if (Violation fault = lineBreakFault(sorted))
         return "sort: " + *fault;
+    if (sorted.starts_with(vendrel::utf8ByteOrderMark) != input.starts_with(vendrel::utf8ByteOrderMark))
+        return std::string("sort: the byte-order mark in front of the text was not kept in front");
+    sorted = vendrel::withoutByteOrderMark(sorted);
+    input = vendrel::withoutByteOrderMark(input);
     const std::vector<std::string_view> lines = vendrel::splitLines(sorted);
     const std::string header = std::string(address) + "\tlocalhost";
     if (lines.empty() || lines[0] != header)

@@ -79,7 +79,7 @@ void runReportingMemory(const CliCommand& command, CliContext& context)
 } // namespace
 
 int runCli(const std::vector<std::string>& arguments, platform::Platform& system, std::ostream& out,
-           std::ostream& err)
+           std::ostream& err, bool errIsTerminal)
 {
     try {
         const ParsedLine parsed = parse(arguments);
@@ -105,7 +105,7 @@ int runCli(const std::vector<std::string>& arguments, platform::Platform& system
         }
         if (const auto note = finishInterruptedHostsWrite(hostsPath))
             err << *note << '\n';
-        CliContext context{system, hostsPath, dataDir, parsed.arguments, out, err};
+        CliContext context{system, hostsPath, dataDir, parsed.arguments, out, err, errIsTerminal};
         std::optional<platform::FileLock> lock;
         if (command->locksHostsFile)
             lock.emplace(lockHostsFile(hostsPath));

@@ -19,6 +19,8 @@ struct CliContext {
     std::vector<std::string> arguments;
     std::ostream& out;
     std::ostream& err;
+    // `err` is a terminal, where progress may be redrawn on one line.
+    bool errIsTerminal = false;
 };
 
 // One entry of the command table. `run` throws vendrel::Error on failure and
@@ -47,6 +49,6 @@ const std::vector<CliCommand>& commandTable();
 // returns the exit status: 0 on success, 1 with "ERROR: " and the message on
 // `err` when the command fails, 2 for wrong usage.
 int runCli(const std::vector<std::string>& arguments, platform::Platform& system, std::ostream& out,
-           std::ostream& err);
+           std::ostream& err, bool errIsTerminal = false);
 
 } // namespace vendrel::cli

@@ -25,8 +25,8 @@ const std::vector<CliCommand>& commandTable()
          whitelistAddCommand},
         {"whitelist-line", "N", "put the host of line N on the whitelist and delete the line", 1, 1,
          whitelistLineCommand},
-        {"download", "mvps|hphosts merge|replace [--url URL] [--max-seconds N]", "download a block list and apply it",
-         2, 6, downloadCommand, false},
+        {"download", "mvps|hphosts merge|replace [--url URL] [--max-seconds N] [--quiet]",
+         "download a block list and apply it", 2, 7, downloadCommand, false},
         {"unzip", "ARCHIVE MEMBER DIR", "extract MEMBER of a ZIP archive into DIR", 3, 3, unzipCommand, false},
     };
     return table;

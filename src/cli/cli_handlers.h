@@ -37,6 +37,9 @@ void unzipCommand(CliContext& context);
 // The row a 1-based line number names; a number outside the list is wrong usage.
 std::size_t rowArgument(const std::string& text, const HostsRows& rows);
 
+// Creates the data folder (--data-dir) when it does not exist yet.
+void createDataFolder(const CliContext& context);
+
 // Prints the status line the editor shows for the hosts file as it now is.
 void printLineCount(CliContext& context);
 

@@ -23,13 +23,14 @@ const char* const dnsRunning =
     "download cancelled";
 
 const char* const downloadUsage =
-    "usage: vendrel-cli download mvps|hphosts merge|replace [--url URL] [--max-seconds N]";
+    "usage: vendrel-cli download mvps|hphosts merge|replace [--url URL] [--max-seconds N] [--quiet]";
 
 struct DownloadRequest {
     const BlockListSource* list = nullptr;
     bool merge = false;
     std::string url;
     std::optional<int> timeLimitSeconds; // the grabber's own limit when not given
+    bool quiet = false;                  // no progress at all
 };
 
 // A whole number of seconds, 1 or more.
@@ -43,8 +44,8 @@ int secondsArgument(const std::string& text)
     return seconds;
 }
 
-// The list and the mode, then the options --url and --max-seconds, each at
-// most once and in any order.
+// The list and the mode, then the options --url, --max-seconds and --quiet,
+// each at most once and in any order.
 DownloadRequest parseDownload(const std::vector<std::string>& arguments)
 {
     DownloadRequest request;
@@ -52,16 +53,19 @@ DownloadRequest parseDownload(const std::vector<std::string>& arguments)
         request.list = &mvpsHostsList;
     else if (arguments[0] == hpHostsList.name)
         request.list = &hpHostsList;
-    if (!request.list || (arguments[1] != "merge" && arguments[1] != "replace") || arguments.size() % 2 != 0)
+    if (!request.list || (arguments[1] != "merge" && arguments[1] != "replace"))
         throw UsageError(downloadUsage);
     request.merge = arguments[1] == "merge";
     std::optional<std::string> url;
-    for (std::size_t i = 2; i < arguments.size(); i += 2) {
+    for (std::size_t i = 2; i < arguments.size(); ++i) {
         const std::string& option = arguments[i];
-        if (option == "--url" && !url)
-            url = arguments[i + 1];
-        else if (option == "--max-seconds" && !request.timeLimitSeconds)
-            request.timeLimitSeconds = secondsArgument(arguments[i + 1]);
+        const bool hasValue = i + 1 < arguments.size();
+        if (option == "--quiet" && !request.quiet)
+            request.quiet = true;
+        else if (option == "--url" && !url && hasValue)
+            url = arguments[++i];
+        else if (option == "--max-seconds" && !request.timeLimitSeconds && hasValue)
+            request.timeLimitSeconds = secondsArgument(arguments[++i]);
         else
             throw UsageError(downloadUsage);
     }
@@ -69,10 +73,46 @@ DownloadRequest parseDownload(const std::vector<std::string>& arguments)
     return request;
 }
 
-// Fetches the request's URL into `zipPath`, showing progress on one console
-// line; throws Error with the reason when the transfer fails, which leaves
+// Where the progress of a download goes: redrawn on one line of a terminal,
+// otherwise (a log file, say) one line when the download has ended.
+class ProgressLine {
+public:
+    ProgressLine(std::ostream& console, bool terminal, bool quiet)
+        : console_(console), terminal_(terminal), quiet_(quiet)
+    {
+    }
+    void update(std::uint64_t position, std::uint64_t total)
+    {
+        position_ = position;
+        total_ = total;
+        if (terminal_ && !quiet_)
+            console_ << '\r' << text() << std::flush;
+    }
+    void end()
+    {
+        if (quiet_ || position_ == 0)
+            return;
+        console_ << (terminal_ ? std::string() : "Downloaded " + std::to_string(position_) + " bytes") << '\n';
+    }
+
+private:
+    std::string text() const
+    {
+        return "Downloading " + std::to_string(position_) + (total_ ? " of " + std::to_string(total_) : std::string()) +
+               " bytes";
+    }
+
+    std::ostream& console_;
+    bool terminal_;
+    bool quiet_;
+    std::uint64_t position_ = 0;
+    std::uint64_t total_ = 0;
+};
+
+// Fetches the request's URL into `zipPath`, showing progress on the console;
+// throws Error with the reason when the transfer fails, which leaves
 // `zipPath` as it was.
-void fetch(const DownloadRequest& request, const std::string& zipPath, std::ostream& console)
+void fetch(const DownloadRequest& request, const std::string& zipPath, ProgressLine& progress)
 {
     const std::string& url = request.url;
     std::string failure;
@@ -85,10 +125,7 @@ void fetch(const DownloadRequest& request, const std::string& zipPath, std::ostr
     if (request.timeLimitSeconds)
         grabber.TimeLimitSeconds = *request.timeLimitSeconds;
     grabber.OnProgress = [&](CustomUrlGrabber&, std::uint64_t position, std::uint64_t total, const std::string&,
-                             bool&) {
-        console << "\rDownloading " << position << (total ? " of " + std::to_string(total) : std::string())
-                << " bytes" << std::flush;
-    };
+                             bool&) { progress.update(position, total); };
     grabber.OnDoneFile = [&](CustomUrlGrabber&, const std::string&, std::uint32_t, const std::string&) {
         delivered = true;
     };
@@ -96,7 +133,7 @@ void fetch(const DownloadRequest& request, const std::string& zipPath, std::ostr
     grabber.Start();
     while (!grabber.waitUntilEnded(1000)) {
     }
-    console << '\n';
+    progress.end();
     if (!delivered)
         throw Error("Vendrel had trouble downloading " + url + ": " + (failure.empty() ? "no data arrived" : failure));
 }
@@ -109,9 +146,10 @@ void downloadCommand(CliContext& context)
     if (IsServiceRunning(context.system, "", dnsClientService))
         throw Error(dnsRunning);
     loadHostsFile(context.hostsPath); // a hosts file the editor cannot hold is refused before the download
-    std::filesystem::create_directories(context.dataDir);
+    createDataFolder(context);
     const std::string zipPath = platform::joinPath(context.dataDir, downloadedArchiveName);
-    fetch(request, zipPath, context.err);
+    ProgressLine progress(context.err, context.errIsTerminal, request.quiet);
+    fetch(request, zipPath, progress);
     std::string listFile;
     try {
         listFile = extractDownloadedList(zipPath, request.list->member, context.dataDir);

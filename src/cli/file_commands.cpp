@@ -48,6 +48,14 @@ std::string backupPathOf(const CliContext& context)
 
 } // namespace
 
+void createDataFolder(const CliContext& context)
+{
+    std::error_code error;
+    std::filesystem::create_directories(context.dataDir, error);
+    if (error)
+        throw Error("Cannot create folder " + context.dataDir + ": " + error.message());
+}
+
 void sortCommand(CliContext& context)
 {
     const LoadedHosts loaded = loadHostsFile(context.hostsPath);
@@ -103,6 +111,7 @@ void backupCommand(CliContext& context)
     if (exists(backupPath) && !force)
         throw Error("a backup already exists at " + backupPath + "; use --force to overwrite it");
     const LoadedHosts loaded = loadHostsFile(context.hostsPath);
+    createDataFolder(context);
     SaveList(loaded.rows, backupPath);
     printLineCount(context);
 }

@@ -44,6 +44,7 @@ void whitelistLineCommand(CliContext& context)
 {
     LoadedHosts loaded = loadHostsFile(context.hostsPath);
     const std::size_t row = rowArgument(context.arguments[0], loaded.rows);
+    createDataFolder(context);
     appendToWhitelist(whitelistPathOf(context), loaded.rows.host(row));
     deleteRow(loaded.rows, row);
     SaveList(loaded.rows, context.hostsPath);

@@ -59,6 +59,9 @@ public:
 // Joins a folder and a file name with the platform's separator.
 std::string joinPath(const std::string& folder, const std::string& name);
 
+// Whether the process's standard error goes to a terminal (not a file or a pipe).
+bool standardErrorIsTerminal();
+
 // The real implementation for the operating system the program runs on.
 std::unique_ptr<Platform> createSystemPlatform();
 

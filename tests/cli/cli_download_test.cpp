@@ -71,6 +71,19 @@ TEST_F(CliDownload, AMergeAppliesTheListAndLeavesNoDownloadBehind)
     EXPECT_EQ(dataFiles(), std::vector<std::string>());
 }
 
+// Run from a script with standard error in a log file: one line at the end,
+// not one per progress report; --quiet gives none.
+TEST_F(CliDownload, ProgressGoesToALogAsOneLineAndQuietGivesNone)
+{
+    server.serve("/winhelp2002/hosts.zip", {200, archive});
+    const CliRun logged = download({"mvps", "merge", "--url", url});
+    ASSERT_EQ(logged.status, vendrel::cli::Success) << logged.err;
+    EXPECT_EQ(logged.err, "Downloaded " + std::to_string(archive.size()) + " bytes\n");
+    const CliRun quiet = download({"mvps", "merge", "--quiet", "--url", url});
+    ASSERT_EQ(quiet.status, vendrel::cli::Success) << quiet.err;
+    EXPECT_EQ(quiet.err, "");
+}
+
 struct RefusalCase {
     const char* name;
     LocalHttpServer::Response response;

@@ -39,6 +39,8 @@ std::string mergeHostsText(std::string_view hostsText, std::string_view mergeTex
     const auto other = otherBlockingAddress(redirectAddress);
     const std::string_view from = other ? *other : std::string_view();
     // Room for CR LF breaks and for the longer address in every line.
+    // A mark in front of the merged text would land inside the hosts file.
+    mergeText = withoutByteOrderMark(mergeText);
     const std::size_t lines = countLines(hostsText) + countLines(mergeText);
     std::string merged;
     merged.reserve(hostsText.size() + mergeText.size() + lines * 4 + 16);

@@ -273,8 +273,10 @@ private:
 
 } // namespace
 
-std::string sortHostsText(std::string_view text, std::string_view redirectAddress, const Progress& progress)
+std::string sortHostsText(std::string_view markedText, std::string_view redirectAddress, const Progress& progress)
 {
+    // A byte-order mark belongs in front of the file, not to its first line.
+    const std::string_view text = withoutByteOrderMark(markedText);
     const std::string_view address = sortAddressFor(redirectAddress);
     const auto count = static_cast<std::uint32_t>(countLines(text));
     progress.start(sortingCaption, count);
@@ -292,7 +294,10 @@ std::string sortHostsText(std::string_view text, std::string_view redirectAddres
             result.addKept(line, count + index);
         progress.step(index++);
     });
-    return result.write(address);
+    std::string sorted = result.write(address);
+    if (text.size() != markedText.size())
+        sorted.insert(0, utf8ByteOrderMark);
+    return sorted;
 }
 
 void FileSort(const std::string& hostsPath, std::string_view redirectAddress, const Progress& progress)

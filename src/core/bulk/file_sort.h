@@ -16,7 +16,8 @@ inline constexpr const char* sortingCaption = "Sorting - Please Wait";
 // the user's locale with case ignored, one line of each group that differs
 // only in case kept (the bottom-most entry, the top-most other line), after
 // the header "<address>\tlocalhost" and one empty line. The address is the
-// redirect address when it is a blocking address, 127.0.0.1 otherwise.
+// redirect address when it is a blocking address, 127.0.0.1 otherwise. A
+// UTF-8 byte-order mark in front of the text stays in front of the result.
 // Returns the new file text, CR LF after every line.
 std::string sortHostsText(std::string_view text, std::string_view redirectAddress, const Progress& progress = {});
 

@@ -39,6 +39,8 @@ std::string readTextFile(const std::string& path)
 {
     std::string text = readWholeFile(path);
     refuseNonText(text, path);
+    if (text.starts_with(utf8ByteOrderMark))
+        text.erase(0, utf8ByteOrderMark.size());
     return text;
 }
 

@@ -10,6 +10,12 @@ namespace vendrel {
 // The UTF-8 byte-order mark some editors put in front of a text file.
 inline constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
 
+// The text without the UTF-8 byte-order mark in front of it, if it has one.
+inline std::string_view withoutByteOrderMark(std::string_view text)
+{
+    return text.starts_with(utf8ByteOrderMark) ? text.substr(utf8ByteOrderMark.size()) : text;
+}
+
 // Largest file the editor reads; anything larger is refused before memory is spent.
 inline constexpr std::size_t maximumTextFileSize = std::size_t{1} << 30;
 
@@ -23,7 +29,9 @@ std::string readWholeFile(const std::string& path);
 // bytes begin with that byte-order mark.
 void refuseNonText(std::string_view text, const std::string& path);
 
-// Reads a whole text file, refusing what refuseNonText refuses.
+// Reads a whole text file, refusing what refuseNonText refuses. A UTF-8
+// byte-order mark in front is set aside, so that it never becomes part of a
+// line when the text is merged or appended into another file.
 std::string readTextFile(const std::string& path);
 
 // Calls visit(line) for each line of `text`. CR, LF and CR LF each end a line;

@@ -79,6 +79,8 @@ public:
 
 } // namespace
 
+bool standardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
 std::unique_ptr<Platform> createSystemPlatform()
 {
     return std::make_unique<PosixPlatform>();
