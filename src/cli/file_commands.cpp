@@ -1,5 +1,6 @@
 #include "cli/cli_handlers.h"
 
+#include "core/bulk/blocking_address.h"
 #include "core/bulk/blocking_entries.h"
 #include "core/bulk/file_merge.h"
 #include "core/bulk/file_sort.h"
@@ -16,10 +17,6 @@
 
 namespace vendrel::cli {
 namespace {
-
-const char* const noBlockingAddress =
-    "no blocking address is set: the hosts file has no localhost line with 127.0.0.1 or 0.0.0.0, "
-    "so nothing was changed";
 
 bool exists(const std::string& path)
 {
@@ -86,9 +83,10 @@ void replaceCommand(CliContext& context)
 void removeBlockingCommand(CliContext& context)
 {
     const std::string text = readWholeFile(context.hostsPath);
-    const auto result = removeBlockingEntries(text, redirectAddressOf(context.hostsPath));
+    const LoadedHosts loaded = loadHostsFile(context.hostsPath);
+    const auto result = removeBlockingEntries(text, loaded.redirectAddress.value_or(""));
     if (!result)
-        throw Error(noBlockingAddress);
+        throw Error(noBlockingAddressReason(loaded.redirectLine));
     writeWholeFile(context.hostsPath, *result);
     printLineCount(context);
 }
@@ -97,7 +95,7 @@ void swapCommand(CliContext& context)
 {
     LoadedHosts loaded = loadHostsFile(context.hostsPath);
     if (!swapLocalhosts(loaded.rows, loaded.redirectAddress.value_or("")))
-        throw Error(noBlockingAddress);
+        throw Error(noBlockingAddressReason(loaded.redirectLine));
     SaveList(loaded.rows, context.hostsPath);
     printLineCount(context);
 }

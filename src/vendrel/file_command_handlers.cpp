@@ -35,9 +35,6 @@ const QString panelAppendQuestion = QStringLiteral("Press OK to Append File to y
 const QString panelReplaceQuestion = QStringLiteral("Press OK to Replace you Hosts File");
 const QString panelMergeQuestion = QStringLiteral(
     "Press OK make changes to your Hosts file.\r\n*Note* - Merge will alphabetize your HOSTS file and remove #statements.");
-const QString noBlockingAddress = QStringLiteral(
-    "No blocking address is set: the hosts file has no localhost line with 127.0.0.1 or 0.0.0.0, "
-    "so nothing was changed.");
 
 constexpr std::size_t rowsWhileSorting = 40;
 
@@ -199,7 +196,8 @@ void MainWindow::runFileChoice()
 
 void MainWindow::tellNoBlockingAddress()
 {
-    prompter_.ask(this, {Prompter::Kind::Information, QStringLiteral("Information"), noBlockingAddress, false});
+    prompter_.ask(this, {Prompter::Kind::Information, QStringLiteral("Information"),
+                         QString::fromStdString(vendrel::noBlockingAddressReason(redirectLine_)), false});
 }
 
 void MainWindow::removeAllBlockingClick()

@@ -218,8 +218,10 @@ void MainWindow::reloadRows(const std::string& path)
     const vendrel::Progress progress = widgets_.progressBar->reporter();
     vendrel::LoadedHosts loaded = path == hostsFile_.path() ? vendrel::parseHostsText(hostsFile_.read(), path, progress)
                                                              : vendrel::loadHostsFile(path, progress);
-    if (loaded.redirectAddress)
+    if (loaded.redirectAddress) {
         redirectAddress_ = *loaded.redirectAddress;
+        redirectLine_ = loaded.redirectLine;
+    }
     model_->resetRows(std::move(loaded.rows));
     widgets_.hostsList->setColumnWidth(0, scale_.px(90));
     widgets_.hostsList->setColumnWidth(1, scale_.px(1100));

@@ -205,6 +205,8 @@ private:
     // The hosts file on disk as the list last saw it; every write goes through it.
     vendrel::HostsFileGuard hostsFile_;
     std::string redirectAddress_;
+    // The line `redirectAddress_` came from, for messages.
+    std::string redirectLine_;
     std::string lastChosenFile_;
     QString WebsiteUrl;
     bool plainTextEightBit_ = false;

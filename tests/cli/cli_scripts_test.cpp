@@ -66,6 +66,21 @@ TEST_F(CliScripts, AByteOrderMarkOfAListNeverLandsInsideTheHostsFile)
     EXPECT_EQ(FakePlatform::readFile(hostsFile), "0.0.0.0 a.example\r\n");
 }
 
+TEST_F(CliScripts, AListThatIsNotTextIsNamedAndTheHostsFileStaysAsItWas)
+{
+    const std::string before = FakePlatform::readFile(hostsFile);
+    const std::string zip = fake.writeFile(fake.root() + "/list.zip", std::string("PK\x03\x04\0\0", 6));
+    for (const char* command : {"merge", "append", "replace"}) {
+        const CliRun result = run({command, zip});
+        EXPECT_EQ(result.status, 1) << command;
+        EXPECT_EQ(result.err, "ERROR: Cannot load " + zip +
+                                  ": the file holds NUL bytes, so it is not a plain text hosts file; "
+                                  "the hosts file was not changed.\n")
+            << command;
+        EXPECT_EQ(FakePlatform::readFile(hostsFile), before) << command;
+    }
+}
+
 TEST_F(CliScripts, SortingAMarkedHostsFileKeepsTheMarkInFront)
 {
     fake.writeFile(hostsFile, mark + "127.0.0.1 localhost\r\n0.0.0.0 b.example\r\n0.0.0.0 a.example\r\n");

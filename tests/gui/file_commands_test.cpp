@@ -163,6 +163,17 @@ TEST_F(FileCommandsTest, RemoveAllBlockingLeavesTheLocalhostLineAndOtherAddresse
     EXPECT_EQ(progressText(), "3 Lines - Idle");
 }
 
+TEST_F(FileCommandsTest, TheRefusalNamesTheLocalhostLineWhoseAddressIsNotABlockingOne)
+{
+    writeHosts("127.0.0.1 localhost\r\nfe80::1%lo0\tlocalhost\r\n");
+    ASSERT_TRUE(start());
+    prompter.answer(true);
+    m().swapLocalhosts->trigger();
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_TRUE(prompter.shown()[0].text.contains("the last localhost line is 'fe80::1%lo0 localhost'"))
+        << prompter.shown()[0].text.toStdString();
+}
+
 TEST_F(FileCommandsTest, WithoutABlockingAddressNothingIsRemovedOrSwapped)
 {
     writeHosts("# 127.0.0.1 localhost\r\n127.0.0.1 ads.example\r\n");

@@ -33,4 +33,14 @@ inline std::string_view sortAddressFor(std::string_view redirectAddress)
     return isBlockingAddress(redirectAddress) ? redirectAddress : loopbackAddress;
 }
 
+// Why a command that needs a blocking address did nothing: the hosts file has
+// no localhost line, or its last one (`redirectLine`) has another address.
+inline std::string noBlockingAddressReason(std::string_view redirectLine)
+{
+    if (redirectLine.empty())
+        return "No blocking address is set: the hosts file has no localhost line, so nothing was changed.";
+    return "No blocking address is set: the last localhost line is '" + std::string(redirectLine) +
+           "', whose address is neither 127.0.0.1 nor 0.0.0.0, so nothing was changed.";
+}
+
 } // namespace vendrel

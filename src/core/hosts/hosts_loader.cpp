@@ -64,8 +64,11 @@ LoadedHosts splitIntoRows(std::string text, std::size_t textStart, std::size_t l
     for (HostsRows::Row& row : rows) {
         row = splitLine(text, row.address);
         const std::string_view host(text.data() + row.host.offset, row.host.length);
-        if (equalsIgnoringAsciiCase(host, "localhost"))
+        if (equalsIgnoringAsciiCase(host, "localhost")) {
             loaded.redirectAddress = std::string(text.data() + row.address.offset, row.address.length);
+            loaded.redirectLine.assign(text.data() + row.address.offset,
+                                       row.host.offset + row.host.length - row.address.offset);
+        }
     }
     loaded.rows = HostsRows(std::move(text), std::move(rows));
     loaded.rows.setUtf8ByteOrderMark(textStart > 0);

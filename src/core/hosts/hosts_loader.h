@@ -16,6 +16,8 @@ struct LoadedHosts {
     // Address of the last line whose host cell is "localhost" in any case;
     // nothing when the file has no such line.
     std::optional<std::string> redirectAddress;
+    // That whole line, as the list shows it (blanks for TABs, trimmed).
+    std::string redirectLine;
 };
 
 // Splits hosts-file text into rows: TABs become blanks, each line is trimmed,

@@ -18,7 +18,7 @@ std::string readWholeFile(const std::string& path)
     }
 }
 
-void refuseNonText(std::string_view text, const std::string& path)
+void refuseNonText(std::string_view text, const std::string& path, std::string_view outcome)
 {
     // Without NUL bytes the text is 8-bit or UTF-8, even when it begins with
     // the bytes of a UTF-16 mark (in Windows-1252, "\xFF\xFE" is a pair of
@@ -30,15 +30,15 @@ void refuseNonText(std::string_view text, const std::string& path)
                        text.starts_with(std::string_view("\0\0\xFE\xFF", 4));
     if (utf32 || text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
         throw Error("Cannot load " + path + ": the file is stored as " + (utf32 ? "UTF-32" : "UTF-16") +
-                    " text, which the hosts list cannot hold. Save it as ANSI or UTF-8 text and open it again.");
-    throw Error("Cannot load " + path +
-                ": the file holds NUL bytes, so it is not a plain text hosts file. It was left unchanged.");
+                    " text, which the hosts list cannot hold. Save it as ANSI or UTF-8 text; " + std::string(outcome));
+    throw Error("Cannot load " + path + ": the file holds NUL bytes, so it is not a plain text hosts file; " +
+                std::string(outcome));
 }
 
 std::string readTextFile(const std::string& path)
 {
     std::string text = readWholeFile(path);
-    refuseNonText(text, path);
+    refuseNonText(text, path, "the hosts file was not changed.");
     if (text.starts_with(utf8ByteOrderMark))
         text.erase(0, utf8ByteOrderMark.size());
     return text;

@@ -27,7 +27,9 @@ std::string readWholeFile(const std::string& path);
 // Throws Error naming `path` when the bytes are not 8-bit or UTF-8 text that
 // lines can hold: any NUL byte, named as UTF-16 or UTF-32 text when the
 // bytes begin with that byte-order mark.
-void refuseNonText(std::string_view text, const std::string& path);
+// `outcome` ends the message, saying what became of the files.
+void refuseNonText(std::string_view text, const std::string& path,
+                   std::string_view outcome = "the file was left unchanged.");
 
 // Reads a whole text file, refusing what refuseNonText refuses. A UTF-8
 // byte-order mark in front is set aside, so that it never becomes part of a
