@@ -17,21 +17,27 @@ int HostsTableModel::columnCount(const QModelIndex& parent) const
 
 QVariant HostsTableModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid())
         return {};
-    return decodeCellBytes(rows_.cell(static_cast<std::size_t>(index.row()), index.column()));
+    const std::string_view bytes = rows_.cell(static_cast<std::size_t>(index.row()), index.column());
+    if (role == CellBytesRole)
+        return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (role == Qt::DisplayRole || role == Qt::EditRole)
+        return decodeCellBytes(bytes);
+    return {};
 }
 
 bool HostsTableModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (!index.isValid() || role != Qt::EditRole)
+    if (!index.isValid() || (role != Qt::EditRole && role != CellBytesRole))
         return false;
     const auto row = static_cast<std::size_t>(index.row());
     const std::string_view previous = rows_.cell(row, index.column());
-    const QString text = value.toString();
-    if (text == decodeCellBytes(previous))
+    if (role == Qt::EditRole && value.toString() == decodeCellBytes(previous))
         return true; // unchanged text keeps its original bytes
-    rows_.setCell(row, index.column(), encodeCellText(text, previous));
+    const std::string bytes = role == CellBytesRole ? value.toByteArray().toStdString()
+                                                    : encodeCellText(value.toString(), previous);
+    rows_.setCell(row, index.column(), bytes);
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
 }

@@ -10,6 +10,10 @@ class HostsTableModel final : public QAbstractTableModel {
     Q_OBJECT
 
 public:
+    // A cell's bytes as the file holds them (a QByteArray), for putting a cell
+    // back exactly as it was.
+    static constexpr int CellBytesRole = Qt::UserRole;
+
     explicit HostsTableModel(QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;

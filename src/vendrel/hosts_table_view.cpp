@@ -1,5 +1,7 @@
 #include "vendrel/hosts_table_view.h"
 
+#include "vendrel/hosts_table_model.h"
+
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -52,6 +54,25 @@ HostsTableView::HostsTableView(QWidget* parent) : QTableView(parent)
     verticalHeader()->setDefaultSectionSize(16);
 }
 
+void HostsTableView::setModel(QAbstractItemModel* model)
+{
+    if (QAbstractItemModel* previous = this->model())
+        disconnect(previous, &QAbstractItemModel::modelReset, this, nullptr);
+    QTableView::setModel(model);
+    // Connected after the view's and the selection model's own handlers, which empty the selection.
+    if (model)
+        connect(model, &QAbstractItemModel::modelReset, this, [this] { selectRow(0); });
+    selectRow(0);
+}
+
+void HostsTableView::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    // Scrolling to a cell scrolls to its line only. The host column is far
+    // wider than the list, and with no horizontal scroll bar a list scrolled
+    // sideways could not be scrolled back.
+    QTableView::scrollTo(index.siblingAtColumn(0), hint);
+}
+
 void HostsTableView::finishCellEdit()
 {
     if (QWidget* editor = indexWidget(currentIndex()))
@@ -67,9 +88,21 @@ int HostsTableView::selectedRow() const
 void HostsTableView::selectRow(int row)
 {
     const QModelIndex first = model()->index(row, 0);
-    setCurrentIndex(first);
-    QTableView::selectRow(row);
+    if (!first.isValid())
+        return;
+    const auto wholeRow = inCellSelection() ? QItemSelectionModel::NoUpdate : QItemSelectionModel::Rows;
+    selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect | wholeRow);
     scrollTo(first);
+}
+
+QItemSelectionModel::SelectionFlags HostsTableView::selectionCommand(const QModelIndex& index,
+                                                                     const QEvent* event) const
+{
+    // A click below the last line, Ctrl+click and Ctrl+Space would leave no line selected.
+    const QItemSelectionModel::SelectionFlags command = QTableView::selectionCommand(index, event);
+    if (!index.isValid() || (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)))
+        return QItemSelectionModel::NoUpdate;
+    return command;
 }
 
 void HostsTableView::mousePressEvent(QMouseEvent* event)
@@ -87,11 +120,30 @@ void HostsTableView::mouseDoubleClickEvent(QMouseEvent* event)
     QTableView::mouseDoubleClickEvent(event);
 }
 
+bool HostsTableView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    // The editor writes every change into the cell, so the cell's bytes are
+    // kept from before it opens (the key that opens it is its first change).
+    const bool opening = index.isValid() && !indexWidget(index);
+    const QVariant before = opening ? index.data(HostsTableModel::CellBytesRole) : QVariant();
+    const bool handled = QTableView::edit(index, trigger, event);
+    if (opening && indexWidget(index)) {
+        editedCell_ = index;
+        uneditedBytes_ = before;
+    }
+    return handled;
+}
+
 void HostsTableView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
+    const bool cancelled = hint == QAbstractItemDelegate::RevertModelCache; // Escape
+    if (cancelled && editedCell_.isValid())
+        model()->setData(editedCell_, uneditedBytes_, HostsTableModel::CellBytesRole);
+    editedCell_ = QPersistentModelIndex();
     QTableView::closeEditor(editor, hint);
     leaveCellSelection();
-    emit cellEditorLeft();
+    if (!cancelled)
+        emit cellEditorLeft();
 }
 
 void HostsTableView::enterCellSelection()
@@ -106,6 +158,5 @@ void HostsTableView::leaveCellSelection()
     setSelectionBehavior(SelectRows);
     setEditTriggers(NoEditTriggers);
     viewport()->setCursor(Qt::PointingHandCursor);
-    if (currentIndex().isValid())
-        QTableView::selectRow(currentIndex().row());
+    selectRow(currentIndex().row());
 }

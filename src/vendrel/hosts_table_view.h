@@ -6,12 +6,20 @@
 // read-only; a double click (when the file is writable) switches to single
 // cell selection, where typing on a cell opens an editor whose every change
 // is stored at once. Leaving that editor returns to row selection and
-// announces it, so that the window saves the list.
+// announces it, so that the window saves the list; Escape instead puts the
+// cell back as it was and announces nothing.
+//
+// One line is always selected, and it is the current line: the first after
+// every reset of the model. The list only ever scrolls up and down; the
+// address column stays in view.
 class HostsTableView final : public QTableView {
     Q_OBJECT
 
 public:
     explicit HostsTableView(QWidget* parent = nullptr);
+
+    void setModel(QAbstractItemModel* model) override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
     void setEditingAllowed(bool allowed) { editingAllowed_ = allowed; }
     bool editingAllowed() const { return editingAllowed_; }
@@ -32,10 +40,16 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
 
 private:
     void enterCellSelection();
     void leaveCellSelection();
 
     bool editingAllowed_ = true;
+    // The cell whose editor is open and its bytes from before the edit.
+    QPersistentModelIndex editedCell_;
+    QVariant uneditedBytes_;
 };

@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -33,6 +34,10 @@ void MainWindow::connectLineCommands()
     connectAction(menus_.popupToggleComment, &MainWindow::toggleCommentClick);
     connect(widgets_.hostsList, &HostsTableView::mousePressed, this,
             [this] { runCommand([this] { UpdateCommentState(); }); });
+    // Keys, deletes and reloads move the selected line too. The selection
+    // model stays the same through model resets, so one connection serves.
+    connect(widgets_.hostsList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { UpdateCommentState(); });
 
     auto* addLineBoxClicks = new ClickWatcher(widgets_.addLineBox);
     connect(addLineBoxClicks, &ClickWatcher::clicked, this, [this] { runCommand([this] { addLineBoxClick(); }); });
