@@ -1,15 +1,18 @@
 #include "vendrel/desktop_shell.h"
 
 #include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
-#include <QUrl>
+
+QUrl desktopUrl(const QString& target)
+{
+    // Parsed as the encoded text it is, so that its escapes are not escaped
+    // again; tolerant of the literal spaces some addresses carry.
+    const QUrl url = QUrl::fromEncoded(target.toUtf8(), QUrl::TolerantMode);
+    if (!url.scheme().isEmpty())
+        return url;
+    return QUrl::fromEncoded("http://" + target.toUtf8(), QUrl::TolerantMode);
+}
 
 void SystemDesktopShell::open(const QString& target)
 {
-    // A name of an existing file opens that file; anything else is taken as a
-    // web address, given "http://" when it carries no scheme.
-    const QString asFile = QDir::current().absoluteFilePath(target);
-    const bool isFile = !target.contains(QLatin1Char('/')) && QFileInfo::exists(asFile);
-    QDesktopServices::openUrl(isFile ? QUrl::fromLocalFile(asFile) : QUrl::fromUserInput(target));
+    QDesktopServices::openUrl(desktopUrl(target));
 }

@@ -1,10 +1,13 @@
 // The Help menu and the block lists' web pages, opened by the desktop.
 
+#include "platform/platform.h"
 #include "vendrel/desktop_shell.h"
 #include "vendrel/main_window.h"
 #include "vendrel/web_addresses.h"
 
 #include <QAction>
+#include <QFile>
+#include <QUrl>
 
 void MainWindow::connectHelpCommands()
 {
@@ -23,8 +26,9 @@ void MainWindow::LaunchWebsite()
 
 void MainWindow::helpFileClick()
 {
-    // By its bare name: the desktop looks for it in the current directory.
-    shell_->open(web_addresses::helpFileName);
+    // By its full path: the program may have been started from any folder.
+    const std::string path = platform::joinPath(paths_.programFolder, web_addresses::helpFileName.toStdString());
+    shell_->open(QString::fromLatin1(QUrl::fromLocalFile(QFile::decodeName(path.c_str())).toEncoded()));
 }
 
 void MainWindow::visitMakerSiteClick()

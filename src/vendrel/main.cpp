@@ -1,4 +1,5 @@
 #include "platform/platform.h"
+#include "vendrel/application_setup.h"
 #include "vendrel/main_window.h"
 #include "vendrel/qt_prompter.h"
 
@@ -32,9 +33,9 @@ int main(int argc, char** argv)
                    stderr);
         return 1;
     }
+    prepareToolkit();
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vendrel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Vendrel"));
+    nameApplication();
 
     const auto system = platform::createSystemPlatform();
     QtPrompter prompter;

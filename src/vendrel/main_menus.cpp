@@ -13,7 +13,7 @@ QAction* item(QMenu* menu, const char* caption)
 
 void buildFileMenu(QMenuBar* bar, MainMenus& m)
 {
-    m.file = bar->addMenu(QStringLiteral("File"));
+    m.file = bar->addMenu(QStringLiteral("&File"));
     m.appendFile = item(m.file, "&Append File");
     m.replaceFile = item(m.file, "Replace File");
     m.file->addSeparator();
@@ -24,7 +24,7 @@ void buildFileMenu(QMenuBar* bar, MainMenus& m)
 
 void buildRecoveryMenu(QMenuBar* bar, MainMenus& m)
 {
-    m.recovery = bar->addMenu(QStringLiteral("Recovery"));
+    m.recovery = bar->addMenu(QStringLiteral("&Recovery"));
     m.createBackup = item(m.recovery, "Create Backup");
     m.restoreBackup = item(m.recovery, "Restore Backup");
     m.recovery->addSeparator();
@@ -33,7 +33,7 @@ void buildRecoveryMenu(QMenuBar* bar, MainMenus& m)
 
 void buildEditMenu(QMenuBar* bar, MainMenus& m)
 {
-    m.edit = bar->addMenu(QStringLiteral("Edit"));
+    m.edit = bar->addMenu(QStringLiteral("&Edit"));
     m.deleteSubmenu = m.edit->addMenu(QStringLiteral("Delete..."));
     m.deleteLine = item(m.deleteSubmenu, "Delete Line");
     m.deleteSubmenu->addSeparator();
@@ -50,7 +50,7 @@ void buildEditMenu(QMenuBar* bar, MainMenus& m)
 
 void buildMemopadMenu(QMenuBar* bar, MainMenus& m)
 {
-    m.memopad = bar->addMenu(QStringLiteral("Memopad"));
+    m.memopad = bar->addMenu(QStringLiteral("&Memopad"));
     m.openInMemopad = item(m.memopad, "Open in Memopad");
     m.memopad->addSeparator();
     m.saveSubmenu = m.memopad->addMenu(QStringLiteral("Save..."));
@@ -64,7 +64,7 @@ void buildMemopadMenu(QMenuBar* bar, MainMenus& m)
 
 void buildDownloadMenu(QMenuBar* bar, MainMenus& m)
 {
-    m.download = bar->addMenu(QStringLiteral("Download"));
+    m.download = bar->addMenu(QStringLiteral("&Download"));
     m.mvpsSubmenu = m.download->addMenu(QStringLiteral("MVPs Hosts"));
     m.mvpsMerge = item(m.mvpsSubmenu, "Merge");
     m.mvpsReplace = item(m.mvpsSubmenu, "Replace");
@@ -82,7 +82,7 @@ void buildDownloadMenu(QMenuBar* bar, MainMenus& m)
 
 void buildWhitelistMenu(QMenuBar* bar, MainMenus& m)
 {
-    m.whitelist = bar->addMenu(QStringLiteral("Whitelist"));
+    m.whitelist = bar->addMenu(QStringLiteral("&Whitelist"));
     m.removeWhitelistItems = item(m.whitelist, "Remove Whitelist Items");
     m.addWhitelistItems = item(m.whitelist, "Add Whitelist Items");
     m.whitelist->addSeparator();
@@ -96,7 +96,7 @@ void buildWhitelistMenu(QMenuBar* bar, MainMenus& m)
 
 void buildHelpMenu(QMenuBar* bar, MainMenus& m)
 {
-    m.help = bar->addMenu(QStringLiteral("Help"));
+    m.help = bar->addMenu(QStringLiteral("&Help"));
     m.viewHelpFile = item(m.help, "View Help File");
     m.viewHelpFile->setVisible(false);
     m.visitMakerSite = item(m.help, "Visit www.vendrel.example.org");

@@ -71,4 +71,5 @@ struct MainMenus {
 // Builds the main menu into `bar` and the popup menu owned by `owner`, with
 // their start states: the "Memopad" menu, "View Help File" and the DNS item
 // with its separator hidden; "Cancel Download" and the two whitelist exits disabled.
+// Each menu of the bar opens with Alt and the first letter of its caption.
 MainMenus buildMainMenus(QMenuBar* bar, QWidget* owner);

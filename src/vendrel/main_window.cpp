@@ -27,6 +27,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QShortcut>
 
@@ -76,12 +77,17 @@ MainWindow::MainWindow(platform::Platform& system, Prompter& prompter, MainWindo
     widgets_ = buildMainWidgets(client, scale_);
     menus_ = buildMainMenus(menuBar(), this);
     resize(scale_.px(designWindowWidth), scale_.px(designWindowHeight));
+    auto* indicatorStyle = new DesignScaleStyle(scale_);
+    indicatorStyle->setParent(this);
+    for (QAbstractButton* button : client->findChildren<QAbstractButton*>())
+        if (qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button))
+            button->setStyle(indicatorStyle);
 
     model_ = new HostsTableModel(this);
     widgets_.hostsList->setModel(model_);
     connectCommands();
 
-    // The menu bar opens from the keyboard without changing any caption.
+    // F10 opens the menu bar at its first menu; Alt and a menu's letter open that menu.
     auto* openMenus = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(openMenus, &QShortcut::activated, this, [this] {
         menuBar()->setFocus();

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QUrl>
 
 #include <filesystem>
 
@@ -135,7 +136,8 @@ TEST_F(MemopadTest, WebLinksAndTheHelpFileGoToTheDesktop)
     EXPECT_EQ(shell.opened[2], "http://forums.rodavavur.example.net");
     EXPECT_EQ(shell.opened[3], "www.mvps.org/winhelp2002/hosts.htm");
     EXPECT_EQ(shell.opened[4], "http://hosts-file.net/");
-    EXPECT_EQ(shell.opened[5], "Vendrel.chm");
+    EXPECT_EQ(shell.opened[5], QString::fromLatin1(QUrl::fromLocalFile(QString::fromStdString(
+                                   system.programFolder() + "/Vendrel.chm")).toEncoded()));
 }
 
 TEST_F(MemopadTest, HelpItemFollowsTheHelpFileAfterEveryAdd)
