@@ -82,7 +82,8 @@ TEST_F(FileKinds, DevicesAreNeitherReadNorReplaced)
         GTEST_SKIP() << "making a device node needs root";
     // A node of the null device in the test's own folder, as --hosts /dev/null would name it.
     const std::string node = folder + "/null";
-    ASSERT_EQ(::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    if (::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+        GTEST_SKIP() << "this root may not make device nodes";
     const std::string message = refusal([&] { vendrel::writeWholeFile(node, "0.0.0.0 x\r\n"); });
     EXPECT_NE(message.find("a character device, not a regular file"), std::string::npos) << message;
     struct stat info {};

@@ -190,7 +190,8 @@ TEST_F(WriteSafety, OwnerSetIdBitsAndExtendedAttributesAreKept)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "giving a file another owner needs root";
-    ASSERT_EQ(::chown(target.c_str(), 1234, 4321), 0);
+    if (::chown(target.c_str(), 1234, 4321) != 0)
+        GTEST_SKIP() << "this root may not give files away: " << std::strerror(errno);
     ASSERT_EQ(::chmod(target.c_str(), 06754), 0);
     const char label[] = "kept";
     if (::setxattr(target.c_str(), "user.vendrel-test", label, sizeof label, 0) != 0)
@@ -268,7 +269,7 @@ TEST_F(WriteSafety, AReadOnlyFolderIsNamedAsTheReason)
     const int status = inChild([&] {
         // Root may write any folder: the write is tried as an ordinary user.
         if (::geteuid() == 0 && ::setuid(65534) != 0)
-            ::_exit(4);
+            ::_exit(5);
         try {
             vendrel::writeWholeFile(target, newText);
         } catch (const vendrel::Error& error) {
@@ -282,6 +283,8 @@ TEST_F(WriteSafety, AReadOnlyFolderIsNamedAsTheReason)
         message.append(buffer, static_cast<std::size_t>(got));
     ::close(pipeEnds[0]);
     ::chmod(folder.c_str(), 0755);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 5)
+        GTEST_SKIP() << "this root may not become an ordinary user";
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(message, "Cannot write " + target + ": its folder " + folder + " cannot be written (Permission denied)");
     EXPECT_EQ(FakePlatform::readFile(target), oldText);
