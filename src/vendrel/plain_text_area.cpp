@@ -5,6 +5,7 @@
 #include "vendrel/main_window.h"
 #include "vendrel/prompter.h"
 
+#include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
@@ -35,6 +36,10 @@ void MainWindow::showPlainTextArea(const std::string& bytes)
 {
     QPlainTextEdit* area = widgets_.memopadText;
     area->setGeometry(1, 1, width() - 6, height() - 54);
+    // Above every other control, the search panel and the progress bar
+    // included; the search, which works on the list under it, waits.
+    area->raise();
+    widgets_.searchPanel->setEnabled(false);
     area->show();
     area->setMaximumBlockCount(0);
     DecodedFile decoded = decodeFileBytes(bytes);
@@ -47,6 +52,7 @@ void MainWindow::hidePlainTextArea()
 {
     QPlainTextEdit* area = widgets_.memopadText;
     area->hide();
+    widgets_.searchPanel->setEnabled(true);
     repaint();
     area->clear();
     area->setMaximumBlockCount(1);

@@ -2,7 +2,10 @@
 
 #include "vendrel/web_addresses.h"
 
+#include "vendrel/hosts_table_view.h"
+
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -32,6 +35,24 @@ TEST_F(MemopadTest, OpenShowsTheWholeFileAndSwitchesTheMenus)
         EXPECT_FALSE(off->isEnabled()) << off->text().toStdString();
     for (QAction* on : {m().saveSubmenu->menuAction(), m().exitMemopad, m().exit, m().help->menuAction()})
         EXPECT_TRUE(on->isEnabled()) << on->text().toStdString();
+}
+
+// The text area lies over every other control: a search of the list hidden
+// under it must not move that list, and ">>" cannot be reached.
+TEST_F(MemopadTest, TheAreaLiesOverTheSearchPanelWhichWaitsUntilTheModeEnds)
+{
+    writeHosts("127.0.0.1 localhost\r\n0.0.0.0 x.example\r\n");
+    ASSERT_TRUE(start());
+    open();
+    const QWidget* client = area()->parentWidget();
+    EXPECT_EQ(client->children().last(), area()) << "the area is last in the stacking order";
+    w().searchBox->setText(QStringLiteral("x.example"));
+    QTest::mouseClick(w().searchForward, Qt::LeftButton);
+    EXPECT_FALSE(w().searchForward->isEnabled());
+    EXPECT_EQ(w().hostsList->currentIndex().row(), 0);
+    EXPECT_TRUE(prompter.shown().empty());
+    m().exitMemopad->trigger();
+    EXPECT_TRUE(w().searchForward->isEnabled());
 }
 
 TEST_F(MemopadTest, SaveWritesCrLfBetweenLinesAndNothingAfterTheLast)
