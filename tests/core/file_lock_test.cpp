@@ -14,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -67,6 +68,21 @@ TEST_F(FileLocking, WritersThatReplaceTheFileStillTakeTurns)
         writer.join();
     EXPECT_FALSE(overlapped);
     EXPECT_EQ(FakePlatform::readFile(target), "80");
+}
+
+// Between the replacing rename and the release of the lock, a waiter that
+// opens the new file must not get in ahead of the writer still finishing.
+TEST_F(FileLocking, TheFileAWriterPutInPlaceStaysLockedUntilItsLockIsReleased)
+{
+    const std::string missing = fake.root() + "/etc/new-hosts";
+    for (const std::string& path : {target, missing}) {
+        std::optional<platform::FileLock> held(std::in_place, path);
+        vendrel::writeWholeFile(path, "new text");
+        vendrel::writeWholeFile(path, "newer text");
+        EXPECT_THROW(platform::FileLock(path, 100ms), platform::FileError) << path;
+        held.reset();
+        EXPECT_NO_THROW(platform::FileLock(path, 100ms)) << path;
+    }
 }
 
 TEST_F(FileLocking, AMissingFileIsLockedThroughItsFolder)

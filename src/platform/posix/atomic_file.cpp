@@ -1,6 +1,7 @@
 #include "platform/atomic_file.h"
 
 #include "platform/posix/file_metadata_copy.h"
+#include "platform/posix/held_locks.h"
 #include "platform/posix/in_place_rewrite.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/temporary_file.h"
@@ -93,6 +94,17 @@ void rewriteKeepingCopy(posix::TemporaryFile& temporary, int folderFd, const Tar
     posix::rewriteInPlace(folderFd, target.path, bytes, true);
 }
 
+// The new file stays locked for as long as this process's lock on the file
+// it replaced (or on the folder it was created in) is held.
+void keepLockedWhileLockHeld(const Target& target, int folderFd, UniqueFd replacement)
+{
+    struct stat folderInfo {};
+    if (target.exists)
+        posix::passHeldLockOn(target.info, std::move(replacement));
+    else if (::fstat(folderFd, &folderInfo) == 0)
+        posix::passHeldLockOn(folderInfo, std::move(replacement));
+}
+
 } // namespace
 
 void writeFileAtomically(const std::string& requestedPath, std::string_view bytes)
@@ -112,6 +124,7 @@ void writeFileAtomically(const std::string& requestedPath, std::string_view byte
         return rewriteKeepingCopy(temporary, folder.get(), target, bytes, requestedPath);
     if (error)
         fail("Cannot create file", requestedPath, error);
+    keepLockedWhileLockHeld(target, folder.get(), temporary.takeFd());
     posix::syncFolder(folder.get());
     // A copy left by an interrupted rewrite is older than this whole text.
     ::unlinkat(folder.get(), posix::completeCopyName(name).c_str(), 0);

@@ -1,6 +1,7 @@
 #include "platform/file_lock.h"
 
 #include "platform/atomic_file.h"
+#include "platform/posix/held_locks.h"
 #include "platform/posix/posix_files.h"
 
 #include <cerrno>
@@ -80,6 +81,7 @@ FileLock::FileLock(const std::string& path, std::chrono::milliseconds wait)
             heldElsewhere(path, wait);
         if (stillCurrent(target, path)) {
             handle_ = target.fd.release();
+            posix::rememberHeldLock(static_cast<int>(handle_));
             return;
         }
         if (Clock::now() >= deadline)
@@ -102,8 +104,10 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept
 
 void FileLock::release()
 {
-    if (handle_ >= 0)
-        ::close(static_cast<int>(std::exchange(handle_, -1)));
+    if (handle_ < 0)
+        return;
+    posix::forgetHeldLock(static_cast<int>(handle_));
+    ::close(static_cast<int>(std::exchange(handle_, -1)));
 }
 
 } // namespace platform

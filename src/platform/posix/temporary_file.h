@@ -28,6 +28,9 @@ public:
     // Returns 0, or the errno value of the failed rename (the file stays).
     int moveTo(const std::string& name);
 
+    // Hands over the open file, with its lock, once it has been moved.
+    UniqueFd takeFd() { return std::move(fd_); }
+
 private:
     bool createUnnamed(mode_t mode);
     void createNamed(mode_t mode);
