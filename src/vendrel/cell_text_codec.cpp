@@ -1,5 +1,7 @@
 #include "vendrel/cell_text_codec.h"
 
+#include "core/text/utf8_text.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -14,51 +16,58 @@ bool isAscii(std::string_view bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-bool isValidUtf8(std::string_view bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString ignored = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    return !decoder.hasError();
-}
+QByteArrayView viewOf(std::string_view bytes) { return {bytes.data(), static_cast<qsizetype>(bytes.size())}; }
 
 QString decodeEightBit(std::string_view bytes)
 {
     QStringDecoder decoder(eightBitCodePage);
-    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
     if (!decoder.isValid())
-        return QString::fromLatin1(view);
-    return decoder.decode(view);
+        return QString::fromLatin1(viewOf(bytes));
+    return decoder.decode(viewOf(bytes));
+}
+
+std::optional<std::string> encodeEightBit(QStringView text)
+{
+    QStringEncoder encoder(eightBitCodePage);
+    if (!encoder.isValid()) {
+        if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; }))
+            return std::nullopt;
+        return text.toLatin1().toStdString();
+    }
+    const QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError())
+        return std::nullopt;
+    return bytes.toStdString();
+}
+
+// The first character (a surrogate pair counts as one) the 8-bit code page cannot hold.
+QString firstUnstorable(const QString& text)
+{
+    for (qsizetype at = 0; at < text.size();) {
+        const qsizetype length = text.at(at).isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
+        const QStringView character = QStringView(text).mid(at, length);
+        if (!encodeEightBit(character))
+            return character.toString();
+        at += length;
+    }
+    return {};
 }
 
 } // namespace
 
 QString decodeCellBytes(std::string_view bytes)
 {
-    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
     if (isAscii(bytes))
-        return QString::fromLatin1(view);
-    if (isValidUtf8(bytes))
-        return QString::fromUtf8(view);
+        return QString::fromLatin1(viewOf(bytes));
+    if (vendrel::isValidUtf8(bytes))
+        return QString::fromUtf8(viewOf(bytes));
     return decodeEightBit(bytes);
-}
-
-std::string encodeCellText(const QString& text, std::string_view previous)
-{
-    if (!isAscii(previous) && !isValidUtf8(previous)) {
-        QStringEncoder encoder(eightBitCodePage);
-        if (encoder.isValid()) {
-            const QByteArray bytes = encoder.encode(text);
-            if (!encoder.hasError())
-                return bytes.toStdString();
-        }
-    }
-    return text.toUtf8().toStdString();
 }
 
 DecodedFile decodeFileBytes(std::string_view bytes)
 {
-    if (isAscii(bytes) || isValidUtf8(bytes))
-        return {QString::fromUtf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size()))), false};
+    if (vendrel::isValidUtf8(bytes))
+        return {QString::fromUtf8(viewOf(bytes)), false};
     return {decodeEightBit(bytes), true};
 }
 
@@ -66,11 +75,11 @@ std::optional<std::string> encodeFileText(const QString& text, bool eightBit)
 {
     if (!eightBit)
         return text.toUtf8().toStdString();
-    QStringEncoder encoder(eightBitCodePage);
-    if (!encoder.isValid())
-        return text.toLatin1().toStdString();
-    const QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
-        return std::nullopt;
-    return bytes.toStdString();
+    return encodeEightBit(text);
+}
+
+QString codePageRefusal(const QString& text, const QString& outcome)
+{
+    return QStringLiteral("The file is stored in the Windows-1252 code page, which cannot hold the character \u201C%1\u201D; %2")
+        .arg(firstUnstorable(text), outcome);
 }

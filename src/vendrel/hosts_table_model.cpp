@@ -3,6 +3,8 @@
 #include "core/editing/line_commands.h"
 #include "vendrel/cell_text_codec.h"
 
+#include <algorithm>
+
 HostsTableModel::HostsTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int HostsTableModel::rowCount(const QModelIndex& parent) const
@@ -35,9 +37,11 @@ bool HostsTableModel::setData(const QModelIndex& index, const QVariant& value, i
     const std::string_view previous = rows_.cell(row, index.column());
     if (role == Qt::EditRole && value.toString() == decodeCellBytes(previous))
         return true; // unchanged text keeps its original bytes
-    const std::string bytes = role == CellBytesRole ? value.toByteArray().toStdString()
-                                                    : encodeCellText(value.toString(), previous);
-    rows_.setCell(row, index.column(), bytes);
+    const std::optional<std::string> bytes = role == CellBytesRole ? value.toByteArray().toStdString()
+                                                                   : encodeTyped(value.toString());
+    if (!bytes)
+        return false;
+    rows_.setCell(row, index.column(), *bytes);
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
 }
@@ -50,10 +54,21 @@ Qt::ItemFlags HostsTableModel::flags(const QModelIndex& index) const
     return result;
 }
 
+std::optional<std::string> HostsTableModel::encodeTyped(const QString& text) const
+{
+    const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii)
+        return text.toLatin1().toStdString();
+    if (!eightBit_)
+        eightBit_ = vendrel::holdsEightBitText(rows_);
+    return encodeFileText(text, *eightBit_);
+}
+
 void HostsTableModel::resetRows(vendrel::HostsRows rows)
 {
     beginResetModel();
     rows_ = std::move(rows);
+    eightBit_.reset();
     endResetModel();
 }
 

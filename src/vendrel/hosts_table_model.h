@@ -4,6 +4,9 @@
 
 #include <QAbstractTableModel>
 
+#include <optional>
+#include <string>
+
 // The hosts list as Qt sees it: two columns over the core's rows, decoded for
 // display only when a cell is painted. Edits are written into the rows at once.
 class HostsTableModel final : public QAbstractTableModel {
@@ -19,10 +22,15 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // Typed text (Qt::EditRole) is stored in the file's code page; text that
+    // code page cannot hold is refused (false) and the cell keeps its bytes.
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     const vendrel::HostsRows& rows() const { return rows_; }
+    // Typed text as bytes of the file's code page (the 8-bit one or UTF-8);
+    // nothing when that code page cannot hold it.
+    std::optional<std::string> encodeTyped(const QString& text) const;
     // Replaces every row (a reload).
     void resetRows(vendrel::HostsRows rows);
     // Runs `change` on the rows and announces that one row changed.
@@ -38,6 +46,7 @@ public:
     {
         beginResetModel();
         change(rows_);
+        eightBit_.reset();
         endResetModel();
     }
     // Empties every cell; the row count stays.
@@ -51,4 +60,6 @@ public:
 private:
     vendrel::HostsRows rows_;
     bool editable_ = true;
+    // Whether the rows are in the 8-bit code page; found when first needed.
+    mutable std::optional<bool> eightBit_;
 };

@@ -1,13 +1,25 @@
 #include "vendrel/hosts_table_view.h"
 
+#include "vendrel/cell_text_codec.h"
 #include "vendrel/hosts_table_model.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 namespace {
+
+// Takes back the last change of `line`, which the file's code page cannot
+// hold, and says so beside the editor.
+void refuseTypedText(QLineEdit* line, const QString& text)
+{
+    if (line->isUndoAvailable())
+        line->undo();
+    const QString refusal = codePageRefusal(text, QStringLiteral("it was not typed."));
+    QToolTip::showText(line->mapToGlobal(QPoint(0, line->height())), refusal, line);
+}
 
 // An editor that stores every change of its text in the cell at once.
 class WriteThroughDelegate final : public QStyledItemDelegate {
@@ -21,9 +33,9 @@ public:
         if (auto* line = qobject_cast<QLineEdit*>(editor)) {
             const QPersistentModelIndex cell(index);
             QAbstractItemModel* model = const_cast<QAbstractItemModel*>(index.model());
-            connect(line, &QLineEdit::textEdited, line, [model, cell](const QString& text) {
-                if (cell.isValid())
-                    model->setData(cell, text, Qt::EditRole);
+            connect(line, &QLineEdit::textEdited, line, [model, cell, line](const QString& text) {
+                if (cell.isValid() && !model->setData(cell, text, Qt::EditRole))
+                    refuseTypedText(line, text);
             });
         }
         return editor;

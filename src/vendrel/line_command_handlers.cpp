@@ -97,7 +97,14 @@ void MainWindow::addLineBoxClick()
 
 void MainWindow::addLineClick()
 {
-    const auto [address, host] = vendrel::splitTypedLine(widgets_.addLineBox->text().toUtf8().toStdString());
+    const QString typed = widgets_.addLineBox->text();
+    const std::optional<std::string> line = model_->encodeTyped(typed);
+    if (!line) {
+        prompter_.ask(this, {Prompter::Kind::Error, QStringLiteral("Error"),
+                             codePageRefusal(typed, QStringLiteral("the line was not added.")), false});
+        return;
+    }
+    const auto [address, host] = vendrel::splitTypedLine(*line);
     model_->appendRow(address, host);
     widgets_.addLineBox->clear();
     widgets_.hostsList->selectRow(model_->rowCount() - 1);
@@ -153,7 +160,9 @@ void MainWindow::search(bool forward)
     vendrel::SearchOutcome outcome{};
     {
         BusyCursor busy;
-        const vendrel::RowMatcher matcher(widgets_.searchBox->text().toUtf8().toStdString());
+        const QString typed = widgets_.searchBox->text();
+        // Text the file cannot hold is in none of its lines, in whatever bytes.
+        const vendrel::RowMatcher matcher(model_->encodeTyped(typed).value_or(typed.toUtf8().toStdString()));
         outcome = vendrel::searchRows(model_->rows(), static_cast<std::size_t>(selectedRow()),
                                       forward ? vendrel::SearchDirection::Forward : vendrel::SearchDirection::Backward,
                                       matcher);

@@ -61,10 +61,10 @@ void MainWindow::hidePlainTextArea()
 bool MainWindow::savePlainText(const std::function<void(const std::string& bytes)>& write)
 {
     try {
-        const auto bytes = encodeFileText(withCrLf(*widgets_.memopadText), plainTextEightBit_);
+        const QString text = withCrLf(*widgets_.memopadText);
+        const auto bytes = encodeFileText(text, plainTextEightBit_);
         if (!bytes)
-            throw vendrel::Error("The text holds characters that the file's 8-bit code page cannot store; "
-                                 "nothing was written.");
+            throw vendrel::Error(codePageRefusal(text, QStringLiteral("nothing was written.")).toStdString());
         write(*bytes);
         return true;
     } catch (const std::exception& error) {

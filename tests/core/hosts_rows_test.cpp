@@ -1,4 +1,5 @@
 #include "core/hosts/hosts_rows.h"
+#include "core/text/utf8_text.h"
 
 #include "rows_test_support.h"
 
@@ -140,6 +141,34 @@ TEST(HostsRowsAliasing, SetCellFromOwnCellsAndParts)
     // A later change of the source cell must not reach the copy.
     rows.setCell(0, HostsRows::AddressColumn, "changed");
     EXPECT_EQ(cellsOf(rows), (std::vector<Cells>{{"changed", "h0"}, {"a1", "1"}, {"a2", "h2"}}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(TextEncoding, OnlyWellFormedUtf8CountsAsUtf8)
+{
+    for (const std::string_view utf8 : {"", "plain ascii text, long enough for whole blocks", "caf\xC3\xA9",
+                                        "\xE2\x82\xAC euro", "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF", "\xED\x9F\xBF"})
+        EXPECT_TRUE(vendrel::isValidUtf8(utf8)) << utf8;
+    for (const std::string_view other : {"caf\xE9", "\xC3", "ascii first, then a cut-off \xE2\x82", "\x80",
+                                         "\xC0\xAF", "\xE0\x80\xAF", "\xF0\x80\x80\xAF", "\xED\xA0\x80",
+                                         "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xC3\xA9\xFF"})
+        EXPECT_FALSE(vendrel::isValidUtf8(other)) << other;
+}
+
+TEST(TextEncoding, RowsAreEightBitTextWhenAnyCellIsNotUtf8)
+{
+    HostsRows rows(3);
+    rows.setRow(0, "127.0.0.1", "localhost");
+    EXPECT_FALSE(vendrel::holdsEightBitText(rows)) << "ASCII is UTF-8";
+    rows.setRow(1, "0.0.0.0", "caf\xC3\xA9.example");
+    EXPECT_FALSE(vendrel::holdsEightBitText(rows));
+    rows.setRow(2, "0.0.0.0", "caf\xE9.example");
+    EXPECT_TRUE(vendrel::holdsEightBitText(rows));
+    rows.setUtf8ByteOrderMark(true);
+    EXPECT_FALSE(vendrel::holdsEightBitText(rows)) << "a byte-order mark declares UTF-8";
 }
 
 } // namespace

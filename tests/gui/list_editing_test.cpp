@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
 
 namespace {
 
@@ -121,8 +122,9 @@ TEST_F(ListEditingTest, RowsTheUserDidNotEditKeepTheirBytes)
     doubleClickCell(2, 1);
     typeIntoCell(QString::fromUtf8("n\xC3\xA9w.example"));
     QTest::mouseClick(w().widenButton, Qt::LeftButton);
+    // The file as a whole is not UTF-8, so the typed text joins it in the 8-bit code page.
     EXPECT_EQ(hostsOnDisk(), "0.0.0.0\tcaf\xE9.example\r\n0.0.0.0\t\xC3\xBC" "ber.example\r\n"
-                             "0.0.0.0\tn\xC3\xA9w.example\r\n");
+                             "0.0.0.0\tn\xE9w.example\r\n");
 }
 
 TEST_F(ListEditingTest, FailedSaveShowsTheErrorAndEndsTheProgram)
@@ -149,6 +151,66 @@ TEST_F(ListEditingTest, ExitEndsTheProgramWithoutWriting)
     m().exit->trigger();
     EXPECT_EQ(endedWith, 0);
     EXPECT_EQ(hostsOnDisk(), threeLines);
+}
+
+// Typed text goes into the file in the file's own code page: the 8-bit one
+// when the file holds 8-bit text, UTF-8 otherwise, and never as "?".
+const std::string eightBitFile = "127.0.0.1\tlocalhost\r\n0.0.0.0\tcaf\xE9.example\r\n";
+const QString polishL = QString::fromUtf8("\xC5\x82"); // not in the Western 8-bit code page
+
+TEST_F(ListEditingTest, TypedLinesAndCellsTakeTheCodePageOfTheFile)
+{
+    for (const auto& [file, expectedE] : {std::pair{eightBitFile, std::string("\xE9")},
+                                          std::pair{std::string("127.0.0.1\tlocalhost\r\n"), std::string("\xC3\xA9")}}) {
+        writeHosts(file);
+        ASSERT_TRUE(start());
+        window->activateWindow();
+        w().addLineBox->setText(QString::fromUtf8("0.0.0.0 n\xC3\xA9w.example"));
+        QTest::mouseClick(w().addLineButton, Qt::LeftButton);
+        EXPECT_EQ(hostsOnDisk(), file + "0.0.0.0\tn" + expectedE + "w.example\r\n");
+
+        doubleClickCell(0, 1);
+        typeIntoCell(QString::fromUtf8("h\xC3\xA9te"));
+        QTest::mouseClick(w().widenButton, Qt::LeftButton);
+        EXPECT_TRUE(hostsOnDisk().starts_with("127.0.0.1\th" + expectedE + "te\r\n")) << hostsOnDisk();
+        EXPECT_TRUE(prompter.shown().empty());
+    }
+}
+
+TEST_F(ListEditingTest, TextTheCodePageCannotHoldIsRefusedWithAMessage)
+{
+    writeHosts(eightBitFile);
+    ASSERT_TRUE(start());
+    window->activateWindow();
+
+    w().addLineBox->setText("0.0.0.0 " + polishL + "odz.example");
+    prompter.answer(true);
+    QTest::mouseClick(w().addLineButton, Qt::LeftButton);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].caption, "Error");
+    EXPECT_TRUE(prompter.shown()[0].text.contains("Windows-1252")) << prompter.shown()[0].text.toStdString();
+    EXPECT_TRUE(prompter.shown()[0].text.contains(polishL)) << "names the character";
+    EXPECT_TRUE(prompter.shown()[0].text.endsWith("the line was not added.")) << prompter.shown()[0].text.toStdString();
+    EXPECT_EQ(rowCount(), 2);
+    EXPECT_EQ(hostsOnDisk(), eightBitFile);
+    EXPECT_EQ(w().addLineBox->text(), "0.0.0.0 " + polishL + "odz.example") << "the typed text stays to be mended";
+
+    doubleClickCell(1, 1);
+    typeIntoCell("x" + polishL + "y");
+    EXPECT_TRUE(QToolTip::text().contains(polishL)) << QToolTip::text().toStdString();
+    QTest::mouseClick(w().widenButton, Qt::LeftButton);
+    EXPECT_EQ(cell(1, 1), "xy") << "the character that cannot be stored was not typed";
+    EXPECT_EQ(hostsOnDisk(), "127.0.0.1\tlocalhost\r\n0.0.0.0\txy\r\n");
+}
+
+TEST_F(ListEditingTest, SearchFindsTypedTextInAnEightBitFile)
+{
+    writeHosts("127.0.0.1 localhost\r\n0.0.0.0 ads.example\r\n0.0.0.0 caf\xE9.example\r\n");
+    ASSERT_TRUE(start());
+    w().searchBox->setText(QString::fromUtf8("CAf\xC3\xA9"));
+    QTest::mouseClick(w().searchForward, Qt::LeftButton);
+    EXPECT_TRUE(prompter.shown().empty()) << "found";
+    EXPECT_EQ(list()->selectedRow(), 2);
 }
 
 } // namespace

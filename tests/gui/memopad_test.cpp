@@ -98,6 +98,22 @@ TEST_F(MemopadTest, EightBitFilesComeBackByteForByte)
     EXPECT_EQ(hostsOnDisk(), latin);
 }
 
+TEST_F(MemopadTest, TextAnEightBitFileCannotHoldIsNotSaved)
+{
+    const std::string latin = "127.0.0.1 localhost\r\n0.0.0.0 caf\xE9.example\r\n";
+    writeHosts(latin);
+    ASSERT_TRUE(start());
+    open();
+    area()->appendPlainText(QString::fromUtf8("0.0.0.0 \xC5\x82odz.example"));
+    prompter.answer(true);
+    m().saveHosts->trigger();
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_TRUE(prompter.shown()[0].text.contains(QString::fromUtf8("\xC5\x82"))) << "names the character";
+    EXPECT_TRUE(prompter.shown()[0].text.endsWith("nothing was written.")) << prompter.shown()[0].text.toStdString();
+    EXPECT_EQ(hostsOnDisk(), latin);
+    EXPECT_TRUE(area()->isVisible()) << "the typed text stays";
+}
+
 TEST_F(MemopadTest, ExitDiscardsEditsAndSaveAsLeavesTheHostsFile)
 {
     writeHosts("127.0.0.1 localhost\r\n");

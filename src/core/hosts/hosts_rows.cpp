@@ -1,5 +1,7 @@
 #include "core/hosts/hosts_rows.h"
 
+#include "core/text/utf8_text.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -74,6 +76,16 @@ std::size_t HostsRows::cellBytes() const
     for (const Row& row : rows_)
         total += row.address.length + row.host.length;
     return total;
+}
+
+bool holdsEightBitText(const HostsRows& rows)
+{
+    if (rows.utf8ByteOrderMark())
+        return false;
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        if (!isValidUtf8(rows.address(row)) || !isValidUtf8(rows.host(row)))
+            return true;
+    return false;
 }
 
 } // namespace vendrel

@@ -88,4 +88,9 @@ private:
     bool utf8Bom_ = false;
 };
 
+// Whether the rows are text in the 8-bit code page rather than UTF-8: a cell
+// holds bytes that are not UTF-8, and no UTF-8 byte-order mark says otherwise.
+// Plain ASCII counts as UTF-8. Text typed into the file is stored the same way.
+bool holdsEightBitText(const HostsRows& rows);
+
 } // namespace vendrel
