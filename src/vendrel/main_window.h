@@ -157,6 +157,7 @@ private:
     void setMemopadMenus(bool memopadMode);
 
     // The plain-text area shared by Memopad and Whitelist mode.
+    QRect plainTextAreaGeometry() const;
     void showPlainTextArea(const std::string& bytes);
     void hidePlainTextArea();
     // Writes the area's text with `write`; a failure is shown and the mode stays open. True when written.

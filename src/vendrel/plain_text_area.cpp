@@ -9,6 +9,8 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace {
 
 // Lines are shown with LF breaks whatever the file used.
@@ -32,10 +34,21 @@ QString withCrLf(const QPlainTextEdit& area)
 
 } // namespace
 
+QRect MainWindow::plainTextAreaGeometry() const
+{
+    // From the window's outer size, its frame included. Where the window
+    // system draws a thinner frame the arithmetic falls short, and the area
+    // is stretched to still reach the bottom, over the search panel and the
+    // progress bar.
+    const QSize outer = frameGeometry().size();
+    const int height = std::max(outer.height() - 54, centralWidget()->height() - 1);
+    return {1, 1, outer.width() - 6, height};
+}
+
 void MainWindow::showPlainTextArea(const std::string& bytes)
 {
     QPlainTextEdit* area = widgets_.memopadText;
-    area->setGeometry(1, 1, width() - 6, height() - 54);
+    area->setGeometry(plainTextAreaGeometry());
     // Above every other control, the search panel and the progress bar
     // included; the search, which works on the list under it, waits.
     area->raise();

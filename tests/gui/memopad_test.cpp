@@ -3,8 +3,10 @@
 #include "vendrel/web_addresses.h"
 
 #include "vendrel/hosts_table_view.h"
+#include "vendrel/status_progress_bar.h"
 
 #include <QAction>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -46,6 +48,9 @@ TEST_F(MemopadTest, TheAreaLiesOverTheSearchPanelWhichWaitsUntilTheModeEnds)
     open();
     const QWidget* client = area()->parentWidget();
     EXPECT_EQ(client->children().last(), area()) << "the area is last in the stacking order";
+    for (const QWidget* under : {static_cast<QWidget*>(w().hostsList), static_cast<QWidget*>(w().searchPanel),
+                                 static_cast<QWidget*>(w().progressBar)})
+        EXPECT_TRUE(area()->geometry().contains(under->geometry())) << under->metaObject()->className();
     w().searchBox->setText(QStringLiteral("x.example"));
     QTest::mouseClick(w().searchForward, Qt::LeftButton);
     EXPECT_FALSE(w().searchForward->isEnabled());
