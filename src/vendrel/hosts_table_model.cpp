@@ -49,7 +49,7 @@ bool HostsTableModel::setData(const QModelIndex& index, const QVariant& value, i
 Qt::ItemFlags HostsTableModel::flags(const QModelIndex& index) const
 {
     Qt::ItemFlags result = QAbstractTableModel::flags(index);
-    if (editable_)
+    if (editable_ && index.isValid())
         result |= Qt::ItemIsEditable;
     return result;
 }

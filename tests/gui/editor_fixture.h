@@ -40,6 +40,9 @@ protected:
     void writeHosts(const std::string& bytes) { system.writeFile(hostsPath(), bytes); }
     std::string hostsOnDisk() const { return testing_support::FakePlatform::readFile(hostsPath()); }
 
+    // An answer left over means a prompt the test expected never came.
+    void TearDown() override { EXPECT_TRUE(prompter.allAnswersUsed()) << "a scripted answer was left unused"; }
+
     // Creates the window and runs its start-up; false when the program ended.
     bool start(double dpi = 96.0);
 
