@@ -1,5 +1,7 @@
 #include "safeboot/profile_text.h"
 
+#include "platform/text_bytes.h"
+
 #include <algorithm>
 #include <cstddef>
 
@@ -25,12 +27,9 @@ std::string_view trimmed(std::string_view text)
     return text;
 }
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool sameName(std::string_view a, std::string_view b)
 {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+    return platform::equalIgnoringAsciiCase(a, b);
 }
 
 // One line of the text: its bytes are [begin, end), its line break (if any)

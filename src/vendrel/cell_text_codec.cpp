@@ -1,43 +1,15 @@
 #include "vendrel/cell_text_codec.h"
 
-#include "core/text/utf8_text.h"
-
-#include <QStringDecoder>
-#include <QStringEncoder>
-
-#include <algorithm>
+#include "platform/text_bytes.h"
 
 namespace {
 
-constexpr const char* eightBitCodePage = "windows-1252";
-
-bool isAscii(std::string_view bytes)
-{
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-QByteArrayView viewOf(std::string_view bytes) { return {bytes.data(), static_cast<qsizetype>(bytes.size())}; }
-
-QString decodeEightBit(std::string_view bytes)
-{
-    QStringDecoder decoder(eightBitCodePage);
-    if (!decoder.isValid())
-        return QString::fromLatin1(viewOf(bytes));
-    return decoder.decode(viewOf(bytes));
-}
+QString fromUtf16(const std::u16string& text) { return QString::fromStdU16String(text); }
 
 std::optional<std::string> encodeEightBit(QStringView text)
 {
-    QStringEncoder encoder(eightBitCodePage);
-    if (!encoder.isValid()) {
-        if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; }))
-            return std::nullopt;
-        return text.toLatin1().toStdString();
-    }
-    const QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
-        return std::nullopt;
-    return bytes.toStdString();
+    return platform::encodeEightBit(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                        static_cast<std::size_t>(text.size())));
 }
 
 // The first character (a surrogate pair counts as one) the 8-bit code page cannot hold.
@@ -57,18 +29,14 @@ QString firstUnstorable(const QString& text)
 
 QString decodeCellBytes(std::string_view bytes)
 {
-    if (isAscii(bytes))
-        return QString::fromLatin1(viewOf(bytes));
-    if (vendrel::isValidUtf8(bytes))
-        return QString::fromUtf8(viewOf(bytes));
-    return decodeEightBit(bytes);
+    if (platform::isAscii(bytes))
+        return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return fromUtf16(platform::decodeText(bytes));
 }
 
 DecodedFile decodeFileBytes(std::string_view bytes)
 {
-    if (vendrel::isValidUtf8(bytes))
-        return {QString::fromUtf8(viewOf(bytes)), false};
-    return {decodeEightBit(bytes), true};
+    return {fromUtf16(platform::decodeText(bytes)), !platform::isValidUtf8(bytes)};
 }
 
 std::optional<std::string> encodeFileText(const QString& text, bool eightBit)

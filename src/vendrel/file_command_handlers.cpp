@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 
 namespace {
 
@@ -37,19 +38,6 @@ const QString panelMergeQuestion = QStringLiteral(
     "Press OK make changes to your Hosts file.\r\n*Note* - Merge will alphabetize your HOSTS file and remove #statements.");
 
 constexpr std::size_t rowsWhileSorting = 40;
-
-// Runs its action when the scope ends, however it ends.
-template <typename Action>
-class AtScopeEnd {
-public:
-    explicit AtScopeEnd(Action action) : action_(std::move(action)) {}
-    ~AtScopeEnd() { action_(); }
-    AtScopeEnd(const AtScopeEnd&) = delete;
-    AtScopeEnd& operator=(const AtScopeEnd&) = delete;
-
-private:
-    Action action_;
-};
 
 void clearRadio(QRadioButton* radio)
 {
@@ -167,7 +155,7 @@ void MainWindow::returnFileHandlingToIdle()
 
 void MainWindow::selectFileClick()
 {
-    AtScopeEnd idle([this] { returnFileHandlingToIdle(); });
+    const auto idle = qScopeGuard([this] { returnFileHandlingToIdle(); });
     if (pickFile().empty())
         return;
     const QString question = widgets_.appendChoice->isChecked()    ? panelAppendQuestion

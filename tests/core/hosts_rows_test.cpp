@@ -1,5 +1,5 @@
 #include "core/hosts/hosts_rows.h"
-#include "core/text/utf8_text.h"
+#include "platform/text_bytes.h"
 
 #include "rows_test_support.h"
 
@@ -151,11 +151,11 @@ TEST(TextEncoding, OnlyWellFormedUtf8CountsAsUtf8)
 {
     for (const std::string_view utf8 : {"", "plain ascii text, long enough for whole blocks", "caf\xC3\xA9",
                                         "\xE2\x82\xAC euro", "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF", "\xED\x9F\xBF"})
-        EXPECT_TRUE(vendrel::isValidUtf8(utf8)) << utf8;
+        EXPECT_TRUE(platform::isValidUtf8(utf8)) << utf8;
     for (const std::string_view other : {"caf\xE9", "\xC3", "ascii first, then a cut-off \xE2\x82", "\x80",
                                          "\xC0\xAF", "\xE0\x80\xAF", "\xF0\x80\x80\xAF", "\xED\xA0\x80",
                                          "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xC3\xA9\xFF"})
-        EXPECT_FALSE(vendrel::isValidUtf8(other)) << other;
+        EXPECT_FALSE(platform::isValidUtf8(other)) << other;
 }
 
 TEST(TextEncoding, RowsAreEightBitTextWhenAnyCellIsNotUtf8)

@@ -276,8 +276,8 @@ private:
         curl_easy_setopt(handle, CURLOPT_WRITEDATA, this);
         curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &HttpUrlGrabberThread::onHeader);
         curl_easy_setopt(handle, CURLOPT_HEADERDATA, this);
-        curl_easy_setopt(handle, CURLOPT_OPENSOCKETFUNCTION, &HttpUrlGrabberThread::onOpenSocket);
-        curl_easy_setopt(handle, CURLOPT_OPENSOCKETDATA, this);
+        curl_easy_setopt(handle, CURLOPT_SOCKOPTFUNCTION, &HttpUrlGrabberThread::onSocketOpened);
+        curl_easy_setopt(handle, CURLOPT_SOCKOPTDATA, this);
         curl_easy_setopt(handle, CURLOPT_PREREQFUNCTION, &HttpUrlGrabberThread::onConnected);
         curl_easy_setopt(handle, CURLOPT_PREREQDATA, this);
         curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &HttpUrlGrabberThread::onTick);
@@ -301,15 +301,15 @@ private:
         }
     }
 
-    static curl_socket_t onOpenSocket(void* self, curlsocktype, curl_sockaddr* address)
+    // Called once the socket exists, before it connects.
+    static int onSocketOpened(void* self, curl_socket_t, curlsocktype)
     {
         auto* thread = static_cast<HttpUrlGrabberThread*>(self);
-        if (!thread->guarded([thread] {
-                thread->notifyStatus(code::NameResolved);
-                thread->notifyStatus(code::ConnectingToServer);
-            }))
-            return CURL_SOCKET_BAD;
-        return ::socket(address->family, address->socktype, address->protocol);
+        const bool ok = thread->guarded([thread] {
+            thread->notifyStatus(code::NameResolved);
+            thread->notifyStatus(code::ConnectingToServer);
+        });
+        return ok ? CURL_SOCKOPT_OK : CURL_SOCKOPT_ERROR;
     }
 
     static int onConnected(void* self, char*, char*, int, int)

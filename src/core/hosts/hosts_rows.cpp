@@ -1,6 +1,6 @@
 #include "core/hosts/hosts_rows.h"
 
-#include "core/text/utf8_text.h"
+#include "platform/text_bytes.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -83,7 +83,7 @@ bool holdsEightBitText(const HostsRows& rows)
     if (rows.utf8ByteOrderMark())
         return false;
     for (std::size_t row = 0; row < rows.size(); ++row)
-        if (!isValidUtf8(rows.address(row)) || !isValidUtf8(rows.host(row)))
+        if (!platform::isValidUtf8(rows.address(row)) || !platform::isValidUtf8(rows.host(row)))
             return true;
     return false;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/text_bytes.h"
+
 #include <string_view>
 
 namespace vendrel {
@@ -12,10 +14,7 @@ inline bool isSpaceOrControl(char c)
     return static_cast<unsigned char>(c) <= 32;
 }
 
-inline char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+using platform::asciiLower;
 
 // The text without leading and trailing characters of code 32 or less.
 inline std::string_view trimSpaceAndControls(std::string_view text)

@@ -1,11 +1,12 @@
 #include "platform/text_case.h"
 
+#include "platform/text_bytes.h"
+
 #include <unicode/locid.h>
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
 #include <unicode/unistr.h>
 #include <unicode/ustring.h>
-#include <unicode/utf8.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -14,36 +15,10 @@
 namespace platform {
 namespace {
 
-bool isAscii(std::string_view bytes)
-{
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-bool isValidUtf8(std::string_view bytes)
-{
-    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    const auto length = static_cast<int32_t>(bytes.size());
-    int32_t offset = 0;
-    while (offset < length) {
-        UChar32 character = 0;
-        U8_NEXT(data, offset, length, character);
-        if (character < 0)
-            return false;
-    }
-    return true;
-}
-
 icu::UnicodeString decode(std::string_view bytes)
 {
-    const auto length = static_cast<int32_t>(bytes.size());
-    if (isValidUtf8(bytes))
-        return icu::UnicodeString::fromUTF8(icu::StringPiece(bytes.data(), length));
-    return icu::UnicodeString(bytes.data(), length, "windows-1252");
-}
-
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    const std::u16string text = decodeText(bytes);
+    return icu::UnicodeString(text.data(), static_cast<int32_t>(text.size()));
 }
 
 } // namespace
@@ -60,9 +35,7 @@ std::string lowerCaseForLocale(std::string_view bytes)
 bool equalIgnoringCase(std::string_view first, std::string_view second)
 {
     if (isAscii(first) && isAscii(second))
-        return first.size() == second.size() &&
-               std::equal(first.begin(), first.end(), second.begin(),
-                          [](char a, char b) { return asciiLower(a) == asciiLower(b); });
+        return equalIgnoringAsciiCase(first, second);
     return decode(first).foldCase() == decode(second).foldCase();
 }
 

@@ -1,17 +1,10 @@
 #include "core/download/unzip/member_names.h"
 
+#include "platform/text_bytes.h"
+
 #include <algorithm>
 
 namespace vendrel::unzip {
-namespace {
-
-char asciiLower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-} // namespace
-
 std::string_view fileNamePart(std::string_view storedName)
 {
     const std::size_t separator = storedName.find_last_of("/\\");
@@ -21,8 +14,7 @@ std::string_view fileNamePart(std::string_view storedName)
 bool selectsMember(std::string_view storedName, std::string_view requested)
 {
     const std::string_view name = fileNamePart(storedName);
-    return !name.empty() && std::equal(name.begin(), name.end(), requested.begin(), requested.end(),
-                                       [](char a, char b) { return asciiLower(a) == asciiLower(b); });
+    return !name.empty() && platform::equalIgnoringAsciiCase(name, requested);
 }
 
 bool namesNoFile(std::string_view fileName)

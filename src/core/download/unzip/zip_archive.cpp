@@ -2,13 +2,14 @@
 
 #include "core/download/unzip/central_directory.h"
 #include "core/download/unzip/compression_method.h"
-#include "core/download/unzip/crc32.h"
 #include "core/download/unzip/directory_location.h"
 #include "core/download/unzip/member_data.h"
 #include "core/download/unzip/raw_inflate.h"
 #include "core/download/unzip/read_archive_file.h"
 #include "core/download/unzip/zip_defect.h"
 #include "core/error.h"
+
+#include <zlib.h>
 
 #include <utility>
 
@@ -71,7 +72,8 @@ std::string ZipArchive::extract(std::size_t index) const
         if (member.isEncrypted())
             throw unzip::memberDefect(member.name, "is encrypted, which is not supported");
         std::string bytes = unpack(unzip::memberData(bytes_, member), member);
-        if (unzip::crc32(bytes) != member.crc32)
+        const auto crc = ::crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size());
+        if (crc != member.crc32)
             throw unzip::memberDefect(member.name, "fails its CRC-32 check");
         return bytes;
     } catch (const ZipDefect& defect) {
