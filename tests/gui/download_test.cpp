@@ -9,6 +9,8 @@
 
 #include <filesystem>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 using testing_support::FakePlatform;
@@ -66,9 +68,9 @@ TEST_F(DownloadTest, MergeAsksThenAppliesTheListAndCleansUp)
     prompter.answer(true);
     m().mvpsMerge->trigger();
     ASSERT_FALSE(prompter.shown().empty());
-    EXPECT_EQ(prompter.shown()[0].caption, "Warning");
-    EXPECT_EQ(prompter.shown()[0].text, "Press OK to download\r\nhttp://" + QString::fromStdString(server.hostAndPort()) +
-                                            "/winhelp2002/hosts.zip\r\nand MERGE it with your Hosts file.");
+    EXPECT_EQ(prompter.shown()[0].caption, u"Warning"_s);
+    EXPECT_EQ(prompter.shown()[0].text, u"Press OK to download\r\nhttp://"_s + QString::fromStdString(server.hostAndPort()) +
+                                            u"/winhelp2002/hosts.zip\r\nand MERGE it with your Hosts file."_s);
     EXPECT_TRUE(m().cancelDownload->isEnabled());
     EXPECT_FALSE(m().mvpsSubmenu->menuAction()->isEnabled());
     EXPECT_FALSE(m().whitelist->menuAction()->isEnabled());
@@ -90,7 +92,7 @@ TEST_F(DownloadTest, ReplaceWritesTheMembersLinesWithCrLf)
     ASSERT_TRUE(startEditor());
     prompter.answer(true);
     m().hphostsReplace->trigger();
-    EXPECT_TRUE(prompter.shown()[0].text.endsWith("\r\nand REPLACE your Hosts file."));
+    EXPECT_TRUE(prompter.shown()[0].text.endsWith(u"\r\nand REPLACE your Hosts file."_s));
     ASSERT_TRUE(waitFor([this] { return hostsOnDisk().find("hp-one") != std::string::npos; }));
     ASSERT_TRUE(waitFor([this] { return downloadEnded(); }));
     EXPECT_EQ(hostsOnDisk(), "127.0.0.1 localhost\r\n127.0.0.1 hp-one.example\r\n127.0.0.1 hp-two.example\r\n");
@@ -104,19 +106,19 @@ TEST_F(DownloadTest, ARunningDnsClientServiceStopsEveryDownload)
     prompter.answer(true);
     m().mvpsMerge->trigger();
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_TRUE(prompter.shown()[0].text.startsWith("Your DNSClient Service is running and\r\n"));
-    EXPECT_TRUE(prompter.shown()[0].text.endsWith("Download CANCELLED."));
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith(u"Your DNSClient Service is running and\r\n"_s));
+    EXPECT_TRUE(prompter.shown()[0].text.endsWith(u"Download CANCELLED."_s));
     EXPECT_TRUE(menusIdle());
     EXPECT_TRUE(server.requests().empty());
 
     prompter.answer(true);
     m().checkDnsService->trigger();
-    EXPECT_EQ(prompter.shown().back().text, "DNS Service IS running");
+    EXPECT_EQ(prompter.shown().back().text, u"DNS Service IS running"_s);
     system.serviceStates["dnscache"] = 2; // start pending counts as not running
     prompter.answer(true);
     m().checkDnsService->trigger();
-    EXPECT_EQ(prompter.shown().back().caption, "Information");
-    EXPECT_EQ(prompter.shown().back().text, "DNS Service is NOT running");
+    EXPECT_EQ(prompter.shown().back().caption, u"Information"_s);
+    EXPECT_EQ(prompter.shown().back().text, u"DNS Service is NOT running"_s);
 }
 
 TEST_F(DownloadTest, ABodyThatIsNotAnArchiveIsReportedAndChangesNothing)
@@ -129,8 +131,8 @@ TEST_F(DownloadTest, ABodyThatIsNotAnArchiveIsReportedAndChangesNothing)
     m().mvpsMerge->trigger();
     ASSERT_TRUE(waitFor([this] { return prompter.shown().size() == 2; }));
     ASSERT_TRUE(waitFor([this] { return downloadEnded(); }));
-    EXPECT_TRUE(prompter.shown()[1].text.startsWith("Vendrel had trouble downloading."));
-    EXPECT_NE(prompter.shown()[1].text.indexOf("not a ZIP archive"), -1);
+    EXPECT_TRUE(prompter.shown()[1].text.startsWith(u"Vendrel had trouble downloading."_s));
+    EXPECT_NE(prompter.shown()[1].text.indexOf(u"not a ZIP archive"_s), -1);
     EXPECT_EQ(hostsOnDisk(), hostsText) << "a stale list of the same name is never applied";
     EXPECT_TRUE(menusIdle());
     EXPECT_FALSE(std::filesystem::exists(programFile("hosts.zip")));

@@ -7,6 +7,8 @@
 #include <QRadioButton>
 #include <QTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 const std::string unsorted = "# my list\r\n127.0.0.1 localhost\r\n0.0.0.0 b.example\r\n127.0.0.1 A.example # ad\r\n"
@@ -36,8 +38,8 @@ TEST_F(FileCommandsTest, SortAsksThenNormalisesTheFileAndReloads)
     ASSERT_TRUE(start());
     prompter.answer(false);
     m().sortFile->trigger();
-    EXPECT_EQ(lastMessage(), "Press OK make changes to your Hosts file.\r\n"
-                             "*Note* - Sort will alphabetize your HOSTS file and remove #statements.");
+    EXPECT_EQ(lastMessage(), u"Press OK make changes to your Hosts file.\r\n"_s
+                             u"*Note* - Sort will alphabetize your HOSTS file and remove #statements."_s);
     EXPECT_EQ(hostsOnDisk(), unsorted) << "Cancel changes nothing";
 
     prompter.answer(true);
@@ -57,8 +59,8 @@ TEST_F(FileCommandsTest, MergeRewritesTheOtherAddressAndSorts)
     pick(other);
     prompter.answer(true);
     m().mergeFile->trigger();
-    EXPECT_EQ(lastMessage(), "Press OK make changes to your Hosts file.\r\n"
-                             "**Note Merge will alphabetize your HOSTS file and remove #statements.");
+    EXPECT_EQ(lastMessage(), u"Press OK make changes to your Hosts file.\r\n"_s
+                             u"**Note Merge will alphabetize your HOSTS file and remove #statements."_s);
     EXPECT_EQ(hostsOnDisk(), "127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\tA.example\r\n127.0.0.1\tb.example\r\n"
                              "127.0.0.1\tc.example\r\n192.168.1.5 nas\r\n");
     EXPECT_EQ(rowCount(), 6);
@@ -76,7 +78,7 @@ TEST_F(FileCommandsTest, AppendMenuReloadsEvenAfterCancel)
     pick(other);
     prompter.answer(false);
     m().appendFile->trigger();
-    EXPECT_EQ(lastMessage(), "Press OK make changes to Append file to your Hosts file.");
+    EXPECT_EQ(lastMessage(), u"Press OK make changes to Append file to your Hosts file."_s);
     EXPECT_EQ(rowCount(), 1) << "the list was reloaded from the file";
 
     pick(other);
@@ -93,7 +95,7 @@ TEST_F(FileCommandsTest, ReplaceWithAnEmptyFileLeavesOneEmptyRow)
     pick(empty);
     prompter.answer(true);
     m().replaceFile->trigger();
-    EXPECT_EQ(lastMessage(), "Press OK to Replace Your Hosts File.");
+    EXPECT_EQ(lastMessage(), u"Press OK to Replace Your Hosts File."_s);
     EXPECT_EQ(hostsOnDisk(), "");
     EXPECT_EQ(rowCount(), 1);
     EXPECT_EQ(progressText(), "1 Lines - Idle");
@@ -115,7 +117,7 @@ TEST_F(FileCommandsTest, PanelReturnsToIdleAfterEveryOutcome)
     pick(other);
     prompter.answer(false);
     QTest::mouseClick(w().selectFile, Qt::LeftButton);
-    EXPECT_EQ(lastMessage(), "Press OK to Replace you Hosts File");
+    EXPECT_EQ(lastMessage(), u"Press OK to Replace you Hosts File"_s);
     EXPECT_TRUE(panelIsIdle()) << "after a cancelled confirmation";
     EXPECT_EQ(hostsOnDisk(), unsorted);
 
@@ -123,7 +125,7 @@ TEST_F(FileCommandsTest, PanelReturnsToIdleAfterEveryOutcome)
     pick(other);
     prompter.answer(true);
     QTest::mouseClick(w().selectFile, Qt::LeftButton);
-    EXPECT_EQ(lastMessage(), "Press OK to Append File to your Hosts File");
+    EXPECT_EQ(lastMessage(), u"Press OK to Append File to your Hosts File"_s);
     EXPECT_TRUE(panelIsIdle()) << "after an append";
     EXPECT_EQ(hostsOnDisk(), unsorted + "0.0.0.0 c.example\r\n");
 
@@ -131,8 +133,8 @@ TEST_F(FileCommandsTest, PanelReturnsToIdleAfterEveryOutcome)
     pick(other);
     prompter.answer(true);
     QTest::mouseClick(w().selectFile, Qt::LeftButton);
-    EXPECT_EQ(lastMessage(), "Press OK make changes to your Hosts file.\r\n"
-                             "*Note* - Merge will alphabetize your HOSTS file and remove #statements.");
+    EXPECT_EQ(lastMessage(), u"Press OK make changes to your Hosts file.\r\n"_s
+                             u"*Note* - Merge will alphabetize your HOSTS file and remove #statements."_s);
     EXPECT_TRUE(panelIsIdle()) << "after a merge";
     EXPECT_TRUE(hostsOnDisk().starts_with("127.0.0.1\tlocalhost\r\n\r\n"));
 }
@@ -145,7 +147,7 @@ TEST_F(FileCommandsTest, APickedFileThatIsNotTextLeavesTheHostsFileWhole)
     prompter.answer(true); // the confirmation
     prompter.answer(true); // the error box
     m().replaceFile->trigger();
-    EXPECT_TRUE(lastMessage().startsWith("ERROR: Cannot load " + QString::fromStdString(binary)));
+    EXPECT_TRUE(lastMessage().startsWith(u"ERROR: Cannot load "_s + QString::fromStdString(binary)));
     EXPECT_EQ(hostsOnDisk(), unsorted);
 }
 
@@ -157,8 +159,8 @@ TEST_F(FileCommandsTest, RemoveAllBlockingLeavesTheLocalhostLineAndOtherAddresse
     QTest::mouseClick(w().removeAllBlocking, Qt::LeftButton);
     EXPECT_EQ(hostsOnDisk(), "127.0.0.1 \tlocalhost\r\n192.168.1.5 nas\r\n0.0.0.0\tkept.example\r\n");
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].caption, "Vendrel");
-    EXPECT_EQ(prompter.shown()[0].text, "Your changes have been made");
+    EXPECT_EQ(prompter.shown()[0].caption, u"Vendrel"_s);
+    EXPECT_EQ(prompter.shown()[0].text, u"Your changes have been made"_s);
     EXPECT_EQ(rowCount(), 3);
     EXPECT_EQ(progressText(), "3 Lines - Idle");
 }
@@ -170,7 +172,7 @@ TEST_F(FileCommandsTest, TheRefusalNamesTheLocalhostLineWhoseAddressIsNotABlocki
     prompter.answer(true);
     m().swapLocalhosts->trigger();
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_TRUE(prompter.shown()[0].text.contains("the last localhost line is 'fe80::1%lo0 localhost'"))
+    EXPECT_TRUE(prompter.shown()[0].text.contains(u"the last localhost line is 'fe80::1%lo0 localhost'"_s))
         << prompter.shown()[0].text.toStdString();
 }
 
@@ -184,8 +186,8 @@ TEST_F(FileCommandsTest, WithoutABlockingAddressNothingIsRemovedOrSwapped)
     prompter.answer(true);
     m().swapLocalhosts->trigger();
     ASSERT_EQ(prompter.shown().size(), 2u);
-    EXPECT_EQ(prompter.shown()[0].caption, "Information");
-    EXPECT_TRUE(prompter.shown()[1].text.startsWith("No blocking address is set"));
+    EXPECT_EQ(prompter.shown()[0].caption, u"Information"_s);
+    EXPECT_TRUE(prompter.shown()[1].text.startsWith(u"No blocking address is set"_s));
     EXPECT_EQ(hostsOnDisk(), "# 127.0.0.1 localhost\r\n127.0.0.1 ads.example\r\n");
     EXPECT_EQ(cell(1, 1), "ads.example");
 }
@@ -210,7 +212,7 @@ TEST_F(FileCommandsTest, BackupAsksOnlyToOverwriteAndRestoreGivesTheSavedList)
     prompter.answer(true);
     QTest::mouseClick(w().createBackup, Qt::LeftButton);
     ASSERT_EQ(prompter.shown().size(), 1u) << "the first backup does not ask";
-    EXPECT_EQ(lastMessage(), "Backup Successfully Created");
+    EXPECT_EQ(lastMessage(), u"Backup Successfully Created"_s);
     EXPECT_TRUE(w().restoreBackup->isEnabled());
     EXPECT_TRUE(m().restoreBackup->isEnabled());
     const std::string backup = testing_support::FakePlatform::readFile(window->paths().backupPath);
@@ -219,12 +221,12 @@ TEST_F(FileCommandsTest, BackupAsksOnlyToOverwriteAndRestoreGivesTheSavedList)
 
     prompter.answer(false);
     m().createBackup->trigger();
-    EXPECT_EQ(lastMessage(), "Press OK to overwrite previous backup");
+    EXPECT_EQ(lastMessage(), u"Press OK to overwrite previous backup"_s);
 
     system.writeFile(hostsPath(), "0.0.0.0 other.example\r\n");
     prompter.answer(true);
     QTest::mouseClick(w().restoreBackup, Qt::LeftButton);
-    EXPECT_EQ(lastMessage(), "Press OK to restore Backup Hosts File.");
+    EXPECT_EQ(lastMessage(), u"Press OK to restore Backup Hosts File."_s);
     EXPECT_EQ(hostsOnDisk(), backup);
     EXPECT_EQ(rowCount(), 5);
     EXPECT_FALSE(window->hostsReadOnly());
@@ -235,7 +237,7 @@ TEST_F(FileCommandsTest, RestoreDefaultWritesTheStockFile)
     ASSERT_TRUE(start());
     prompter.answer(true);
     m().restoreMsHosts->trigger();
-    EXPECT_EQ(lastMessage(), "Press OK to Restore Microsofts original Hosts File");
+    EXPECT_EQ(lastMessage(), u"Press OK to Restore Microsofts original Hosts File"_s);
     EXPECT_EQ(rowCount(), 19);
     EXPECT_EQ(cell(18, 0), "127.0.0.1");
     EXPECT_EQ(cell(18, 1), "localhost");

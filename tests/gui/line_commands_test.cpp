@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 const std::string fourLines =
@@ -42,11 +44,11 @@ TEST_F(LineCommandsTest, CheckBoxCommentsTheSelectedLineOutAndSaves)
     window->activateWindow();
     clickRow(1);
     EXPECT_FALSE(w().commentCheckBox->isChecked());
-    EXPECT_EQ(w().commentCheckBox->text(), "Selected Line is Not a Comment");
+    EXPECT_EQ(w().commentCheckBox->text(), u"Selected Line is Not a Comment"_s);
 
     QTest::mouseClick(w().commentCheckBox, Qt::LeftButton);
     EXPECT_TRUE(w().commentCheckBox->isChecked());
-    EXPECT_EQ(w().commentCheckBox->text(), "Selected Line Is a Comment");
+    EXPECT_EQ(w().commentCheckBox->text(), u"Selected Line Is a Comment"_s);
     EXPECT_EQ(cell(1, 0), "#0.0.0.0");
     EXPECT_EQ(hostsOnDisk(), "127.0.0.1\tlocalhost\r\n#0.0.0.0\tads.example.com\r\n#\ta remark\r\n"
                              "0.0.0.0\ttracker.example.net # why\r\n");
@@ -80,16 +82,16 @@ TEST_F(LineCommandsTest, AddLineBoxPrefillsShortTextWithTheRedirectAddress)
 {
     ASSERT_TRUE(start());
     clickAddLineBox();
-    EXPECT_EQ(w().addLineBox->text(), "127.0.0.1  ");
+    EXPECT_EQ(w().addLineBox->text(), u"127.0.0.1  "_s);
     EXPECT_EQ(w().addLineBox->cursorPosition(), 11);
 
     w().addLineBox->setText(QStringLiteral("abcd"));
     clickAddLineBox();
-    EXPECT_EQ(w().addLineBox->text(), "127.0.0.1  ") << "four characters are replaced";
+    EXPECT_EQ(w().addLineBox->text(), u"127.0.0.1  "_s) << "four characters are replaced";
 
     w().addLineBox->setText(QStringLiteral("abcde"));
     clickAddLineBox();
-    EXPECT_EQ(w().addLineBox->text(), "abcde") << "five characters are kept";
+    EXPECT_EQ(w().addLineBox->text(), u"abcde"_s) << "five characters are kept";
 }
 
 TEST_F(LineCommandsTest, PlusAppendsTheTypedLineSelectsItAndSaves)
@@ -131,8 +133,8 @@ TEST_F(LineCommandsTest, DeleteAsksThenRemovesAndKeepsTheRowIndex)
     prompter.answer(false);
     QTest::mouseClick(w().deleteSelectedLine, Qt::LeftButton);
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].caption, "Confirm");
-    EXPECT_EQ(prompter.shown()[0].text, "Press OK to Delete selected line.");
+    EXPECT_EQ(prompter.shown()[0].caption, u"Confirm"_s);
+    EXPECT_EQ(prompter.shown()[0].text, u"Press OK to Delete selected line."_s);
     EXPECT_EQ(rowCount(), 4) << "Cancel changes nothing";
     EXPECT_EQ(hostsOnDisk(), fourLines);
 
@@ -174,11 +176,11 @@ TEST_F(LineCommandsTest, CopyHostsCopiesTheSavedFileFromDisk)
     prompter.answer(true);
     m().copyHostsToClipboard->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              "127.0.0.1\tlocalhost\r\n#0.0.0.0\tads.example.com\r\n#\ta remark\r\n0.0.0.0\ttracker.example.net # why\r\n");
+              u"127.0.0.1\tlocalhost\r\n#0.0.0.0\tads.example.com\r\n#\ta remark\r\n0.0.0.0\ttracker.example.net # why\r\n"_s);
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].kind, Prompter::Kind::Notice);
-    EXPECT_EQ(prompter.shown()[0].caption, "Vendrel");
-    EXPECT_EQ(prompter.shown()[0].text, "Copied to Clipboard");
+    EXPECT_EQ(prompter.shown()[0].caption, u"Vendrel"_s);
+    EXPECT_EQ(prompter.shown()[0].text, u"Copied to Clipboard"_s);
 }
 
 TEST_F(LineCommandsTest, CopyDomainCopiesTheHostCellUnchanged)
@@ -186,7 +188,7 @@ TEST_F(LineCommandsTest, CopyDomainCopiesTheHostCellUnchanged)
     ASSERT_TRUE(start());
     clickRow(3);
     m().popupCopyDomain->trigger();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "tracker.example.net # why");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"tracker.example.net # why"_s);
     EXPECT_TRUE(prompter.shown().empty());
 }
 
@@ -234,8 +236,8 @@ TEST_F(LineCommandsTest, NothingFoundTellsTheUserAndFocusesTheSearchBox)
     prompter.answer(true);
     search(QString(), w().searchForward);
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].caption, "Nothing Found");
-    EXPECT_EQ(prompter.shown()[0].text, "Search String Not Found");
+    EXPECT_EQ(prompter.shown()[0].caption, u"Nothing Found"_s);
+    EXPECT_EQ(prompter.shown()[0].text, u"Search String Not Found"_s);
     EXPECT_EQ(prompter.shown()[0].kind, Prompter::Kind::Notice);
     EXPECT_EQ(QApplication::focusWidget(), w().searchBox);
 }

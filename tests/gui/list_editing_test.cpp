@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QToolTip>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 const std::string threeLines = "127.0.0.1 localhost\r\n0.0.0.0 ads.example.com\r\n# a remark\r\n";
@@ -88,13 +90,13 @@ TEST_F(ListEditingTest, WritableToggleChangesStateWithoutReloadingRows)
     QTest::mouseClick(w().writableToggle, Qt::LeftButton);
     EXPECT_EQ(system.fileAttributes(hostsPath()), platform::ReadOnly);
     EXPECT_TRUE(window->hostsReadOnly());
-    EXPECT_EQ(w().writableToggle->text(), "Make Hosts Writable?");
+    EXPECT_EQ(w().writableToggle->text(), u"Make Hosts Writable?"_s);
     EXPECT_EQ(rowCount(), 3) << "rows stay as they were";
     EXPECT_EQ(cell(1, 1), "ads.example.com");
 
     QTest::mouseClick(w().writableToggle, Qt::LeftButton);
     EXPECT_EQ(system.fileAttributes(hostsPath()), 0);
-    EXPECT_EQ(w().writableToggle->text(), "Make Hosts ReadOnly?");
+    EXPECT_EQ(w().writableToggle->text(), u"Make Hosts ReadOnly?"_s);
     EXPECT_EQ(cell(1, 1), "ads.example.com");
 }
 
@@ -138,8 +140,8 @@ TEST_F(ListEditingTest, FailedSaveShowsTheErrorAndEndsTheProgram)
     prompter.answer(true);
     QTest::mouseClick(w().widenButton, Qt::LeftButton);
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].caption, "Error");
-    EXPECT_TRUE(prompter.shown()[0].text.startsWith("ERROR: Cannot create file " + QString::fromStdString(hostsPath())));
+    EXPECT_EQ(prompter.shown()[0].caption, u"Error"_s);
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith(u"ERROR: Cannot create file "_s + QString::fromStdString(hostsPath())));
     EXPECT_EQ(endedWith, 1);
     EXPECT_EQ(hostsOnDisk(), threeLines);
 }
@@ -183,20 +185,20 @@ TEST_F(ListEditingTest, TextTheCodePageCannotHoldIsRefusedWithAMessage)
     ASSERT_TRUE(start());
     window->activateWindow();
 
-    w().addLineBox->setText("0.0.0.0 " + polishL + "odz.example");
+    w().addLineBox->setText(u"0.0.0.0 "_s + polishL + u"odz.example"_s);
     prompter.answer(true);
     QTest::mouseClick(w().addLineButton, Qt::LeftButton);
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].caption, "Error");
-    EXPECT_TRUE(prompter.shown()[0].text.contains("Windows-1252")) << prompter.shown()[0].text.toStdString();
+    EXPECT_EQ(prompter.shown()[0].caption, u"Error"_s);
+    EXPECT_TRUE(prompter.shown()[0].text.contains(u"Windows-1252"_s)) << prompter.shown()[0].text.toStdString();
     EXPECT_TRUE(prompter.shown()[0].text.contains(polishL)) << "names the character";
-    EXPECT_TRUE(prompter.shown()[0].text.endsWith("the line was not added.")) << prompter.shown()[0].text.toStdString();
+    EXPECT_TRUE(prompter.shown()[0].text.endsWith(u"the line was not added."_s)) << prompter.shown()[0].text.toStdString();
     EXPECT_EQ(rowCount(), 2);
     EXPECT_EQ(hostsOnDisk(), eightBitFile);
-    EXPECT_EQ(w().addLineBox->text(), "0.0.0.0 " + polishL + "odz.example") << "the typed text stays to be mended";
+    EXPECT_EQ(w().addLineBox->text(), u"0.0.0.0 "_s + polishL + u"odz.example"_s) << "the typed text stays to be mended";
 
     doubleClickCell(1, 1);
-    typeIntoCell("x" + polishL + "y");
+    typeIntoCell(u"x"_s + polishL + u"y"_s);
     EXPECT_TRUE(QToolTip::text().contains(polishL)) << QToolTip::text().toStdString();
     QTest::mouseClick(w().widenButton, Qt::LeftButton);
     EXPECT_EQ(cell(1, 1), "xy") << "the character that cannot be stored was not typed";

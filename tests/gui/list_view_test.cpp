@@ -18,6 +18,8 @@
 #include <functional>
 #include <vector>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 const std::string fourLines =
@@ -71,7 +73,7 @@ protected:
     int currentRow() const { return list()->currentIndex().row(); }
     bool checkBoxSaysComment() const
     {
-        const bool captionSaysComment = w().commentCheckBox->text() == "Selected Line Is a Comment";
+        const bool captionSaysComment = w().commentCheckBox->text() == u"Selected Line Is a Comment"_s;
         EXPECT_EQ(w().commentCheckBox->isChecked(), captionSaysComment) << "tick and caption agree";
         return w().commentCheckBox->isChecked();
     }
@@ -124,7 +126,7 @@ TEST_F(ListViewTest, NothingTheUserDoesScrollsTheAddressColumnOutOfView)
         const QRect address = list()->visualRect(index(currentRow(), 0));
         EXPECT_TRUE(list()->viewport()->rect().contains(address)) << "after " << action;
     }
-    EXPECT_EQ(shownText(2, 1), "edited remark");
+    EXPECT_EQ(shownText(2, 1), u"edited remark"_s);
 }
 
 TEST_F(ListViewTest, TheFirstLineShowsAsSelectedAtStartAndAfterEveryReload)

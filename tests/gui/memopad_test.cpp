@@ -16,6 +16,8 @@
 
 #include <filesystem>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 class MemopadTest : public EditorFixture {
@@ -30,7 +32,7 @@ TEST_F(MemopadTest, OpenShowsTheWholeFileAndSwitchesTheMenus)
     ASSERT_TRUE(start());
     open();
     EXPECT_TRUE(area()->isVisible());
-    EXPECT_EQ(area()->toPlainText(), "# header\n\n127.0.0.1\tlocalhost\n0.0.0.0 x.example\n");
+    EXPECT_EQ(area()->toPlainText(), u"# header\n\n127.0.0.1\tlocalhost\n0.0.0.0 x.example\n"_s);
     EXPECT_EQ(area()->font().pixelSize(), 13);
     for (QAction* off : {m().appendFile, m().replaceFile, m().mergeFile, m().openInMemopad, m().recovery->menuAction(),
                          m().download->menuAction(), m().whitelist->menuAction(), m().edit->menuAction()})
@@ -114,7 +116,7 @@ TEST_F(MemopadTest, TextAnEightBitFileCannotHoldIsNotSaved)
     m().saveHosts->trigger();
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_TRUE(prompter.shown()[0].text.contains(QString::fromUtf8("\xC5\x82"))) << "names the character";
-    EXPECT_TRUE(prompter.shown()[0].text.endsWith("nothing was written.")) << prompter.shown()[0].text.toStdString();
+    EXPECT_TRUE(prompter.shown()[0].text.endsWith(u"nothing was written."_s)) << prompter.shown()[0].text.toStdString();
     EXPECT_EQ(hostsOnDisk(), latin);
     EXPECT_TRUE(area()->isVisible()) << "the typed text stays";
 }
@@ -129,7 +131,7 @@ TEST_F(MemopadTest, ExitDiscardsEditsAndSaveAsLeavesTheHostsFile)
     prompter.answerFile(QString::fromStdString(copy));
     prompter.answer(true);
     m().saveAs->trigger();
-    EXPECT_EQ(prompter.shown().back().text, "File saved");
+    EXPECT_EQ(prompter.shown().back().text, u"File saved"_s);
     EXPECT_EQ(testing_support::FakePlatform::readFile(copy), "edited");
 
     prompter.answerFile(QString());
@@ -139,7 +141,7 @@ TEST_F(MemopadTest, ExitDiscardsEditsAndSaveAsLeavesTheHostsFile)
     m().exitMemopad->trigger();
     EXPECT_EQ(hostsOnDisk(), "127.0.0.1 localhost\r\n");
     open();
-    EXPECT_EQ(area()->toPlainText(), "127.0.0.1 localhost\n");
+    EXPECT_EQ(area()->toPlainText(), u"127.0.0.1 localhost\n"_s);
 }
 
 TEST_F(MemopadTest, AFailingSaveKeepsTheModeAndTheText)
@@ -152,11 +154,11 @@ TEST_F(MemopadTest, AFailingSaveKeepsTheModeAndTheText)
     prompter.answer(true);
     m().saveHostsExitMemopad->trigger();
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].caption, "Error");
-    EXPECT_TRUE(prompter.shown()[0].text.startsWith("ERROR: Cannot create file"));
+    EXPECT_EQ(prompter.shown()[0].caption, u"Error"_s);
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith(u"ERROR: Cannot create file"_s));
     EXPECT_FALSE(endedWith.has_value());
     EXPECT_TRUE(area()->isVisible());
-    EXPECT_EQ(area()->toPlainText(), "typed text");
+    EXPECT_EQ(area()->toPlainText(), u"typed text"_s);
     EXPECT_EQ(hostsOnDisk(), "127.0.0.1 localhost\r\n");
 }
 
@@ -172,12 +174,12 @@ TEST_F(MemopadTest, WebLinksAndTheHelpFileGoToTheDesktop)
     m().viewHelpFile->trigger();
     ASSERT_EQ(shell.opened.size(), 6);
     EXPECT_EQ(shell.opened[0],
-              "https://www.paypal.com/cgi-bin/webscr?cmd=_xclick&business=donate%40vendrel%2eexample%2eorg"
-              "&item_name=Vendrel by www%2evendrel%2eexample%2eorg&no_shipping=0&no_note=1&tax=0&currency_code=USD");
-    EXPECT_EQ(shell.opened[1], "www.vendrel.example.org");
-    EXPECT_EQ(shell.opened[2], "http://forums.rodavavur.example.net");
-    EXPECT_EQ(shell.opened[3], "www.mvps.org/winhelp2002/hosts.htm");
-    EXPECT_EQ(shell.opened[4], "http://hosts-file.net/");
+              u"https://www.paypal.com/cgi-bin/webscr?cmd=_xclick&business=donate%40vendrel%2eexample%2eorg"_s
+              u"&item_name=Vendrel by www%2evendrel%2eexample%2eorg&no_shipping=0&no_note=1&tax=0&currency_code=USD"_s);
+    EXPECT_EQ(shell.opened[1], u"www.vendrel.example.org"_s);
+    EXPECT_EQ(shell.opened[2], u"http://forums.rodavavur.example.net"_s);
+    EXPECT_EQ(shell.opened[3], u"www.mvps.org/winhelp2002/hosts.htm"_s);
+    EXPECT_EQ(shell.opened[4], u"http://hosts-file.net/"_s);
     EXPECT_EQ(shell.opened[5], QString::fromLatin1(QUrl::fromLocalFile(QString::fromStdString(
                                    system.programFolder() + "/Vendrel.chm")).toEncoded()));
 }

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <thread>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 const std::string threeLines = "127.0.0.1 localhost\r\n0.0.0.0 ads.example.com\r\n# a remark\r\n";
@@ -32,8 +34,8 @@ TEST_F(OutsideChangeTest, AnEditIsNotWrittenOverItAndOkLoadsTheOtherChange)
     prompter.answer(true);
     m().toggleComment->trigger();
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].caption, "Warning");
-    EXPECT_TRUE(prompter.shown()[0].text.contains("was changed by another program")) << prompter.shown()[0].text.toStdString();
+    EXPECT_EQ(prompter.shown()[0].caption, u"Warning"_s);
+    EXPECT_TRUE(prompter.shown()[0].text.contains(u"was changed by another program"_s)) << prompter.shown()[0].text.toStdString();
     EXPECT_EQ(hostsOnDisk(), theirs);
     EXPECT_FALSE(endedWith.has_value());
     ASSERT_EQ(rowCount(), 2);

@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QPushButton>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 const std::string typicalHosts = "# comment\r\n127.0.0.1 localhost\r\n0.0.0.0 ads.example.com\r\n";
@@ -20,7 +22,7 @@ TEST_F(StartupTest, LoadsTheHostsFileAndShowsTheLineCount)
     EXPECT_EQ(cell(2, 1), "ads.example.com");
     EXPECT_EQ(window->redirectAddress(), "127.0.0.1");
     EXPECT_EQ(progressText(), "3 Lines - Idle");
-    EXPECT_EQ(w().writableToggle->text(), "Make Hosts ReadOnly?");
+    EXPECT_EQ(w().writableToggle->text(), u"Make Hosts ReadOnly?"_s);
     EXPECT_TRUE(w().editingTools->isEnabled());
     EXPECT_EQ(system.trimCalls, 1);
     EXPECT_EQ(hostsOnDisk(), typicalHosts) << "loading alone never writes";
@@ -35,7 +37,7 @@ TEST_F(StartupTest, SystemFileOkClearsOnlyHiddenAndSystem)
 
     ASSERT_EQ(prompter.shown().size(), 1u);
     const auto& warning = prompter.shown()[0];
-    EXPECT_EQ(warning.caption, "Warning");
+    EXPECT_EQ(warning.caption, u"Warning"_s);
     EXPECT_TRUE(warning.okCancel);
     EXPECT_EQ(warning.text, QString::fromLatin1(
         "Your HOSTS file is marked as a \"system file\" and can NOT be manipulated.\r\n"
@@ -74,7 +76,7 @@ TEST_F(StartupTest, ReadOnlyFileLoadsInTheReadOnlyState)
     ASSERT_TRUE(start());
     EXPECT_EQ(rowCount(), 3);
     EXPECT_TRUE(window->hostsReadOnly());
-    EXPECT_EQ(w().writableToggle->text(), "Make Hosts Writable?");
+    EXPECT_EQ(w().writableToggle->text(), u"Make Hosts Writable?"_s);
     const std::initializer_list<const QWidget*> editingControls = {w().editingTools, w().backupAndRestore,
                                                                    w().fileHandling, w().widenButton};
     for (const QWidget* control : editingControls)
@@ -93,9 +95,9 @@ TEST_F(StartupTest, MissingFileOkWritesTheDefaultTextAndLoadsIt)
     prompter.answer(true);
     ASSERT_TRUE(start());
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].caption, "Confirm");
+    EXPECT_EQ(prompter.shown()[0].caption, u"Confirm"_s);
     EXPECT_EQ(prompter.shown()[0].text,
-              "HOSTS file does not exist, press OK to create HOSTS file, Cancel to Quit.");
+              u"HOSTS file does not exist, press OK to create HOSTS file, Cancel to Quit."_s);
     EXPECT_EQ(rowCount(), 19);
     EXPECT_EQ(window->redirectAddress(), "127.0.0.1");
     const std::string written = hostsOnDisk();
@@ -149,8 +151,8 @@ TEST_F(StartupTest, FileWithNulBytesIsRefusedAndLeftWhole)
     EXPECT_FALSE(start());
     EXPECT_EQ(endedWith, 1);
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].caption, "Error");
-    EXPECT_TRUE(prompter.shown()[0].text.startsWith("ERROR: Cannot load " + QString::fromStdString(hostsPath())));
+    EXPECT_EQ(prompter.shown()[0].caption, u"Error"_s);
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith(u"ERROR: Cannot load "_s + QString::fromStdString(hostsPath())));
     EXPECT_EQ(hostsOnDisk(), utf16);
 }
 
@@ -160,7 +162,7 @@ TEST_F(StartupTest, UnreadableSystemFolderEndsWithThePlatformsText)
     prompter.answer(true);
     EXPECT_FALSE(start());
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].text, "ERROR: The system cannot find the path specified.");
+    EXPECT_EQ(prompter.shown()[0].text, u"ERROR: The system cannot find the path specified."_s);
     EXPECT_EQ(endedWith, 1);
 }
 

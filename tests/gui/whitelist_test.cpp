@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 const std::string sortedHosts = "127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\tads.example\r\n127.0.0.1\tb.example\r\n"
@@ -35,7 +37,7 @@ TEST_F(WhitelistTest, ARemovedHostBroughtBackByAMergeIsRemovedAgain)
     selectRow(2);
     prompter.answer(true);
     QTest::mouseClick(w().deleteLineAddToWhitelist, Qt::LeftButton);
-    EXPECT_EQ(prompter.shown().back().text, "Press OK to Delete line and Add to Whitelist");
+    EXPECT_EQ(prompter.shown().back().text, u"Press OK to Delete line and Add to Whitelist"_s);
     EXPECT_EQ(prompter.shown().size(), 1u) << "deleting asks no second question";
     EXPECT_EQ(whitelistOnDisk(), "ads.example\r\n");
     EXPECT_FALSE(hasHost("ads.example"));
@@ -99,7 +101,7 @@ TEST_F(WhitelistTest, WhitelistModeSwitchesMenusAndExitDiscardsEdits)
     EXPECT_EQ(area->pos(), QPoint(1, 1));
     EXPECT_EQ(area->width(), window->frameGeometry().width() - 6) << "follows the outer width";
     EXPECT_GE(area->geometry().bottom(), area->parentWidget()->height() - 1) << "reaches the bottom";
-    EXPECT_EQ(area->toPlainText(), "one.example\ntwo.example\n");
+    EXPECT_EQ(area->toPlainText(), u"one.example\ntwo.example\n"_s);
 
     for (QAction* off : {m().appendFile, m().replaceFile, m().mergeFile, m().removeWhitelistItems,
                          m().addWhitelistItems, m().viewEditWhitelist, m().recovery->menuAction(),

@@ -34,6 +34,8 @@
 #include <iostream>
 #include <set>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 const QString mainCaption = QStringLiteral("Vendrel 3.6      by the Vendrel developers");
@@ -66,8 +68,8 @@ TEST_F(WindowChromeTest, TheProgramsNameIsKnownButAppendedToNoCaption)
 {
     const QString testName = QCoreApplication::applicationName();
     nameApplication();
-    EXPECT_EQ(QCoreApplication::applicationName(), "Vendrel");
-    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Vendrel");
+    EXPECT_EQ(QCoreApplication::applicationName(), u"Vendrel"_s);
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), u"Vendrel"_s);
     EXPECT_FALSE(displayNameSetOnItsOwn()) << "the window would read \"" << mainCaption.toStdString()
                                            << " — Vendrel\"";
     ASSERT_TRUE(start());
@@ -104,15 +106,15 @@ TEST_F(WindowChromeTest, RealBoxesCarryTheirCaptionsUnchanged)
     bool answer = false;
     EXPECT_EQ(captionOfRealBox(window.get(), {Kind::Confirm, QStringLiteral("Confirm"), QStringLiteral("Sure?"), true},
                                QMessageBox::Cancel, &answer),
-              "Confirm");
+              u"Confirm"_s);
     EXPECT_FALSE(answer);
     EXPECT_EQ(captionOfRealBox(window.get(), {Kind::Notice, QStringLiteral("Vendrel"), QStringLiteral("Done"), false},
                                QMessageBox::Ok, &answer),
-              "Vendrel");
+              u"Vendrel"_s);
     EXPECT_TRUE(answer);
     EXPECT_EQ(captionOfRealBox(window.get(), {Kind::Warning, QStringLiteral("Warning"), QStringLiteral("Hm"), true},
                                QMessageBox::Ok, &answer),
-              "Warning");
+              u"Warning"_s);
     EXPECT_TRUE(answer);
 }
 
@@ -274,7 +276,7 @@ TEST_F(WindowOnScreen, DISABLED_ReportsItsGeometry)
 TEST(ToolkitScaling, IsSwitchedOffUnlessTheUserChose)
 {
     const char* const setting = "QT_ENABLE_HIGHDPI_SCALING";
-    EXPECT_EQ(programEnvironment().value(QString::fromLatin1(setting)), "0");
+    EXPECT_EQ(programEnvironment().value(QString::fromLatin1(setting)), u"0"_s);
 
     const bool userSetting = qEnvironmentVariableIsSet(setting);
     const QByteArray saved = qgetenv(setting);
@@ -308,7 +310,7 @@ TEST_F(WindowChromeTest, AltAndTheUnderlinedLetterOpenEachMenuFromTheAddLineBox)
     std::set<QString> letters;
     for (const MenuKey& entry : menus) {
         SCOPED_TRACE(entry.caption);
-        EXPECT_EQ(QString(entry.menu->title()).remove(QLatin1Char('&')), entry.caption);
+        EXPECT_EQ(QString(entry.menu->title()).remove(QLatin1Char('&')), QString::fromUtf8(entry.caption));
         letters.insert(QKeySequence::mnemonic(entry.menu->title()).toString());
 
         w().addLineBox->setFocus();
@@ -320,7 +322,7 @@ TEST_F(WindowChromeTest, AltAndTheUnderlinedLetterOpenEachMenuFromTheAddLineBox)
         window->menuBar()->setActiveAction(nullptr);
     }
     EXPECT_EQ(letters.size(), std::size(menus)) << "one letter for each menu";
-    EXPECT_EQ(w().addLineBox->text(), "") << "the letters were not typed into the box";
+    EXPECT_EQ(w().addLineBox->text(), u""_s) << "the letters were not typed into the box";
 }
 
 // ---- What the desktop opens ----
@@ -347,26 +349,26 @@ TEST(DesktopUrl, DonationFormReadsTheQueryInOrderWithItsValuesIntact)
 {
     const QUrl url = desktopUrl(web_addresses::donationAddress());
     // "%2e" and "." are one and the same character to every reader of an
-    // address; the desktop is handed the latter, the space as "%20".
+    // address; the desktop is handed the latter, the space as u"%20"_s.
     EXPECT_EQ(encoded(url),
-              "https://www.paypal.com/cgi-bin/webscr?cmd=_xclick&business=donate%40vendrel.example.org"
-              "&item_name=Vendrel%20by%20www.vendrel.example.org&no_shipping=0&no_note=1&tax=0&currency_code=USD");
+              u"https://www.paypal.com/cgi-bin/webscr?cmd=_xclick&business=donate%40vendrel.example.org"_s
+              u"&item_name=Vendrel%20by%20www.vendrel.example.org&no_shipping=0&no_note=1&tax=0&currency_code=USD"_s);
     using Item = std::pair<QString, QString>;
     const QList<Item> expected = {
-        {"cmd", "_xclick"}, {"business", "donate@vendrel.example.org"},
-        {"item_name", "Vendrel by www.vendrel.example.org"}, {"no_shipping", "0"},
-        {"no_note", "1"},   {"tax", "0"},
-        {"currency_code", "USD"},
+        {u"cmd"_s, u"_xclick"_s}, {u"business"_s, u"donate@vendrel.example.org"_s},
+        {u"item_name"_s, u"Vendrel by www.vendrel.example.org"_s}, {u"no_shipping"_s, u"0"_s},
+        {u"no_note"_s, u"1"_s},   {u"tax"_s, u"0"_s},
+        {u"currency_code"_s, u"USD"_s},
     };
     EXPECT_EQ(QUrlQuery(url).queryItems(QUrl::FullyDecoded), expected);
 }
 
 TEST(DesktopUrl, AddressesWithoutASchemeOpenOverHttp)
 {
-    EXPECT_EQ(encoded(desktopUrl(web_addresses::makerSite)), "http://www.vendrel.example.org");
-    EXPECT_EQ(encoded(desktopUrl(web_addresses::mvpsPage)), "http://www.mvps.org/winhelp2002/hosts.htm");
-    EXPECT_EQ(encoded(desktopUrl(web_addresses::hpHostsPage)), "http://hosts-file.net/");
-    EXPECT_EQ(encoded(desktopUrl(web_addresses::forumSite)), "http://forums.rodavavur.example.net");
+    EXPECT_EQ(encoded(desktopUrl(web_addresses::makerSite)), u"http://www.vendrel.example.org"_s);
+    EXPECT_EQ(encoded(desktopUrl(web_addresses::mvpsPage)), u"http://www.mvps.org/winhelp2002/hosts.htm"_s);
+    EXPECT_EQ(encoded(desktopUrl(web_addresses::hpHostsPage)), u"http://hosts-file.net/"_s);
+    EXPECT_EQ(encoded(desktopUrl(web_addresses::forumSite)), u"http://forums.rodavavur.example.net"_s);
 }
 
 } // namespace

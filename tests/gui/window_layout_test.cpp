@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 class WindowLayoutTest : public EditorFixture {
@@ -49,13 +51,13 @@ TEST_F(WindowLayoutTest, WidenTwiceReturnsNextToTheToolColumn)
     window->activateWindow();
     QTest::mouseClick(w().widenButton, Qt::LeftButton);
     EXPECT_EQ(w().hostsList->width(), 537) << "the 551-pixel window less 14";
-    EXPECT_EQ(w().widenButton->text(), "<");
+    EXPECT_EQ(w().widenButton->text(), u"<"_s);
     EXPECT_EQ(w().widenButton->pos(), QPoint(489, 399));
     EXPECT_EQ(QApplication::focusWidget(), w().searchBox);
 
     QTest::mouseClick(w().widenButton, Qt::LeftButton);
     EXPECT_EQ(w().hostsList->width(), 313);
-    EXPECT_EQ(w().widenButton->text(), ">");
+    EXPECT_EQ(w().widenButton->text(), u">"_s);
 }
 
 TEST_F(WindowLayoutTest, EnlargingTheWindowStretchesTheListAndMovesTheTools)

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 using pellbrook::MarkupLabel;
@@ -52,15 +54,15 @@ const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
 INSTANTIATE_TEST_SUITE_P(
     Labels, MarkupLabelLookTest,
     ::testing::Values(
-        LookCase{"BoldHeading", "<B>Обычная перезагрузка", left, Kind::Text, "Обычная перезагрузка", 8, true, false,
+        LookCase{"BoldHeading", u"<B>Обычная перезагрузка"_s, left, Kind::Text, u"Обычная перезагрузка"_s, 8, true, false,
                  false},
-        LookCase{"SizedTitle", "<S=14><B>Title", left, Kind::Text, "Title", 14, true, false, false},
-        LookCase{"Link", "<URL>Visit our web site", left, Kind::Text, "Visit our web site", 8, false, true, true},
-        LookCase{"Centred", "<I>mid", Qt::AlignHCenter | Qt::AlignVCenter, Kind::Text, "mid", 8, false, false, false},
-        LookCase{"CheckMark", "<CM>", left, Kind::Text, pellbrook::checkMarkGlyph().text, 8, false, false, false},
-        LookCase{"EtchedLine", "<HL>", left, Kind::EtchedLine, "", 0, false, false, false},
-        LookCase{"PlainText", "Version 1.0.1002", left, Kind::Plain, "", 0, false, false, false},
-        LookCase{"RightAlignedKeepsItsTags", "<B>Title", Qt::AlignRight | Qt::AlignVCenter, Kind::Plain, "", 0, false,
+        LookCase{"SizedTitle", u"<S=14><B>Title"_s, left, Kind::Text, u"Title"_s, 14, true, false, false},
+        LookCase{"Link", u"<URL>Visit our web site"_s, left, Kind::Text, u"Visit our web site"_s, 8, false, true, true},
+        LookCase{"Centred", u"<I>mid"_s, Qt::AlignHCenter | Qt::AlignVCenter, Kind::Text, u"mid"_s, 8, false, false, false},
+        LookCase{"CheckMark", u"<CM>"_s, left, Kind::Text, pellbrook::checkMarkGlyph().text, 8, false, false, false},
+        LookCase{"EtchedLine", u"<HL>"_s, left, Kind::EtchedLine, u""_s, 0, false, false, false},
+        LookCase{"PlainText", u"Version 1.0.1002"_s, left, Kind::Plain, u""_s, 0, false, false, false},
+        LookCase{"RightAlignedKeepsItsTags", u"<B>Title"_s, Qt::AlignRight | Qt::AlignVCenter, Kind::Plain, u""_s, 0, false,
                  false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
