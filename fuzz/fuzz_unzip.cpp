@@ -6,7 +6,7 @@
 
 #include "core/download/unzip/extract_members.h"
 #include "core/download/unzip/zip_archive.h"
-#include "core/download/unzip/zip_limits.h"
+#include "core/download/unzip/zip_format.h"
 #include "core/error.h"
 
 #include <cstddef>

@@ -1,11 +1,56 @@
 #include "core/download/unzip/extract_members.h"
 
-#include "core/download/unzip/file_metadata.h"
-#include "core/download/unzip/member_names.h"
+#include "core/download/unzip/zip_format.h"
 #include "core/error.h"
 #include "platform/atomic_file.h"
+#include "platform/file_read.h"
 #include "platform/folder_writer.h"
 #include "platform/platform.h"
+#include "platform/text_bytes.h"
+
+namespace vendrel::unzip {
+namespace {
+
+// Whether `storedName` is selected by a request for `requested`: its
+// file-name part equals the request, ignoring the case of ASCII letters.
+bool selectsMember(std::string_view storedName, std::string_view requested)
+{
+    const std::string_view name = fileNamePart(storedName);
+    return !name.empty() && platform::equalIgnoringAsciiCase(name, requested);
+}
+
+// Whether a requested name may be written into a folder: it names a file and
+// holds no separators, drive colons or NUL bytes.
+bool isSafeFileName(std::string_view name)
+{
+    return !namesNoFile(name) && name.find_first_of(std::string_view("/\\:\0", 4)) == std::string_view::npos;
+}
+
+// What the file written from `member` gets besides its bytes: the member's
+// DOS date and time as its modification time (the time of writing when the
+// member has no valid date), and the DOS read-only attribute as a file
+// without write permission.
+platform::NewFileDetails newFileDetails(const ZipMember& member)
+{
+    platform::NewFileDetails details;
+    if (const std::optional<std::time_t> moment = fromDosDateTime(member.dosDate, member.dosTime))
+        details.modificationTime = static_cast<std::int64_t>(*moment);
+    details.readOnly = member.isReadOnly();
+    return details;
+}
+
+} // namespace
+
+std::string readArchiveFile(const std::string& path)
+{
+    try {
+        return platform::readRegularFile(path, maxArchiveBytes);
+    } catch (const platform::FileError& error) {
+        throw Error(error.what());
+    }
+}
+
+} // namespace vendrel::unzip
 
 namespace vendrel {
 namespace {

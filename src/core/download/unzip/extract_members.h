@@ -47,3 +47,12 @@ ExtractResult extractMembers(const std::string& archivePath, const std::string& 
                              const std::string& baseDirectory);
 
 } // namespace vendrel
+
+namespace vendrel::unzip {
+
+// The whole content of the archive file at `path`. Throws vendrel::Error
+// naming the file when it cannot be read or is larger than maxArchiveBytes,
+// which no block-list archive comes near.
+std::string readArchiveFile(const std::string& path);
+
+} // namespace vendrel::unzip

@@ -1,12 +1,9 @@
 #include "core/download/unzip/zip_archive.h"
 
-#include "core/download/unzip/central_directory.h"
-#include "core/download/unzip/compression_method.h"
-#include "core/download/unzip/directory_location.h"
+#include "core/download/unzip/extract_members.h"
 #include "core/download/unzip/member_data.h"
-#include "core/download/unzip/raw_inflate.h"
-#include "core/download/unzip/read_archive_file.h"
-#include "core/download/unzip/zip_defect.h"
+#include "core/download/unzip/zip_directory.h"
+#include "core/download/unzip/zip_format.h"
 #include "core/error.h"
 
 #include <zlib.h>

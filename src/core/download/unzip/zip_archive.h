@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/download/unzip/zip_member.h"
+#include "core/download/unzip/zip_directory.h"
 
 #include <cstddef>
 #include <string>
