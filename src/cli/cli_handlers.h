@@ -2,6 +2,7 @@
 
 #include "cli/cli_app.h"
 #include "core/hosts/hosts_rows.h"
+#include "core/session/hosts_session.h"
 
 namespace vendrel::cli {
 
@@ -36,6 +37,9 @@ void unzipCommand(CliContext& context);
 
 // The row a 1-based line number names; a number outside the list is wrong usage.
 std::size_t rowArgument(const std::string& text, const HostsRows& rows);
+
+// The session of one command on the hosts file, whose lock the command holds.
+HostsSession openSession(const CliContext& context);
 
 // Creates the data folder (--data-dir) when it does not exist yet.
 void createDataFolder(const CliContext& context);

@@ -1,9 +1,6 @@
 #include "cli/cli_handlers.h"
 
-#include "core/bulk/file_merge.h"
-#include "core/bulk/line_file_writers.h"
 #include "core/download/block_lists.h"
-#include "core/download/download_apply.h"
 #include "core/download/service_state.h"
 #include "core/download/unzip/extract_members.h"
 #include "core/download/url_grabber.h"
@@ -150,26 +147,11 @@ void downloadCommand(CliContext& context)
     const std::string zipPath = platform::joinPath(context.dataDir, downloadedArchiveName);
     ProgressLine progress(context.err, context.errIsTerminal, request.quiet);
     fetch(request, zipPath, progress);
-    std::string listFile;
-    try {
-        listFile = extractDownloadedList(zipPath, request.list->member, context.dataDir);
-        // The hosts file is locked for the change only, not for the download.
-        const platform::FileLock lock = lockHostsFile(context.hostsPath);
-        if (request.merge)
-            mergeAndSortHostsFile(context.hostsPath, listFile,
-                                  loadHostsFile(context.hostsPath).redirectAddress.value_or(""));
-        else
-            FileRewrite(readTextLines(listFile).lines, context.hostsPath);
-    } catch (...) {
-        std::error_code ignored;
-        std::filesystem::remove(zipPath, ignored);
-        if (!listFile.empty())
-            std::filesystem::remove(listFile, ignored);
-        throw;
-    }
-    std::error_code ignored;
-    std::filesystem::remove(zipPath, ignored);
-    std::filesystem::remove(listFile, ignored);
+    // The hosts file is locked for the change only, not for the download.
+    const platform::FileLock lock = lockHostsFile(context.hostsPath);
+    HostsSession session = openSession(context);
+    session.load();
+    session.applyDownloadedList(zipPath, request.list->member, request.merge ? DownloadUse::Merge : DownloadUse::Replace);
     printLineCount(context);
 }
 

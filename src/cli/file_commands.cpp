@@ -1,17 +1,7 @@
 #include "cli/cli_handlers.h"
 
-#include "core/bulk/blocking_address.h"
-#include "core/bulk/blocking_entries.h"
-#include "core/bulk/file_merge.h"
-#include "core/bulk/file_sort.h"
-#include "core/bulk/line_file_writers.h"
 #include "core/error.h"
-#include "core/hosts/default_hosts.h"
-#include "core/hosts/editor_paths.h"
-#include "core/hosts/hosts_loader.h"
-#include "core/hosts/list_file_format.h"
-#include "core/hosts/text_file.h"
-#include "platform/platform.h"
+#include "core/session/hosts_session.h"
 
 #include <filesystem>
 
@@ -24,26 +14,12 @@ bool exists(const std::string& path)
     return std::filesystem::exists(path, ignored);
 }
 
-// The redirect address the editor would hold after loading the hosts file.
-std::string redirectAddressOf(const std::string& hostsPath)
-{
-    return loadHostsFile(hostsPath).redirectAddress.value_or("");
-}
-
-// Refuses, as the editor does when it starts, a hosts file it cannot hold;
-// a missing one is left for the command to create.
-void checkHostsLoads(const std::string& hostsPath)
-{
-    if (exists(hostsPath))
-        loadHostsFile(hostsPath);
-}
-
-std::string backupPathOf(const CliContext& context)
-{
-    return platform::joinPath(context.dataDir, backupFileName);
-}
-
 } // namespace
+
+HostsSession openSession(const CliContext& context)
+{
+    return HostsSession(context.hostsPath, context.dataDir, HostsSession::Locking::HeldByOwner);
+}
 
 void createDataFolder(const CliContext& context)
 {
@@ -55,48 +31,51 @@ void createDataFolder(const CliContext& context)
 
 void sortCommand(CliContext& context)
 {
-    const LoadedHosts loaded = loadHostsFile(context.hostsPath);
-    writeWholeFile(context.hostsPath, sortHostsText(formatList(loaded.rows), loaded.redirectAddress.value_or("")));
+    HostsSession session = openSession(context);
+    session.load();
+    session.sort();
     printLineCount(context);
 }
 
 void mergeCommand(CliContext& context)
 {
-    mergeAndSortHostsFile(context.hostsPath, context.arguments[0], redirectAddressOf(context.hostsPath));
+    HostsSession session = openSession(context);
+    session.load();
+    session.merge(context.arguments[0]);
     printLineCount(context);
 }
 
+// Append and replace refuse, as the editor does when it starts, a hosts file
+// it cannot hold; a missing one is created.
 void appendCommand(CliContext& context)
 {
-    checkHostsLoads(context.hostsPath);
-    FileAppend(readTextLines(context.arguments[0]).lines, context.hostsPath);
+    HostsSession session = openSession(context);
+    session.loadIfPresent();
+    session.append(context.arguments[0]);
     printLineCount(context);
 }
 
 void replaceCommand(CliContext& context)
 {
-    checkHostsLoads(context.hostsPath);
-    FileRewrite(readTextLines(context.arguments[0]).lines, context.hostsPath);
+    HostsSession session = openSession(context);
+    session.loadIfPresent();
+    session.replace(context.arguments[0]);
     printLineCount(context);
 }
 
 void removeBlockingCommand(CliContext& context)
 {
-    const std::string text = readWholeFile(context.hostsPath);
-    const LoadedHosts loaded = loadHostsFile(context.hostsPath);
-    const auto result = removeBlockingEntries(text, loaded.redirectAddress.value_or(""));
-    if (!result)
-        throw Error(noBlockingAddressReason(loaded.redirectLine));
-    writeWholeFile(context.hostsPath, *result);
+    HostsSession session = openSession(context);
+    session.load();
+    session.removeBlockingEntries();
     printLineCount(context);
 }
 
 void swapCommand(CliContext& context)
 {
-    LoadedHosts loaded = loadHostsFile(context.hostsPath);
-    if (!swapLocalhosts(loaded.rows, loaded.redirectAddress.value_or("")))
-        throw Error(noBlockingAddressReason(loaded.redirectLine));
-    SaveList(loaded.rows, context.hostsPath);
+    HostsSession session = openSession(context);
+    session.load();
+    session.swapLocalhosts();
     printLineCount(context);
 }
 
@@ -105,26 +84,26 @@ void backupCommand(CliContext& context)
     const bool force = !context.arguments.empty();
     if (force && context.arguments[0] != "--force")
         throw UsageError("usage: vendrel-cli backup [--force]");
-    const std::string backupPath = backupPathOf(context);
-    if (exists(backupPath) && !force)
-        throw Error("a backup already exists at " + backupPath + "; use --force to overwrite it");
-    const LoadedHosts loaded = loadHostsFile(context.hostsPath);
+    HostsSession session = openSession(context);
+    if (exists(session.backupPath()) && !force)
+        throw Error("a backup already exists at " + session.backupPath() + "; use --force to overwrite it");
+    session.load();
     createDataFolder(context);
-    SaveList(loaded.rows, backupPath);
+    session.saveBackup();
     printLineCount(context);
 }
 
 void restoreCommand(CliContext& context)
 {
-    const LoadedHosts backup = loadHostsFile(backupPathOf(context));
-    checkHostsLoads(context.hostsPath);
-    SaveList(backup.rows, context.hostsPath);
+    HostsSession session = openSession(context);
+    session.loadIfPresent();
+    session.restoreBackup();
     printLineCount(context);
 }
 
 void restoreDefaultCommand(CliContext& context)
 {
-    WriteDefaultHosts(context.hostsPath);
+    openSession(context).restoreDefault();
     printLineCount(context);
 }
 

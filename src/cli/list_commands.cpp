@@ -4,6 +4,7 @@
 #include "core/hosts/hosts_loader.h"
 #include "core/hosts/line_count.h"
 #include "core/hosts/list_file_format.h"
+#include "core/session/hosts_session.h"
 
 namespace vendrel::cli {
 namespace {
@@ -12,10 +13,11 @@ namespace {
 template <typename Change>
 void changeRows(CliContext& context, Change&& change)
 {
-    LoadedHosts loaded = loadHostsFile(context.hostsPath);
-    change(loaded.rows);
-    SaveList(loaded.rows, context.hostsPath);
-    context.out << lineCountText(loaded.rows.size()) << '\n';
+    HostsSession session = openSession(context);
+    session.load();
+    change(session.rows());
+    session.save();
+    context.out << lineCountText(session.rows().size()) << '\n';
 }
 
 } // namespace

@@ -2,8 +2,7 @@
 // merging it into the hosts file or replacing the file with it; and the DNS
 // Client service check that guards it.
 
-#include "core/bulk/line_file_writers.h"
-#include "core/download/download_apply.h"
+#include "vendrel/busy_cursor.h"
 #include "core/download/service_state.h"
 #include "vendrel/main_window.h"
 #include "vendrel/prompter.h"
@@ -142,39 +141,36 @@ void MainWindow::Grabber1DoneFile()
     DownloadUrl.clear();
     setDownloadCursor(false);
     ShowLineCount();
-    deleteDownloadedFiles();
 }
 
 void MainWindow::applyDownloadedList()
 {
-    ListFile = vendrel::extractDownloadedList(ZipPath, ListFile, paths_.programFolder);
-    Downloadmenuson();
-    Grabber1->Stop();
     if (MergeAfterDownload)
         DownloadMerge();
     else
         DownloadReplace();
 }
 
+// Both unpack the list from the archive, change the hosts file with it and
+// remove the archive and the list; then the download is over.
 void MainWindow::DownloadMerge()
 {
-    lastChosenFile_ = ListFile;
-    mergeSequence(ListFile);
+    BusyCursor busy;
+    lastChosenFile_ = session_.applyDownloadedList(ZipPath, ListFile, vendrel::DownloadUse::Merge,
+                                                   widgets_.progressBar->reporter());
+    Downloadmenuson();
+    Grabber1->Stop();
+    ShowLineCount();
+    PopulateList();
 }
 
 void MainWindow::DownloadReplace()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    hostsFile_.replace(vendrel::joinLines(vendrel::readTextLines(ListFile).lines));
+    session_.applyDownloadedList(ZipPath, ListFile, vendrel::DownloadUse::Replace);
+    Downloadmenuson();
+    Grabber1->Stop();
     PopulateList();
-}
-
-void MainWindow::deleteDownloadedFiles()
-{
-    std::error_code ignored;
-    std::filesystem::remove(ZipPath, ignored);
-    if (std::filesystem::path(ListFile).is_absolute())
-        std::filesystem::remove(ListFile, ignored);
 }
 
 void MainWindow::reportDownloadTrouble(const std::string& reason)

@@ -82,10 +82,7 @@ std::string MainWindow::pickFile()
 void MainWindow::mergeSequence(const std::string& mergePath)
 {
     BusyCursor busy;
-    const std::string mergeText = vendrel::readTextFile(mergePath);
-    hostsFile_.update([&](const std::string& hostsText) {
-        return vendrel::mergeAndSortText(hostsText, mergeText, redirectAddress_, widgets_.progressBar->reporter());
-    });
+    session_.merge(mergePath, widgets_.progressBar->reporter());
     ShowLineCount();
     PopulateList();
 }
@@ -97,7 +94,7 @@ void MainWindow::appendFileClick()
         return;
     if (ConfirmOK(prompter_, this, appendQuestion)) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        appendToHostsFile(vendrel::readTextLines(chosen));
+        session_.append(chosen);
     }
     PopulateList();
 }
@@ -109,16 +106,9 @@ void MainWindow::replaceFileClick()
         return;
     if (ConfirmOK(prompter_, this, replaceQuestion)) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        hostsFile_.replace(vendrel::joinLines(vendrel::readTextLines(chosen).lines));
+        session_.replace(chosen);
     }
     PopulateList();
-}
-
-void MainWindow::appendToHostsFile(const vendrel::TextLines& chosen)
-{
-    hostsFile_.update([&chosen](std::string hostsText) {
-        return vendrel::appendLinesToText(std::move(hostsText), chosen.lines);
-    });
 }
 
 void MainWindow::mergeFileClick()
@@ -133,10 +123,7 @@ void MainWindow::sortFileClick()
     if (!ConfirmOK(prompter_, this, sortQuestion))
         return;
     BusyCursor busy;
-    const std::string listText = vendrel::formatList(model_->rows());
-    model_->resetRows(vendrel::HostsRows(rowsWhileSorting));
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    hostsFile_.write(vendrel::sortHostsText(listText, redirectAddress_, widgets_.progressBar->reporter()));
+    session_.sort(widgets_.progressBar->reporter(), rowsWhileSorting);
     ShowLineCount();
     PopulateList();
 }
@@ -174,36 +161,29 @@ void MainWindow::runFileChoice()
         mergeSequence(lastChosenFile_);
         return;
     }
-    const vendrel::TextLines chosen = vendrel::readTextLines(lastChosenFile_);
     if (widgets_.appendChoice->isChecked())
-        appendToHostsFile(chosen);
+        session_.append(lastChosenFile_);
     else
-        hostsFile_.replace(vendrel::joinLines(chosen.lines));
+        session_.replace(lastChosenFile_);
     PopulateList();
 }
 
-void MainWindow::tellNoBlockingAddress()
+void MainWindow::tellNoBlockingAddress(const vendrel::NoBlockingAddress& refusal)
 {
     prompter_.ask(this, {Prompter::Kind::Information, QStringLiteral("Information"),
-                         QString::fromStdString(vendrel::noBlockingAddressReason(redirectLine_)), false});
+                         QString::fromStdString(refusal.what()), false});
 }
 
 void MainWindow::removeAllBlockingClick()
 {
-    if (!vendrel::isBlockingAddress(redirectAddress_)) {
-        tellNoBlockingAddress();
-        return;
-    }
-    {
+    try {
         BusyCursor busy;
-        model_->clearCells();
-        hostsFile_.update([this](const std::string& hostsText) {
-            vendrel::refuseNonText(hostsText, paths_.hostsPath);
-            return *vendrel::removeBlockingEntries(hostsText, redirectAddress_, widgets_.progressBar->reporter());
-        });
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        session_.removeBlockingEntries(widgets_.progressBar->reporter(), session_.rows().size());
         PopulateList();
         ShowLineCount();
+    } catch (const vendrel::NoBlockingAddress& refusal) {
+        tellNoBlockingAddress(refusal);
+        return;
     }
     prompter_.ask(this, {Prompter::Kind::Notice, QStringLiteral("Vendrel"), QStringLiteral("Your changes have been made"),
                          false});
@@ -212,16 +192,15 @@ void MainWindow::removeAllBlockingClick()
 void MainWindow::swapLocalhostsClick()
 {
     BusyCursor busy;
-    std::optional<std::string> swapped;
     const int selected = selectedRow();
-    model_->changeAllRows([&](vendrel::HostsRows& rows) { swapped = vendrel::swapLocalhosts(rows, redirectAddress_); });
-    widgets_.hostsList->selectRow(selected);
-    if (!swapped) {
-        tellNoBlockingAddress();
+    try {
+        session_.swapLocalhosts();
+    } catch (const vendrel::NoBlockingAddress& refusal) {
+        widgets_.hostsList->selectRow(selected);
+        tellNoBlockingAddress(refusal);
         return;
     }
-    redirectAddress_ = *swapped;
-    SaveList(paths_.hostsPath);
+    widgets_.hostsList->selectRow(selected);
     TrimMemory();
 }
 
@@ -235,7 +214,7 @@ void MainWindow::CreateBackup()
     if (system_.fileExists(paths_.backupPath) &&
         !ConfirmOK(prompter_, this, QStringLiteral("Press OK to overwrite previous backup")))
         return;
-    SaveList(paths_.backupPath);
+    session_.saveBackup();
     prompter_.ask(this, {Prompter::Kind::Notice, QStringLiteral("Vendrel"), QStringLiteral("Backup Successfully Created"),
                          false});
     setRestoreBackupEnabled(true);
@@ -250,14 +229,14 @@ void MainWindow::restoreBackupClick()
 void MainWindow::RestoreBackup()
 {
     BusyCursor busy;
-    reloadRows(paths_.backupPath);
-    hostsFile_.replace(vendrel::formatList(model_->rows()));
+    session_.restoreBackup(widgets_.progressBar->reporter());
+    showLoadedRows();
 }
 
 void MainWindow::restoreDefaultHostsClick()
 {
     if (!ConfirmOK(prompter_, this, QStringLiteral("Press OK to Restore Microsofts original Hosts File")))
         return;
-    hostsFile_.replace(vendrel::defaultHostsText());
+    session_.restoreDefault();
     PopulateList();
 }

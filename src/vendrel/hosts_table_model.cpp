@@ -5,7 +5,9 @@
 
 #include <algorithm>
 
-HostsTableModel::HostsTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+HostsTableModel::HostsTableModel(vendrel::HostsRows& rows, QObject* parent) : QAbstractTableModel(parent), rows_(rows)
+{
+}
 
 int HostsTableModel::rowCount(const QModelIndex& parent) const
 {
@@ -64,17 +66,12 @@ std::optional<std::string> HostsTableModel::encodeTyped(const QString& text) con
     return encodeFileText(text, *eightBit_);
 }
 
-void HostsTableModel::resetRows(vendrel::HostsRows rows)
+void HostsTableModel::rowsAboutToBeReplaced() { beginResetModel(); }
+
+void HostsTableModel::rowsReplaced()
 {
-    beginResetModel();
-    rows_ = std::move(rows);
     eightBit_.reset();
     endResetModel();
-}
-
-void HostsTableModel::clearCells()
-{
-    resetRows(vendrel::HostsRows(rows_.size()));
 }
 
 void HostsTableModel::appendRow(std::string_view address, std::string_view host)

@@ -1,15 +1,18 @@
 #pragma once
 
 #include "core/hosts/hosts_rows.h"
+#include "core/session/hosts_session.h"
 
 #include <QAbstractTableModel>
 
 #include <optional>
 #include <string>
 
-// The hosts list as Qt sees it: two columns over the core's rows, decoded for
-// display only when a cell is painted. Edits are written into the rows at once.
-class HostsTableModel final : public QAbstractTableModel {
+// The hosts list as Qt sees it: two columns over rows it does not own (the
+// session's), decoded for display only when a cell is painted. Edits are
+// written into the rows at once. As the rows' observer it announces a
+// wholesale replacement as a reset.
+class HostsTableModel final : public QAbstractTableModel, public vendrel::RowsObserver {
     Q_OBJECT
 
 public:
@@ -17,7 +20,7 @@ public:
     // back exactly as it was.
     static constexpr int CellBytesRole = Qt::UserRole;
 
-    explicit HostsTableModel(QObject* parent = nullptr);
+    explicit HostsTableModel(vendrel::HostsRows& rows, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -31,8 +34,8 @@ public:
     // Typed text as bytes of the file's code page (the 8-bit one or UTF-8);
     // nothing when that code page cannot hold it.
     std::optional<std::string> encodeTyped(const QString& text) const;
-    // Replaces every row (a reload).
-    void resetRows(vendrel::HostsRows rows);
+    void rowsAboutToBeReplaced() override;
+    void rowsReplaced() override;
     // Runs `change` on the rows and announces that one row changed.
     template <typename Change>
     void changeRow(int row, Change&& change)
@@ -44,13 +47,10 @@ public:
     template <typename Change>
     void changeAllRows(Change&& change)
     {
-        beginResetModel();
+        rowsAboutToBeReplaced();
         change(rows_);
-        eightBit_.reset();
-        endResetModel();
+        rowsReplaced();
     }
-    // Empties every cell; the row count stays.
-    void clearCells();
     void appendRow(std::string_view address, std::string_view host);
     // Removes a row; the only row of the list stays.
     void deleteRow(int row);
@@ -58,7 +58,7 @@ public:
     void setEditable(bool editable) { editable_ = editable; }
 
 private:
-    vendrel::HostsRows rows_;
+    vendrel::HostsRows& rows_;
     bool editable_ = true;
     // Whether the rows are in the 8-bit code page; found when first needed.
     mutable std::optional<bool> eightBit_;

@@ -70,7 +70,7 @@ void MainWindow::ToggleLineComment()
 {
     BusyCursor busy;
     model_->changeRow(selectedRow(), vendrel::toggleLineComment);
-    SaveList(paths_.hostsPath);
+    SaveList();
 }
 
 void MainWindow::commentCheckBoxClick()
@@ -91,7 +91,7 @@ void MainWindow::addLineBoxClick()
     QLineEdit* box = widgets_.addLineBox;
     if (box->text().size() >= 5)
         return;
-    box->setText(QString::fromStdString(redirectAddress_) + QStringLiteral("  "));
+    box->setText(QString::fromStdString(session_.redirectAddress()) + QStringLiteral("  "));
     box->end(false);
 }
 
@@ -109,7 +109,7 @@ void MainWindow::addLineClick()
     widgets_.addLineBox->clear();
     widgets_.hostsList->selectRow(model_->rowCount() - 1);
     ShowLineCount();
-    SaveList(paths_.hostsPath);
+    SaveList();
     updateHelpItemVisibility();
 }
 
@@ -125,7 +125,7 @@ void MainWindow::deleteline()
     const int row = selectedRow();
     model_->deleteRow(row);
     widgets_.hostsList->selectRow(std::min(row, model_->rowCount() - 1));
-    SaveList(paths_.hostsPath);
+    SaveList();
     ShowLineCount();
 }
 

@@ -83,7 +83,8 @@ MainWindow::MainWindow(platform::Platform& system, Prompter& prompter, MainWindo
         if (qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button))
             button->setStyle(indicatorStyle);
 
-    model_ = new HostsTableModel(this);
+    model_ = new HostsTableModel(session_.rows(), this);
+    session_.setObserver(this);
     widgets_.hostsList->setModel(model_);
     connectCommands();
 
@@ -126,7 +127,7 @@ void MainWindow::offerReload(const vendrel::ChangedElsewhere& changed)
         runCommand([this] { PopulateList(); });
         return;
     }
-    hostsFile_.acceptCurrentState();
+    session_.acceptCurrentState();
 }
 
 void MainWindow::endProgram(int exitCode)
@@ -141,7 +142,7 @@ bool MainWindow::FormCreate()
 {
     runCommand([this] {
         paths_ = vendrel::locateEditorPaths(system_);
-        hostsFile_.setPath(paths_.hostsPath);
+        session_.setPaths(paths_.hostsPath, paths_.programFolder);
         reloadOnPopulate_ = true;
         layOutWindow();
         show();
@@ -208,9 +209,9 @@ void MainWindow::PopulateList()
         hostsReadOnly_ = (hostsAttributes_ & platform::ReadOnly) != 0;
         applyHostsState(hostsReadOnly_);
         if (reloadOnPopulate_)
-            reloadRows(paths_.hostsPath);
+            reloadRows();
         else
-            hostsFile_.acceptCurrentState();
+            session_.acceptCurrentState();
         reloadOnPopulate_ = true;
     }
     setRestoreBackupEnabled(system_.fileExists(paths_.backupPath));
@@ -219,21 +220,29 @@ void MainWindow::PopulateList()
     AdjustTabs();
 }
 
-void MainWindow::reloadRows(const std::string& path)
+void MainWindow::reloadRows()
 {
-    const vendrel::Progress progress = widgets_.progressBar->reporter();
-    vendrel::LoadedHosts loaded = path == hostsFile_.path() ? vendrel::parseHostsText(hostsFile_.read(), path, progress)
-                                                             : vendrel::loadHostsFile(path, progress);
-    if (loaded.redirectAddress) {
-        redirectAddress_ = *loaded.redirectAddress;
-        redirectLine_ = loaded.redirectLine;
-    }
-    model_->resetRows(std::move(loaded.rows));
+    session_.load(widgets_.progressBar->reporter());
+    showLoadedRows();
+}
+
+void MainWindow::showLoadedRows()
+{
     widgets_.hostsList->setColumnWidth(0, scale_.px(90));
     widgets_.hostsList->setColumnWidth(1, scale_.px(1100));
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     ShowLineCount();
     TrimMemory();
+}
+
+void MainWindow::rowsAboutToBeReplaced()
+{
+    model_->rowsAboutToBeReplaced();
+}
+
+void MainWindow::rowsReplaced()
+{
+    model_->rowsReplaced();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void MainWindow::setRestoreBackupEnabled(bool enabled)
@@ -245,10 +254,10 @@ void MainWindow::setRestoreBackupEnabled(bool enabled)
 void MainWindow::offerDefaultHostsFile()
 {
     paths_.hostsPath = vendrel::chooseHostsPath(system_, paths_.systemDir, paths_.windowsDir);
-    hostsFile_.setPath(paths_.hostsPath);
+    session_.setPaths(paths_.hostsPath, paths_.programFolder);
     if (!ConfirmOK(prompter_, this, missingHostsQuestion))
         throw ProgramEnd{0};
-    hostsFile_.replace(vendrel::defaultHostsText());
+    session_.restoreDefault();
     PopulateList();
 }
 
@@ -282,12 +291,9 @@ void MainWindow::applyHostsState(bool readOnly)
     }
 }
 
-void MainWindow::SaveList(const std::string& path)
+void MainWindow::SaveList()
 {
-    if (path == hostsFile_.path())
-        hostsFile_.write(vendrel::formatList(model_->rows()));
-    else
-        vendrel::SaveList(model_->rows(), path);
+    session_.save();
 }
 
 void MainWindow::ShowLineCount()
@@ -355,5 +361,5 @@ void MainWindow::writableToggleClick()
 
 void MainWindow::saveAfterCellEdit()
 {
-    SaveList(paths_.hostsPath);
+    SaveList();
 }

@@ -4,6 +4,7 @@
 #include "core/download/url_grabber.h"
 #include "core/hosts/editor_paths.h"
 #include "core/hosts/hosts_file_guard.h"
+#include "core/session/hosts_session.h"
 #include "vendrel/design_scale.h"
 #include "vendrel/main_menus.h"
 #include "vendrel/main_widgets.h"
@@ -26,9 +27,6 @@ class Prompter;
 namespace platform {
 class Platform;
 }
-namespace vendrel {
-struct TextLines;
-}
 
 struct MainWindowOptions {
     // Pixels per inch of the screen; read from the screen when not given.
@@ -44,7 +42,7 @@ struct MainWindowOptions {
 // The editor's one window: the hosts list, the tool panels and the menus.
 // Every command runs through runCommand(), which first stores an open cell
 // edit and turns any error into "ERROR: " + message, after which the program ends.
-class MainWindow final : public QMainWindow {
+class MainWindow final : public QMainWindow, private vendrel::RowsObserver {
     Q_OBJECT
 
 public:
@@ -56,7 +54,8 @@ public:
     bool FormCreate();
 
     void PopulateList();
-    void SaveList(const std::string& path);
+    // Saves the rows as the hosts file.
+    void SaveList();
     void ShowLineCount();
     void AdjustTabs();
     void TrimMemory();
@@ -90,7 +89,7 @@ public:
     const MainMenus& menus() const { return menus_; }
     HostsTableModel& model() { return *model_; }
     const vendrel::EditorPaths& paths() const { return paths_; }
-    const std::string& redirectAddress() const { return redirectAddress_; }
+    const std::string& redirectAddress() const { return session_.redirectAddress(); }
     bool hostsReadOnly() const { return hostsReadOnly_; }
 
 private:
@@ -98,8 +97,14 @@ private:
     void unlockHostsFile();
     void showPlatformMenus();
     void updateHelpItemVisibility();
-    // Loads the rows and the redirect address from a hosts-format file.
-    void reloadRows(const std::string& path);
+    // Loads the rows and the redirect address from the hosts file.
+    void reloadRows();
+    // What follows every load of the rows: column widths, line count, memory.
+    void showLoadedRows();
+    // The rows' observer: the list is reset around a wholesale change and
+    // shows its new state at once, even while long work goes on.
+    void rowsAboutToBeReplaced() override;
+    void rowsReplaced() override;
     void offerDefaultHostsFile();
     void applyHostsState(bool readOnly);
     void connectCommands();
@@ -127,10 +132,9 @@ private:
     void runFileChoice();
     void returnFileHandlingToIdle();
     std::string pickFile();
-    void appendToHostsFile(const vendrel::TextLines& chosen);
     void removeAllBlockingClick();
     void swapLocalhostsClick();
-    void tellNoBlockingAddress();
+    void tellNoBlockingAddress(const vendrel::NoBlockingAddress& refusal);
     void createBackupClick();
     void restoreBackupClick();
     void restoreDefaultHostsClick();
@@ -143,7 +147,6 @@ private:
     void viewEditWhitelistClick();
     void saveAndExitWhitelistClick();
     void exitWhitelistClick();
-    std::string whitelistPath() const;
     void setWhitelistMenus(bool whitelistMode);
 
     void connectMemopadCommands();
@@ -171,7 +174,6 @@ private:
     void applyDownloadedList();
     void DownloadMerge();
     void DownloadReplace();
-    void deleteDownloadedFiles();
     void cancelDownloadClick();
     void statusOfDnsServiceClick();
     void reportDownloadTrouble(const std::string& reason);
@@ -203,11 +205,8 @@ private:
     AnchorKeeper* anchors_ = nullptr;
 
     vendrel::EditorPaths paths_;
-    // The hosts file on disk as the list last saw it; every write goes through it.
-    vendrel::HostsFileGuard hostsFile_;
-    std::string redirectAddress_;
-    // The line `redirectAddress_` came from, for messages.
-    std::string redirectLine_;
+    // The hosts file, its rows (which the list shows) and every command on them.
+    vendrel::HostsSession session_;
     std::string lastChosenFile_;
     QString WebsiteUrl;
     bool plainTextEightBit_ = false;

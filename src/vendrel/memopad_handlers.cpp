@@ -37,7 +37,7 @@ void MainWindow::setMemopadMenus(bool memopadMode)
 
 void MainWindow::openInMemopadClick()
 {
-    showPlainTextArea(hostsFile_.read());
+    showPlainTextArea(session_.readText());
     setMemopadMenus(true);
 }
 
@@ -49,13 +49,13 @@ void MainWindow::saveHostsClick()
 void MainWindow::writeHostsFromPlainText(const std::string& bytes)
 {
     try {
-        hostsFile_.write(bytes);
+        session_.writeText(bytes);
     } catch (const vendrel::ChangedElsewhere& changed) {
         // The typed text is the user's: let them choose to keep it over the other change.
         if (!ConfirmOK(prompter_, this, QString::fromLocal8Bit(changed.what()) + overwriteChangedQuestion))
             throw vendrel::Error("Nothing was written; the text stays open for editing.");
-        hostsFile_.acceptCurrentState();
-        hostsFile_.write(bytes);
+        session_.acceptCurrentState();
+        session_.writeText(bytes);
     }
 }
 

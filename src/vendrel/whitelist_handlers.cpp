@@ -28,11 +28,6 @@ void MainWindow::connectWhitelistCommands()
     connectAction(menus_.exitWhitelist, &MainWindow::exitWhitelistClick);
 }
 
-std::string MainWindow::whitelistPath() const
-{
-    return vendrel::whitelistPathIn(paths_.programFolder);
-}
-
 void MainWindow::deleteAddToWhitelistClick()
 {
     DeleteAddtoWL();
@@ -42,8 +37,7 @@ void MainWindow::DeleteAddtoWL()
 {
     if (!ConfirmOK(prompter_, this, QStringLiteral("Press OK to Delete line and Add to Whitelist")))
         return;
-    const auto row = static_cast<std::size_t>(selectedRow());
-    vendrel::appendToWhitelist(whitelistPath(), model_->rows().host(row));
+    session_.addToWhitelist(static_cast<std::size_t>(selectedRow()));
     deleteline();
 }
 
@@ -51,24 +45,17 @@ void MainWindow::removeWhitelistItemsClick()
 {
     {
         BusyCursor busy;
-        const std::vector<std::string> whitelist = vendrel::readWhitelist(whitelistPath());
         const int selected = selectedRow();
-        model_->changeAllRows([&whitelist](vendrel::HostsRows& rows) { vendrel::removeWhitelistedRows(rows, whitelist); });
+        session_.removeWhitelisted();
         widgets_.hostsList->selectRow(std::min(selected, model_->rowCount() - 1));
-        SaveList(paths_.hostsPath);
     }
     ShowLineCount();
 }
 
 void MainWindow::addWhitelistItemsClick()
 {
-    if (!system_.fileExists(whitelistPath()))
+    if (!session_.addWhitelisted(widgets_.progressBar->reporter()))
         return;
-    const std::vector<std::string> whitelist = vendrel::readWhitelist(whitelistPath());
-    model_->changeAllRows(
-        [&](vendrel::HostsRows& rows) { vendrel::addWhitelistRows(rows, whitelist, redirectAddress_); });
-    hostsFile_.write(vendrel::sortHostsText(vendrel::formatList(model_->rows()), redirectAddress_,
-                                            widgets_.progressBar->reporter()));
     PopulateList();
     ShowLineCount();
 }
@@ -96,7 +83,7 @@ void MainWindow::setWhitelistMenus(bool whitelistMode)
 
 void MainWindow::viewEditWhitelistClick()
 {
-    const std::string path = whitelistPath();
+    const std::string path = session_.whitelistPath();
     showPlainTextArea(system_.fileExists(path) ? vendrel::readTextFile(path) : std::string());
     Whitelistmenutoggleon();
 }
@@ -107,7 +94,7 @@ void MainWindow::saveAndExitWhitelistClick()
     const bool saved = savePlainText([this](const std::string& bytes) {
         std::vector<std::string> lines;
         vendrel::forEachLine(bytes, [&lines](std::string_view line) { lines.emplace_back(line); });
-        vendrel::writeTextLines(whitelistPath(), lines);
+        vendrel::writeTextLines(session_.whitelistPath(), lines);
     });
     if (saved)
         exitWhitelistClick();

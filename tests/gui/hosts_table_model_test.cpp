@@ -26,17 +26,23 @@ TEST(HostsTableModelContract, HoldsThroughEveryKindOfChange)
     complaints.clear();
     const QtMessageHandler previous = qInstallMessageHandler(collectComplaint);
     {
-        HostsTableModel model;
+        vendrel::HostsRows rows;
+        HostsTableModel model(rows);
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
 
-        model.resetRows(vendrel::parseHostsText("127.0.0.1 localhost\r\n0.0.0.0 ads.example\r\n# note\r\n", "hosts").rows);
+        // A wholesale replacement, as a session's load makes it.
+        model.rowsAboutToBeReplaced();
+        rows = vendrel::parseHostsText("127.0.0.1 localhost\r\n0.0.0.0 ads.example\r\n# note\r\n", "hosts").rows;
+        model.rowsReplaced();
         model.appendRow("0.0.0.0", "new.example");
         model.setData(model.index(1, 1), QStringLiteral("typed.example"), Qt::EditRole);
         model.setData(model.index(1, 1), QByteArray("ads.example"), HostsTableModel::CellBytesRole);
         model.changeRow(2, [](vendrel::HostsRows& rows, std::size_t row) { rows.setCell(row, 0, "#"); });
         model.deleteRow(0);
         model.changeAllRows([](vendrel::HostsRows& rows) { rows.appendRow("0.0.0.0", "more.example"); });
-        model.clearCells();
+        model.rowsAboutToBeReplaced();
+        rows = vendrel::HostsRows(40);
+        model.rowsReplaced();
         while (model.rowCount() > 1)
             model.deleteRow(model.rowCount() - 1);
         model.deleteRow(0);

@@ -4,6 +4,7 @@
 #include "platform/atomic_file.h"
 
 namespace vendrel {
+
 platform::FileLock lockHostsFile(const std::string& path)
 {
     try {
@@ -19,10 +20,18 @@ void HostsFileGuard::setPath(std::string path)
     acceptCurrentState();
 }
 
+std::optional<platform::FileLock> HostsFileGuard::lockForAccess() const
+{
+    if (locking_ == Locking::HeldByOwner)
+        return std::nullopt;
+    return lockHostsFile(path_);
+}
+
 std::string HostsFileGuard::read()
 {
-    finishInterruptedHostsWrite(path_);
-    const platform::FileLock lock = lockHostsFile(path_);
+    if (locking_ == Locking::EachAccess)
+        finishInterruptedHostsWrite(path_);
+    const auto lock = lockForAccess();
     shown_ = platform::fileIdentity(path_);
     return readWholeFile(path_);
 }
@@ -33,7 +42,7 @@ bool HostsFileGuard::changedElsewhere() const { return platform::fileIdentity(pa
 
 void HostsFileGuard::write(std::string_view bytes)
 {
-    const platform::FileLock lock = lockHostsFile(path_);
+    const auto lock = lockForAccess();
     if (changedElsewhere())
         throw ChangedElsewhere(path_);
     writeWholeFile(path_, bytes);
@@ -42,14 +51,14 @@ void HostsFileGuard::write(std::string_view bytes)
 
 void HostsFileGuard::replace(std::string_view bytes)
 {
-    const platform::FileLock lock = lockHostsFile(path_);
+    const auto lock = lockForAccess();
     writeWholeFile(path_, bytes);
     acceptCurrentState();
 }
 
 void HostsFileGuard::update(const std::function<std::string(std::string current)>& change)
 {
-    const platform::FileLock lock = lockHostsFile(path_);
+    const auto lock = lockForAccess();
     const bool exists = platform::fileIdentity(path_).has_value();
     writeWholeFile(path_, change(exists ? readWholeFile(path_) : std::string()));
     acceptCurrentState();

@@ -28,8 +28,16 @@ public:
 // overwritten without the user knowing.
 class HostsFileGuard {
 public:
+    // Who holds the file's lock: each read and write takes it for itself, or
+    // the owner holds it throughout (as a command of the CLI does), and the
+    // guard must not take it again.
+    enum class Locking { EachAccess, HeldByOwner };
+
     HostsFileGuard() = default;
-    explicit HostsFileGuard(std::string path) : path_(std::move(path)) {}
+    explicit HostsFileGuard(std::string path, Locking locking = Locking::EachAccess)
+        : path_(std::move(path)), locking_(locking)
+    {
+    }
 
     const std::string& path() const { return path_; }
     // Follows the file to another path, taking its current state as the shown one.
@@ -54,7 +62,11 @@ public:
     void update(const std::function<std::string(std::string current)>& change);
 
 private:
+    // The lock for one access, or nothing when the owner holds it.
+    std::optional<platform::FileLock> lockForAccess() const;
+
     std::string path_;
+    Locking locking_ = Locking::EachAccess;
     std::optional<platform::FileIdentity> shown_;
 };
 

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "core/error.h"
+#include "core/hosts/hosts_file_guard.h"
+#include "core/hosts/hosts_loader.h"
+#include "core/hosts/hosts_rows.h"
+#include "core/progress.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace vendrel {
+
+// A command that needs to tell blocking entries from others found that the
+// redirect address is no blocking address; nothing was changed.
+class NoBlockingAddress : public Error {
+public:
+    explicit NoBlockingAddress(const std::string& redirectLine);
+};
+
+// Told before and after a command replaces the rows wholesale, so that a view
+// of them never looks at rows in the middle of a change.
+class RowsObserver {
+public:
+    virtual ~RowsObserver() = default;
+    virtual void rowsAboutToBeReplaced() = 0;
+    virtual void rowsReplaced() = 0;
+};
+
+enum class DownloadUse { Merge, Replace };
+
+// The hosts file a program works on and what it knows of it: the rows it
+// loaded, the redirect address found in them, and the editor's backup and
+// whitelist beside it. Each command changes the hosts file in one atomic
+// write under the file's lock; a write of rows loaded earlier is refused
+// (ChangedElsewhere) when another program changed the file since. The rows
+// are not reloaded after a whole-file command: load() shows its result.
+class HostsSession {
+public:
+    using Locking = HostsFileGuard::Locking;
+
+    HostsSession() = default;
+    // With Locking::HeldByOwner the owner holds the hosts file's lock
+    // (lockHostsFile) for as long as the session lives.
+    HostsSession(std::string hostsPath, std::string dataFolder, Locking locking = Locking::EachAccess);
+
+    const std::string& hostsPath() const { return guard_.path(); }
+    // Works on another hosts file (or the same one anew) from now on.
+    void setPaths(std::string hostsPath, std::string dataFolder);
+    std::string backupPath() const;
+    std::string whitelistPath() const;
+
+    HostsRows& rows() { return rows_; }
+    const HostsRows& rows() const { return rows_; }
+    const std::string& redirectAddress() const { return redirectAddress_; }
+    // The line the redirect address was taken from, as the list shows it.
+    const std::string& redirectLine() const { return redirectLine_; }
+    void setObserver(RowsObserver* observer) { observer_ = observer; }
+
+    // The hosts file's text as it is, for editing as plain text, and its
+    // replacement by such text (ChangedElsewhere as for save()).
+    std::string readText() { return guard_.read(); }
+    void writeText(const std::string& bytes) { guard_.write(bytes); }
+
+    // The file's current state on disk becomes the one the rows stand for.
+    void acceptCurrentState() { guard_.acceptCurrentState(); }
+    bool changedElsewhere() const { return guard_.changedElsewhere(); }
+
+    // Loads the rows from the hosts file. A redirect address stays as it was
+    // when the file has no localhost line.
+    void load(const Progress& progress = {});
+    // Loads the rows when the hosts file exists; false when it does not.
+    bool loadIfPresent(const Progress& progress = {});
+
+    // Writes the rows as the hosts file, or as the backup.
+    void save();
+    void saveBackup() const;
+
+    // Sorts the hosts file made from the rows. The rows are given up first
+    // for `rowsMeanwhile` empty ones: they no longer stand for the file.
+    void sort(const Progress& progress = {}, std::size_t rowsMeanwhile = 1);
+    // The merge sequence: the file at `path` merged into the hosts file, sorted.
+    void merge(const std::string& path, const Progress& progress = {});
+    void append(const std::string& path);
+    void replace(const std::string& path);
+    // Removes every blocking entry; throws NoBlockingAddress when none can be told.
+    void removeBlockingEntries(const Progress& progress = {}, std::size_t rowsMeanwhile = 1);
+    // Switches the rows to the other blocking address and saves them.
+    void swapLocalhosts();
+    // The backup's rows become the hosts file.
+    void restoreBackup(const Progress& progress = {});
+    void restoreDefault();
+
+    // Adds the host cell of `row` to the whitelist.
+    void addToWhitelist(std::size_t row) const;
+    // Removes the whitelisted rows and saves the rest; returns how many went.
+    std::size_t removeWhitelisted();
+    // Adds a blocking row for every whitelist entry and writes the file
+    // sorted; false, changing nothing, when there is no whitelist.
+    bool addWhitelisted(const Progress& progress = {});
+
+    // Unpacks the list `member` of the downloaded archive at `zipPath` into
+    // the data folder and merges it into the hosts file or replaces the file
+    // by it. The archive and the list are removed afterwards, however it ends.
+    // Returns the path the list was unpacked to.
+    std::string applyDownloadedList(const std::string& zipPath, const std::string& member, DownloadUse use,
+                                    const Progress& progress = {});
+
+private:
+    // Runs `change` on the rows between the observer's two calls.
+    template <typename Change>
+    void replaceRows(Change&& change);
+    void takeLoaded(LoadedHosts loaded);
+    void requireBlockingAddress() const;
+
+    HostsFileGuard guard_;
+    std::string dataFolder_;
+    HostsRows rows_;
+    std::string redirectAddress_;
+    std::string redirectLine_;
+    RowsObserver* observer_ = nullptr;
+};
+
+} // namespace vendrel
