@@ -41,10 +41,21 @@ std::size_t rowArgument(const std::string& text, const HostsRows& rows);
 // The session of one command on the hosts file, whose lock the command holds.
 HostsSession openSession(const CliContext& context);
 
-// Creates the data folder (--data-dir) when it does not exist yet.
-void createDataFolder(const CliContext& context);
-
 // Prints the status line the editor shows for the hosts file as it now is.
 void printLineCount(CliContext& context);
+
+// Loads the hosts file into a session, runs `command` on it and prints the
+// line count of the file it leaves.
+template <typename Command>
+void runOnLoadedHosts(CliContext& context, Command&& command)
+{
+    HostsSession session = openSession(context);
+    session.load();
+    command(session);
+    printLineCount(context);
+}
+
+// Creates the data folder (--data-dir) when it does not exist yet.
+void createDataFolder(const CliContext& context);
 
 } // namespace vendrel::cli

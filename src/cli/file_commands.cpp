@@ -31,18 +31,12 @@ void createDataFolder(const CliContext& context)
 
 void sortCommand(CliContext& context)
 {
-    HostsSession session = openSession(context);
-    session.load();
-    session.sort();
-    printLineCount(context);
+    runOnLoadedHosts(context, [](HostsSession& session) { session.sort(); });
 }
 
 void mergeCommand(CliContext& context)
 {
-    HostsSession session = openSession(context);
-    session.load();
-    session.merge(context.arguments[0]);
-    printLineCount(context);
+    runOnLoadedHosts(context, [&context](HostsSession& session) { session.merge(context.arguments[0]); });
 }
 
 // Append and replace refuse, as the editor does when it starts, a hosts file
@@ -65,18 +59,12 @@ void replaceCommand(CliContext& context)
 
 void removeBlockingCommand(CliContext& context)
 {
-    HostsSession session = openSession(context);
-    session.load();
-    session.removeBlockingEntries();
-    printLineCount(context);
+    runOnLoadedHosts(context, [](HostsSession& session) { session.removeBlockingEntries(); });
 }
 
 void swapCommand(CliContext& context)
 {
-    HostsSession session = openSession(context);
-    session.load();
-    session.swapLocalhosts();
-    printLineCount(context);
+    runOnLoadedHosts(context, [](HostsSession& session) { session.swapLocalhosts(); });
 }
 
 void backupCommand(CliContext& context)

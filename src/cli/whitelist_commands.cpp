@@ -7,30 +7,23 @@ namespace vendrel::cli {
 
 void whitelistRemoveCommand(CliContext& context)
 {
-    HostsSession session = openSession(context);
-    session.load();
-    session.removeWhitelisted();
-    printLineCount(context);
+    runOnLoadedHosts(context, [](HostsSession& session) { session.removeWhitelisted(); });
 }
 
 void whitelistAddCommand(CliContext& context)
 {
-    HostsSession session = openSession(context);
-    session.load();
-    session.addWhitelisted();
-    printLineCount(context);
+    runOnLoadedHosts(context, [](HostsSession& session) { session.addWhitelisted(); });
 }
 
 void whitelistLineCommand(CliContext& context)
 {
-    HostsSession session = openSession(context);
-    session.load();
-    const std::size_t row = rowArgument(context.arguments[0], session.rows());
-    createDataFolder(context);
-    session.addToWhitelist(row);
-    deleteRow(session.rows(), row);
-    session.save();
-    printLineCount(context);
+    runOnLoadedHosts(context, [&context](HostsSession& session) {
+        const std::size_t row = rowArgument(context.arguments[0], session.rows());
+        createDataFolder(context);
+        session.addToWhitelist(row);
+        deleteRow(session.rows(), row);
+        session.save();
+    });
 }
 
 } // namespace vendrel::cli
