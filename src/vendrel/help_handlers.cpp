@@ -19,9 +19,9 @@ void MainWindow::connectHelpCommands()
     connectAction(menus_.hphostsVisit, &MainWindow::visitHpHostsSiteClick);
 }
 
-void MainWindow::LaunchWebsite()
+void MainWindow::LaunchWebsite(const QString& websiteUrl)
 {
-    shell_->open(WebsiteUrl);
+    shell_->open(websiteUrl);
 }
 
 void MainWindow::helpFileClick()
@@ -33,8 +33,7 @@ void MainWindow::helpFileClick()
 
 void MainWindow::visitMakerSiteClick()
 {
-    WebsiteUrl = web_addresses::makerSite;
-    LaunchWebsite();
+    LaunchWebsite(web_addresses::makerSite);
 }
 
 void MainWindow::donationClick()
@@ -49,12 +48,10 @@ void MainWindow::visitForumsClick()
 
 void MainWindow::visitMvpsSiteClick()
 {
-    WebsiteUrl = web_addresses::mvpsPage;
-    LaunchWebsite();
+    LaunchWebsite(web_addresses::mvpsPage);
 }
 
 void MainWindow::visitHpHostsSiteClick()
 {
-    WebsiteUrl = web_addresses::hpHostsPage;
-    LaunchWebsite();
+    LaunchWebsite(web_addresses::hpHostsPage);
 }

@@ -143,7 +143,6 @@ bool MainWindow::FormCreate()
     runCommand([this] {
         paths_ = vendrel::locateEditorPaths(system_);
         session_.setPaths(paths_.hostsPath, paths_.programFolder);
-        reloadOnPopulate_ = true;
         layOutWindow();
         show();
         repaint();
@@ -202,17 +201,16 @@ void MainWindow::updateHelpItemVisibility()
     menus_.viewHelpFile->setVisible(system_.fileExists(helpFile));
 }
 
-void MainWindow::PopulateList()
+void MainWindow::PopulateList(Rows rows)
 {
     if (system_.fileExists(paths_.hostsPath)) {
         hostsAttributes_ = system_.fileAttributes(paths_.hostsPath).value_or(0);
         hostsReadOnly_ = (hostsAttributes_ & platform::ReadOnly) != 0;
         applyHostsState(hostsReadOnly_);
-        if (reloadOnPopulate_)
+        if (rows == Rows::Reload)
             reloadRows();
         else
             session_.acceptCurrentState();
-        reloadOnPopulate_ = true;
     }
     setRestoreBackupEnabled(system_.fileExists(paths_.backupPath));
     if (!system_.fileExists(paths_.hostsPath))
@@ -354,9 +352,7 @@ void MainWindow::writableToggleClick()
     const std::uint16_t wanted = hostsReadOnly_ ? (hostsAttributes_ & ~platform::ReadOnly)
                                                 : (hostsAttributes_ | platform::ReadOnly);
     system_.setFileAttributes(paths_.hostsPath, wanted);
-    reloadOnPopulate_ = false;
-    PopulateList();
-    reloadOnPopulate_ = true;
+    PopulateList(Rows::Keep);
 }
 
 void MainWindow::saveAfterCellEdit()

@@ -53,7 +53,10 @@ public:
     // load the hosts file. False when the program ended on the way.
     bool FormCreate();
 
-    void PopulateList();
+    // Whether PopulateList() loads the rows again or only takes the file's
+    // attributes and state (after a change of attributes alone).
+    enum class Rows { Reload, Keep };
+    void PopulateList(Rows rows = Rows::Reload);
     // Saves the rows as the hosts file.
     void SaveList();
     void ShowLineCount();
@@ -77,7 +80,8 @@ public:
     vendrel::HttpUrlGrabber& grabber() { return *Grabber1; }
     void Whitelistmenutoggleon();
     void Whitelistmenutoggleoff();
-    void LaunchWebsite();
+    // Opens a web page; an address without a scheme is opened over http.
+    void LaunchWebsite(const QString& websiteUrl);
 
     // Runs one command as the error handler requires.
     void runCommand(const std::function<void()>& command);
@@ -208,7 +212,6 @@ private:
     // The hosts file, its rows (which the list shows) and every command on them.
     vendrel::HostsSession session_;
     std::string lastChosenFile_;
-    QString WebsiteUrl;
     bool plainTextEightBit_ = false;
 
     std::unique_ptr<vendrel::HttpUrlGrabber> Grabber1;
@@ -221,7 +224,6 @@ private:
     DesktopShell* shell_ = nullptr;
     std::uint16_t hostsAttributes_ = 0;
     bool hostsReadOnly_ = false;
-    bool reloadOnPopulate_ = false;
     bool programEnded_ = false;
     int exitCode_ = 0;
 };
