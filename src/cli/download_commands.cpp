@@ -115,18 +115,15 @@ void fetch(const DownloadRequest& request, const std::string& zipPath, ProgressL
     std::string failure;
     bool delivered = false;
     // The command line has no event loop: events run on the transfer's own thread.
-    HttpUrlGrabber grabber([](const std::function<void()>& handler) { handler(); });
+    HttpUrlGrabber grabber([](std::function<void()> event) { event(); });
     grabber.Port = 0;
     grabber.setUrl(url);
     grabber.FileName = zipPath;
     if (request.timeLimitSeconds)
         grabber.TimeLimitSeconds = *request.timeLimitSeconds;
-    grabber.OnProgress = [&](CustomUrlGrabber&, std::uint64_t position, std::uint64_t total, const std::string&,
-                             bool&) { progress.update(position, total); };
-    grabber.OnDoneFile = [&](CustomUrlGrabber&, const std::string&, std::uint32_t, const std::string&) {
-        delivered = true;
-    };
-    grabber.OnError = [&](CustomUrlGrabber&, const std::string& message) { failure = message; };
+    grabber.OnProgress = [&](std::uint64_t position, std::uint64_t total) { progress.update(position, total); };
+    grabber.OnDoneFile = [&](std::uint64_t) { delivered = true; };
+    grabber.OnError = [&](const std::string& message) { failure = message; };
     grabber.Start();
     while (!grabber.waitUntilEnded(1000)) {
     }

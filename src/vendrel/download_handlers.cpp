@@ -11,9 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
-#include <QThread>
 
-#include <filesystem>
 
 namespace {
 
@@ -28,19 +26,14 @@ const QString stillFinishing =
 
 void MainWindow::connectDownloadCommands()
 {
-    Grabber1 = std::make_unique<vendrel::HttpUrlGrabber>([this](const std::function<void()>& handler) {
-        if (QThread::currentThread() == thread())
-            handler();
-        else
-            QMetaObject::invokeMethod(this, [handler] { handler(); }, Qt::BlockingQueuedConnection);
+    Grabber1 = std::make_unique<vendrel::HttpUrlGrabber>([this](std::function<void()> event) {
+        QMetaObject::invokeMethod(this, std::move(event), Qt::QueuedConnection);
     });
     Grabber1->Referer = "www.vendrel.example.org";
     Grabber1->Port = 0;
-    Grabber1->OnProgress = [this](vendrel::CustomUrlGrabber&, std::uint64_t position, std::uint64_t total,
-                                  const std::string&, bool&) { Grabber1Progress(position, total); };
-    Grabber1->OnDoneFile = [this](vendrel::CustomUrlGrabber&, const std::string&, std::uint32_t,
-                                  const std::string&) { Grabber1DoneFile(); };
-    Grabber1->OnError = [this](vendrel::CustomUrlGrabber&, const std::string& message) { Grabber1Error(message); };
+    Grabber1->OnProgress = [this](std::uint64_t position, std::uint64_t total) { Grabber1Progress(position, total); };
+    Grabber1->OnDoneFile = [this](std::uint64_t) { Grabber1DoneFile(); };
+    Grabber1->OnError = [this](const std::string& message) { Grabber1Error(message); };
 
     const auto download = [this](QAction* action, const vendrel::BlockListSource& list, bool merge) {
         connect(action, &QAction::triggered, this,

@@ -98,7 +98,7 @@ MainWindow::MainWindow(platform::Platform& system, Prompter& prompter, MainWindo
 
 MainWindow::~MainWindow()
 {
-    // The worker may be waiting for this thread: let it go before the window does.
+    // Ends a running download and joins its worker before the window it reports to goes.
     Grabber1.reset();
 }
 

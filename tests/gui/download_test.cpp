@@ -155,6 +155,23 @@ TEST_F(DownloadTest, CancelReturnsToIdleAndIgnoresLateProgress)
     EXPECT_EQ(hostsOnDisk(), hostsText);
 }
 
+TEST_F(DownloadTest, ClosingTheWindowDuringADownloadEndsItPromptly)
+{
+    LocalHttpServer::Response slow{200, FakePlatform::readFile(VENDREL_GUI_TEST_DATA "/mvps_hosts.zip")};
+    slow.stallMilliseconds = 8000;
+    server.serve("/winhelp2002/hosts.zip", slow);
+    ASSERT_TRUE(startEditor());
+    prompter.answer(true);
+    m().mvpsMerge->trigger();
+    ASSERT_TRUE(waitFor([this] { return window->grabber().status() == vendrel::GrabberStatus::Receiving; }));
+    QElapsedTimer timer;
+    timer.start();
+    window.reset();
+    EXPECT_LT(timer.elapsed(), 3000);
+    QApplication::processEvents(); // events the worker posted before it ended find no window and do nothing
+    EXPECT_EQ(hostsOnDisk(), hostsText);
+}
+
 TEST_F(DownloadTest, OlderSystemsDownloadNothing)
 {
     testing_support::FakePlatform older(false);

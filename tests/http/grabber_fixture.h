@@ -14,13 +14,13 @@
 namespace testing_support {
 
 // Records the events of one transfer; events run on the worker thread here,
-// as a test's own dispatcher does.
+// as the command line's poster runs them.
 struct GrabberRecorder {
     std::mutex mutex;
     std::vector<std::string> events;
     std::vector<std::uint64_t> positions;
     std::string error;
-    std::uint32_t doneSize = 0;
+    std::uint64_t doneSize = 0;
     bool urlChangeRefused = false;
 
     void add(const std::string& event)
@@ -42,7 +42,7 @@ protected:
     FakePlatform folders;
     LocalHttpServer server;
     GrabberRecorder recorder;
-    vendrel::HttpUrlGrabber grabber{[](const std::function<void()>& handler) { handler(); }};
+    vendrel::HttpUrlGrabber grabber{[](std::function<void()> event) { event(); }};
     std::string target = folders.root() + "/hosts.zip";
 
     void SetUp() override
@@ -50,28 +50,23 @@ protected:
         grabber.Port = 0;
         grabber.FileName = target;
         grabber.StallTimeoutSeconds = 2;
-        grabber.OnProgress = [this](vendrel::CustomUrlGrabber&, std::uint64_t position, std::uint64_t,
-                                    const std::string&, bool&) {
+        grabber.OnProgress = [this](std::uint64_t position, std::uint64_t) {
             const std::lock_guard lock(recorder.mutex);
             recorder.positions.push_back(position);
         };
-        grabber.OnDoneFile = [this](vendrel::CustomUrlGrabber& sender, const std::string&, std::uint32_t size,
-                                    const std::string&) {
+        grabber.OnDoneFile = [this](std::uint64_t size) {
             recorder.doneSize = size;
             recorder.add("done");
             try {
-                sender.setUrl("http://elsewhere.example/");
+                grabber.setUrl("http://elsewhere.example/");
             } catch (const vendrel::GrabberNotStopped&) {
                 recorder.urlChangeRefused = true;
             }
         };
-        grabber.OnError = [this](vendrel::CustomUrlGrabber&, const std::string& message) {
+        grabber.OnError = [this](const std::string& message) {
             recorder.error = message;
             recorder.add("error");
         };
-        grabber.OnConnectionClosed = [this](vendrel::CustomUrlGrabber&) { recorder.add("closed"); };
-        grabber.OnRedirect = [this](vendrel::CustomUrlGrabber&) { recorder.add("redirect"); };
-        grabber.OnConnectedToServer = [this](vendrel::CustomUrlGrabber&) { recorder.add("connected"); };
     }
 
     void fetch(const std::string& path)

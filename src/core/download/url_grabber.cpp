@@ -5,26 +5,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <exception>
 #include <new>
-#include <thread>
 
 namespace vendrel {
-
-void GrabberState::setRunning(bool running)
-{
-    {
-        const std::lock_guard lock(mutex_);
-        running_ = running;
-    }
-    ended_.notify_all();
-}
-
-bool GrabberState::waitUntilEnded(int milliseconds)
-{
-    std::unique_lock lock(mutex_);
-    return ended_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return !running_; });
-}
 
 void GrabberBody::expect(std::uint64_t length)
 {
@@ -65,72 +48,7 @@ void GrabberBody::release()
     capacity_ = 0;
 }
 
-CustomUrlGrabberThread::CustomUrlGrabberThread(CustomUrlGrabber& owner, std::shared_ptr<GrabberState> state)
-    : owner_(owner), state_(std::move(state)), dispatcher_(owner.dispatcher_), url_(owner.Url()),
-      fileName_(owner.FileName), outputMode_(owner.OutputMode)
-{
-}
-
-void CustomUrlGrabberThread::raise(const std::function<void(CustomUrlGrabber&)>& event)
-{
-    if (state_->abandoned)
-        return;
-    std::exception_ptr failure;
-    dispatcher_([&] {
-        // Runs on the owner's thread, where the grabber can only go away between events.
-        if (state_->abandoned)
-            return;
-        try {
-            event(owner_);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    });
-    if (failure)
-        std::rethrow_exception(failure);
-}
-
-void CustomUrlGrabberThread::raiseError()
-{
-    raise([this](CustomUrlGrabber& grabber) {
-        state_->status = GrabberStatus::Stopped;
-        if (grabber.OnError)
-            grabber.OnError(grabber, ErrorText);
-    });
-}
-
-void CustomUrlGrabberThread::raiseProgress()
-{
-    raise([this](CustomUrlGrabber& grabber) {
-        bool keepGoing = true;
-        if (grabber.OnProgress)
-            grabber.OnProgress(grabber, state_->bytesRead, state_->totalSize, url_, keepGoing);
-    });
-}
-
-void CustomUrlGrabberThread::notifyStatus(int code)
-{
-    state_->lastStatusCode = code;
-    raiseProgress();
-    raise([code](CustomUrlGrabber& grabber) {
-        if (grabber.OnStatusChange)
-            grabber.OnStatusChange(grabber);
-        grabber.raiseStatusEvent(code);
-    });
-}
-
-CustomUrlGrabber::CustomUrlGrabber(EventDispatcher dispatcher)
-    : dispatcher_(std::move(dispatcher)), state_(std::make_shared<GrabberState>())
-{
-}
-
-CustomUrlGrabber::~CustomUrlGrabber()
-{
-    state_->abandoned = true;
-    Stop();
-}
-
-void CustomUrlGrabber::setUrl(const std::string& url)
+void HttpUrlGrabber::setUrl(const std::string& url)
 {
     if (status() != GrabberStatus::Stopped)
         throw GrabberNotStopped();
@@ -146,56 +64,87 @@ void CustomUrlGrabber::setUrl(const std::string& url)
     url_.append(path);
 }
 
-void CustomUrlGrabber::Start()
+void HttpUrlGrabber::Start()
 {
-    Stop();
-    state_ = std::make_shared<GrabberState>();
-    state_->setRunning(true);
-    std::unique_ptr<CustomUrlGrabberThread> worker = createThread(state_);
-    std::thread([worker = std::move(worker), state = state_]() mutable {
-        worker->Execute();
-        worker.reset();
-        state->setRunning(false);
-    }).detach();
+    endTransfer();
+    status_ = GrabberStatus::Connecting;
+    totalSize_ = 0;
+    bytesRead_ = 0;
+    progressPosted_ = false;
+    setRunning(true);
+    stop_ = std::stop_source();
+    Request request{url_, FileName, Agent, Referer, Port, StallTimeoutSeconds, TimeLimitSeconds, MaximumBodySize};
+    worker_ = std::jthread([this, request = std::move(request), stop = stop_.get_token()] {
+        run(request, stop);
+        status_ = GrabberStatus::Stopped;
+        setRunning(false);
+    });
 }
 
-void CustomUrlGrabber::Stop()
+void HttpUrlGrabber::endTransfer()
 {
-    state_->endRequested = true;
+    stop_.request_stop();
+    if (worker_.joinable())
+        worker_.join();
 }
 
-void CustomUrlGrabber::raiseStatusEvent(int)
+void HttpUrlGrabber::setRunning(bool running)
 {
-}
-
-void ProxyingUrlGrabber::raiseStatusEvent(int code)
-{
-    namespace s = grabber_status;
-    const Event* event = nullptr;
-    switch (code) {
-    case s::ResolvingName: event = &OnResolvingName; break;
-    case s::NameResolved: event = &OnNameResolved; break;
-    case s::ConnectingToServer: event = &OnConnectingToServer; break;
-    case s::ConnectedToServer: event = &OnConnectedToServer; break;
-    case s::SendingRequest: event = &OnSendingRequest; break;
-    case s::RequestSent: event = &OnRequestSent; break;
-    case s::ReceivingResponse: event = &OnReceivingResponse; break;
-    case s::ResponseReceived: event = &OnResponseReceived; break;
-    case s::ClosingConnection: event = &OnClosingConnection; break;
-    case s::ConnectionClosed:
-        if (OnConnectionClosed)
-            OnConnectionClosed(*this);
-        return;
-    case s::RequestComplete: event = &OnRequestComplete; break;
-    case s::Redirect: event = &OnRedirect; break;
-    case s::StateChange:
-        if (OnStatusChange)
-            OnStatusChange(*this);
-        return;
-    default: return;
+    {
+        const std::lock_guard lock(mutex_);
+        running_ = running;
     }
-    if (*event)
-        (*event)(*this);
+    ended_.notify_all();
+}
+
+bool HttpUrlGrabber::waitUntilEnded(int milliseconds) const
+{
+    std::unique_lock lock(mutex_);
+    return ended_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return !running_; });
+}
+
+// The stop check runs where the event runs: on the owner's thread, the grabber
+// cannot go away between the check and the handler, and a Stop made there
+// before the event arrives is seen.
+void HttpUrlGrabber::post(const std::stop_token& stop, std::function<void()> event)
+{
+    poster_([stop, event = std::move(event)] {
+        if (stop.stop_requested())
+            return;
+        try {
+            event();
+        } catch (...) {
+            // The transfer does not wait for its events, so a handler's error has no one to go to.
+        }
+    });
+}
+
+void HttpUrlGrabber::postProgress(const std::stop_token& stop)
+{
+    if (progressPosted_.exchange(true))
+        return;
+    post(stop, [this] {
+        progressPosted_ = false;
+        if (OnProgress)
+            OnProgress(bytesRead_, totalSize_);
+    });
+}
+
+void HttpUrlGrabber::postDone(const std::stop_token& stop, std::uint64_t fileSize)
+{
+    post(stop, [this, fileSize] {
+        if (OnDoneFile)
+            OnDoneFile(fileSize);
+    });
+}
+
+void HttpUrlGrabber::postError(const std::stop_token& stop, const std::string& message)
+{
+    status_ = GrabberStatus::Stopped;
+    post(stop, [this, message] {
+        if (OnError)
+            OnError(message);
+    });
 }
 
 } // namespace vendrel

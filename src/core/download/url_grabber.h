@@ -4,51 +4,22 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <mutex>
 #include <cstdint>
 #include <functional>
-#include <memory>
+#include <mutex>
+#include <stop_token>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace vendrel {
 
 enum class GrabberStatus : int { Stopped = 0, Connecting = 1, Receiving = 2, Finished = 3 };
-enum class GrabberOutputMode { omFile, omStream };
-enum class GrabberProxyMode { pmNoProxy, pmSysConfig, pmManual };
 
 // Raised when the URL is changed while a transfer runs or finishes.
 class GrabberNotStopped : public Error {
 public:
     GrabberNotStopped() : Error("The grabber is not stopped, you cannot change its URL.") {}
-};
-
-// Runs a handler on the thread that owns the grabber (the GUI thread) and
-// returns once it has run. The worker thread waits meanwhile.
-using EventDispatcher = std::function<void(const std::function<void()>& handler)>;
-
-class CustomUrlGrabber;
-
-// The status and counters of one transfer, shared by the grabber and the
-// thread that runs the transfer.
-struct GrabberState {
-    std::atomic<GrabberStatus> status{GrabberStatus::Stopped};
-    std::atomic<std::uint64_t> totalSize{0};
-    std::atomic<std::uint64_t> bytesRead{0};
-    std::atomic<int> lastStatusCode{0};
-    // Set by Stop; read by the worker between library calls. Only ever goes to true.
-    std::atomic<bool> endRequested{false};
-    // Set when the grabber is destroyed: the worker then raises no more events.
-    std::atomic<bool> abandoned{false};
-
-    // Whether the transfer's thread still runs, for those who wait for it.
-    void setRunning(bool running);
-    bool waitUntilEnded(int milliseconds);
-
-private:
-    std::mutex mutex_;
-    std::condition_variable ended_;
-    bool running_ = false;
 };
 
 // The body of one transfer, held in memory up to a limit. Its block never
@@ -83,56 +54,24 @@ private:
     std::size_t capacity_ = 0;
 };
 
-// The worker thread of one transfer. It copies what it needs from the grabber
-// when it is made and touches the grabber itself only inside events, which
-// run on the owner's thread and are skipped once the grabber is gone.
-class CustomUrlGrabberThread {
+// Hands `event` to the thread that owns the grabber and returns without
+// waiting for it to run. Where the owner has no event loop, a poster may run
+// the event at once on the worker thread; its handlers must then neither
+// restart nor destroy the grabber.
+using EventPoster = std::function<void(std::function<void()> event)>;
+
+// Fetches one URL over HTTP (and HTTPS, where a server redirects there) on a
+// worker thread, holding the body in memory and writing it to FileName once
+// it is complete. Events are posted to the owner's thread; an event of a
+// transfer that was stopped, replaced by a newer Start or outlived by its
+// grabber does nothing when it arrives.
+class HttpUrlGrabber {
 public:
-    CustomUrlGrabberThread(CustomUrlGrabber& owner, std::shared_ptr<GrabberState> state);
-    virtual ~CustomUrlGrabberThread() = default;
-    CustomUrlGrabberThread(const CustomUrlGrabberThread&) = delete;
-    CustomUrlGrabberThread& operator=(const CustomUrlGrabberThread&) = delete;
-
-    // The transfer; runs on the worker thread.
-    virtual void Execute() = 0;
-
-    std::string ErrorText;
-
-protected:
-    bool endRequested() const { return state_->endRequested; }
-    void setStatus(GrabberStatus status) { state_->status = status; }
-    // Runs `event` on the owner's thread and waits; an error the handler
-    // raises is raised again here.
-    void raise(const std::function<void(CustomUrlGrabber&)>& event);
-    // On the owner's thread: status Stopped, then OnError with ErrorText.
-    void raiseError();
-    void raiseProgress();
-    // Status notification `code`: progress, OnStatusChange, and the code's named event.
-    void notifyStatus(int code);
-    GrabberState& state() { return *state_; }
-    CustomUrlGrabber& owner() { return owner_; }
-
-    const std::string& url() const { return url_; }
-    const std::string& fileName() const { return fileName_; }
-    GrabberOutputMode outputMode() const { return outputMode_; }
-
-private:
-    CustomUrlGrabber& owner_;
-    std::shared_ptr<GrabberState> state_;
-    EventDispatcher dispatcher_;
-    std::string url_;
-    std::string fileName_;
-    GrabberOutputMode outputMode_;
-};
-
-// Fetches one URL on a thread of its own and reports progress, completion
-// and errors as events on the owner's thread.
-class CustomUrlGrabber {
-public:
-    explicit CustomUrlGrabber(EventDispatcher dispatcher);
-    virtual ~CustomUrlGrabber();
-    CustomUrlGrabber(const CustomUrlGrabber&) = delete;
-    CustomUrlGrabber& operator=(const CustomUrlGrabber&) = delete;
+    explicit HttpUrlGrabber(EventPoster poster) : poster_(std::move(poster)) {}
+    // Stops the transfer and joins its thread, which never waits for the owner.
+    ~HttpUrlGrabber() { endTransfer(); }
+    HttpUrlGrabber(const HttpUrlGrabber&) = delete;
+    HttpUrlGrabber& operator=(const HttpUrlGrabber&) = delete;
 
     const std::string& Url() const { return url_; }
     // Refused with GrabberNotStopped unless the status is Stopped.
@@ -140,10 +79,9 @@ public:
 
     std::string FileName = "output.txt";
     std::string Agent = "UrlGrabber";
+    std::string Referer;
+    // The port when the URL names none; 0 means the standard one.
     std::uint32_t Port = 80;
-    std::string UserName;
-    std::string Password;
-    GrabberOutputMode OutputMode = GrabberOutputMode::omFile;
     // A server that sends nothing for this long is given up.
     int StallTimeoutSeconds = 60;
     // A transfer still running after this long, redirects included, is stopped.
@@ -153,88 +91,61 @@ public:
     // Redirects beyond this many are refused, as are redirects away from http and https.
     static constexpr int MaximumRedirects = 5;
 
-    GrabberStatus status() const { return state_->status; }
-    std::uint64_t TotalSize() const { return state_->totalSize; }
-    std::uint64_t BytesRead() const { return state_->bytesRead; }
-    int lastStatusCode() const { return state_->lastStatusCode; }
+    GrabberStatus status() const { return status_; }
+    std::uint64_t TotalSize() const { return totalSize_; }
+    std::uint64_t BytesRead() const { return bytesRead_; }
 
-    // Stops any running transfer, then starts a new one on a new thread; returns at once.
+    // Stops any running transfer and joins its thread, which never waits for this one; then starts a new
+    // transfer and returns without waiting for it.
     void Start();
-    // Asks the running transfer to end at its next check; returns at once.
-    void Stop();
+    // Asks the running transfer to end and returns at once; nothing more of it is delivered.
+    void Stop() { stop_.request_stop(); }
     // Waits until the current transfer has ended; false when it is still running after `milliseconds`.
-    bool waitUntilEnded(int milliseconds) const { return state_->waitUntilEnded(milliseconds); }
+    bool waitUntilEnded(int milliseconds) const;
 
-    std::function<void(CustomUrlGrabber& sender, std::uint64_t position, std::uint64_t totalSize,
-                       const std::string& url, bool& keepGoing)>
-        OnProgress;
-    std::function<void(CustomUrlGrabber& sender, const std::string& fileName, std::uint32_t fileSize,
-                       const std::string& url)>
-        OnDoneFile;
-    std::function<void(CustomUrlGrabber& sender, std::string_view body, std::uint64_t size, const std::string& url)>
-        OnDoneStream;
-    std::function<void(CustomUrlGrabber& sender, const std::string& message)> OnError;
-    std::function<void(CustomUrlGrabber& sender)> OnConnectionClosed;
-    std::function<void(CustomUrlGrabber& sender)> OnStatusChange;
-
-protected:
-    virtual std::unique_ptr<CustomUrlGrabberThread> createThread(std::shared_ptr<GrabberState> state) = 0;
-    // Raises the named event of a status code, if it has one.
-    virtual void raiseStatusEvent(int code);
+    // Body bytes received so far, and the announced length (0 when none was).
+    // While the owner is busy, several chunks are reported by one event.
+    std::function<void(std::uint64_t position, std::uint64_t totalSize)> OnProgress;
+    // The body has been written to FileName.
+    std::function<void(std::uint64_t fileSize)> OnDoneFile;
+    std::function<void(const std::string& message)> OnError;
 
 private:
-    friend class CustomUrlGrabberThread;
+    class Transfer;
 
-    EventDispatcher dispatcher_;
+    // What a transfer needs of the settings, copied when it starts.
+    struct Request {
+        std::string url, fileName, agent, referer;
+        std::uint32_t port;
+        int stallTimeoutSeconds, timeLimitSeconds;
+        std::uint64_t maximumBodySize;
+    };
+
+    void endTransfer();
+    // The transfer, on the worker thread; its failures become OnError.
+    void run(const Request& request, const std::stop_token& stop);
+    void setRunning(bool running);
+
+    // Called on the worker thread.
+    void post(const std::stop_token& stop, std::function<void()> event);
+    void postProgress(const std::stop_token& stop);
+    void postDone(const std::stop_token& stop, std::uint64_t fileSize);
+    void postError(const std::stop_token& stop, const std::string& message);
+
+    EventPoster poster_;
     std::string url_;
-    std::shared_ptr<GrabberState> state_;
+    std::atomic<GrabberStatus> status_{GrabberStatus::Stopped};
+    std::atomic<std::uint64_t> totalSize_{0};
+    std::atomic<std::uint64_t> bytesRead_{0};
+    // A progress event is on its way; later chunks wait for it instead of queueing more.
+    std::atomic<bool> progressPosted_{false};
+    mutable std::mutex mutex_;
+    mutable std::condition_variable ended_;
+    bool running_ = false;
+    // Of the current transfer. Kept apart from the thread, which is stored
+    // only after it has started, so that a handler on the worker thread may call Stop.
+    std::stop_source stop_;
+    std::jthread worker_;
 };
-
-// Adds the proxy settings and the named events of the status codes.
-class ProxyingUrlGrabber : public CustomUrlGrabber {
-public:
-    using CustomUrlGrabber::CustomUrlGrabber;
-
-    GrabberProxyMode ProxyMode = GrabberProxyMode::pmSysConfig;
-    std::string ProxyAddresses = "proxyserver";
-    std::string ProxyIgnoreList = "<local>";
-    std::string ProxyUserName;
-    std::string ProxyPassword;
-
-    using Event = std::function<void(CustomUrlGrabber& sender)>;
-    Event OnResolvingName, OnNameResolved, OnConnectingToServer, OnConnectedToServer, OnSendingRequest,
-        OnRequestSent, OnReceivingResponse, OnResponseReceived, OnClosingConnection, OnRequestComplete, OnRedirect;
-
-protected:
-    void raiseStatusEvent(int code) override;
-};
-
-// Fetches over HTTP (and HTTPS, where a server redirects there).
-class HttpUrlGrabber : public ProxyingUrlGrabber {
-public:
-    using ProxyingUrlGrabber::ProxyingUrlGrabber;
-
-    std::string Referer;
-
-protected:
-    std::unique_ptr<CustomUrlGrabberThread> createThread(std::shared_ptr<GrabberState> state) override;
-};
-
-// Status codes of the connection phases, as the events report them.
-namespace grabber_status {
-inline constexpr int ResolvingName = 10;
-inline constexpr int NameResolved = 11;
-inline constexpr int ConnectingToServer = 20;
-inline constexpr int ConnectedToServer = 21;
-inline constexpr int SendingRequest = 30;
-inline constexpr int RequestSent = 31;
-inline constexpr int ReceivingResponse = 40;
-inline constexpr int ResponseReceived = 41;
-inline constexpr int ClosingConnection = 50;
-inline constexpr int ConnectionClosed = 51;
-inline constexpr int RequestComplete = 100;
-inline constexpr int Redirect = 110;
-inline constexpr int StateChange = 200;
-} // namespace grabber_status
 
 } // namespace vendrel
