@@ -31,10 +31,13 @@ HostsRows::Span HostsRows::store(std::string_view bytes)
     const char* begin = bytes_.data();
     if (bytes.data() >= begin && bytes.data() + bytes.size() <= begin + bytes_.size())
         return Span{static_cast<std::uint32_t>(bytes.data() - begin), static_cast<std::uint32_t>(bytes.size())};
+    if (bytes.size() == lastEdit_.length && view(lastEdit_) == bytes)
+        return lastEdit_;
     if (edits_.size() + bytes.size() >= editedCell)
         throw std::length_error("the hosts list's edits reached 2 GiB; save and load the file again");
     const Span span{static_cast<std::uint32_t>(edits_.size()) | editedCell, static_cast<std::uint32_t>(bytes.size())};
     edits_.append(bytes);
+    lastEdit_ = span;
     return span;
 }
 

@@ -69,6 +69,8 @@ public:
 
     // Total bytes of all cells, for sizing output buffers.
     std::size_t cellBytes() const;
+    // Bytes held for cells written since the rows were made.
+    std::size_t editedBytes() const { return edits_.size(); }
 
 private:
     // Spans into the edit buffer carry this bit in their offset.
@@ -84,6 +86,9 @@ private:
 
     std::string bytes_;
     std::string edits_;
+    // The cell written last: a run of cells given the same text (a swap of
+    // every address) shares one copy of it.
+    Span lastEdit_{editedCell, 0};
     std::vector<Row> rows_;
     bool utf8Bom_ = false;
 };
