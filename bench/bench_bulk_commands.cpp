@@ -9,13 +9,15 @@
 // largest real hosts file of the development machines it reports the median
 // of N runs (7 unless told otherwise), each run on a fresh copy of the file
 // in a temporary folder (the copy is not timed), of
-//   - FileSort of the file with the redirect address 127.0.0.1, each in a
+//   - FileSort of the file with the redirect address 127.0.0.1 (its text read,
+//     sorted and written back, the core of every sort command), each in a
 //     fresh process that does only this, and in turn with it `sort -f -u FILE
 //     -o OUT` on the same input as a process with the same environment;
 //     reported are both, the ratio of their times and FileSort's peak
 //     resident memory (read with wait4()). All of it once in the locale this
 //     program was started in and once with LC_ALL=en_US.UTF-8 for both;
-//   - mergeAndSortHostsFile, the editor's whole merge, of two real lists
+//   - mergeAndSortHostsFile, the editor's whole merge (both texts read,
+//     merged, sorted and written back), of two real lists
 //     (the merge-hosts file's copy as the hosts file, the merge file merged
 //     into it) and of the generated file with the real file merged into it,
 //     each in a fresh process: time and peak memory;
@@ -32,6 +34,7 @@
 #include "core/bulk/file_merge.h"
 #include "core/bulk/file_sort.h"
 #include "core/bulk/line_file_writers.h"
+#include "core/hosts/text_file.h"
 
 #include <unicode/uloc.h>
 
@@ -302,7 +305,7 @@ void benchmarkAppend(const bench::HostsFile& hosts, const bench::HostsFile& line
     for (std::size_t run = 0; run < runs; ++run) {
         freshCopy(hosts.path, copy);
         const auto start = Clock::now();
-        vendrel::FileAppend(appended.lines, copy);
+        vendrel::writeWholeFile(copy, vendrel::appendLinesToText(vendrel::readWholeFile(copy), appended.lines));
         times.push_back(secondsSince(start));
         if (fs::file_size(copy) != expectedBytes)
             throw std::runtime_error("FileAppend did not append every line of " + linesFile.path);
@@ -315,7 +318,7 @@ void benchmarkAppend(const bench::HostsFile& hosts, const bench::HostsFile& line
 int fileSortOnly(const std::string& path)
 {
     const auto start = Clock::now();
-    vendrel::FileSort(path, redirectAddress);
+    vendrel::writeWholeFile(path, vendrel::sortHostsText(vendrel::readTextFile(path), redirectAddress));
     const double seconds = secondsSince(start);
     std::printf("seconds=%.6f\ncollation=%s\n", seconds, uloc_getDefault());
     return 0;
@@ -324,7 +327,8 @@ int fileSortOnly(const std::string& path)
 int mergeSortOnly(const std::string& path, const std::string& mergePath)
 {
     const auto start = Clock::now();
-    vendrel::mergeAndSortHostsFile(path, mergePath, redirectAddress);
+    const std::string mergeText = vendrel::readTextFile(mergePath);
+    vendrel::writeWholeFile(path, vendrel::mergeAndSortText(vendrel::readTextFile(path), mergeText, redirectAddress));
     std::printf("seconds=%.6f\n", secondsSince(start));
     return 0;
 }

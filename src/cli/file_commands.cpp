@@ -31,12 +31,12 @@ void createDataFolder(const CliContext& context)
 
 void sortCommand(CliContext& context)
 {
-    runOnLoadedHosts(context, [](HostsSession& session) { session.sort(); });
+    runOnLoadedHosts(context, [](HostsSession& session) { session.FileSort(); });
 }
 
 void mergeCommand(CliContext& context)
 {
-    runOnLoadedHosts(context, [&context](HostsSession& session) { session.merge(context.arguments[0]); });
+    runOnLoadedHosts(context, [&context](HostsSession& session) { session.mergeSequence(context.arguments[0]); });
 }
 
 // Append and replace refuse, as the editor does when it starts, a hosts file
@@ -45,7 +45,7 @@ void appendCommand(CliContext& context)
 {
     HostsSession session = openSession(context);
     session.loadIfPresent();
-    session.append(context.arguments[0]);
+    session.FileAppend(context.arguments[0]);
     printLineCount(context);
 }
 
@@ -53,7 +53,7 @@ void replaceCommand(CliContext& context)
 {
     HostsSession session = openSession(context);
     session.loadIfPresent();
-    session.replace(context.arguments[0]);
+    session.FileRewrite(context.arguments[0]);
     printLineCount(context);
 }
 
@@ -91,7 +91,7 @@ void restoreCommand(CliContext& context)
 
 void restoreDefaultCommand(CliContext& context)
 {
-    openSession(context).restoreDefault();
+    openSession(context).WriteDefaultHosts();
     printLineCount(context);
 }
 

@@ -82,7 +82,7 @@ std::string MainWindow::pickFile()
 void MainWindow::mergeSequence(const std::string& mergePath)
 {
     BusyCursor busy;
-    session_.merge(mergePath, widgets_.progressBar->reporter());
+    session_.mergeSequence(mergePath, widgets_.progressBar->reporter());
     ShowLineCount();
     PopulateList();
 }
@@ -94,7 +94,7 @@ void MainWindow::appendFileClick()
         return;
     if (ConfirmOK(prompter_, this, appendQuestion)) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        session_.append(chosen);
+        session_.FileAppend(chosen);
     }
     PopulateList();
 }
@@ -106,7 +106,7 @@ void MainWindow::replaceFileClick()
         return;
     if (ConfirmOK(prompter_, this, replaceQuestion)) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        session_.replace(chosen);
+        session_.FileRewrite(chosen);
     }
     PopulateList();
 }
@@ -123,7 +123,7 @@ void MainWindow::sortFileClick()
     if (!ConfirmOK(prompter_, this, sortQuestion))
         return;
     BusyCursor busy;
-    session_.sort(widgets_.progressBar->reporter(), rowsWhileSorting);
+    session_.FileSort(widgets_.progressBar->reporter(), rowsWhileSorting);
     ShowLineCount();
     PopulateList();
 }
@@ -162,9 +162,9 @@ void MainWindow::runFileChoice()
         return;
     }
     if (widgets_.appendChoice->isChecked())
-        session_.append(lastChosenFile_);
+        session_.FileAppend(lastChosenFile_);
     else
-        session_.replace(lastChosenFile_);
+        session_.FileRewrite(lastChosenFile_);
     PopulateList();
 }
 
@@ -237,6 +237,6 @@ void MainWindow::restoreDefaultHostsClick()
 {
     if (!ConfirmOK(prompter_, this, QStringLiteral("Press OK to Restore Microsofts original Hosts File")))
         return;
-    session_.restoreDefault();
+    session_.WriteDefaultHosts();
     PopulateList();
 }

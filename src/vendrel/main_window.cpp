@@ -255,7 +255,7 @@ void MainWindow::offerDefaultHostsFile()
     session_.setPaths(paths_.hostsPath, paths_.programFolder);
     if (!ConfirmOK(prompter_, this, missingHostsQuestion))
         throw ProgramEnd{0};
-    session_.restoreDefault();
+    session_.WriteDefaultHosts();
     PopulateList();
 }
 

@@ -4,6 +4,7 @@
 #include "core/bulk/line_file_writers.h"
 #include "core/error.h"
 #include "core/hosts/hosts_rows.h"
+#include "core/session/hosts_session.h"
 
 #include "fake_platform.h"
 
@@ -75,7 +76,15 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<MergeCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
-// Files: merge, append and rewrite.
+// Files: merge, append and rewrite, as the hosts session runs them.
+
+// A session on the hosts file at `hostsPath`, loaded when the file exists.
+vendrel::HostsSession sessionOn(const std::string& hostsPath)
+{
+    vendrel::HostsSession session(hostsPath, fs::path(hostsPath).parent_path().string());
+    session.loadIfPresent();
+    return session;
+}
 
 class BulkFiles : public testing::Test {
 protected:
@@ -90,7 +99,7 @@ TEST_F(BulkFiles, MergeAndSortWritesTheSortedMerge)
 {
     fake.writeFile(hostsPath, "0.0.0.0 localhost\n0.0.0.0 b.example\n");
     fake.writeFile(otherPath, "127.0.0.1 a.example\n# 127.0.0.1 old\n127.0.0.1 B.EXAMPLE");
-    vendrel::mergeAndSortHostsFile(hostsPath, otherPath, "0.0.0.0");
+    sessionOn(hostsPath).mergeSequence(otherPath);
     EXPECT_EQ(FakePlatform::readFile(hostsPath),
               "0.0.0.0\tlocalhost\r\n\r\n0.0.0.0\ta.example\r\n0.0.0.0\tB.EXAMPLE\r\n");
 }
@@ -98,17 +107,9 @@ TEST_F(BulkFiles, MergeAndSortWritesTheSortedMerge)
 TEST_F(BulkFiles, MergeIntoMissingHostsFileMergesAsEmpty)
 {
     fake.writeFile(otherPath, "0.0.0.0 b.example\n0.0.0.0 a.example\n");
-    vendrel::mergeAndSortHostsFile(hostsPath, otherPath, "127.0.0.1");
+    sessionOn(hostsPath).mergeSequence(otherPath);
     EXPECT_EQ(FakePlatform::readFile(hostsPath),
               "127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\ta.example\r\n127.0.0.1\tb.example\r\n");
-}
-
-TEST_F(BulkFiles, FileMergeWritesTheMergeUnsorted)
-{
-    fake.writeFile(hostsPath, "127.0.0.1 localhost\n127.0.0.1 b.example");
-    fake.writeFile(otherPath, "0.0.0.0 a.example\n");
-    vendrel::FileMerge(hostsPath, otherPath, "127.0.0.1");
-    EXPECT_EQ(FakePlatform::readFile(hostsPath), "127.0.0.1 localhost\r\n127.0.0.1 b.example\r\n127.0.0.1 a.example\r\n");
 }
 
 struct WriteCase {
@@ -129,11 +130,11 @@ TEST_P(LineFileWrite, WritesTheSourceLinesWithCrLf)
     if (c.existing)
         fake.writeFile(hostsPath, *c.existing);
     fake.writeFile(otherPath, c.source);
-    const vendrel::TextLines source = vendrel::readTextLines(otherPath);
+    vendrel::HostsSession session = sessionOn(hostsPath);
     if (c.rewrite)
-        vendrel::FileRewrite(source.lines, hostsPath);
+        session.FileRewrite(otherPath);
     else
-        vendrel::FileAppend(source.lines, hostsPath);
+        session.FileAppend(otherPath);
     EXPECT_EQ(FakePlatform::readFile(hostsPath), c.result);
 }
 
@@ -157,9 +158,9 @@ TEST_F(BulkFiles, AppendingTwiceAppendsTwice)
 {
     fake.writeFile(hostsPath, "127.0.0.1 localhost\r\n");
     fake.writeFile(otherPath, "0.0.0.0 a.example\n");
-    const vendrel::TextLines source = vendrel::readTextLines(otherPath);
-    vendrel::FileAppend(source.lines, hostsPath);
-    vendrel::FileAppend(source.lines, hostsPath);
+    vendrel::HostsSession session = sessionOn(hostsPath);
+    session.FileAppend(otherPath);
+    session.FileAppend(otherPath);
     EXPECT_EQ(FakePlatform::readFile(hostsPath), "127.0.0.1 localhost\r\n0.0.0.0 a.example\r\n0.0.0.0 a.example\r\n");
 }
 
@@ -212,19 +213,13 @@ TEST_P(FailedWrite, IntoMissingFolderCreatesNothing)
 INSTANTIATE_TEST_SUITE_P(
     BulkCommands, FailedWrite,
     testing::Values(
-        FailureCase{"Sort", [](const std::string& hosts, const std::string&) { vendrel::FileSort(hosts, "127.0.0.1"); }},
-        FailureCase{"Merge", [](const std::string& hosts,
-                                const std::string& other) { vendrel::FileMerge(hosts, other, "127.0.0.1"); }},
+        FailureCase{"Sort", [](const std::string& hosts, const std::string&) { sessionOn(hosts).FileSort(); }},
         FailureCase{"MergeAndSort",
-                    [](const std::string& hosts, const std::string& other) {
-                        vendrel::mergeAndSortHostsFile(hosts, other, "127.0.0.1");
-                    }},
-        FailureCase{"Append", [](const std::string& hosts,
-                                 const std::string& other) { vendrel::FileAppend(vendrel::readTextLines(other).lines, hosts); }},
+                    [](const std::string& hosts, const std::string& other) { sessionOn(hosts).mergeSequence(other); }},
+        FailureCase{"Append",
+                    [](const std::string& hosts, const std::string& other) { sessionOn(hosts).FileAppend(other); }},
         FailureCase{"Rewrite",
-                    [](const std::string& hosts, const std::string& other) {
-                        vendrel::FileRewrite(vendrel::readTextLines(other).lines, hosts);
-                    }}),
+                    [](const std::string& hosts, const std::string& other) { sessionOn(hosts).FileRewrite(other); }}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 TEST_F(BulkFiles, MissingMergeFileLeavesHostsFileAlone)
@@ -232,8 +227,7 @@ TEST_F(BulkFiles, MissingMergeFileLeavesHostsFileAlone)
     const std::string old = "127.0.0.1 localhost\n";
     fake.writeFile(hostsPath, old);
     const std::string missing = fake.root() + "/in/none";
-    EXPECT_THROW(vendrel::mergeAndSortHostsFile(hostsPath, missing, "127.0.0.1"), vendrel::Error);
-    EXPECT_THROW(vendrel::FileMerge(hostsPath, missing, "127.0.0.1"), vendrel::Error);
+    EXPECT_THROW(sessionOn(hostsPath).mergeSequence(missing), vendrel::Error);
     EXPECT_EQ(FakePlatform::readFile(hostsPath), old);
 }
 

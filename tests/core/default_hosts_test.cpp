@@ -1,5 +1,6 @@
 #include "core/hosts/default_hosts.h"
 #include "core/hosts/hosts_loader.h"
+#include "core/session/hosts_session.h"
 
 #include "fake_platform.h"
 
@@ -34,7 +35,7 @@ protected:
 
 TEST_F(DefaultHosts, WritesNineteenCrLfLines)
 {
-    vendrel::WriteDefaultHosts(path);
+    vendrel::HostsSession(path, fake.root()).WriteDefaultHosts();
     bool endsWithBreak = false;
     const std::vector<std::string> lines = crLfLines(FakePlatform::readFile(path), endsWithBreak);
     ASSERT_EQ(lines.size(), 19u);
@@ -53,7 +54,7 @@ TEST_F(DefaultHosts, WritesNineteenCrLfLines)
 
 TEST_F(DefaultHosts, LoadsAsNineteenRowsRedirectingToLoopback)
 {
-    vendrel::WriteDefaultHosts(path);
+    vendrel::HostsSession(path, fake.root()).WriteDefaultHosts();
     const vendrel::LoadedHosts loaded = vendrel::loadHostsFile(path);
     ASSERT_EQ(loaded.rows.size(), 19u);
     EXPECT_EQ(loaded.redirectAddress, "127.0.0.1");

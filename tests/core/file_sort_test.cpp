@@ -257,14 +257,4 @@ TEST(FileSort, DefaultExcerptKeepsNothingButTheHeader)
               header("0.0.0.0"));
 }
 
-TEST(FileSort, FileSortWritesTheSortedTextInPlace)
-{
-    FakePlatform fake;
-    const std::string original = "0.0.0.0 b.example\n# note\n127.0.0.1 a.example";
-    const std::string path = fake.writeFile(fake.root() + "/hosts", original);
-    vendrel::FileSort(path, "0.0.0.0");
-    EXPECT_EQ(FakePlatform::readFile(path), vendrel::sortHostsText(original, "0.0.0.0"));
-    EXPECT_EQ(FakePlatform::readFile(path), "0.0.0.0\tlocalhost\r\n\r\n0.0.0.0\ta.example\r\n0.0.0.0\tb.example\r\n");
-}
-
 } // namespace

@@ -59,7 +59,7 @@ TEST_F(HostsSessionTest, AViewIsToldAroundEveryWholesaleChangeOfTheRows)
 {
     session.load();
     EXPECT_EQ(session.redirectAddress(), "127.0.0.1");
-    session.sort({}, 40);
+    session.FileSort({}, 40);
     EXPECT_EQ(session.rows().size(), 40u) << "the rows no longer stand for the file";
     EXPECT_EQ(FakePlatform::readFile(hosts), "127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\tads.example\r\n");
     session.load();
@@ -77,12 +77,12 @@ TEST_F(HostsSessionTest, RowsLoadedBeforeAnotherProgramsChangeAreNotWrittenOverI
     const std::string theirs = threeLines + "0.0.0.0\ttheirs.example\r\n";
     changeOnDiskElsewhere(theirs);
     EXPECT_THROW(session.save(), vendrel::ChangedElsewhere);
-    EXPECT_THROW(session.sort(), vendrel::ChangedElsewhere);
+    EXPECT_THROW(session.FileSort(), vendrel::ChangedElsewhere);
     EXPECT_EQ(FakePlatform::readFile(hosts), theirs);
 
     // Commands that build on the file as it is now keep the other change.
     const std::string added = fake.writeFile(fake.root() + "/added", "0.0.0.0 added.example\n");
-    session.append(added);
+    session.FileAppend(added);
     EXPECT_EQ(FakePlatform::readFile(hosts), theirs + "0.0.0.0 added.example\r\n");
     session.load();
     session.save();
@@ -132,7 +132,7 @@ TEST(HostsSessionLocking, ASessionWhoseOwnerHoldsTheLockDoesNotWaitForIt)
     HostsSession session(hosts, fake.root(), HostsSession::Locking::HeldByOwner);
     const auto started = std::chrono::steady_clock::now();
     session.load();
-    session.sort();
+    session.FileSort();
     session.load();
     session.save();
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2s) << "no access waited for the lock";

@@ -4,7 +4,6 @@
 #include "core/bulk/file_sort.h"
 #include "core/hosts/text_file.h"
 
-#include <filesystem>
 
 namespace vendrel {
 namespace {
@@ -23,13 +22,6 @@ void appendLinesReplacing(std::string& out, std::string_view text, std::string_v
             }
         out.append(line.substr(start)).append("\r\n");
     });
-}
-
-// A hosts file that has gone missing merges as an empty one, as an append creates it.
-std::string readHostsIfPresent(const std::string& hostsPath)
-{
-    std::error_code ignored;
-    return std::filesystem::exists(hostsPath, ignored) ? readTextFile(hostsPath) : std::string();
 }
 
 } // namespace
@@ -54,21 +46,6 @@ std::string mergeAndSortText(std::string_view hostsText, std::string_view mergeT
 {
     progress.start(mergingCaption, 0);
     return sortHostsText(mergeHostsText(hostsText, mergeText, redirectAddress), redirectAddress, progress);
-}
-
-void FileMerge(const std::string& hostsPath, const std::string& mergePath, std::string_view redirectAddress,
-               const Progress& progress)
-{
-    const std::string mergeText = readTextFile(mergePath);
-    progress.start(mergingCaption, 0);
-    writeWholeFile(hostsPath, mergeHostsText(readHostsIfPresent(hostsPath), mergeText, redirectAddress));
-}
-
-void mergeAndSortHostsFile(const std::string& hostsPath, const std::string& mergePath,
-                           std::string_view redirectAddress, const Progress& progress)
-{
-    const std::string mergeText = readTextFile(mergePath);
-    writeWholeFile(hostsPath, mergeAndSortText(readHostsIfPresent(hostsPath), mergeText, redirectAddress, progress));
 }
 
 } // namespace vendrel

@@ -15,17 +15,9 @@ inline constexpr const char* mergingCaption = "Please - wait";
 // Nothing is replaced when the redirect address is not a blocking address.
 std::string mergeHostsText(std::string_view hostsText, std::string_view mergeText, std::string_view redirectAddress);
 
-// Merges the file at `mergePath` into the hosts file, writing it once.
-void FileMerge(const std::string& hostsPath, const std::string& mergePath, std::string_view redirectAddress,
-               const Progress& progress = {});
-
-// The text of the merge sequence: the merged text, sorted.
+// The text of the merge sequence: the merged text, sorted, so that the
+// hosts file never holds merged lines with unconverted addresses.
 std::string mergeAndSortText(std::string_view hostsText, std::string_view mergeText, std::string_view redirectAddress,
                              const Progress& progress = {});
-
-// Every merge of the editor: merge, then sort, with one write of the hosts
-// file, so that it never holds merged lines with unconverted addresses.
-void mergeAndSortHostsFile(const std::string& hostsPath, const std::string& mergePath,
-                           std::string_view redirectAddress, const Progress& progress = {});
 
 } // namespace vendrel

@@ -300,10 +300,4 @@ std::string sortHostsText(std::string_view markedText, std::string_view redirect
     return sorted;
 }
 
-void FileSort(const std::string& hostsPath, std::string_view redirectAddress, const Progress& progress)
-{
-    const std::string sorted = sortHostsText(readTextFile(hostsPath), redirectAddress, progress);
-    writeWholeFile(hostsPath, sorted);
-}
-
 } // namespace vendrel

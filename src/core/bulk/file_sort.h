@@ -21,7 +21,4 @@ inline constexpr const char* sortingCaption = "Sorting - Please Wait";
 // Returns the new file text, CR LF after every line.
 std::string sortHostsText(std::string_view text, std::string_view redirectAddress, const Progress& progress = {});
 
-// Sorts the hosts file in place; nothing is written until the result is complete.
-void FileSort(const std::string& hostsPath, std::string_view redirectAddress, const Progress& progress = {});
-
 } // namespace vendrel

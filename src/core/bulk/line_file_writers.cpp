@@ -2,7 +2,6 @@
 
 #include "core/hosts/text_file.h"
 
-#include <filesystem>
 
 namespace vendrel {
 
@@ -32,18 +31,6 @@ std::string appendLinesToText(std::string text, const std::vector<std::string_vi
         text += "\r\n";
     text += joinLines(lines);
     return text;
-}
-
-void FileAppend(const std::vector<std::string_view>& lines, const std::string& path)
-{
-    std::error_code ignored;
-    writeWholeFile(path, appendLinesToText(std::filesystem::exists(path, ignored) ? readWholeFile(path) : std::string(),
-                                           lines));
-}
-
-void FileRewrite(const std::vector<std::string_view>& lines, const std::string& path)
-{
-    writeWholeFile(path, joinLines(lines));
 }
 
 } // namespace vendrel

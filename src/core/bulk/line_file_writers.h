@@ -20,14 +20,6 @@ TextLines readTextLines(const std::string& path);
 // line when the text does not end with a break.
 std::string appendLinesToText(std::string text, const std::vector<std::string_view>& lines);
 
-// Appends the lines, each followed by CR LF, after the file's last byte,
-// starting on a new line when the file does not end with a break. A missing
-// file is created. The file is replaced whole, never left half-written.
-void FileAppend(const std::vector<std::string_view>& lines, const std::string& path);
-
-// Replaces the file by the lines, each followed by CR LF.
-void FileRewrite(const std::vector<std::string_view>& lines, const std::string& path);
-
 // The lines joined, each followed by CR LF.
 std::string joinLines(const std::vector<std::string_view>& lines);
 

@@ -1,6 +1,5 @@
 #include "core/hosts/default_hosts.h"
 
-#include "core/hosts/text_file.h"
 
 namespace vendrel {
 
@@ -36,11 +35,6 @@ std::string defaultHostsText()
     for (const std::string& line : defaultHostsLines())
         text.append(line).append("\r\n");
     return text;
-}
-
-void WriteDefaultHosts(const std::string& hostsPath)
-{
-    writeWholeFile(hostsPath, defaultHostsText());
 }
 
 } // namespace vendrel

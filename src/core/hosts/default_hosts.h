@@ -12,7 +12,4 @@ const std::vector<std::string>& defaultHostsLines();
 // The default text, CR LF after every line.
 std::string defaultHostsText();
 
-// Replaces the file at `hostsPath` by the default text.
-void WriteDefaultHosts(const std::string& hostsPath);
-
 } // namespace vendrel

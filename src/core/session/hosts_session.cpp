@@ -91,14 +91,14 @@ void HostsSession::save() { guard_.write(formatList(rows_)); }
 
 void HostsSession::saveBackup() const { SaveList(rows_, backupPath()); }
 
-void HostsSession::sort(const Progress& progress, std::size_t rowsMeanwhile)
+void HostsSession::FileSort(const Progress& progress, std::size_t rowsMeanwhile)
 {
     const std::string listText = formatList(rows_);
     replaceRows([&] { rows_ = HostsRows(rowsMeanwhile); });
     guard_.write(sortHostsText(listText, redirectAddress_, progress));
 }
 
-void HostsSession::merge(const std::string& path, const Progress& progress)
+void HostsSession::mergeSequence(const std::string& path, const Progress& progress)
 {
     const std::string mergeText = readTextFile(path);
     guard_.update([&](const std::string& hostsText) {
@@ -106,13 +106,13 @@ void HostsSession::merge(const std::string& path, const Progress& progress)
     });
 }
 
-void HostsSession::append(const std::string& path)
+void HostsSession::FileAppend(const std::string& path)
 {
     const TextLines chosen = readTextLines(path);
     guard_.update([&chosen](std::string hostsText) { return appendLinesToText(std::move(hostsText), chosen.lines); });
 }
 
-void HostsSession::replace(const std::string& path) { guard_.replace(joinLines(readTextLines(path).lines)); }
+void HostsSession::FileRewrite(const std::string& path) { guard_.replace(joinLines(readTextLines(path).lines)); }
 
 void HostsSession::requireBlockingAddress() const
 {
@@ -146,7 +146,7 @@ void HostsSession::restoreBackup(const Progress& progress)
     guard_.replace(formatList(rows_));
 }
 
-void HostsSession::restoreDefault() { guard_.replace(defaultHostsText()); }
+void HostsSession::WriteDefaultHosts() { guard_.replace(defaultHostsText()); }
 
 void HostsSession::addToWhitelist(std::size_t row) const { appendToWhitelist(whitelistPath(), rows_.host(row)); }
 
@@ -176,9 +176,9 @@ std::string HostsSession::applyDownloadedList(const std::string& zipPath, const 
     try {
         listPath = extractDownloadedList(zipPath, member, dataFolder_);
         if (use == DownloadUse::Merge)
-            merge(listPath, progress);
+            mergeSequence(listPath, progress);
         else
-            replace(listPath);
+            FileRewrite(listPath);
     } catch (...) {
         removeIfPresent(zipPath);
         if (!listPath.empty())

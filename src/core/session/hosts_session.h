@@ -79,18 +79,21 @@ public:
 
     // Sorts the hosts file made from the rows. The rows are given up first
     // for `rowsMeanwhile` empty ones: they no longer stand for the file.
-    void sort(const Progress& progress = {}, std::size_t rowsMeanwhile = 1);
+    void FileSort(const Progress& progress = {}, std::size_t rowsMeanwhile = 1);
     // The merge sequence: the file at `path` merged into the hosts file, sorted.
-    void merge(const std::string& path, const Progress& progress = {});
-    void append(const std::string& path);
-    void replace(const std::string& path);
+    void mergeSequence(const std::string& path, const Progress& progress = {});
+    // The lines of the file at `path` appended to the hosts file (which is
+    // created when missing), or put in its place.
+    void FileAppend(const std::string& path);
+    void FileRewrite(const std::string& path);
     // Removes every blocking entry; throws NoBlockingAddress when none can be told.
     void removeBlockingEntries(const Progress& progress = {}, std::size_t rowsMeanwhile = 1);
     // Switches the rows to the other blocking address and saves them.
     void swapLocalhosts();
     // The backup's rows become the hosts file.
     void restoreBackup(const Progress& progress = {});
-    void restoreDefault();
+    // The operating system's default hosts file.
+    void WriteDefaultHosts();
 
     // Adds the host cell of `row` to the whitelist.
     void addToWhitelist(std::size_t row) const;
