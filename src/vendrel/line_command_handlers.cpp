@@ -7,6 +7,7 @@
 #include "vendrel/busy_cursor.h"
 #include "vendrel/cell_text_codec.h"
 #include "vendrel/click_watcher.h"
+#include "vendrel/help_commands.h"
 #include "vendrel/hosts_table_model.h"
 #include "vendrel/hosts_table_view.h"
 #include "vendrel/main_window.h"
@@ -110,7 +111,7 @@ void MainWindow::addLineClick()
     widgets_.hostsList->selectRow(model_->rowCount() - 1);
     ShowLineCount();
     SaveList();
-    updateHelpItemVisibility();
+    help_->updateHelpItemVisibility();
 }
 
 void MainWindow::deleteLineClick()

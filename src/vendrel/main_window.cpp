@@ -10,6 +10,7 @@
 #include "vendrel/anchor_keeper.h"
 #include "vendrel/busy_cursor.h"
 #include "vendrel/desktop_shell.h"
+#include "vendrel/help_commands.h"
 #include "vendrel/hosts_table_model.h"
 #include "vendrel/hosts_table_view.h"
 #include "vendrel/prompter.h"
@@ -86,6 +87,8 @@ MainWindow::MainWindow(platform::Platform& system, Prompter& prompter, MainWindo
     model_ = new HostsTableModel(session_.rows(), this);
     session_.setObserver(this);
     widgets_.hostsList->setModel(model_);
+    CommandHost& host = *this;
+    help_ = std::make_unique<HelpCommands>(host, *shell_);
     connectCommands();
 
     // F10 opens the menu bar at its first menu; Alt and a menu's letter open that menu.
@@ -149,7 +152,7 @@ bool MainWindow::FormCreate()
         unlockHostsFile();
         showPlatformMenus();
         PopulateList();
-        updateHelpItemVisibility();
+        help_->updateHelpItemVisibility();
     });
     return !programEnded_;
 }
@@ -193,12 +196,6 @@ void MainWindow::showPlatformMenus()
     menus_.checkDnsService->setVisible(ntFamily);
     menus_.dnsSeparator->setVisible(ntFamily);
     menus_.memopad->menuAction()->setVisible(ntFamily);
-}
-
-void MainWindow::updateHelpItemVisibility()
-{
-    const std::string helpFile = platform::joinPath(paths_.programFolder, web_addresses::helpFileName.toStdString());
-    menus_.viewHelpFile->setVisible(system_.fileExists(helpFile));
 }
 
 void MainWindow::PopulateList(Rows rows)
@@ -329,7 +326,6 @@ void MainWindow::connectCommands()
     connectFileCommands();
     connectWhitelistCommands();
     connectMemopadCommands();
-    connectHelpCommands();
     connectDownloadCommands();
     connectButton(widgets_.widenButton, &MainWindow::widenButtonClick);
     connectButton(widgets_.writableToggle, &MainWindow::writableToggleClick);

@@ -5,6 +5,7 @@
 #include "core/hosts/editor_paths.h"
 #include "core/hosts/hosts_file_guard.h"
 #include "core/session/hosts_session.h"
+#include "vendrel/command_host.h"
 #include "vendrel/design_scale.h"
 #include "vendrel/main_menus.h"
 #include "vendrel/main_widgets.h"
@@ -22,6 +23,7 @@ class AnchorKeeper;
 class DesktopShell;
 class QAbstractButton;
 class QAction;
+class HelpCommands;
 class HostsTableModel;
 class Prompter;
 namespace platform {
@@ -42,7 +44,7 @@ struct MainWindowOptions {
 // The editor's one window: the hosts list, the tool panels and the menus.
 // Every command runs through runCommand(), which first stores an open cell
 // edit and turns any error into "ERROR: " + message, after which the program ends.
-class MainWindow final : public QMainWindow, private vendrel::RowsObserver {
+class MainWindow final : public QMainWindow, private CommandHost, private vendrel::RowsObserver {
     Q_OBJECT
 
 public:
@@ -56,12 +58,13 @@ public:
     // Whether PopulateList() loads the rows again or only takes the file's
     // attributes and state (after a change of attributes alone).
     enum class Rows { Reload, Keep };
-    void PopulateList(Rows rows = Rows::Reload);
+    void PopulateList(Rows rows);
+    void PopulateList() override { PopulateList(Rows::Reload); }
     // Saves the rows as the hosts file.
     void SaveList();
-    void ShowLineCount();
+    void ShowLineCount() override;
     void AdjustTabs();
-    void TrimMemory();
+    void TrimMemory() override;
 
     void UpdateCommentState();
     void ToggleLineComment();
@@ -80,19 +83,17 @@ public:
     vendrel::HttpUrlGrabber& grabber() { return *Grabber1; }
     void Whitelistmenutoggleon();
     void Whitelistmenutoggleoff();
-    // Opens a web page; an address without a scheme is opened over http.
-    void LaunchWebsite(const QString& websiteUrl);
 
     // Runs one command as the error handler requires.
-    void runCommand(const std::function<void()>& command);
+    void runCommand(const std::function<void()>& command) override;
 
     bool programEnded() const { return programEnded_; }
     int exitCode() const { return exitCode_; }
 
-    const MainWidgets& widgets() const { return widgets_; }
-    const MainMenus& menus() const { return menus_; }
+    const MainWidgets& widgets() const override { return widgets_; }
+    const MainMenus& menus() const override { return menus_; }
     HostsTableModel& model() { return *model_; }
-    const vendrel::EditorPaths& paths() const { return paths_; }
+    const vendrel::EditorPaths& paths() const override { return paths_; }
     const std::string& redirectAddress() const { return session_.redirectAddress(); }
     bool hostsReadOnly() const { return hostsReadOnly_; }
 
@@ -100,7 +101,11 @@ private:
     void layOutWindow();
     void unlockHostsFile();
     void showPlatformMenus();
-    void updateHelpItemVisibility();
+    // The rest of the command host.
+    QWidget* dialogParent() override { return this; }
+    Prompter& prompter() override { return prompter_; }
+    platform::Platform& system() override { return system_; }
+    vendrel::HostsSession& session() override { return session_; }
     // Loads the rows and the redirect address from the hosts file.
     void reloadRows();
     // What follows every load of the rows: column widths, line count, memory.
@@ -184,13 +189,6 @@ private:
     void setDownloadMenus(bool downloading);
     void setDownloadCursor(bool busy);
 
-    void connectHelpCommands();
-    void helpFileClick();
-    void visitMakerSiteClick();
-    void donationClick();
-    void visitForumsClick();
-    void visitMvpsSiteClick();
-    void visitHpHostsSiteClick();
     void widenButtonClick();
     void writableToggleClick();
     void saveAfterCellEdit();
@@ -222,6 +220,7 @@ private:
     bool downloadCursor_ = false;
     std::unique_ptr<DesktopShell> systemShell_;
     DesktopShell* shell_ = nullptr;
+    std::unique_ptr<HelpCommands> help_;
     std::uint16_t hostsAttributes_ = 0;
     bool hostsReadOnly_ = false;
     bool programEnded_ = false;

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class HostsTableView;
+class Prompter;
+class QAbstractButton;
+class QAction;
+class QWidget;
+class StatusProgressBar;
+struct MainMenus;
+struct MainWidgets;
+namespace platform {
+class Platform;
+}
+namespace vendrel {
+class HostsSession;
+struct EditorPaths;
+} // namespace vendrel
+
+// What a family of commands may use of the editor window: its controls, the
+// prompter, the hosts session, and the window's own steps that commands end
+// with. The window is the one host.
+class CommandHost {
+public:
+    virtual ~CommandHost() = default;
+
+    virtual QWidget* dialogParent() = 0;
+    virtual const MainWidgets& widgets() const = 0;
+    virtual const MainMenus& menus() const = 0;
+    virtual Prompter& prompter() = 0;
+    virtual platform::Platform& system() = 0;
+    virtual vendrel::HostsSession& session() = 0;
+    virtual const vendrel::EditorPaths& paths() const = 0;
+
+    // Runs `command` as every command runs: an open cell edit is stored
+    // first, and an error is shown, after which the program ends.
+    virtual void runCommand(const std::function<void()>& command) = 0;
+    // Loads the hosts file into the list again, with its attributes.
+    virtual void PopulateList() = 0;
+    virtual void ShowLineCount() = 0;
+    virtual void TrimMemory() = 0;
+};
+
+// A family of commands: it connects its menu items and buttons to its own
+// entry points, each run through the host's runCommand, and holds the state
+// its commands share. Connections end with the family.
+class CommandFamily : public QObject {
+public:
+    explicit CommandFamily(CommandHost& host) : host_(host) {}
+
+protected:
+    void connectAction(QAction* action, std::function<void()> command);
+    void connectButton(QAbstractButton* button, std::function<void()> command);
+
+    CommandHost& host_;
+};
