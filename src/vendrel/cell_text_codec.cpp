@@ -48,6 +48,7 @@ std::optional<std::string> encodeFileText(const QString& text, bool eightBit)
 
 QString codePageRefusal(const QString& text, const QString& outcome)
 {
-    return QStringLiteral("The file is stored in the Windows-1252 code page, which cannot hold the character \u201C%1\u201D; %2")
+    return QStringLiteral("The file is stored in the Windows-1252 code page, "
+                          "which cannot hold the character \u201C%1\u201D; %2")
         .arg(firstUnstorable(text), outcome);
 }

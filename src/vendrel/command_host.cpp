@@ -10,5 +10,16 @@ void CommandFamily::connectAction(QAction* action, std::function<void()> command
 
 void CommandFamily::connectButton(QAbstractButton* button, std::function<void()> command)
 {
-    connect(button, &QAbstractButton::clicked, this, [this, command = std::move(command)] { host_.runCommand(command); });
+    connect(button, &QAbstractButton::clicked, this,
+            [this, command = std::move(command)] { host_.runCommand(command); });
+}
+
+bool CommandFamily::ask(const Prompter::Message& message)
+{
+    return host_.prompter().ask(host_.dialogParent(), message);
+}
+
+bool CommandFamily::confirm(const QString& text)
+{
+    return ConfirmOK(host_.prompter(), host_.dialogParent(), text);
 }

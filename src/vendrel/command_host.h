@@ -1,11 +1,13 @@
 #pragma once
 
+#include "vendrel/prompter.h"
+
 #include <QObject>
 
 #include <functional>
+#include <string>
 
 class HostsTableView;
-class Prompter;
 class QAbstractButton;
 class QAction;
 class QWidget;
@@ -42,6 +44,8 @@ public:
     virtual void PopulateList() = 0;
     virtual void ShowLineCount() = 0;
     virtual void TrimMemory() = 0;
+    // The next file dialog opens where `path` is.
+    virtual void rememberChosenFile(std::string path) = 0;
 };
 
 // A family of commands: it connects its menu items and buttons to its own
@@ -54,6 +58,10 @@ public:
 protected:
     void connectAction(QAction* action, std::function<void()> command);
     void connectButton(QAbstractButton* button, std::function<void()> command);
+    // Shows a message through the host's prompter; true when answered OK.
+    bool ask(const Prompter::Message& message);
+    // The shared OK/Cancel confirmation.
+    bool confirm(const QString& text);
 
     CommandHost& host_;
 };

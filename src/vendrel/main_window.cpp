@@ -10,6 +10,7 @@
 #include "vendrel/anchor_keeper.h"
 #include "vendrel/busy_cursor.h"
 #include "vendrel/desktop_shell.h"
+#include "vendrel/download_commands.h"
 #include "vendrel/help_commands.h"
 #include "vendrel/hosts_table_model.h"
 #include "vendrel/hosts_table_view.h"
@@ -89,6 +90,7 @@ MainWindow::MainWindow(platform::Platform& system, Prompter& prompter, MainWindo
     widgets_.hostsList->setModel(model_);
     CommandHost& host = *this;
     help_ = std::make_unique<HelpCommands>(host, *shell_);
+    download_ = std::make_unique<DownloadCommands>(host, options_.downloadHost);
     connectCommands();
 
     // F10 opens the menu bar at its first menu; Alt and a menu's letter open that menu.
@@ -102,7 +104,12 @@ MainWindow::MainWindow(platform::Platform& system, Prompter& prompter, MainWindo
 MainWindow::~MainWindow()
 {
     // Ends a running download and joins its worker before the window it reports to goes.
-    Grabber1.reset();
+    download_.reset();
+}
+
+vendrel::HttpUrlGrabber& MainWindow::grabber()
+{
+    return download_->grabber();
 }
 
 void MainWindow::runCommand(const std::function<void()>& command)
@@ -326,7 +333,6 @@ void MainWindow::connectCommands()
     connectFileCommands();
     connectWhitelistCommands();
     connectMemopadCommands();
-    connectDownloadCommands();
     connectButton(widgets_.widenButton, &MainWindow::widenButtonClick);
     connectButton(widgets_.writableToggle, &MainWindow::writableToggleClick);
     connect(menus_.exit, &QAction::triggered, this, [this] { runCommand([this] { throw ProgramEnd{0}; }); });

@@ -23,6 +23,7 @@ class AnchorKeeper;
 class DesktopShell;
 class QAbstractButton;
 class QAction;
+class DownloadCommands;
 class HelpCommands;
 class HostsTableModel;
 class Prompter;
@@ -77,10 +78,7 @@ public:
 
     void DeleteAddtoWL();
 
-    void GrabberGo();
-    void Downloadmenusoff();
-    void Downloadmenuson();
-    vendrel::HttpUrlGrabber& grabber() { return *Grabber1; }
+    vendrel::HttpUrlGrabber& grabber();
     void Whitelistmenutoggleon();
     void Whitelistmenutoggleoff();
 
@@ -106,6 +104,7 @@ private:
     Prompter& prompter() override { return prompter_; }
     platform::Platform& system() override { return system_; }
     vendrel::HostsSession& session() override { return session_; }
+    void rememberChosenFile(std::string path) override { lastChosenFile_ = std::move(path); }
     // Loads the rows and the redirect address from the hosts file.
     void reloadRows();
     // What follows every load of the rows: column widths, line count, memory.
@@ -175,19 +174,6 @@ private:
     // Writes the area's text with `write`; a failure is shown and the mode stays open. True when written.
     bool savePlainText(const std::function<void(const std::string& bytes)>& write);
 
-    void connectDownloadCommands();
-    void startDownload(const vendrel::BlockListSource& list, bool merge);
-    void Grabber1Progress(std::uint64_t position, std::uint64_t totalSize);
-    void Grabber1DoneFile();
-    void Grabber1Error(const std::string& message);
-    void applyDownloadedList();
-    void DownloadMerge();
-    void DownloadReplace();
-    void cancelDownloadClick();
-    void statusOfDnsServiceClick();
-    void reportDownloadTrouble(const std::string& reason);
-    void setDownloadMenus(bool downloading);
-    void setDownloadCursor(bool busy);
 
     void widenButtonClick();
     void writableToggleClick();
@@ -212,15 +198,10 @@ private:
     std::string lastChosenFile_;
     bool plainTextEightBit_ = false;
 
-    std::unique_ptr<vendrel::HttpUrlGrabber> Grabber1;
-    bool MergeAfterDownload = false;
-    std::string DownloadUrl;
-    std::string ZipPath;
-    std::string ListFile;
-    bool downloadCursor_ = false;
     std::unique_ptr<DesktopShell> systemShell_;
     DesktopShell* shell_ = nullptr;
     std::unique_ptr<HelpCommands> help_;
+    std::unique_ptr<DownloadCommands> download_;
     std::uint16_t hostsAttributes_ = 0;
     bool hostsReadOnly_ = false;
     bool programEnded_ = false;

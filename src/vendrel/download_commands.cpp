@@ -1,0 +1,204 @@
+// The Download menu: fetching a published block list, unpacking it and
+// merging it into the hosts file or replacing the file with it; and the DNS
+// Client service check that guards it.
+
+#include "vendrel/download_commands.h"
+
+#include "core/download/service_state.h"
+#include "core/hosts/editor_paths.h"
+#include "core/session/hosts_session.h"
+#include "platform/platform.h"
+#include "vendrel/busy_cursor.h"
+#include "vendrel/main_menus.h"
+#include "vendrel/main_widgets.h"
+#include "vendrel/prompter.h"
+#include "vendrel/status_progress_bar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+
+namespace {
+
+const QString dnsRunningWarning = QStringLiteral(
+    "Your DNSClient Service is running and\r\nShould be disabled before utilizing a large Hosts file.\r\n\r\n"
+    "See Help file for more information.\r\n\r\nDownload CANCELLED.");
+const QString troubleText = QStringLiteral("Vendrel had trouble downloading.");
+const QString stillFinishing =
+    QStringLiteral("The previous download is still finishing. Please try again in a moment.");
+
+} // namespace
+
+DownloadCommands::DownloadCommands(CommandHost& host, std::string downloadHost)
+    : CommandFamily(host), downloadHost_(std::move(downloadHost))
+{
+    Grabber1 = std::make_unique<vendrel::HttpUrlGrabber>([this](std::function<void()> event) {
+        QMetaObject::invokeMethod(this, std::move(event), Qt::QueuedConnection);
+    });
+    Grabber1->Referer = "www.vendrel.example.org";
+    Grabber1->Port = 0;
+    Grabber1->OnProgress = [this](std::uint64_t position, std::uint64_t total) { Grabber1Progress(position, total); };
+    Grabber1->OnDoneFile = [this](std::uint64_t) { Grabber1DoneFile(); };
+    Grabber1->OnError = [this](const std::string& message) { Grabber1Error(message); };
+
+    const auto download = [this](QAction* action, const vendrel::BlockListSource& list, bool merge) {
+        connectAction(action, [this, &list, merge] { startDownload(list, merge); });
+    };
+    download(host_.menus().mvpsMerge, vendrel::mvpsHostsList, true);
+    download(host_.menus().mvpsReplace, vendrel::mvpsHostsList, false);
+    download(host_.menus().hphostsMerge, vendrel::hpHostsList, true);
+    download(host_.menus().hphostsReplace, vendrel::hpHostsList, false);
+    connectAction(host_.menus().cancelDownload, [this] { cancelDownloadClick(); });
+    connectAction(host_.menus().checkDnsService, [this] { statusOfDnsServiceClick(); });
+}
+
+void DownloadCommands::startDownload(const vendrel::BlockListSource& list, bool merge)
+{
+    MergeAfterDownload = merge;
+    DownloadUrl = list.url(downloadHost_);
+    ZipPath = platform::joinPath(host_.paths().programFolder, vendrel::downloadedArchiveName);
+    ListFile = list.member;
+    GrabberGo();
+}
+
+void DownloadCommands::GrabberGo()
+{
+    if (!host_.system().directoryExists(host_.system().hostsFolder(host_.paths().systemDir)))
+        return;
+    if (vendrel::IsServiceRunning(host_.system(), "", vendrel::dnsClientService)) {
+        ask({Prompter::Kind::Warning, QStringLiteral("Warning"), dnsRunningWarning, false});
+        return;
+    }
+    const QString question = QStringLiteral("Press OK to download\r\n") + QString::fromStdString(DownloadUrl) +
+                             QStringLiteral("\r\nand ") +
+                             (MergeAfterDownload ? QStringLiteral("MERGE it with") : QStringLiteral("REPLACE")) +
+                             QStringLiteral(" your Hosts file.");
+    if (!ask({Prompter::Kind::Warning, QStringLiteral("Warning"), question, true}))
+        return;
+    if (Grabber1->status() != vendrel::GrabberStatus::Stopped) {
+        ask({Prompter::Kind::Information, QStringLiteral("Information"), stillFinishing, false});
+        return;
+    }
+    host_.widgets().progressBar->setText(QStringLiteral("Connecting to Site"));
+    setDownloadCursor(true);
+    Grabber1->setUrl(DownloadUrl);
+    Grabber1->FileName = ZipPath;
+    Downloadmenusoff();
+    Grabber1->Start();
+}
+
+void DownloadCommands::setDownloadCursor(bool busy)
+{
+    if (busy == downloadCursor_)
+        return;
+    downloadCursor_ = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void DownloadCommands::Downloadmenusoff()
+{
+    setDownloadMenus(true);
+}
+
+void DownloadCommands::Downloadmenuson()
+{
+    setDownloadMenus(false);
+}
+
+void DownloadCommands::setDownloadMenus(bool downloading)
+{
+    const MainMenus& menus = host_.menus();
+    for (QAction* action : {menus.appendFile, menus.replaceFile, menus.mergeFile, menus.recovery->menuAction(),
+                            menus.edit->menuAction(), menus.memopad->menuAction(), menus.whitelist->menuAction(),
+                            menus.mvpsSubmenu->menuAction(), menus.hphostsSubmenu->menuAction()})
+        action->setEnabled(!downloading);
+    menus.cancelDownload->setEnabled(downloading);
+}
+
+void DownloadCommands::Grabber1Progress(std::uint64_t position, std::uint64_t totalSize)
+{
+    if (DownloadUrl.empty())
+        return;
+    StatusProgressBar* bar = host_.widgets().progressBar;
+    bar->setText(QStringLiteral("Downloading"));
+    bar->setMaximum(static_cast<qint64>(totalSize));
+    bar->setPosition(static_cast<qint64>(position));
+}
+
+void DownloadCommands::Grabber1DoneFile()
+{
+    host_.widgets().progressBar->setText(QStringLiteral("Extracting file"));
+    try {
+        applyDownloadedList();
+    } catch (const std::exception& error) {
+        Downloadmenuson();
+        reportDownloadTrouble(error.what());
+    }
+    DownloadUrl.clear();
+    setDownloadCursor(false);
+    host_.ShowLineCount();
+}
+
+void DownloadCommands::applyDownloadedList()
+{
+    if (MergeAfterDownload)
+        DownloadMerge();
+    else
+        DownloadReplace();
+}
+
+// Both unpack the list from the archive, change the hosts file with it and
+// remove the archive and the list; then the download is over.
+void DownloadCommands::DownloadMerge()
+{
+    BusyCursor busy;
+    host_.rememberChosenFile(host_.session().applyDownloadedList(ZipPath, ListFile, vendrel::DownloadUse::Merge,
+                                                   host_.widgets().progressBar->reporter()));
+    Downloadmenuson();
+    Grabber1->Stop();
+    host_.ShowLineCount();
+    host_.PopulateList();
+}
+
+void DownloadCommands::DownloadReplace()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    host_.session().applyDownloadedList(ZipPath, ListFile, vendrel::DownloadUse::Replace);
+    Downloadmenuson();
+    Grabber1->Stop();
+    host_.PopulateList();
+}
+
+void DownloadCommands::reportDownloadTrouble(const std::string& reason)
+{
+    QString text = troubleText;
+    if (!reason.empty())
+        text += QStringLiteral("\r\n\r\n") + QString::fromLocal8Bit(reason.c_str());
+    ask({Prompter::Kind::Warning, QStringLiteral("Warning"), text, false});
+}
+
+void DownloadCommands::Grabber1Error(const std::string& message)
+{
+    reportDownloadTrouble(message);
+}
+
+void DownloadCommands::cancelDownloadClick()
+{
+    Grabber1->Stop();
+    DownloadUrl.clear();
+    Downloadmenuson();
+    setDownloadCursor(false);
+    host_.ShowLineCount();
+}
+
+void DownloadCommands::statusOfDnsServiceClick()
+{
+    if (vendrel::IsServiceRunning(host_.system(), "", vendrel::dnsClientService))
+        ask({Prompter::Kind::Warning, QStringLiteral("Warning"), QStringLiteral("DNS Service IS running"), false});
+    else
+        ask({Prompter::Kind::Information, QStringLiteral("Information"), QStringLiteral("DNS Service is NOT running"),
+             false});
+}

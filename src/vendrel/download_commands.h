@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/download/block_lists.h"
+#include "core/download/url_grabber.h"
+#include "vendrel/command_host.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// The Download menu: a published block list fetched by the worker, unpacked,
+// and merged into the hosts file or put in its place; the DNS service check.
+class DownloadCommands final : public CommandFamily {
+public:
+    // `downloadHost` ("name:port") replaces the lists' publishers when not empty.
+    DownloadCommands(CommandHost& host, std::string downloadHost);
+
+    void GrabberGo();
+    void Downloadmenusoff();
+    void Downloadmenuson();
+    vendrel::HttpUrlGrabber& grabber() { return *Grabber1; }
+
+private:
+    void startDownload(const vendrel::BlockListSource& list, bool merge);
+    void Grabber1Progress(std::uint64_t position, std::uint64_t totalSize);
+    void Grabber1DoneFile();
+    void Grabber1Error(const std::string& message);
+    void applyDownloadedList();
+    void DownloadMerge();
+    void DownloadReplace();
+    void cancelDownloadClick();
+    void statusOfDnsServiceClick();
+    void reportDownloadTrouble(const std::string& reason);
+    void setDownloadMenus(bool downloading);
+    void setDownloadCursor(bool busy);
+
+    std::string downloadHost_;
+    bool MergeAfterDownload = false;
+    std::string DownloadUrl;
+    std::string ZipPath;
+    std::string ListFile;
+    bool downloadCursor_ = false;
+    // Last, so that it goes first: its worker is joined before the rest goes.
+    std::unique_ptr<vendrel::HttpUrlGrabber> Grabber1;
+};
