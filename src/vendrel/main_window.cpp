@@ -12,6 +12,9 @@
 #include "vendrel/desktop_shell.h"
 #include "vendrel/download_commands.h"
 #include "vendrel/help_commands.h"
+#include "vendrel/memopad_commands.h"
+#include "vendrel/plain_text_area.h"
+#include "vendrel/whitelist_commands.h"
 #include "vendrel/hosts_table_model.h"
 #include "vendrel/hosts_table_view.h"
 #include "vendrel/prompter.h"
@@ -91,6 +94,9 @@ MainWindow::MainWindow(platform::Platform& system, Prompter& prompter, MainWindo
     CommandHost& host = *this;
     help_ = std::make_unique<HelpCommands>(host, *shell_);
     download_ = std::make_unique<DownloadCommands>(host, options_.downloadHost);
+    plainTextArea_ = std::make_unique<PlainTextArea>(*this, widgets_, prompter_);
+    memopad_ = std::make_unique<MemopadCommands>(host, *plainTextArea_);
+    whitelist_ = std::make_unique<WhitelistCommands>(host, *plainTextArea_);
     connectCommands();
 
     // F10 opens the menu bar at its first menu; Alt and a menu's letter open that menu.
@@ -331,8 +337,6 @@ void MainWindow::connectCommands()
 {
     connectLineCommands();
     connectFileCommands();
-    connectWhitelistCommands();
-    connectMemopadCommands();
     connectButton(widgets_.widenButton, &MainWindow::widenButtonClick);
     connectButton(widgets_.writableToggle, &MainWindow::writableToggleClick);
     connect(menus_.exit, &QAction::triggered, this, [this] { runCommand([this] { throw ProgramEnd{0}; }); });

@@ -24,6 +24,9 @@ class DesktopShell;
 class QAbstractButton;
 class QAction;
 class DownloadCommands;
+class MemopadCommands;
+class PlainTextArea;
+class WhitelistCommands;
 class HelpCommands;
 class HostsTableModel;
 class Prompter;
@@ -69,18 +72,15 @@ public:
 
     void UpdateCommentState();
     void ToggleLineComment();
-    void deleteline();
+    void deleteline() override;
 
     // The merge every merge command runs: merge, sort, line count, reload.
     void mergeSequence(const std::string& mergePath);
     void CreateBackup();
     void RestoreBackup();
 
-    void DeleteAddtoWL();
 
     vendrel::HttpUrlGrabber& grabber();
-    void Whitelistmenutoggleon();
-    void Whitelistmenutoggleoff();
 
     // Runs one command as the error handler requires.
     void runCommand(const std::function<void()>& command) override;
@@ -148,33 +148,6 @@ private:
     void restoreDefaultHostsClick();
     void setRestoreBackupEnabled(bool enabled);
 
-    void connectWhitelistCommands();
-    void deleteAddToWhitelistClick();
-    void removeWhitelistItemsClick();
-    void addWhitelistItemsClick();
-    void viewEditWhitelistClick();
-    void saveAndExitWhitelistClick();
-    void exitWhitelistClick();
-    void setWhitelistMenus(bool whitelistMode);
-
-    void connectMemopadCommands();
-    void openInMemopadClick();
-    void saveHostsClick();
-    void saveAsClick();
-    void saveHostsExitMemopadClick();
-    void exitMemopadClick();
-    void leaveMemopad();
-    void writeHostsFromPlainText(const std::string& bytes);
-    void setMemopadMenus(bool memopadMode);
-
-    // The plain-text area shared by Memopad and Whitelist mode.
-    QRect plainTextAreaGeometry() const;
-    void showPlainTextArea(const std::string& bytes);
-    void hidePlainTextArea();
-    // Writes the area's text with `write`; a failure is shown and the mode stays open. True when written.
-    bool savePlainText(const std::function<void(const std::string& bytes)>& write);
-
-
     void widenButtonClick();
     void writableToggleClick();
     void saveAfterCellEdit();
@@ -196,7 +169,9 @@ private:
     // The hosts file, its rows (which the list shows) and every command on them.
     vendrel::HostsSession session_;
     std::string lastChosenFile_;
-    bool plainTextEightBit_ = false;
+    std::unique_ptr<PlainTextArea> plainTextArea_;
+    std::unique_ptr<MemopadCommands> memopad_;
+    std::unique_ptr<WhitelistCommands> whitelist_;
 
     std::unique_ptr<DesktopShell> systemShell_;
     DesktopShell* shell_ = nullptr;

@@ -1,11 +1,14 @@
 // The plain-text area that Memopad mode and Whitelist mode lay over the window.
 
+#include "vendrel/plain_text_area.h"
+
 #include "core/error.h"
 #include "vendrel/cell_text_codec.h"
-#include "vendrel/main_window.h"
+#include "vendrel/main_widgets.h"
 #include "vendrel/prompter.h"
 
 #include <QGroupBox>
+#include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
@@ -34,21 +37,26 @@ QString withCrLf(const QPlainTextEdit& area)
 
 } // namespace
 
-QRect MainWindow::plainTextAreaGeometry() const
+PlainTextArea::PlainTextArea(QMainWindow& window, const MainWidgets& widgets, Prompter& prompter)
+    : window_(window), widgets_(widgets), prompter_(prompter)
+{
+}
+
+QRect PlainTextArea::geometryInWindow() const
 {
     // From the window's outer size, its frame included. Where the window
     // system draws a thinner frame the arithmetic falls short, and the area
     // is stretched to still reach the bottom, over the search panel and the
     // progress bar.
-    const QSize outer = frameGeometry().size();
-    const int height = std::max(outer.height() - 54, centralWidget()->height() - 1);
+    const QSize outer = window_.frameGeometry().size();
+    const int height = std::max(outer.height() - 54, window_.centralWidget()->height() - 1);
     return {1, 1, outer.width() - 6, height};
 }
 
-void MainWindow::showPlainTextArea(const std::string& bytes)
+void PlainTextArea::show(const std::string& bytes)
 {
     QPlainTextEdit* area = widgets_.memopadText;
-    area->setGeometry(plainTextAreaGeometry());
+    area->setGeometry(geometryInWindow());
     // Above every other control, the search panel and the progress bar
     // included; the search, which works on the list under it, waits.
     area->raise();
@@ -56,34 +64,34 @@ void MainWindow::showPlainTextArea(const std::string& bytes)
     area->show();
     area->setMaximumBlockCount(0);
     DecodedFile decoded = decodeFileBytes(bytes);
-    plainTextEightBit_ = decoded.eightBit;
+    eightBit_ = decoded.eightBit;
     area->setPlainText(withLineFeeds(std::move(decoded.text)));
     area->setFocus();
 }
 
-void MainWindow::hidePlainTextArea()
+void PlainTextArea::hide()
 {
     QPlainTextEdit* area = widgets_.memopadText;
     area->hide();
     widgets_.searchPanel->setEnabled(true);
-    repaint();
+    window_.repaint();
     area->clear();
     area->setMaximumBlockCount(1);
 }
 
-bool MainWindow::savePlainText(const std::function<void(const std::string& bytes)>& write)
+bool PlainTextArea::save(const std::function<void(const std::string& bytes)>& write)
 {
     try {
         const QString text = withCrLf(*widgets_.memopadText);
-        const auto bytes = encodeFileText(text, plainTextEightBit_);
+        const auto bytes = encodeFileText(text, eightBit_);
         if (!bytes)
             throw vendrel::Error(codePageRefusal(text, QStringLiteral("nothing was written.")).toStdString());
         write(*bytes);
         return true;
     } catch (const std::exception& error) {
         // Ending the program here would throw the typed text away: say what failed and stay.
-        prompter_.ask(this, {Prompter::Kind::Error, QStringLiteral("Error"),
-                             QStringLiteral("ERROR: ") + QString::fromLocal8Bit(error.what()), false});
+        prompter_.ask(&window_, {Prompter::Kind::Error, QStringLiteral("Error"),
+                                 QStringLiteral("ERROR: ") + QString::fromLocal8Bit(error.what()), false});
         return false;
     }
 }

@@ -1,0 +1,93 @@
+// Memopad mode: the hosts file edited as raw text.
+
+#include "vendrel/memopad_commands.h"
+
+#include "core/hosts/hosts_file_guard.h"
+#include "core/hosts/text_file.h"
+#include "core/session/hosts_session.h"
+#include "vendrel/main_menus.h"
+#include "vendrel/plain_text_area.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+
+namespace {
+
+const QString overwriteChangedQuestion =
+    QStringLiteral("\r\n\r\nPress OK to replace it with the text shown, CANCEL to go on editing.");
+
+} // namespace
+
+MemopadCommands::MemopadCommands(CommandHost& host, PlainTextArea& area) : CommandFamily(host), area_(area)
+{
+    const MainMenus& menus = host_.menus();
+    connectAction(menus.openInMemopad, [this] { openInMemopadClick(); });
+    connectAction(menus.saveHosts, [this] { saveHostsClick(); });
+    connectAction(menus.saveAs, [this] { saveAsClick(); });
+    connectAction(menus.saveHostsExitMemopad, [this] { saveHostsExitMemopadClick(); });
+    connectAction(menus.exitMemopad, [this] { exitMemopadClick(); });
+}
+
+void MemopadCommands::setMemopadMenus(bool memopadMode)
+{
+    const MainMenus& menus = host_.menus();
+    for (QAction* action : {menus.appendFile, menus.replaceFile, menus.mergeFile})
+        action->setEnabled(!memopadMode);
+    for (QMenu* menu : {menus.recovery, menus.download, menus.whitelist, menus.edit})
+        menu->menuAction()->setEnabled(!memopadMode);
+    menus.saveSubmenu->menuAction()->setEnabled(memopadMode);
+    menus.exitMemopad->setEnabled(memopadMode);
+    menus.openInMemopad->setEnabled(!memopadMode);
+}
+
+void MemopadCommands::openInMemopadClick()
+{
+    area_.show(host_.session().readText());
+    setMemopadMenus(true);
+}
+
+void MemopadCommands::saveHostsClick()
+{
+    area_.save([this](const std::string& bytes) { writeHostsFromPlainText(bytes); });
+}
+
+void MemopadCommands::writeHostsFromPlainText(const std::string& bytes)
+{
+    try {
+        host_.session().writeText(bytes);
+    } catch (const vendrel::ChangedElsewhere& changed) {
+        // The typed text is the user's: let them choose to keep it over the other change.
+        if (!confirm(QString::fromLocal8Bit(changed.what()) + overwriteChangedQuestion))
+            throw vendrel::Error("Nothing was written; the text stays open for editing.");
+        host_.session().acceptCurrentState();
+        host_.session().writeText(bytes);
+    }
+}
+
+void MemopadCommands::saveAsClick()
+{
+    const QString chosen = host_.prompter().saveFileName(host_.dialogParent(), QString(), QString());
+    if (chosen.isEmpty())
+        return;
+    const std::string path = QFile::encodeName(chosen).toStdString();
+    if (area_.save([&path](const std::string& bytes) { vendrel::writeWholeFile(path, bytes); }))
+        ask({Prompter::Kind::Information, QStringLiteral("Information"), QStringLiteral("File saved"), false});
+}
+
+void MemopadCommands::saveHostsExitMemopadClick()
+{
+    if (area_.save([this](const std::string& bytes) { writeHostsFromPlainText(bytes); }))
+        leaveMemopad();
+}
+
+void MemopadCommands::exitMemopadClick()
+{
+    leaveMemopad();
+}
+
+void MemopadCommands::leaveMemopad()
+{
+    area_.hide();
+    host_.PopulateList();
+}

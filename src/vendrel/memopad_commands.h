@@ -1,0 +1,26 @@
+#pragma once
+
+#include "vendrel/command_host.h"
+
+#include <string>
+
+class PlainTextArea;
+
+// Memopad mode: the hosts file edited as raw text in the plain-text area.
+class MemopadCommands final : public CommandFamily {
+public:
+    MemopadCommands(CommandHost& host, PlainTextArea& area);
+
+private:
+    void openInMemopadClick();
+    void saveHostsClick();
+    void saveAsClick();
+    void saveHostsExitMemopadClick();
+    void exitMemopadClick();
+    void leaveMemopad();
+    // Writes the text as the hosts file; over another program's change only when the user says so.
+    void writeHostsFromPlainText(const std::string& bytes);
+    void setMemopadMenus(bool memopadMode);
+
+    PlainTextArea& area_;
+};

@@ -1,0 +1,108 @@
+// The whitelist: hosts the user took out of the hosts file, removed again
+// after a merge or download, or added back; and Whitelist mode.
+
+#include "vendrel/whitelist_commands.h"
+
+#include "core/hosts/text_file.h"
+#include "core/session/hosts_session.h"
+#include "platform/platform.h"
+#include "vendrel/busy_cursor.h"
+#include "vendrel/hosts_table_view.h"
+#include "vendrel/main_menus.h"
+#include "vendrel/main_widgets.h"
+#include "vendrel/plain_text_area.h"
+#include "vendrel/status_progress_bar.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
+
+#include <algorithm>
+
+WhitelistCommands::WhitelistCommands(CommandHost& host, PlainTextArea& area) : CommandFamily(host), area_(area)
+{
+    const MainMenus& menus = host_.menus();
+    connectButton(host_.widgets().deleteLineAddToWhitelist, [this] { DeleteAddtoWL(); });
+    connectAction(menus.deleteLineAddToWhitelist, [this] { DeleteAddtoWL(); });
+    connectAction(menus.popupDeleteLineAddToWhitelist, [this] { DeleteAddtoWL(); });
+    connectAction(menus.removeWhitelistItems, [this] { removeWhitelistItemsClick(); });
+    connectAction(menus.addWhitelistItems, [this] { addWhitelistItemsClick(); });
+    connectAction(menus.viewEditWhitelist, [this] { viewEditWhitelistClick(); });
+    connectAction(menus.saveAndExitWhitelist, [this] { saveAndExitWhitelistClick(); });
+    connectAction(menus.exitWhitelist, [this] { exitWhitelistClick(); });
+}
+
+void WhitelistCommands::DeleteAddtoWL()
+{
+    if (!confirm(QStringLiteral("Press OK to Delete line and Add to Whitelist")))
+        return;
+    host_.session().addToWhitelist(static_cast<std::size_t>(host_.widgets().hostsList->selectedRow()));
+    host_.deleteline();
+}
+
+void WhitelistCommands::removeWhitelistItemsClick()
+{
+    {
+        BusyCursor busy;
+        HostsTableView* list = host_.widgets().hostsList;
+        const int selected = list->selectedRow();
+        host_.session().removeWhitelisted();
+        list->selectRow(std::min(selected, list->model()->rowCount() - 1));
+    }
+    host_.ShowLineCount();
+}
+
+void WhitelistCommands::addWhitelistItemsClick()
+{
+    if (!host_.session().addWhitelisted(host_.widgets().progressBar->reporter()))
+        return;
+    host_.PopulateList();
+    host_.ShowLineCount();
+}
+
+void WhitelistCommands::Whitelistmenutoggleon()
+{
+    setWhitelistMenus(true);
+}
+
+void WhitelistCommands::Whitelistmenutoggleoff()
+{
+    setWhitelistMenus(false);
+}
+
+void WhitelistCommands::setWhitelistMenus(bool whitelistMode)
+{
+    const MainMenus& menus = host_.menus();
+    for (QAction* action : {menus.appendFile, menus.replaceFile, menus.mergeFile, menus.removeWhitelistItems,
+                            menus.addWhitelistItems, menus.viewEditWhitelist})
+        action->setEnabled(!whitelistMode);
+    for (QMenu* menu : {menus.recovery, menus.edit, menus.memopad, menus.download})
+        menu->menuAction()->setEnabled(!whitelistMode);
+    menus.saveAndExitWhitelist->setEnabled(whitelistMode);
+    menus.exitWhitelist->setEnabled(whitelistMode);
+}
+
+void WhitelistCommands::viewEditWhitelistClick()
+{
+    const std::string path = host_.session().whitelistPath();
+    area_.show(host_.system().fileExists(path) ? vendrel::readTextFile(path) : std::string());
+    Whitelistmenutoggleon();
+}
+
+void WhitelistCommands::saveAndExitWhitelistClick()
+{
+    // The whitelist is a list of lines: each one, the last included, ends in CR LF.
+    const bool saved = area_.save([this](const std::string& bytes) {
+        std::vector<std::string> lines;
+        vendrel::forEachLine(bytes, [&lines](std::string_view line) { lines.emplace_back(line); });
+        vendrel::writeTextLines(host_.session().whitelistPath(), lines);
+    });
+    if (saved)
+        exitWhitelistClick();
+}
+
+void WhitelistCommands::exitWhitelistClick()
+{
+    area_.hide();
+    Whitelistmenutoggleoff();
+}
