@@ -44,6 +44,8 @@ public:
     virtual void PopulateList() = 0;
     virtual void ShowLineCount() = 0;
     virtual void TrimMemory() = 0;
+    // What follows every load of the rows: column widths, line count, memory.
+    virtual void showLoadedRows() = 0;
     // Deletes the selected line and saves (the Delete command after OK).
     virtual void deleteline() = 0;
     // The next file dialog opens where `path` is.

@@ -9,7 +9,9 @@
 #include "platform/platform.h"
 #include "vendrel/anchor_keeper.h"
 #include "vendrel/busy_cursor.h"
+#include "vendrel/backup_commands.h"
 #include "vendrel/desktop_shell.h"
+#include "vendrel/file_commands.h"
 #include "vendrel/download_commands.h"
 #include "vendrel/help_commands.h"
 #include "vendrel/memopad_commands.h"
@@ -94,6 +96,8 @@ MainWindow::MainWindow(platform::Platform& system, Prompter& prompter, MainWindo
     CommandHost& host = *this;
     help_ = std::make_unique<HelpCommands>(host, *shell_);
     download_ = std::make_unique<DownloadCommands>(host, options_.downloadHost);
+    files_ = std::make_unique<FileCommands>(host);
+    backup_ = std::make_unique<BackupCommands>(host);
     plainTextArea_ = std::make_unique<PlainTextArea>(*this, widgets_, prompter_);
     memopad_ = std::make_unique<MemopadCommands>(host, *plainTextArea_);
     whitelist_ = std::make_unique<WhitelistCommands>(host, *plainTextArea_);
@@ -111,6 +115,11 @@ MainWindow::~MainWindow()
 {
     // Ends a running download and joins its worker before the window it reports to goes.
     download_.reset();
+}
+
+void MainWindow::rememberChosenFile(std::string path)
+{
+    files_->rememberChosenFile(std::move(path));
 }
 
 vendrel::HttpUrlGrabber& MainWindow::grabber()
@@ -222,7 +231,7 @@ void MainWindow::PopulateList(Rows rows)
         else
             session_.acceptCurrentState();
     }
-    setRestoreBackupEnabled(system_.fileExists(paths_.backupPath));
+    backup_->setRestoreBackupEnabled(system_.fileExists(paths_.backupPath));
     if (!system_.fileExists(paths_.hostsPath))
         offerDefaultHostsFile();
     AdjustTabs();
@@ -251,12 +260,6 @@ void MainWindow::rowsReplaced()
 {
     model_->rowsReplaced();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-void MainWindow::setRestoreBackupEnabled(bool enabled)
-{
-    widgets_.restoreBackup->setEnabled(enabled);
-    menus_.restoreBackup->setEnabled(enabled);
 }
 
 void MainWindow::offerDefaultHostsFile()
@@ -336,7 +339,6 @@ void MainWindow::connectAction(QAction* action, void (MainWindow::*handler)())
 void MainWindow::connectCommands()
 {
     connectLineCommands();
-    connectFileCommands();
     connectButton(widgets_.widenButton, &MainWindow::widenButtonClick);
     connectButton(widgets_.writableToggle, &MainWindow::writableToggleClick);
     connect(menus_.exit, &QAction::triggered, this, [this] { runCommand([this] { throw ProgramEnd{0}; }); });

@@ -23,7 +23,9 @@ class AnchorKeeper;
 class DesktopShell;
 class QAbstractButton;
 class QAction;
+class BackupCommands;
 class DownloadCommands;
+class FileCommands;
 class MemopadCommands;
 class PlainTextArea;
 class WhitelistCommands;
@@ -74,12 +76,6 @@ public:
     void ToggleLineComment();
     void deleteline() override;
 
-    // The merge every merge command runs: merge, sort, line count, reload.
-    void mergeSequence(const std::string& mergePath);
-    void CreateBackup();
-    void RestoreBackup();
-
-
     vendrel::HttpUrlGrabber& grabber();
 
     // Runs one command as the error handler requires.
@@ -104,11 +100,11 @@ private:
     Prompter& prompter() override { return prompter_; }
     platform::Platform& system() override { return system_; }
     vendrel::HostsSession& session() override { return session_; }
-    void rememberChosenFile(std::string path) override { lastChosenFile_ = std::move(path); }
+    void rememberChosenFile(std::string path) override;
     // Loads the rows and the redirect address from the hosts file.
     void reloadRows();
     // What follows every load of the rows: column widths, line count, memory.
-    void showLoadedRows();
+    void showLoadedRows() override;
     // The rows' observer: the list is reset around a wholesale change and
     // shows its new state at once, even while long work goes on.
     void rowsAboutToBeReplaced() override;
@@ -130,23 +126,6 @@ private:
     void searchForwardClick();
     void search(bool forward);
     int selectedRow() const;
-    void connectFileCommands();
-    void appendFileClick();
-    void replaceFileClick();
-    void mergeFileClick();
-    void sortFileClick();
-    void fileChoiceClick();
-    void selectFileClick();
-    void runFileChoice();
-    void returnFileHandlingToIdle();
-    std::string pickFile();
-    void removeAllBlockingClick();
-    void swapLocalhostsClick();
-    void tellNoBlockingAddress(const vendrel::NoBlockingAddress& refusal);
-    void createBackupClick();
-    void restoreBackupClick();
-    void restoreDefaultHostsClick();
-    void setRestoreBackupEnabled(bool enabled);
 
     void widenButtonClick();
     void writableToggleClick();
@@ -168,7 +147,6 @@ private:
     vendrel::EditorPaths paths_;
     // The hosts file, its rows (which the list shows) and every command on them.
     vendrel::HostsSession session_;
-    std::string lastChosenFile_;
     std::unique_ptr<PlainTextArea> plainTextArea_;
     std::unique_ptr<MemopadCommands> memopad_;
     std::unique_ptr<WhitelistCommands> whitelist_;
@@ -177,6 +155,8 @@ private:
     DesktopShell* shell_ = nullptr;
     std::unique_ptr<HelpCommands> help_;
     std::unique_ptr<DownloadCommands> download_;
+    std::unique_ptr<FileCommands> files_;
+    std::unique_ptr<BackupCommands> backup_;
     std::uint16_t hostsAttributes_ = 0;
     bool hostsReadOnly_ = false;
     bool programEnded_ = false;

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "vendrel/command_host.h"
+
+// The Recovery menu and the Backup and Restore panel: the backup of the
+// hosts file, its restore, and the operating system's default hosts file.
+class BackupCommands final : public CommandFamily {
+public:
+    explicit BackupCommands(CommandHost& host);
+
+    void CreateBackup();
+    void RestoreBackup();
+    // "Restore Backup" is offered only while a backup exists.
+    void setRestoreBackupEnabled(bool enabled);
+
+private:
+    void restoreBackupClick();
+    void restoreDefaultHostsClick();
+};

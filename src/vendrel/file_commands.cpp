@@ -1,0 +1,190 @@
+// The whole-file commands: append, replace and merge from a chosen file
+// (menu and File Handling panel), sort, remove-blocking and swap.
+
+#include "vendrel/file_commands.h"
+
+#include "core/hosts/editor_paths.h"
+#include "core/session/hosts_session.h"
+#include "vendrel/busy_cursor.h"
+#include "vendrel/hosts_table_view.h"
+#include "vendrel/main_menus.h"
+#include "vendrel/main_widgets.h"
+#include "vendrel/status_progress_bar.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
+
+namespace {
+
+const QString appendQuestion = QStringLiteral("Press OK make changes to Append file to your Hosts file.");
+const QString replaceQuestion = QStringLiteral("Press OK to Replace Your Hosts File.");
+const QString mergeQuestion = QStringLiteral(
+    "Press OK make changes to your Hosts file.\r\n**Note Merge will alphabetize your HOSTS file and remove #statements.");
+const QString sortQuestion = QStringLiteral(
+    "Press OK make changes to your Hosts file.\r\n*Note* - Sort will alphabetize your HOSTS file and remove #statements.");
+const QString panelAppendQuestion = QStringLiteral("Press OK to Append File to your Hosts File");
+const QString panelReplaceQuestion = QStringLiteral("Press OK to Replace you Hosts File");
+const QString panelMergeQuestion = QStringLiteral(
+    "Press OK make changes to your Hosts file.\r\n*Note* - Merge will alphabetize your HOSTS file and remove #statements.");
+
+constexpr std::size_t rowsWhileSorting = 40;
+
+void clearRadio(QRadioButton* radio)
+{
+    radio->setAutoExclusive(false);
+    radio->setChecked(false);
+    radio->setAutoExclusive(true);
+}
+
+} // namespace
+
+FileCommands::FileCommands(CommandHost& host) : CommandFamily(host)
+{
+    const MainMenus& menus = host_.menus();
+    const MainWidgets& widgets = host_.widgets();
+    connectAction(menus.appendFile, [this] { appendFileClick(); });
+    connectAction(menus.replaceFile, [this] { replaceFileClick(); });
+    connectAction(menus.mergeFile, [this] { mergeFileClick(); });
+    connectAction(menus.sortFile, [this] { SortFile1Click(); });
+    for (QRadioButton* choice : {widgets.appendChoice, widgets.replaceChoice, widgets.mergeChoice})
+        connectButton(choice, [this] { host_.widgets().selectFile->setEnabled(true); });
+    connectButton(widgets.selectFile, [this] { selectFileClick(); });
+    connectButton(widgets.removeAllBlocking, [this] { removeAllBlockingClick(); });
+    connectAction(menus.swapLocalhosts, [this] { swapLocalhostsClick(); });
+}
+
+std::string FileCommands::pickFile()
+{
+    const QString folder = lastChosenFile_.empty() ? QString::fromStdString(host_.paths().programFolder)
+                                                   : QString::fromLocal8Bit(lastChosenFile_.c_str());
+    const QString chosen = host_.prompter().openFileName(host_.dialogParent(), QStringLiteral("Select File"), folder);
+    if (!chosen.isEmpty())
+        lastChosenFile_ = QFile::encodeName(chosen).toStdString();
+    return chosen.isEmpty() ? std::string() : lastChosenFile_;
+}
+
+void FileCommands::mergeSequence(const std::string& mergePath)
+{
+    BusyCursor busy;
+    host_.session().mergeSequence(mergePath, host_.widgets().progressBar->reporter());
+    host_.ShowLineCount();
+    host_.PopulateList();
+}
+
+void FileCommands::appendFileClick()
+{
+    const std::string chosen = pickFile();
+    if (chosen.empty())
+        return;
+    if (confirm(appendQuestion)) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        host_.session().FileAppend(chosen);
+    }
+    host_.PopulateList();
+}
+
+void FileCommands::replaceFileClick()
+{
+    const std::string chosen = pickFile();
+    if (chosen.empty())
+        return;
+    if (confirm(replaceQuestion)) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        host_.session().FileRewrite(chosen);
+    }
+    host_.PopulateList();
+}
+
+void FileCommands::mergeFileClick()
+{
+    const std::string chosen = pickFile();
+    if (!chosen.empty() && confirm(mergeQuestion))
+        mergeSequence(chosen);
+}
+
+void FileCommands::SortFile1Click()
+{
+    if (!confirm(sortQuestion))
+        return;
+    BusyCursor busy;
+    host_.session().FileSort(host_.widgets().progressBar->reporter(), rowsWhileSorting);
+    host_.ShowLineCount();
+    host_.PopulateList();
+}
+
+void FileCommands::returnFileHandlingToIdle()
+{
+    const MainWidgets& widgets = host_.widgets();
+    widgets.selectFile->setEnabled(false);
+    for (QRadioButton* choice : {widgets.appendChoice, widgets.replaceChoice, widgets.mergeChoice})
+        clearRadio(choice);
+}
+
+void FileCommands::selectFileClick()
+{
+    const auto idle = qScopeGuard([this] { returnFileHandlingToIdle(); });
+    if (pickFile().empty())
+        return;
+    const QString question = host_.widgets().appendChoice->isChecked()    ? panelAppendQuestion
+                             : host_.widgets().replaceChoice->isChecked() ? panelReplaceQuestion
+                                                                   : panelMergeQuestion;
+    if (!confirm(question))
+        return;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    runFileChoice();
+}
+
+void FileCommands::runFileChoice()
+{
+    BusyCursor busy;
+    if (host_.widgets().mergeChoice->isChecked()) {
+        mergeSequence(lastChosenFile_);
+        return;
+    }
+    if (host_.widgets().appendChoice->isChecked())
+        host_.session().FileAppend(lastChosenFile_);
+    else
+        host_.session().FileRewrite(lastChosenFile_);
+    host_.PopulateList();
+}
+
+void FileCommands::tellNoBlockingAddress(const vendrel::NoBlockingAddress& refusal)
+{
+    ask({Prompter::Kind::Information, QStringLiteral("Information"),
+                         QString::fromStdString(refusal.what()), false});
+}
+
+void FileCommands::removeAllBlockingClick()
+{
+    try {
+        BusyCursor busy;
+        host_.session().removeBlockingEntries(host_.widgets().progressBar->reporter(), host_.session().rows().size());
+        host_.PopulateList();
+        host_.ShowLineCount();
+    } catch (const vendrel::NoBlockingAddress& refusal) {
+        tellNoBlockingAddress(refusal);
+        return;
+    }
+    ask({Prompter::Kind::Notice, QStringLiteral("Vendrel"), QStringLiteral("Your changes have been made"),
+                         false});
+}
+
+void FileCommands::swapLocalhostsClick()
+{
+    BusyCursor busy;
+    const int selected = host_.widgets().hostsList->selectedRow();
+    try {
+        host_.session().swapLocalhosts();
+    } catch (const vendrel::NoBlockingAddress& refusal) {
+        host_.widgets().hostsList->selectRow(selected);
+        tellNoBlockingAddress(refusal);
+        return;
+    }
+    host_.widgets().hostsList->selectRow(selected);
+    host_.TrimMemory();
+}
+
