@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+class HostsTableModel;
 class HostsTableView;
 class QAbstractButton;
 class QAction;
@@ -36,6 +37,7 @@ public:
     virtual platform::Platform& system() = 0;
     virtual vendrel::HostsSession& session() = 0;
     virtual const vendrel::EditorPaths& paths() const = 0;
+    virtual HostsTableModel& model() = 0;
 
     // Runs `command` as every command runs: an open cell edit is stored
     // first, and an error is shown, after which the program ends.
@@ -46,6 +48,8 @@ public:
     virtual void TrimMemory() = 0;
     // What follows every load of the rows: column widths, line count, memory.
     virtual void showLoadedRows() = 0;
+    // "View Help File" follows the help file's presence.
+    virtual void updateHelpItemVisibility() = 0;
     // Deletes the selected line and saves (the Delete command after OK).
     virtual void deleteline() = 0;
     // The next file dialog opens where `path` is.

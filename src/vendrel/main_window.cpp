@@ -14,6 +14,7 @@
 #include "vendrel/file_commands.h"
 #include "vendrel/download_commands.h"
 #include "vendrel/help_commands.h"
+#include "vendrel/line_commands.h"
 #include "vendrel/memopad_commands.h"
 #include "vendrel/plain_text_area.h"
 #include "vendrel/whitelist_commands.h"
@@ -94,6 +95,7 @@ MainWindow::MainWindow(platform::Platform& system, Prompter& prompter, MainWindo
     session_.setObserver(this);
     widgets_.hostsList->setModel(model_);
     CommandHost& host = *this;
+    lines_ = std::make_unique<LineCommands>(host, *model_);
     help_ = std::make_unique<HelpCommands>(host, *shell_);
     download_ = std::make_unique<DownloadCommands>(host, options_.downloadHost);
     files_ = std::make_unique<FileCommands>(host);
@@ -115,6 +117,16 @@ MainWindow::~MainWindow()
 {
     // Ends a running download and joins its worker before the window it reports to goes.
     download_.reset();
+}
+
+void MainWindow::deleteline()
+{
+    lines_->deleteline();
+}
+
+void MainWindow::updateHelpItemVisibility()
+{
+    help_->updateHelpItemVisibility();
 }
 
 void MainWindow::rememberChosenFile(std::string path)
@@ -338,7 +350,6 @@ void MainWindow::connectAction(QAction* action, void (MainWindow::*handler)())
 
 void MainWindow::connectCommands()
 {
-    connectLineCommands();
     connectButton(widgets_.widenButton, &MainWindow::widenButtonClick);
     connectButton(widgets_.writableToggle, &MainWindow::writableToggleClick);
     connect(menus_.exit, &QAction::triggered, this, [this] { runCommand([this] { throw ProgramEnd{0}; }); });

@@ -30,6 +30,7 @@ class MemopadCommands;
 class PlainTextArea;
 class WhitelistCommands;
 class HelpCommands;
+class LineCommands;
 class HostsTableModel;
 class Prompter;
 namespace platform {
@@ -72,8 +73,6 @@ public:
     void AdjustTabs();
     void TrimMemory() override;
 
-    void UpdateCommentState();
-    void ToggleLineComment();
     void deleteline() override;
 
     vendrel::HttpUrlGrabber& grabber();
@@ -86,7 +85,7 @@ public:
 
     const MainWidgets& widgets() const override { return widgets_; }
     const MainMenus& menus() const override { return menus_; }
-    HostsTableModel& model() { return *model_; }
+    HostsTableModel& model() override { return *model_; }
     const vendrel::EditorPaths& paths() const override { return paths_; }
     const std::string& redirectAddress() const { return session_.redirectAddress(); }
     bool hostsReadOnly() const { return hostsReadOnly_; }
@@ -101,6 +100,7 @@ private:
     platform::Platform& system() override { return system_; }
     vendrel::HostsSession& session() override { return session_; }
     void rememberChosenFile(std::string path) override;
+    void updateHelpItemVisibility() override;
     // Loads the rows and the redirect address from the hosts file.
     void reloadRows();
     // What follows every load of the rows: column widths, line count, memory.
@@ -113,19 +113,7 @@ private:
     void applyHostsState(bool readOnly);
     void connectCommands();
     void connectButton(QAbstractButton* button, void (MainWindow::*handler)());
-    void connectLineCommands();
     void connectAction(QAction* action, void (MainWindow::*handler)());
-    void commentCheckBoxClick();
-    void toggleCommentClick();
-    void addLineBoxClick();
-    void addLineClick();
-    void deleteLineClick();
-    void copyHostsToClipboardClick();
-    void copyDomainToClipboardClick();
-    void searchBackwardClick();
-    void searchForwardClick();
-    void search(bool forward);
-    int selectedRow() const;
 
     void widenButtonClick();
     void writableToggleClick();
@@ -153,6 +141,7 @@ private:
 
     std::unique_ptr<DesktopShell> systemShell_;
     DesktopShell* shell_ = nullptr;
+    std::unique_ptr<LineCommands> lines_;
     std::unique_ptr<HelpCommands> help_;
     std::unique_ptr<DownloadCommands> download_;
     std::unique_ptr<FileCommands> files_;
