@@ -46,8 +46,10 @@ FileCommands::FileCommands(CommandHost& host) : CommandFamily(host)
 {
     const MainMenus& menus = host_.menus();
     const MainWidgets& widgets = host_.widgets();
-    connectAction(menus.appendFile, [this] { appendFileClick(); });
-    connectAction(menus.replaceFile, [this] { replaceFileClick(); });
+    connectAction(menus.appendFile,
+                  [this] { changeWithChosenFile(appendQuestion, &vendrel::HostsSession::FileAppend); });
+    connectAction(menus.replaceFile,
+                  [this] { changeWithChosenFile(replaceQuestion, &vendrel::HostsSession::FileRewrite); });
     connectAction(menus.mergeFile, [this] { mergeFileClick(); });
     connectAction(menus.sortFile, [this] { SortFile1Click(); });
     for (QRadioButton* choice : {widgets.appendChoice, widgets.replaceChoice, widgets.mergeChoice})
@@ -75,26 +77,15 @@ void FileCommands::mergeSequence(const std::string& mergePath)
     host_.PopulateList();
 }
 
-void FileCommands::appendFileClick()
+void FileCommands::changeWithChosenFile(const QString& question,
+                                        void (vendrel::HostsSession::*change)(const std::string&))
 {
     const std::string chosen = pickFile();
     if (chosen.empty())
         return;
-    if (confirm(appendQuestion)) {
+    if (confirm(question)) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        host_.session().FileAppend(chosen);
-    }
-    host_.PopulateList();
-}
-
-void FileCommands::replaceFileClick()
-{
-    const std::string chosen = pickFile();
-    if (chosen.empty())
-        return;
-    if (confirm(replaceQuestion)) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        host_.session().FileRewrite(chosen);
+        (host_.session().*change)(chosen);
     }
     host_.PopulateList();
 }

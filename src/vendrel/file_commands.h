@@ -4,9 +4,11 @@
 
 #include <string>
 
+class QString;
 namespace vendrel {
+class HostsSession;
 class NoBlockingAddress;
-}
+} // namespace vendrel
 
 // The commands on the whole hosts file: append, replace and merge from a
 // chosen file (from the File menu or the File Handling panel), sort, remove
@@ -22,8 +24,9 @@ public:
     void rememberChosenFile(std::string path) { lastChosenFile_ = std::move(path); }
 
 private:
-    void appendFileClick();
-    void replaceFileClick();
+    // Append and Replace of the File menu: a file is picked, the user
+    // confirms `question`, and `change` runs with the file.
+    void changeWithChosenFile(const QString& question, void (vendrel::HostsSession::*change)(const std::string&));
     void mergeFileClick();
     void selectFileClick();
     void runFileChoice();
