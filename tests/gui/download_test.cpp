@@ -39,6 +39,7 @@ protected:
         window = std::make_unique<MainWindow>(system, prompter, options);
         return window->FormCreate();
     }
+    bool startSlowMerge(int stallMilliseconds);
 
     // Lets the window handle the worker's events until `done` holds.
     template <typename Condition>
@@ -138,14 +139,23 @@ TEST_F(DownloadTest, ABodyThatIsNotAnArchiveIsReportedAndChangesNothing)
     EXPECT_FALSE(std::filesystem::exists(programFile("hosts.zip")));
 }
 
-TEST_F(DownloadTest, CancelReturnsToIdleAndIgnoresLateProgress)
+// Starts the editor and a merge download from a server that waits
+// `stallMilliseconds` before it answers; false when the editor did not start.
+bool DownloadTest::startSlowMerge(int stallMilliseconds)
 {
     LocalHttpServer::Response slow{200, FakePlatform::readFile(VENDREL_GUI_TEST_DATA "/mvps_hosts.zip")};
-    slow.stallMilliseconds = 3000;
+    slow.stallMilliseconds = stallMilliseconds;
     server.serve("/winhelp2002/hosts.zip", slow);
-    ASSERT_TRUE(startEditor());
+    if (!startEditor())
+        return false;
     prompter.answer(true);
     m().mvpsMerge->trigger();
+    return true;
+}
+
+TEST_F(DownloadTest, CancelReturnsToIdleAndIgnoresLateProgress)
+{
+    ASSERT_TRUE(startSlowMerge(3000));
     EXPECT_EQ(progressText(), "Connecting to Site");
     m().cancelDownload->trigger();
     EXPECT_TRUE(menusIdle());
@@ -157,12 +167,7 @@ TEST_F(DownloadTest, CancelReturnsToIdleAndIgnoresLateProgress)
 
 TEST_F(DownloadTest, ClosingTheWindowDuringADownloadEndsItPromptly)
 {
-    LocalHttpServer::Response slow{200, FakePlatform::readFile(VENDREL_GUI_TEST_DATA "/mvps_hosts.zip")};
-    slow.stallMilliseconds = 8000;
-    server.serve("/winhelp2002/hosts.zip", slow);
-    ASSERT_TRUE(startEditor());
-    prompter.answer(true);
-    m().mvpsMerge->trigger();
+    ASSERT_TRUE(startSlowMerge(8000));
     ASSERT_TRUE(waitFor([this] { return window->grabber().status() == vendrel::GrabberStatus::Receiving; }));
     QElapsedTimer timer;
     timer.start();
