@@ -144,11 +144,19 @@ void downloadCommand(CliContext& context)
     const std::string zipPath = platform::joinPath(context.dataDir, downloadedArchiveName);
     ProgressLine progress(context.err, context.errIsTerminal, request.quiet);
     fetch(request, zipPath, progress);
-    // The hosts file is locked for the change only, not for the download.
-    const platform::FileLock lock = lockHostsFile(context.hostsPath);
-    HostsSession session = openSession(context);
-    session.load();
-    session.applyDownloadedList(zipPath, request.list->member, request.merge ? DownloadUse::Merge : DownloadUse::Replace);
+    const DownloadUse use = request.merge ? DownloadUse::Merge : DownloadUse::Replace;
+    try {
+        // The hosts file is locked for the change only, not for the download.
+        const platform::FileLock lock = lockHostsFile(context.hostsPath);
+        HostsSession session = openSession(context);
+        session.load();
+        session.applyDownloadedList(zipPath, request.list->member, use);
+    } catch (...) {
+        // Also when the hosts file could not be locked or loaded: nothing downloaded stays behind.
+        std::error_code ignored;
+        std::filesystem::remove(zipPath, ignored);
+        throw;
+    }
     printLineCount(context);
 }
 

@@ -43,14 +43,6 @@ public:
         change(rows_, static_cast<std::size_t>(row));
         emit dataChanged(index(row, 0), index(row, 1));
     }
-    // Runs `change` on all rows at once, which may also add or remove rows.
-    template <typename Change>
-    void changeAllRows(Change&& change)
-    {
-        rowsAboutToBeReplaced();
-        change(rows_);
-        rowsReplaced();
-    }
     void appendRow(std::string_view address, std::string_view host);
     // Removes a row; the only row of the list stays.
     void deleteRow(int row);

@@ -39,7 +39,9 @@ TEST(HostsTableModelContract, HoldsThroughEveryKindOfChange)
         model.setData(model.index(1, 1), QByteArray("ads.example"), HostsTableModel::CellBytesRole);
         model.changeRow(2, [](vendrel::HostsRows& rows, std::size_t row) { rows.setCell(row, 0, "#"); });
         model.deleteRow(0);
-        model.changeAllRows([](vendrel::HostsRows& rows) { rows.appendRow("0.0.0.0", "more.example"); });
+        model.rowsAboutToBeReplaced();
+        rows.appendRow("0.0.0.0", "more.example");
+        model.rowsReplaced();
         model.rowsAboutToBeReplaced();
         rows = vendrel::HostsRows(40);
         model.rowsReplaced();
