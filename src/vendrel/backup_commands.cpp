@@ -14,16 +14,17 @@
 #include <QAction>
 #include <QPushButton>
 
-BackupCommands::BackupCommands(CommandHost& host) : CommandFamily(host)
+BackupCommands::BackupCommands(CommandHost& host, ControlRecords controls) : CommandFamily(host)
 {
-    const MainMenus& menus = host_.menus();
-    const MainWidgets& widgets = host_.widgets();
-    connectButton(widgets.createBackup, [this] { CreateBackup(); });
-    connectAction(menus.createBackup, [this] { CreateBackup(); });
-    connectButton(widgets.restoreBackup, [this] { restoreBackupClick(); });
-    connectAction(menus.restoreBackup, [this] { restoreBackupClick(); });
-    connectButton(widgets.restoreMicrosoftHosts, [this] { restoreDefaultHostsClick(); });
-    connectAction(menus.restoreMsHosts, [this] { restoreDefaultHostsClick(); });
+    MainMenus& menus = controls.menus;
+    MainWidgets& widgets = controls.widgets;
+    menus.createBackup = newAction("Create Backup", [this] { CreateBackup(); });
+    widgets.createBackup = newButton<QPushButton>(QStringLiteral("Create Backup"), [this] { CreateBackup(); });
+    menus.restoreBackup = newAction("Restore Backup", [this] { restoreBackupClick(); });
+    widgets.restoreBackup = newButton<QPushButton>(QStringLiteral("Restore Backup"), [this] { restoreBackupClick(); });
+    menus.restoreMsHosts = newAction("Restore MS Hosts", [this] { restoreDefaultHostsClick(); });
+    widgets.restoreMicrosoftHosts = newButton<QPushButton>(QStringLiteral("Restore\nMicrosoft's\nHosts File"),
+                                                           [this] { restoreDefaultHostsClick(); });
 }
 
 void BackupCommands::setRestoreBackupEnabled(bool enabled)

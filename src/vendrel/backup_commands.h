@@ -6,7 +6,7 @@
 // hosts file, its restore, and the operating system's default hosts file.
 class BackupCommands final : public CommandFamily {
 public:
-    explicit BackupCommands(CommandHost& host);
+    BackupCommands(CommandHost& host, ControlRecords controls);
 
     void CreateBackup();
     void RestoreBackup();

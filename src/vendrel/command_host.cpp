@@ -3,9 +3,11 @@
 #include <QAbstractButton>
 #include <QAction>
 
-void CommandFamily::connectAction(QAction* action, std::function<void()> command)
+QAction* CommandFamily::newAction(const char* caption, std::function<void()> command)
 {
+    auto* action = new QAction(QString::fromLatin1(caption), this);
     connect(action, &QAction::triggered, this, [this, command = std::move(command)] { host_.runCommand(command); });
+    return action;
 }
 
 void CommandFamily::connectButton(QAbstractButton* button, std::function<void()> command)

@@ -56,15 +56,32 @@ public:
     virtual void rememberChosenFile(std::string path) = 0;
 };
 
-// A family of commands: it connects its menu items and buttons to its own
-// entry points, each run through the host's runCommand, and holds the state
-// its commands share. Connections end with the family.
+// The window's records of its menu items and controls. A family fills in the
+// items and buttons it creates; the window's layout then places them.
+struct ControlRecords {
+    MainMenus& menus;
+    MainWidgets& widgets;
+};
+
+// A family of commands: it creates its menu items and buttons with their
+// captions, connects them to its own entry points, each run through the
+// host's runCommand, and holds the state its commands share. Its menu items
+// end with it; its buttons belong to the panels the layout puts them in.
 class CommandFamily : public QObject {
 public:
     explicit CommandFamily(CommandHost& host) : host_(host) {}
 
 protected:
-    void connectAction(QAction* action, std::function<void()> command);
+    // A menu item `caption` that runs `command`.
+    QAction* newAction(const char* caption, std::function<void()> command);
+    // A button `caption`, still without a parent, that runs `command`.
+    template <typename Button>
+    Button* newButton(const QString& caption, std::function<void()> command)
+    {
+        auto* button = new Button(caption);
+        connectButton(button, std::move(command));
+        return button;
+    }
     void connectButton(QAbstractButton* button, std::function<void()> command);
     // Shows a message through the host's prompter; true when answered OK.
     bool ask(const Prompter::Message& message);

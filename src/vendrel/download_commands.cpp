@@ -29,7 +29,7 @@ const QString stillFinishing =
 
 } // namespace
 
-DownloadCommands::DownloadCommands(CommandHost& host, std::string downloadHost)
+DownloadCommands::DownloadCommands(CommandHost& host, std::string downloadHost, MainMenus& menus)
     : CommandFamily(host), downloadHost_(std::move(downloadHost))
 {
     Grabber1 = std::make_unique<vendrel::HttpUrlGrabber>([this](std::function<void()> event) {
@@ -41,15 +41,17 @@ DownloadCommands::DownloadCommands(CommandHost& host, std::string downloadHost)
     Grabber1->OnDoneFile = [this](std::uint64_t) { Grabber1DoneFile(); };
     Grabber1->OnError = [this](const std::string& message) { Grabber1Error(message); };
 
-    const auto download = [this](QAction* action, const vendrel::BlockListSource& list, bool merge) {
-        connectAction(action, [this, &list, merge] { startDownload(list, merge); });
+    const auto download = [this](const char* caption, const vendrel::BlockListSource& list, bool merge) {
+        return newAction(caption, [this, &list, merge] { startDownload(list, merge); });
     };
-    download(host_.menus().mvpsMerge, vendrel::mvpsHostsList, true);
-    download(host_.menus().mvpsReplace, vendrel::mvpsHostsList, false);
-    download(host_.menus().hphostsMerge, vendrel::hpHostsList, true);
-    download(host_.menus().hphostsReplace, vendrel::hpHostsList, false);
-    connectAction(host_.menus().cancelDownload, [this] { cancelDownloadClick(); });
-    connectAction(host_.menus().checkDnsService, [this] { statusOfDnsServiceClick(); });
+    menus.mvpsMerge = download("Merge", vendrel::mvpsHostsList, true);
+    menus.mvpsReplace = download("Replace", vendrel::mvpsHostsList, false);
+    menus.hphostsMerge = download("Merge", vendrel::hpHostsList, true);
+    menus.hphostsReplace = download("Replace", vendrel::hpHostsList, false);
+    menus.cancelDownload = newAction("Cancel Download", [this] { cancelDownloadClick(); });
+    menus.cancelDownload->setEnabled(false);
+    menus.checkDnsService = newAction("Check Status of DNS Service", [this] { statusOfDnsServiceClick(); });
+    menus.checkDnsService->setVisible(false);
 }
 
 void DownloadCommands::startDownload(const vendrel::BlockListSource& list, bool merge)

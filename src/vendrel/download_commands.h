@@ -13,7 +13,7 @@
 class DownloadCommands final : public CommandFamily {
 public:
     // `downloadHost` ("name:port") replaces the lists' publishers when not empty.
-    DownloadCommands(CommandHost& host, std::string downloadHost);
+    DownloadCommands(CommandHost& host, std::string downloadHost, MainMenus& menus);
 
     void GrabberGo();
     void Downloadmenusoff();

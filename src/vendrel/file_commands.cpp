@@ -42,21 +42,29 @@ void clearRadio(QRadioButton* radio)
 
 } // namespace
 
-FileCommands::FileCommands(CommandHost& host) : CommandFamily(host)
+FileCommands::FileCommands(CommandHost& host, ControlRecords controls) : CommandFamily(host)
 {
-    const MainMenus& menus = host_.menus();
-    const MainWidgets& widgets = host_.widgets();
-    connectAction(menus.appendFile,
-                  [this] { changeWithChosenFile(appendQuestion, &vendrel::HostsSession::FileAppend); });
-    connectAction(menus.replaceFile,
-                  [this] { changeWithChosenFile(replaceQuestion, &vendrel::HostsSession::FileRewrite); });
-    connectAction(menus.mergeFile, [this] { mergeFileClick(); });
-    connectAction(menus.sortFile, [this] { SortFile1Click(); });
-    for (QRadioButton* choice : {widgets.appendChoice, widgets.replaceChoice, widgets.mergeChoice})
-        connectButton(choice, [this] { host_.widgets().selectFile->setEnabled(true); });
-    connectButton(widgets.selectFile, [this] { selectFileClick(); });
-    connectButton(widgets.removeAllBlocking, [this] { removeAllBlockingClick(); });
-    connectAction(menus.swapLocalhosts, [this] { swapLocalhostsClick(); });
+    MainMenus& menus = controls.menus;
+    MainWidgets& widgets = controls.widgets;
+    menus.appendFile = newAction(
+        "&Append File", [this] { changeWithChosenFile(appendQuestion, &vendrel::HostsSession::FileAppend); });
+    menus.replaceFile = newAction(
+        "Replace File", [this] { changeWithChosenFile(replaceQuestion, &vendrel::HostsSession::FileRewrite); });
+    menus.mergeFile = newAction("Merge File", [this] { mergeFileClick(); });
+    menus.sortFile = newAction("Sort File", [this] { SortFile1Click(); });
+    menus.swapLocalhosts = newAction("Swap localhosts", [this] { swapLocalhostsClick(); });
+
+    const auto choice = [this](const char* caption) {
+        return newButton<QRadioButton>(QString::fromLatin1(caption),
+                                       [this] { host_.widgets().selectFile->setEnabled(true); });
+    };
+    widgets.appendChoice = choice("Append");
+    widgets.replaceChoice = choice("Replace");
+    widgets.mergeChoice = choice("Merge");
+    widgets.selectFile = newButton<QPushButton>(QStringLiteral("Select File"), [this] { selectFileClick(); });
+    widgets.selectFile->setEnabled(false);
+    widgets.removeAllBlocking =
+        newButton<QPushButton>(QStringLiteral("Remove All Blocking Entries"), [this] { removeAllBlockingClick(); });
 }
 
 std::string FileCommands::pickFile()

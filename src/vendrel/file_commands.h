@@ -15,7 +15,7 @@ class NoBlockingAddress;
 // every blocking entry, and swap the blocking address.
 class FileCommands final : public CommandFamily {
 public:
-    explicit FileCommands(CommandHost& host);
+    FileCommands(CommandHost& host, ControlRecords controls);
 
     // The merge every merge command runs: merge, sort, line count, reload.
     void mergeSequence(const std::string& mergePath);

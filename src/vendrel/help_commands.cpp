@@ -19,15 +19,18 @@ std::string helpFilePath(const vendrel::EditorPaths& paths)
 
 } // namespace
 
-HelpCommands::HelpCommands(CommandHost& host, DesktopShell& shell) : CommandFamily(host), shell_(shell)
+HelpCommands::HelpCommands(CommandHost& host, DesktopShell& shell, MainMenus& menus)
+    : CommandFamily(host), shell_(shell)
 {
-    const MainMenus& menus = host_.menus();
-    connectAction(menus.viewHelpFile, [this] { helpFileClick(); });
-    connectAction(menus.visitMakerSite, [this] { LaunchWebsite(web_addresses::makerSite); });
-    connectAction(menus.makeDonation, [this] { shell_.open(web_addresses::donationAddress()); });
-    connectAction(menus.visitForums, [this] { shell_.open(web_addresses::forumSite); });
-    connectAction(menus.mvpsVisit, [this] { LaunchWebsite(web_addresses::mvpsPage); });
-    connectAction(menus.hphostsVisit, [this] { LaunchWebsite(web_addresses::hpHostsPage); });
+    menus.viewHelpFile = newAction("View Help File", [this] { helpFileClick(); });
+    menus.viewHelpFile->setVisible(false);
+    menus.visitMakerSite =
+        newAction("Visit www.vendrel.example.org", [this] { LaunchWebsite(web_addresses::makerSite); });
+    menus.makeDonation = newAction("Make Donation via Paypal", [this] { shell_.open(web_addresses::donationAddress()); });
+    menus.visitForums =
+        newAction("Visit Rodavavur Security Forums for PC Help", [this] { shell_.open(web_addresses::forumSite); });
+    menus.mvpsVisit = newAction("Visit www.mvps.org", [this] { LaunchWebsite(web_addresses::mvpsPage); });
+    menus.hphostsVisit = newAction("Visit hpHosts", [this] { LaunchWebsite(web_addresses::hpHostsPage); });
 }
 
 void HelpCommands::LaunchWebsite(const QString& websiteUrl)

@@ -9,7 +9,7 @@ class DesktopShell;
 // The Help menu and the block lists' web pages: each opened by the desktop.
 class HelpCommands final : public CommandFamily {
 public:
-    HelpCommands(CommandHost& host, DesktopShell& shell);
+    HelpCommands(CommandHost& host, DesktopShell& shell, MainMenus& menus);
 
     // Opens a web page; an address without a scheme is opened over http.
     void LaunchWebsite(const QString& websiteUrl);

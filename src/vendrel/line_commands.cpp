@@ -31,13 +31,15 @@ const QString notCommentCaption = QStringLiteral("Selected Line is Not a Comment
 
 } // namespace
 
-LineCommands::LineCommands(CommandHost& host, HostsTableModel& model) : CommandFamily(host), model_(model)
+LineCommands::LineCommands(CommandHost& host, HostsTableModel& model, ControlRecords controls)
+    : CommandFamily(host), model_(model)
 {
-    const MainWidgets& widgets = host_.widgets();
-    const MainMenus& menus = host_.menus();
-    connectButton(widgets.commentCheckBox, [this] { commentCheckBoxClick(); });
-    connectAction(menus.toggleComment, [this] { toggleCommentClick(); });
-    connectAction(menus.popupToggleComment, [this] { toggleCommentClick(); });
+    MainMenus& menus = controls.menus;
+    MainWidgets& widgets = controls.widgets;
+    widgets.commentCheckBox = newButton<QCheckBox>(notCommentCaption + QStringLiteral("  "),
+                                                   [this] { commentCheckBoxClick(); });
+    menus.toggleComment = newAction("Toggle Comment", [this] { toggleCommentClick(); });
+    menus.popupToggleComment = newAction("Toggle Comment", [this] { toggleCommentClick(); });
     connect(widgets.hostsList, &HostsTableView::mousePressed, this,
             [this] { host_.runCommand([this] { UpdateCommentState(); }); });
     // Keys, deletes and reloads move the selected line too. The selection
@@ -47,17 +49,19 @@ LineCommands::LineCommands(CommandHost& host, HostsTableModel& model) : CommandF
 
     auto* addLineBoxClicks = new ClickWatcher(widgets.addLineBox);
     connect(addLineBoxClicks, &ClickWatcher::clicked, this, [this] { host_.runCommand([this] { addLineBoxClick(); }); });
-    connectButton(widgets.addLineButton, [this] { addLineClick(); });
+    widgets.addLineButton = newButton<QPushButton>(QStringLiteral("+"), [this] { addLineClick(); });
+    widgets.addLineButton->setToolTip(QStringLiteral("Add Line"));
 
-    for (QAction* deleteAction : {menus.deleteLine, menus.popupDeleteLine})
-        connectAction(deleteAction, [this] { deleteLineClick(); });
-    connectButton(widgets.deleteSelectedLine, [this] { deleteLineClick(); });
+    menus.deleteLine = newAction("Delete Line", [this] { deleteLineClick(); });
+    menus.popupDeleteLine = newAction("Delete line", [this] { deleteLineClick(); });
+    widgets.deleteSelectedLine =
+        newButton<QPushButton>(QStringLiteral("Delete Selected Line"), [this] { deleteLineClick(); });
 
-    connectAction(menus.copyHostsToClipboard, [this] { copyHostsToClipboardClick(); });
-    connectAction(menus.popupCopyDomain, [this] { copyDomainToClipboardClick(); });
+    menus.copyHostsToClipboard = newAction("Copy Hosts to Clipboard", [this] { copyHostsToClipboardClick(); });
+    menus.popupCopyDomain = newAction("Copy Domain to Clipboard", [this] { copyDomainToClipboardClick(); });
 
-    connectButton(widgets.searchBackward, [this] { search(false); });
-    connectButton(widgets.searchForward, [this] { search(true); });
+    widgets.searchBackward = newButton<QPushButton>(QStringLiteral("<<"), [this] { search(false); });
+    widgets.searchForward = newButton<QPushButton>(QStringLiteral(">>"), [this] { search(true); });
 }
 
 int LineCommands::selectedRow() const

@@ -8,7 +8,7 @@ class HostsTableModel;
 // adding a typed line, deleting, the clipboard, and the search.
 class LineCommands final : public CommandFamily {
 public:
-    LineCommands(CommandHost& host, HostsTableModel& model);
+    LineCommands(CommandHost& host, HostsTableModel& model, ControlRecords controls);
 
     // The check box says whether the selected line is a comment.
     void UpdateCommentState();

@@ -6,59 +6,54 @@
 
 namespace {
 
-QAction* item(QMenu* menu, const char* caption)
-{
-    return menu->addAction(QString::fromLatin1(caption));
-}
-
 void buildFileMenu(QMenuBar* bar, MainMenus& m)
 {
     m.file = bar->addMenu(QStringLiteral("&File"));
-    m.appendFile = item(m.file, "&Append File");
-    m.replaceFile = item(m.file, "Replace File");
+    m.file->addAction(m.appendFile);
+    m.file->addAction(m.replaceFile);
     m.file->addSeparator();
-    m.mergeFile = item(m.file, "Merge File");
+    m.file->addAction(m.mergeFile);
     m.file->addSeparator();
-    m.exit = item(m.file, "Exit");
+    m.file->addAction(m.exit);
 }
 
 void buildRecoveryMenu(QMenuBar* bar, MainMenus& m)
 {
     m.recovery = bar->addMenu(QStringLiteral("&Recovery"));
-    m.createBackup = item(m.recovery, "Create Backup");
-    m.restoreBackup = item(m.recovery, "Restore Backup");
+    m.recovery->addAction(m.createBackup);
+    m.recovery->addAction(m.restoreBackup);
     m.recovery->addSeparator();
-    m.restoreMsHosts = item(m.recovery, "Restore MS Hosts");
+    m.recovery->addAction(m.restoreMsHosts);
 }
 
 void buildEditMenu(QMenuBar* bar, MainMenus& m)
 {
     m.edit = bar->addMenu(QStringLiteral("&Edit"));
     m.deleteSubmenu = m.edit->addMenu(QStringLiteral("Delete..."));
-    m.deleteLine = item(m.deleteSubmenu, "Delete Line");
+    m.deleteSubmenu->addAction(m.deleteLine);
     m.deleteSubmenu->addSeparator();
-    m.deleteLineAddToWhitelist = item(m.deleteSubmenu, "Delete Line/Add to Whitelist");
+    m.deleteSubmenu->addAction(m.deleteLineAddToWhitelist);
     m.edit->addSeparator();
-    m.toggleComment = item(m.edit, "Toggle Comment");
+    m.edit->addAction(m.toggleComment);
     m.edit->addSeparator();
-    m.sortFile = item(m.edit, "Sort File");
+    m.edit->addAction(m.sortFile);
     m.edit->addSeparator();
-    m.swapLocalhosts = item(m.edit, "Swap localhosts");
+    m.edit->addAction(m.swapLocalhosts);
     m.edit->addSeparator();
-    m.copyHostsToClipboard = item(m.edit, "Copy Hosts to Clipboard");
+    m.edit->addAction(m.copyHostsToClipboard);
 }
 
 void buildMemopadMenu(QMenuBar* bar, MainMenus& m)
 {
     m.memopad = bar->addMenu(QStringLiteral("&Memopad"));
-    m.openInMemopad = item(m.memopad, "Open in Memopad");
+    m.memopad->addAction(m.openInMemopad);
     m.memopad->addSeparator();
     m.saveSubmenu = m.memopad->addMenu(QStringLiteral("Save..."));
-    m.saveHosts = item(m.saveSubmenu, "Save Hosts");
-    m.saveAs = item(m.saveSubmenu, "Save as...");
-    m.saveHostsExitMemopad = item(m.saveSubmenu, "Save Hosts Exit Memopad");
+    m.saveSubmenu->addAction(m.saveHosts);
+    m.saveSubmenu->addAction(m.saveAs);
+    m.saveSubmenu->addAction(m.saveHostsExitMemopad);
     m.memopad->addSeparator();
-    m.exitMemopad = item(m.memopad, "Exit Memopad");
+    m.memopad->addAction(m.exitMemopad);
     m.memopad->menuAction()->setVisible(false);
 }
 
@@ -66,66 +61,60 @@ void buildDownloadMenu(QMenuBar* bar, MainMenus& m)
 {
     m.download = bar->addMenu(QStringLiteral("&Download"));
     m.mvpsSubmenu = m.download->addMenu(QStringLiteral("MVPs Hosts"));
-    m.mvpsMerge = item(m.mvpsSubmenu, "Merge");
-    m.mvpsReplace = item(m.mvpsSubmenu, "Replace");
+    m.mvpsSubmenu->addAction(m.mvpsMerge);
+    m.mvpsSubmenu->addAction(m.mvpsReplace);
     m.mvpsSubmenu->addSeparator();
-    m.mvpsVisit = item(m.mvpsSubmenu, "Visit www.mvps.org");
+    m.mvpsSubmenu->addAction(m.mvpsVisit);
     m.hphostsSubmenu = m.download->addMenu(QStringLiteral("hpHOSTS"));
-    m.hphostsMerge = item(m.hphostsSubmenu, "Merge");
-    m.hphostsReplace = item(m.hphostsSubmenu, "Replace");
+    m.hphostsSubmenu->addAction(m.hphostsMerge);
+    m.hphostsSubmenu->addAction(m.hphostsReplace);
     m.hphostsSubmenu->addSeparator();
-    m.hphostsVisit = item(m.hphostsSubmenu, "Visit hpHosts");
+    m.hphostsSubmenu->addAction(m.hphostsVisit);
     m.download->addSeparator();
-    m.cancelDownload = item(m.download, "Cancel Download");
-    m.cancelDownload->setEnabled(false);
+    m.download->addAction(m.cancelDownload);
 }
 
 void buildWhitelistMenu(QMenuBar* bar, MainMenus& m)
 {
     m.whitelist = bar->addMenu(QStringLiteral("&Whitelist"));
-    m.removeWhitelistItems = item(m.whitelist, "Remove Whitelist Items");
-    m.addWhitelistItems = item(m.whitelist, "Add Whitelist Items");
+    m.whitelist->addAction(m.removeWhitelistItems);
+    m.whitelist->addAction(m.addWhitelistItems);
     m.whitelist->addSeparator();
-    m.viewEditWhitelist = item(m.whitelist, "View/Edit Whitelist");
+    m.whitelist->addAction(m.viewEditWhitelist);
     m.whitelist->addSeparator();
-    m.saveAndExitWhitelist = item(m.whitelist, "Save and Exit Whitelist");
-    m.exitWhitelist = item(m.whitelist, "Exit Whitelist");
-    m.saveAndExitWhitelist->setEnabled(false);
-    m.exitWhitelist->setEnabled(false);
+    m.whitelist->addAction(m.saveAndExitWhitelist);
+    m.whitelist->addAction(m.exitWhitelist);
 }
 
 void buildHelpMenu(QMenuBar* bar, MainMenus& m)
 {
     m.help = bar->addMenu(QStringLiteral("&Help"));
-    m.viewHelpFile = item(m.help, "View Help File");
-    m.viewHelpFile->setVisible(false);
-    m.visitMakerSite = item(m.help, "Visit www.vendrel.example.org");
+    m.help->addAction(m.viewHelpFile);
+    m.help->addAction(m.visitMakerSite);
     m.help->addSeparator();
-    m.makeDonation = item(m.help, "Make Donation via Paypal");
+    m.help->addAction(m.makeDonation);
     m.dnsSeparator = m.help->addSeparator();
     m.dnsSeparator->setVisible(false);
-    m.checkDnsService = item(m.help, "Check Status of DNS Service");
-    m.checkDnsService->setVisible(false);
+    m.help->addAction(m.checkDnsService);
     m.help->addSeparator();
-    m.visitForums = item(m.help, "Visit Rodavavur Security Forums for PC Help");
+    m.help->addAction(m.visitForums);
 }
 
 void buildPopupMenu(QWidget* owner, MainMenus& m)
 {
     m.popup = new QMenu(owner);
-    m.popupDeleteLine = item(m.popup, "Delete line");
-    m.popupDeleteLineAddToWhitelist = item(m.popup, "Delete Line/Add into Whitelist");
+    m.popup->addAction(m.popupDeleteLine);
+    m.popup->addAction(m.popupDeleteLineAddToWhitelist);
     m.popup->addSeparator();
-    m.popupToggleComment = item(m.popup, "Toggle Comment");
+    m.popup->addAction(m.popupToggleComment);
     m.popup->addSeparator();
-    m.popupCopyDomain = item(m.popup, "Copy Domain to Clipboard");
+    m.popup->addAction(m.popupCopyDomain);
 }
 
 } // namespace
 
-MainMenus buildMainMenus(QMenuBar* bar, QWidget* owner)
+void buildMainMenus(QMenuBar* bar, QWidget* owner, MainMenus& menus)
 {
-    MainMenus menus;
     buildFileMenu(bar, menus);
     buildRecoveryMenu(bar, menus);
     buildEditMenu(bar, menus);
@@ -134,5 +123,4 @@ MainMenus buildMainMenus(QMenuBar* bar, QWidget* owner)
     buildWhitelistMenu(bar, menus);
     buildHelpMenu(bar, menus);
     buildPopupMenu(owner, menus);
-    return menus;
 }

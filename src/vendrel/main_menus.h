@@ -5,7 +5,9 @@ class QMenu;
 class QMenuBar;
 class QWidget;
 
-// Every item of the main menu and of the hosts list's popup menu.
+// Every item of the main menu and of the hosts list's popup menu. The items
+// come from the command families (and the window: "Exit"), the menus from
+// buildMainMenus.
 struct MainMenus {
     QMenu* file = nullptr;
     QAction* appendFile = nullptr;
@@ -68,8 +70,8 @@ struct MainMenus {
     QAction* popupCopyDomain = nullptr;
 };
 
-// Builds the main menu into `bar` and the popup menu owned by `owner`, with
-// their start states: the "Memopad" menu, "View Help File" and the DNS item
-// with its separator hidden; "Cancel Download" and the two whitelist exits disabled.
-// Each menu of the bar opens with Alt and the first letter of its caption.
-MainMenus buildMainMenus(QMenuBar* bar, QWidget* owner);
+// Builds the menus of the main menu into `bar` and the popup menu owned by
+// `owner`, and puts into them, in their order, the items the command families
+// made. The "Memopad" menu and the DNS item's separator start hidden. Each
+// menu of the bar opens with Alt and the first letter of its caption.
+void buildMainMenus(QMenuBar* bar, QWidget* owner, MainMenus& menus);

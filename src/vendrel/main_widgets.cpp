@@ -43,11 +43,11 @@ QPushButton* button(QWidget* parent, const QString& caption, const QRect& geomet
     return result;
 }
 
-QRadioButton* radio(QWidget* parent, const char* caption, const QRect& geometry)
+// Puts a control a command family made into its panel.
+void place(QWidget* control, QWidget* panel, const QRect& geometry)
 {
-    auto* result = new QRadioButton(QString::fromLatin1(caption), parent);
-    result->setGeometry(geometry);
-    return result;
+    control->setParent(panel);
+    control->setGeometry(geometry);
 }
 
 void buildEditingTools(MainWidgets& w, const DesignScale& s)
@@ -55,27 +55,25 @@ void buildEditingTools(MainWidgets& w, const DesignScale& s)
     w.editingTools = panel(w.toolColumn, "Editing Tools", s.rect(0, 0, 207, 183), s);
     w.addLineBox = new QLineEdit(w.editingTools);
     w.addLineBox->setGeometry(s.rect(12, 48, 161, 22));
-    w.addLineButton = button(w.editingTools, QStringLiteral("+"), s.rect(172, 50, 23, 19));
-    w.addLineButton->setToolTip(QStringLiteral("Add Line"));
+}
+
+void placeEditingTools(MainWidgets& w, const DesignScale& s)
+{
+    place(w.addLineButton, w.editingTools, s.rect(172, 50, 23, 19));
     w.addLineButton->setFont(s.arial(20, true));
-    w.deleteSelectedLine = button(w.editingTools, QStringLiteral("Delete Selected Line"), s.rect(12, 76, 183, 23));
-    w.deleteLineAddToWhitelist =
-        button(w.editingTools, QStringLiteral("Delete Line / Add into Whitelist"), s.rect(12, 104, 183, 23));
-    w.commentCheckBox = new QCheckBox(QStringLiteral("Selected Line is Not a Comment  "), w.editingTools);
-    w.commentCheckBox->setGeometry(s.rect(12, 130, 177, 21));
+    place(w.deleteSelectedLine, w.editingTools, s.rect(12, 76, 183, 23));
+    place(w.deleteLineAddToWhitelist, w.editingTools, s.rect(12, 104, 183, 23));
+    place(w.commentCheckBox, w.editingTools, s.rect(12, 130, 177, 21));
     w.commentCheckBox->setFocusPolicy(Qt::ClickFocus);
-    w.removeAllBlocking =
-        button(w.editingTools, QStringLiteral("Remove All Blocking Entries"), s.rect(12, 154, 183, 23));
+    place(w.removeAllBlocking, w.editingTools, s.rect(12, 154, 183, 23));
     giveControlsTheRegularFont(w.editingTools, s);
 }
 
-void buildBackupAndRestore(MainWidgets& w, const DesignScale& s)
+void placeBackupAndRestore(MainWidgets& w, const DesignScale& s)
 {
-    w.backupAndRestore = panel(w.toolColumn, "Backup and Restore", s.rect(0, 186, 207, 79), s);
-    w.createBackup = button(w.backupAndRestore, QStringLiteral("Create Backup"), s.rect(14, 18, 89, 25));
-    w.restoreBackup = button(w.backupAndRestore, QStringLiteral("Restore Backup"), s.rect(14, 48, 89, 25));
-    w.restoreMicrosoftHosts = button(w.backupAndRestore, QStringLiteral("Restore\nMicrosoft's\nHosts File"),
-                                     s.rect(114, 18, 79, 55));
+    place(w.createBackup, w.backupAndRestore, s.rect(14, 18, 89, 25));
+    place(w.restoreBackup, w.backupAndRestore, s.rect(14, 48, 89, 25));
+    place(w.restoreMicrosoftHosts, w.backupAndRestore, s.rect(114, 18, 79, 55));
     giveControlsTheRegularFont(w.backupAndRestore, s);
 }
 
@@ -85,12 +83,15 @@ void buildFileHandling(MainWidgets& w, const DesignScale& s)
     w.fileOperationFrame = new QFrame(w.fileHandling);
     w.fileOperationFrame->setFrameShape(QFrame::Box);
     w.fileOperationFrame->setGeometry(s.rect(16, 16, 83, 59));
+}
+
+void placeFileHandling(MainWidgets& w, const DesignScale& s)
+{
     // Radio positions are given in the panel; the frame only draws around them.
-    w.appendChoice = radio(w.fileHandling, "Append", s.rect(24, 24, 70, 16));
-    w.replaceChoice = radio(w.fileHandling, "Replace", s.rect(24, 40, 70, 16));
-    w.mergeChoice = radio(w.fileHandling, "Merge", s.rect(24, 56, 70, 16));
-    w.selectFile = button(w.fileHandling, QStringLiteral("Select File"), s.rect(110, 28, 75, 31));
-    w.selectFile->setEnabled(false);
+    place(w.appendChoice, w.fileHandling, s.rect(24, 24, 70, 16));
+    place(w.replaceChoice, w.fileHandling, s.rect(24, 40, 70, 16));
+    place(w.mergeChoice, w.fileHandling, s.rect(24, 56, 70, 16));
+    place(w.selectFile, w.fileHandling, s.rect(110, 28, 75, 31));
     giveControlsTheRegularFont(w.fileHandling, s);
 }
 
@@ -101,19 +102,23 @@ void buildToolColumn(QWidget* client, MainWidgets& w, const DesignScale& s)
     w.toolColumn->setStyleSheet(QStringLiteral("#toolColumn { border-right: 1px solid palette(dark); }"));
     w.toolColumn->setGeometry(s.rect(296, 8, 208, 347));
     buildEditingTools(w, s);
-    buildBackupAndRestore(w, s);
+    w.backupAndRestore = panel(w.toolColumn, "Backup and Restore", s.rect(0, 186, 207, 79), s);
     buildFileHandling(w, s);
 }
 
 void buildSearchPanel(QWidget* client, MainWidgets& w, const DesignScale& s)
 {
     w.searchPanel = panel(client, "Search for String", s.rect(288, 358, 229, 50), s);
-    w.searchBackward = button(w.searchPanel, QStringLiteral("<<"), s.rect(8, 16, 31, 21));
-    w.searchBackward->setFont(s.arial(16, true));
     w.searchBox = new QLineEdit(w.searchPanel);
     w.searchBox->setGeometry(s.rect(42, 16, 137, 21));
-    w.searchForward = button(w.searchPanel, QStringLiteral(">>"), s.rect(182, 16, 31, 21));
-    w.searchForward->setFont(s.arial(16, true));
+}
+
+void placeSearchPanel(MainWidgets& w, const DesignScale& s)
+{
+    for (QPushButton* arrow : {w.searchBackward, w.searchForward})
+        arrow->setFont(s.arial(16, true));
+    place(w.searchBackward, w.searchPanel, s.rect(8, 16, 31, 21));
+    place(w.searchForward, w.searchPanel, s.rect(182, 16, 31, 21));
     giveControlsTheRegularFont(w.searchPanel, s);
 }
 
@@ -148,4 +153,12 @@ MainWidgets buildMainWidgets(QWidget* client, const DesignScale& s)
     w.memopadText->setMaximumBlockCount(1); // one line while no mode shows it
     w.memopadText->hide();
     return w;
+}
+
+void placeCommandControls(MainWidgets& w, const DesignScale& s)
+{
+    placeEditingTools(w, s);
+    placeBackupAndRestore(w, s);
+    placeFileHandling(w, s);
+    placeSearchPanel(w, s);
 }

@@ -47,7 +47,13 @@ struct MainWidgets {
     QPlainTextEdit* memopadText = nullptr;
 };
 
-// Creates the controls at their design geometry inside `client`, stacked
-// back to front: progress bar, tool column, writable toggle, search panel,
-// hosts list, widen button, plain-text area.
+// Creates the window's own controls, the panels and the text boxes at their
+// design geometry inside `client`, stacked back to front: progress bar, tool
+// column, writable toggle, search panel, hosts list, widen button, plain-text
+// area. The buttons the command families make come later, through
+// placeCommandControls.
 MainWidgets buildMainWidgets(QWidget* client, const DesignScale& scale);
+
+// Puts the buttons, check box and radio buttons the command families made
+// into their panels at their design geometry, with the panels' fonts.
+void placeCommandControls(MainWidgets& widgets, const DesignScale& scale);

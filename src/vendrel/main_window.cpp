@@ -83,26 +83,18 @@ MainWindow::MainWindow(platform::Platform& system, Prompter& prompter, MainWindo
     auto* client = new QWidget(this);
     setCentralWidget(client);
     widgets_ = buildMainWidgets(client, scale_);
-    menus_ = buildMainMenus(menuBar(), this);
+    model_ = new HostsTableModel(session_.rows(), this);
+    session_.setObserver(this);
+    widgets_.hostsList->setModel(model_);
+    createCommandFamilies();
+    placeCommandControls(widgets_, scale_);
+    buildMainMenus(menuBar(), this, menus_);
     resize(scale_.px(designWindowWidth), scale_.px(designWindowHeight));
     auto* indicatorStyle = new DesignScaleStyle(scale_);
     indicatorStyle->setParent(this);
     for (QAbstractButton* button : client->findChildren<QAbstractButton*>())
         if (qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button))
             button->setStyle(indicatorStyle);
-
-    model_ = new HostsTableModel(session_.rows(), this);
-    session_.setObserver(this);
-    widgets_.hostsList->setModel(model_);
-    CommandHost& host = *this;
-    lines_ = std::make_unique<LineCommands>(host, *model_);
-    help_ = std::make_unique<HelpCommands>(host, *shell_);
-    download_ = std::make_unique<DownloadCommands>(host, options_.downloadHost);
-    files_ = std::make_unique<FileCommands>(host);
-    backup_ = std::make_unique<BackupCommands>(host);
-    plainTextArea_ = std::make_unique<PlainTextArea>(*this, widgets_, prompter_);
-    memopad_ = std::make_unique<MemopadCommands>(host, *plainTextArea_);
-    whitelist_ = std::make_unique<WhitelistCommands>(host, *plainTextArea_);
     connectCommands();
 
     // F10 opens the menu bar at its first menu; Alt and a menu's letter open that menu.
@@ -117,6 +109,21 @@ MainWindow::~MainWindow()
 {
     // Ends a running download and joins its worker before the window it reports to goes.
     download_.reset();
+}
+
+void MainWindow::createCommandFamilies()
+{
+    CommandHost& host = *this;
+    const ControlRecords controls{menus_, widgets_};
+    lines_ = std::make_unique<LineCommands>(host, *model_, controls);
+    help_ = std::make_unique<HelpCommands>(host, *shell_, menus_);
+    download_ = std::make_unique<DownloadCommands>(host, options_.downloadHost, menus_);
+    files_ = std::make_unique<FileCommands>(host, controls);
+    backup_ = std::make_unique<BackupCommands>(host, controls);
+    plainTextArea_ = std::make_unique<PlainTextArea>(*this, widgets_, prompter_);
+    memopad_ = std::make_unique<MemopadCommands>(host, *plainTextArea_, menus_);
+    whitelist_ = std::make_unique<WhitelistCommands>(host, *plainTextArea_, controls);
+    menus_.exit = new QAction(QStringLiteral("Exit"), this); // the window's own item, connected with its controls
 }
 
 void MainWindow::deleteline()
@@ -341,11 +348,6 @@ void MainWindow::TrimMemory()
 void MainWindow::connectButton(QAbstractButton* button, void (MainWindow::*handler)())
 {
     connect(button, &QAbstractButton::clicked, this, [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
-}
-
-void MainWindow::connectAction(QAction* action, void (MainWindow::*handler)())
-{
-    connect(action, &QAction::triggered, this, [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
 }
 
 void MainWindow::connectCommands()

@@ -111,9 +111,9 @@ private:
     void rowsReplaced() override;
     void offerDefaultHostsFile();
     void applyHostsState(bool readOnly);
+    void createCommandFamilies();
     void connectCommands();
     void connectButton(QAbstractButton* button, void (MainWindow::*handler)());
-    void connectAction(QAction* action, void (MainWindow::*handler)());
 
     void widenButtonClick();
     void writableToggleClick();

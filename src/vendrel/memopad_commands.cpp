@@ -19,14 +19,14 @@ const QString overwriteChangedQuestion =
 
 } // namespace
 
-MemopadCommands::MemopadCommands(CommandHost& host, PlainTextArea& area) : CommandFamily(host), area_(area)
+MemopadCommands::MemopadCommands(CommandHost& host, PlainTextArea& area, MainMenus& menus)
+    : CommandFamily(host), area_(area)
 {
-    const MainMenus& menus = host_.menus();
-    connectAction(menus.openInMemopad, [this] { openInMemopadClick(); });
-    connectAction(menus.saveHosts, [this] { saveHostsClick(); });
-    connectAction(menus.saveAs, [this] { saveAsClick(); });
-    connectAction(menus.saveHostsExitMemopad, [this] { saveHostsExitMemopadClick(); });
-    connectAction(menus.exitMemopad, [this] { exitMemopadClick(); });
+    menus.openInMemopad = newAction("Open in Memopad", [this] { openInMemopadClick(); });
+    menus.saveHosts = newAction("Save Hosts", [this] { saveHostsClick(); });
+    menus.saveAs = newAction("Save as...", [this] { saveAsClick(); });
+    menus.saveHostsExitMemopad = newAction("Save Hosts Exit Memopad", [this] { saveHostsExitMemopadClick(); });
+    menus.exitMemopad = newAction("Exit Memopad", [this] { exitMemopadClick(); });
 }
 
 void MemopadCommands::setMemopadMenus(bool memopadMode)

@@ -9,7 +9,7 @@ class PlainTextArea;
 // Memopad mode: the hosts file edited as raw text in the plain-text area.
 class MemopadCommands final : public CommandFamily {
 public:
-    MemopadCommands(CommandHost& host, PlainTextArea& area);
+    MemopadCommands(CommandHost& host, PlainTextArea& area, MainMenus& menus);
 
 private:
     void openInMemopadClick();

@@ -19,17 +19,21 @@
 
 #include <algorithm>
 
-WhitelistCommands::WhitelistCommands(CommandHost& host, PlainTextArea& area) : CommandFamily(host), area_(area)
+WhitelistCommands::WhitelistCommands(CommandHost& host, PlainTextArea& area, ControlRecords controls)
+    : CommandFamily(host), area_(area)
 {
-    const MainMenus& menus = host_.menus();
-    connectButton(host_.widgets().deleteLineAddToWhitelist, [this] { DeleteAddtoWL(); });
-    connectAction(menus.deleteLineAddToWhitelist, [this] { DeleteAddtoWL(); });
-    connectAction(menus.popupDeleteLineAddToWhitelist, [this] { DeleteAddtoWL(); });
-    connectAction(menus.removeWhitelistItems, [this] { removeWhitelistItemsClick(); });
-    connectAction(menus.addWhitelistItems, [this] { addWhitelistItemsClick(); });
-    connectAction(menus.viewEditWhitelist, [this] { viewEditWhitelistClick(); });
-    connectAction(menus.saveAndExitWhitelist, [this] { saveAndExitWhitelistClick(); });
-    connectAction(menus.exitWhitelist, [this] { exitWhitelistClick(); });
+    MainMenus& menus = controls.menus;
+    controls.widgets.deleteLineAddToWhitelist =
+        newButton<QPushButton>(QStringLiteral("Delete Line / Add into Whitelist"), [this] { DeleteAddtoWL(); });
+    menus.deleteLineAddToWhitelist = newAction("Delete Line/Add to Whitelist", [this] { DeleteAddtoWL(); });
+    menus.popupDeleteLineAddToWhitelist = newAction("Delete Line/Add into Whitelist", [this] { DeleteAddtoWL(); });
+    menus.removeWhitelistItems = newAction("Remove Whitelist Items", [this] { removeWhitelistItemsClick(); });
+    menus.addWhitelistItems = newAction("Add Whitelist Items", [this] { addWhitelistItemsClick(); });
+    menus.viewEditWhitelist = newAction("View/Edit Whitelist", [this] { viewEditWhitelistClick(); });
+    menus.saveAndExitWhitelist = newAction("Save and Exit Whitelist", [this] { saveAndExitWhitelistClick(); });
+    menus.exitWhitelist = newAction("Exit Whitelist", [this] { exitWhitelistClick(); });
+    menus.saveAndExitWhitelist->setEnabled(false);
+    menus.exitWhitelist->setEnabled(false);
 }
 
 void WhitelistCommands::DeleteAddtoWL()

@@ -9,7 +9,7 @@ class PlainTextArea;
 // edited as text in the plain-text area.
 class WhitelistCommands final : public CommandFamily {
 public:
-    WhitelistCommands(CommandHost& host, PlainTextArea& area);
+    WhitelistCommands(CommandHost& host, PlainTextArea& area, ControlRecords controls);
 
     void DeleteAddtoWL();
     void Whitelistmenutoggleon();
