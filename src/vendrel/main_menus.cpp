@@ -4,111 +4,88 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <initializer_list>
+
 namespace {
+
+// Stands for a separator in a menu's list of items.
+QAction* const separator = nullptr;
+
+// Puts `items` into `menu` in their order.
+void fill(QMenu* menu, std::initializer_list<QAction*> items)
+{
+    for (QAction* item : items) {
+        if (item == separator)
+            menu->addSeparator();
+        else
+            menu->addAction(item);
+    }
+}
+
+QMenu* submenu(QMenu* parent, const char* caption, std::initializer_list<QAction*> items)
+{
+    auto* menu = new QMenu(QString::fromLatin1(caption), parent);
+    fill(menu, items);
+    return menu;
+}
 
 void buildFileMenu(QMenuBar* bar, MainMenus& m)
 {
     m.file = bar->addMenu(QStringLiteral("&File"));
-    m.file->addAction(m.appendFile);
-    m.file->addAction(m.replaceFile);
-    m.file->addSeparator();
-    m.file->addAction(m.mergeFile);
-    m.file->addSeparator();
-    m.file->addAction(m.exit);
+    fill(m.file, {m.appendFile, m.replaceFile, separator, m.mergeFile, separator, m.exit});
 }
 
 void buildRecoveryMenu(QMenuBar* bar, MainMenus& m)
 {
     m.recovery = bar->addMenu(QStringLiteral("&Recovery"));
-    m.recovery->addAction(m.createBackup);
-    m.recovery->addAction(m.restoreBackup);
-    m.recovery->addSeparator();
-    m.recovery->addAction(m.restoreMsHosts);
+    fill(m.recovery, {m.createBackup, m.restoreBackup, separator, m.restoreMsHosts});
 }
 
 void buildEditMenu(QMenuBar* bar, MainMenus& m)
 {
     m.edit = bar->addMenu(QStringLiteral("&Edit"));
-    m.deleteSubmenu = m.edit->addMenu(QStringLiteral("Delete..."));
-    m.deleteSubmenu->addAction(m.deleteLine);
-    m.deleteSubmenu->addSeparator();
-    m.deleteSubmenu->addAction(m.deleteLineAddToWhitelist);
-    m.edit->addSeparator();
-    m.edit->addAction(m.toggleComment);
-    m.edit->addSeparator();
-    m.edit->addAction(m.sortFile);
-    m.edit->addSeparator();
-    m.edit->addAction(m.swapLocalhosts);
-    m.edit->addSeparator();
-    m.edit->addAction(m.copyHostsToClipboard);
+    m.deleteSubmenu = submenu(m.edit, "Delete...", {m.deleteLine, separator, m.deleteLineAddToWhitelist});
+    fill(m.edit, {m.deleteSubmenu->menuAction(), separator, m.toggleComment, separator, m.sortFile, separator,
+                  m.swapLocalhosts, separator, m.copyHostsToClipboard});
 }
 
 void buildMemopadMenu(QMenuBar* bar, MainMenus& m)
 {
     m.memopad = bar->addMenu(QStringLiteral("&Memopad"));
-    m.memopad->addAction(m.openInMemopad);
-    m.memopad->addSeparator();
-    m.saveSubmenu = m.memopad->addMenu(QStringLiteral("Save..."));
-    m.saveSubmenu->addAction(m.saveHosts);
-    m.saveSubmenu->addAction(m.saveAs);
-    m.saveSubmenu->addAction(m.saveHostsExitMemopad);
-    m.memopad->addSeparator();
-    m.memopad->addAction(m.exitMemopad);
+    m.saveSubmenu = submenu(m.memopad, "Save...", {m.saveHosts, m.saveAs, m.saveHostsExitMemopad});
+    fill(m.memopad, {m.openInMemopad, separator, m.saveSubmenu->menuAction(), separator, m.exitMemopad});
     m.memopad->menuAction()->setVisible(false);
 }
 
 void buildDownloadMenu(QMenuBar* bar, MainMenus& m)
 {
     m.download = bar->addMenu(QStringLiteral("&Download"));
-    m.mvpsSubmenu = m.download->addMenu(QStringLiteral("MVPs Hosts"));
-    m.mvpsSubmenu->addAction(m.mvpsMerge);
-    m.mvpsSubmenu->addAction(m.mvpsReplace);
-    m.mvpsSubmenu->addSeparator();
-    m.mvpsSubmenu->addAction(m.mvpsVisit);
-    m.hphostsSubmenu = m.download->addMenu(QStringLiteral("hpHOSTS"));
-    m.hphostsSubmenu->addAction(m.hphostsMerge);
-    m.hphostsSubmenu->addAction(m.hphostsReplace);
-    m.hphostsSubmenu->addSeparator();
-    m.hphostsSubmenu->addAction(m.hphostsVisit);
-    m.download->addSeparator();
-    m.download->addAction(m.cancelDownload);
+    m.mvpsSubmenu = submenu(m.download, "MVPs Hosts", {m.mvpsMerge, m.mvpsReplace, separator, m.mvpsVisit});
+    m.hphostsSubmenu = submenu(m.download, "hpHOSTS", {m.hphostsMerge, m.hphostsReplace, separator, m.hphostsVisit});
+    fill(m.download, {m.mvpsSubmenu->menuAction(), m.hphostsSubmenu->menuAction(), separator, m.cancelDownload});
 }
 
 void buildWhitelistMenu(QMenuBar* bar, MainMenus& m)
 {
     m.whitelist = bar->addMenu(QStringLiteral("&Whitelist"));
-    m.whitelist->addAction(m.removeWhitelistItems);
-    m.whitelist->addAction(m.addWhitelistItems);
-    m.whitelist->addSeparator();
-    m.whitelist->addAction(m.viewEditWhitelist);
-    m.whitelist->addSeparator();
-    m.whitelist->addAction(m.saveAndExitWhitelist);
-    m.whitelist->addAction(m.exitWhitelist);
+    fill(m.whitelist, {m.removeWhitelistItems, m.addWhitelistItems, separator, m.viewEditWhitelist, separator,
+                       m.saveAndExitWhitelist, m.exitWhitelist});
 }
 
 void buildHelpMenu(QMenuBar* bar, MainMenus& m)
 {
     m.help = bar->addMenu(QStringLiteral("&Help"));
-    m.help->addAction(m.viewHelpFile);
-    m.help->addAction(m.visitMakerSite);
-    m.help->addSeparator();
-    m.help->addAction(m.makeDonation);
+    fill(m.help, {m.viewHelpFile, m.visitMakerSite, separator, m.makeDonation});
     m.dnsSeparator = m.help->addSeparator();
     m.dnsSeparator->setVisible(false);
-    m.help->addAction(m.checkDnsService);
-    m.help->addSeparator();
-    m.help->addAction(m.visitForums);
+    fill(m.help, {m.checkDnsService, separator, m.visitForums});
 }
 
 void buildPopupMenu(QWidget* owner, MainMenus& m)
 {
     m.popup = new QMenu(owner);
-    m.popup->addAction(m.popupDeleteLine);
-    m.popup->addAction(m.popupDeleteLineAddToWhitelist);
-    m.popup->addSeparator();
-    m.popup->addAction(m.popupToggleComment);
-    m.popup->addSeparator();
-    m.popup->addAction(m.popupCopyDomain);
+    fill(m.popup, {m.popupDeleteLine, m.popupDeleteLineAddToWhitelist, separator, m.popupToggleComment, separator,
+                   m.popupCopyDomain});
 }
 
 } // namespace
