@@ -11,12 +11,12 @@ namespace {
 
 // Loads the hosts file, applies one change to its rows and saves the whole list.
 template <typename Change>
-void changeRows(CliContext& context, Change&& change)
+void changeRows(CliContext& context, std::string_view command, Change&& change)
 {
     HostsSession session = openSession(context);
     session.load();
     change(session.rows());
-    session.save();
+    session.save(command);
     context.out << lineCountText(session.rows().size()) << '\n';
 }
 
@@ -55,17 +55,20 @@ void printLineCount(CliContext& context)
 
 void toggleCommand(CliContext& context)
 {
-    changeRows(context, [&context](HostsRows& rows) { toggleLineComment(rows, rowArgument(context.arguments[0], rows)); });
+    changeRows(context, "Toggle Comment", [&context](HostsRows& rows) {
+        toggleLineComment(rows, rowArgument(context.arguments[0], rows));
+    });
 }
 
 void deleteCommand(CliContext& context)
 {
-    changeRows(context, [&context](HostsRows& rows) { deleteRow(rows, rowArgument(context.arguments[0], rows)); });
+    changeRows(context, "Delete Line",
+               [&context](HostsRows& rows) { deleteRow(rows, rowArgument(context.arguments[0], rows)); });
 }
 
 void addCommand(CliContext& context)
 {
-    changeRows(context, [&context](HostsRows& rows) {
+    changeRows(context, "Add Line", [&context](HostsRows& rows) {
         const auto [address, host] = splitTypedLine(context.arguments[0]);
         rows.appendRow(address, host);
     });

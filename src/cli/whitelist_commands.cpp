@@ -22,7 +22,7 @@ void whitelistLineCommand(CliContext& context)
         createDataFolder(context);
         session.addToWhitelist(row);
         deleteRow(session.rows(), row);
-        session.save();
+        session.save("Delete Line/Add to Whitelist");
     });
 }
 

@@ -80,7 +80,7 @@ void LineCommands::ToggleLineComment()
 {
     BusyCursor busy;
     model_.changeRow(selectedRow(), vendrel::toggleLineComment);
-    host_.session().save();
+    host_.session().save("Toggle Comment");
 }
 
 void LineCommands::commentCheckBoxClick()
@@ -119,7 +119,7 @@ void LineCommands::addLineClick()
     host_.widgets().addLineBox->clear();
     host_.widgets().hostsList->selectRow(model_.rowCount() - 1);
     host_.ShowLineCount();
-    host_.session().save();
+    host_.session().save("Add Line");
     host_.updateHelpItemVisibility();
 }
 
@@ -135,7 +135,7 @@ void LineCommands::deleteline()
     const int row = selectedRow();
     model_.deleteRow(row);
     host_.widgets().hostsList->selectRow(std::min(row, model_.rowCount() - 1));
-    host_.session().save();
+    host_.session().save("Delete Line");
     host_.ShowLineCount();
 }
 

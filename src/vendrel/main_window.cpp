@@ -323,7 +323,7 @@ void MainWindow::applyHostsState(bool readOnly)
 
 void MainWindow::SaveList()
 {
-    session_.save();
+    session_.save("Edit Line");
 }
 
 void MainWindow::ShowLineCount()

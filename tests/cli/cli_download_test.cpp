@@ -68,7 +68,7 @@ TEST_F(CliDownload, AMergeAppliesTheListAndLeavesNoDownloadBehind)
     EXPECT_TRUE(contains(hosts, "127.0.0.1\tads1.tracker.example\r\n")) << hosts;
     EXPECT_TRUE(contains(hosts, "127.0.0.1\tkept.example\r\n"));
     EXPECT_TRUE(contains(result.out, " Lines - Idle"));
-    EXPECT_EQ(dataFiles(), std::vector<std::string>());
+    EXPECT_EQ(dataFiles(), std::vector<std::string>{"history"});
 }
 
 // Run from a script with standard error in a log file: one line at the end,

@@ -76,7 +76,10 @@ TEST_P(OneWrite, EveryCommandReplacesTheHostsFileInOneStep)
     const WriteCounter counter;
     const CliRun result = run(command);
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(counter.writes(), 1);
+    // The version of the file kept in its history, then the file itself.
+    EXPECT_EQ(counter.writes(), 2);
+    const auto versions = std::filesystem::directory_iterator(dataDir + "/history");
+    EXPECT_EQ(std::distance(begin(versions), end(versions)), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cli, OneWrite,

@@ -76,7 +76,7 @@ TEST_F(HostsSessionTest, RowsLoadedBeforeAnotherProgramsChangeAreNotWrittenOverI
     session.load();
     const std::string theirs = threeLines + "0.0.0.0\ttheirs.example\r\n";
     changeOnDiskElsewhere(theirs);
-    EXPECT_THROW(session.save(), vendrel::ChangedElsewhere);
+    EXPECT_THROW(session.save("Edit Line"), vendrel::ChangedElsewhere);
     EXPECT_THROW(session.FileSort(), vendrel::ChangedElsewhere);
     EXPECT_EQ(FakePlatform::readFile(hosts), theirs);
 
@@ -85,7 +85,7 @@ TEST_F(HostsSessionTest, RowsLoadedBeforeAnotherProgramsChangeAreNotWrittenOverI
     session.FileAppend(added);
     EXPECT_EQ(FakePlatform::readFile(hosts), theirs + "0.0.0.0 added.example\r\n");
     session.load();
-    session.save();
+    session.save("Edit Line");
 }
 
 TEST_F(HostsSessionTest, CommandsThatNeedABlockingAddressChangeNothingWithoutOne)
@@ -134,7 +134,7 @@ TEST(HostsSessionLocking, ASessionWhoseOwnerHoldsTheLockDoesNotWaitForIt)
     session.load();
     session.FileSort();
     session.load();
-    session.save();
+    session.save("Edit Line");
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2s) << "no access waited for the lock";
     EXPECT_EQ(FakePlatform::readFile(hosts), "127.0.0.1\tlocalhost\r\n\t\r\n127.0.0.1\tads.example\r\n");
 }

@@ -40,28 +40,45 @@ void HostsFileGuard::acceptCurrentState() { shown_ = platform::fileIdentity(path
 
 bool HostsFileGuard::changedElsewhere() const { return platform::fileIdentity(path_) != shown_; }
 
-void HostsFileGuard::write(std::string_view bytes)
+std::string HostsFileGuard::currentBytes() const
+{
+    return platform::fileIdentity(path_).has_value() ? readWholeFile(path_) : std::string();
+}
+
+void HostsFileGuard::replaceWitnessed(std::string_view current, std::string_view next, WriteWitness* witness)
+{
+    if (witness)
+        witness->beforeWrite(current, next);
+    try {
+        writeWholeFile(path_, next);
+    } catch (...) {
+        if (witness)
+            witness->writeFailed();
+        throw;
+    }
+    acceptCurrentState();
+}
+
+void HostsFileGuard::write(std::string_view bytes, WriteWitness* witness)
 {
     const auto lock = lockForAccess();
     if (changedElsewhere())
         throw ChangedElsewhere(path_);
-    writeWholeFile(path_, bytes);
-    acceptCurrentState();
+    replaceWitnessed(witness ? currentBytes() : std::string(), bytes, witness);
 }
 
-void HostsFileGuard::replace(std::string_view bytes)
+void HostsFileGuard::replace(std::string_view bytes, WriteWitness* witness)
 {
     const auto lock = lockForAccess();
-    writeWholeFile(path_, bytes);
-    acceptCurrentState();
+    replaceWitnessed(witness ? currentBytes() : std::string(), bytes, witness);
 }
 
-void HostsFileGuard::update(const std::function<std::string(std::string current)>& change)
+void HostsFileGuard::update(const std::function<std::string(std::string current)>& change, WriteWitness* witness)
 {
     const auto lock = lockForAccess();
-    const bool exists = platform::fileIdentity(path_).has_value();
-    writeWholeFile(path_, change(exists ? readWholeFile(path_) : std::string()));
-    acceptCurrentState();
+    std::string current = currentBytes();
+    const std::string next = change(witness ? current : std::move(current));
+    replaceWitnessed(current, next, witness);
 }
 
 std::optional<std::string> finishInterruptedHostsWrite(const std::string& path)

@@ -26,8 +26,21 @@ public:
 // rows loaded earlier first checks that the file is still in the state they
 // came from, so that a change another program made meanwhile is never
 // overwritten without the user knowing.
+// Told of every write of the hosts file; the file's history keeps its
+// versions through it.
+class WriteWitness {
+public:
+    virtual ~WriteWitness() = default;
+    // Under the file's lock, right before `next` replaces `current`; what it
+    // throws stops the write.
+    virtual void beforeWrite(std::string_view current, std::string_view next) = 0;
+    // The write it was told of failed; the file is as it was.
+    virtual void writeFailed() = 0;
+};
+
 class HostsFileGuard {
 public:
+
     // Who holds the file's lock: each read and write takes it for itself, or
     // the owner holds it throughout (as a command of the CLI does), and the
     // guard must not take it again.
@@ -53,17 +66,21 @@ public:
     // Replaces the file by `bytes` made from the rows shown; throws
     // ChangedElsewhere when it is no longer in the state they came from,
     // Error when it cannot be written.
-    void write(std::string_view bytes);
+    void write(std::string_view bytes, WriteWitness* witness = nullptr);
     // Replaces the file by a text that owes nothing to its old one (a
     // backup, another file, the default text).
-    void replace(std::string_view bytes);
+    void replace(std::string_view bytes, WriteWitness* witness = nullptr);
     // Replaces the file by the bytes `change` makes of its current text,
     // read and written under one hold of the lock.
-    void update(const std::function<std::string(std::string current)>& change);
+    void update(const std::function<std::string(std::string current)>& change, WriteWitness* witness = nullptr);
 
 private:
     // The lock for one access, or nothing when the owner holds it.
     std::optional<platform::FileLock> lockForAccess() const;
+    // The file's bytes, or none when it does not exist.
+    std::string currentBytes() const;
+    // Tells `witness`, if any, then replaces the file by `next`.
+    void replaceWitnessed(std::string_view current, std::string_view next, WriteWitness* witness);
 
     std::string path_;
     Locking locking_ = Locking::EachAccess;

@@ -30,6 +30,46 @@ void removeIfPresent(const std::string& path)
     std::filesystem::remove(path, ignored);
 }
 
+constexpr const char* historyFolderName = "history";
+
+// The command a step undoes or redoes: "Undo Sort File" and "Redo Sort File"
+// both stand for "Sort File".
+std::string undoneCommand(const std::string& command)
+{
+    for (std::string_view prefix : {"Undo ", "Redo "})
+        if (command.starts_with(prefix))
+            return undoneCommand(command.substr(prefix.size()));
+    return command;
+}
+
+// Keeps the hosts file's bytes as a version before each write, and takes the
+// version back when the write fails.
+class VersionKeeper final : public WriteWitness {
+public:
+    VersionKeeper(HostsHistory history, std::string command, HistoryMove move, std::uint64_t stepped)
+        : history_(std::move(history)), command_(std::move(command)), move_(move), stepped_(stepped)
+    {
+    }
+
+    void beforeWrite(std::string_view current, std::string_view next) override
+    {
+        kept_ = history_.keep(command_, current, next, move_, stepped_).number;
+    }
+
+    void writeFailed() override
+    {
+        if (kept_)
+            history_.withdraw(kept_);
+    }
+
+private:
+    HostsHistory history_;
+    std::string command_;
+    HistoryMove move_;
+    std::uint64_t stepped_;
+    std::uint64_t kept_ = 0;
+};
+
 } // namespace
 
 NoBlockingAddress::NoBlockingAddress(const std::string& redirectLine) : Error(noBlockingAddressReason(redirectLine)) {}
@@ -87,7 +127,7 @@ bool HostsSession::loadIfPresent(const Progress& progress)
     return true;
 }
 
-void HostsSession::save() { guard_.write(formatList(rows_)); }
+void HostsSession::save(std::string_view command) { guard_.write(formatList(rows_), keepVersion(command).get()); }
 
 void HostsSession::saveBackup() const { SaveList(rows_, backupPath()); }
 
@@ -95,24 +135,28 @@ void HostsSession::FileSort(const Progress& progress, std::size_t rowsMeanwhile)
 {
     const std::string listText = formatList(rows_);
     replaceRows([&] { rows_ = HostsRows(rowsMeanwhile); });
-    guard_.write(sortHostsText(listText, redirectAddress_, progress));
+    guard_.write(sortHostsText(listText, redirectAddress_, progress), keepVersion("Sort File").get());
 }
 
-void HostsSession::mergeSequence(const std::string& path, const Progress& progress)
+void HostsSession::mergeSequence(const std::string& path, const Progress& progress, std::string_view command)
 {
     const std::string mergeText = readTextFile(path);
     guard_.update([&](const std::string& hostsText) {
         return mergeAndSortText(hostsText, mergeText, redirectAddress_, progress);
-    });
+    }, keepVersion(command).get());
 }
 
 void HostsSession::FileAppend(const std::string& path)
 {
     const TextLines chosen = readTextLines(path);
-    guard_.update([&chosen](std::string hostsText) { return appendLinesToText(std::move(hostsText), chosen.lines); });
+    guard_.update([&chosen](std::string hostsText) { return appendLinesToText(std::move(hostsText), chosen.lines); },
+                  keepVersion("Append File").get());
 }
 
-void HostsSession::FileRewrite(const std::string& path) { guard_.replace(joinLines(readTextLines(path).lines)); }
+void HostsSession::replaceWithFile(const std::string& path, std::string_view command)
+{
+    guard_.replace(joinLines(readTextLines(path).lines), keepVersion(command).get());
+}
 
 void HostsSession::requireBlockingAddress() const
 {
@@ -127,7 +171,7 @@ void HostsSession::removeBlockingEntries(const Progress& progress, std::size_t r
     guard_.update([&](const std::string& hostsText) {
         refuseNonText(hostsText, hostsPath());
         return *vendrel::removeBlockingEntries(hostsText, redirectAddress_, progress);
-    });
+    }, keepVersion("Remove All Blocking Entries").get());
 }
 
 void HostsSession::swapLocalhosts()
@@ -137,16 +181,19 @@ void HostsSession::swapLocalhosts()
     if (!swapped)
         throw NoBlockingAddress(redirectLine_);
     redirectAddress_ = *swapped;
-    save();
+    save("Swap localhosts");
 }
 
 void HostsSession::restoreBackup(const Progress& progress)
 {
     takeLoaded(loadHostsFile(backupPath(), progress));
-    guard_.replace(formatList(rows_));
+    guard_.replace(formatList(rows_), keepVersion("Restore Backup").get());
 }
 
-void HostsSession::WriteDefaultHosts() { guard_.replace(defaultHostsText()); }
+void HostsSession::WriteDefaultHosts()
+{
+    guard_.replace(defaultHostsText(), keepVersion("Restore MS Hosts").get());
+}
 
 void HostsSession::addToWhitelist(std::size_t row) const { appendToWhitelist(whitelistPath(), rows_.host(row)); }
 
@@ -155,7 +202,7 @@ std::size_t HostsSession::removeWhitelisted()
     const std::vector<std::string> whitelist = readWhitelist(whitelistPath());
     std::size_t removed = 0;
     replaceRows([&] { removed = removeWhitelistedRows(rows_, whitelist); });
-    save();
+    save("Remove Whitelist Items");
     return removed;
 }
 
@@ -165,7 +212,8 @@ bool HostsSession::addWhitelisted(const Progress& progress)
         return false;
     const std::vector<std::string> whitelist = readWhitelist(whitelistPath());
     replaceRows([&] { addWhitelistRows(rows_, whitelist, redirectAddress_); });
-    guard_.write(sortHostsText(formatList(rows_), redirectAddress_, progress));
+    guard_.write(sortHostsText(formatList(rows_), redirectAddress_, progress),
+                 keepVersion("Add Whitelist Items").get());
     return true;
 }
 
@@ -176,9 +224,9 @@ std::string HostsSession::applyDownloadedList(const std::string& zipPath, const 
     try {
         listPath = extractDownloadedList(zipPath, member, dataFolder_);
         if (use == DownloadUse::Merge)
-            mergeSequence(listPath, progress);
+            mergeSequence(listPath, progress, "Download Merge");
         else
-            FileRewrite(listPath);
+            replaceWithFile(listPath, "Download Replace");
     } catch (...) {
         removeIfPresent(zipPath);
         if (!listPath.empty())
@@ -188,6 +236,55 @@ std::string HostsSession::applyDownloadedList(const std::string& zipPath, const 
     removeIfPresent(zipPath);
     removeIfPresent(listPath);
     return listPath;
+}
+
+std::optional<HostsHistory> HostsSession::history() const
+{
+    if (dataFolder_.empty() || !exists(dataFolder_))
+        return std::nullopt;
+    return HostsHistory(platform::joinPath(dataFolder_, historyFolderName));
+}
+
+std::unique_ptr<WriteWitness> HostsSession::keepVersion(std::string_view command, HistoryMove move,
+                                                        std::uint64_t stepped) const
+{
+    std::optional<HostsHistory> kept = history();
+    if (!kept)
+        return nullptr;
+    return std::make_unique<VersionKeeper>(std::move(*kept), std::string(command), move, stepped);
+}
+
+std::string HostsSession::step(HistoryMove move)
+{
+    const std::optional<HostsHistory> kept = history();
+    const std::optional<std::uint64_t> number =
+        !kept ? std::nullopt : move == HistoryMove::Undo ? kept->nextUndo() : kept->nextRedo();
+    const char* const verb = move == HistoryMove::Undo ? "undo" : "redo";
+    if (!number)
+        throw Error(std::string("There is no change to ") + verb + ".");
+    const VersionInfo version = kept->info(*number);
+    const std::string bytes = kept->bytes(*number);
+    const std::string command = undoneCommand(version.command);
+    guard_.update([&](const std::string& current) {
+        if (contentHash(current) != version.hashAfter)
+            throw Error(hostsPath() + " was changed by another program after \"" + command + "\", so it cannot " +
+                        verb + " that change; the file was left as it is.");
+        return bytes;
+    }, keepVersion((move == HistoryMove::Undo ? "Undo " : "Redo ") + command, move, *number).get());
+    return command;
+}
+
+std::string HostsSession::undo() { return step(HistoryMove::Undo); }
+
+std::string HostsSession::redo() { return step(HistoryMove::Redo); }
+
+void HostsSession::restoreVersion(std::uint64_t number)
+{
+    const std::optional<HostsHistory> kept = history();
+    if (!kept)
+        throw Error("There is no history of " + hostsPath() + ".");
+    const std::string bytes = kept->bytes(number);
+    guard_.replace(bytes, keepVersion("Restore Version " + std::to_string(number)).get());
 }
 
 } // namespace vendrel

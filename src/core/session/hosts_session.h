@@ -1,14 +1,17 @@
 #pragma once
 
 #include "core/error.h"
+#include "core/history/hosts_history.h"
 #include "core/hosts/hosts_file_guard.h"
 #include "core/hosts/hosts_loader.h"
 #include "core/hosts/hosts_rows.h"
 #include "core/progress.h"
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vendrel {
 
@@ -61,7 +64,7 @@ public:
     // The hosts file's text as it is, for editing as plain text, and its
     // replacement by such text (ChangedElsewhere as for save()).
     std::string readText() { return guard_.read(); }
-    void writeText(const std::string& bytes) { guard_.write(bytes); }
+    void writeText(const std::string& bytes) { guard_.write(bytes, keepVersion("Save Hosts").get()); }
 
     // The file's current state on disk becomes the one the rows stand for.
     void acceptCurrentState() { guard_.acceptCurrentState(); }
@@ -73,19 +76,20 @@ public:
     // Loads the rows when the hosts file exists; false when it does not.
     bool loadIfPresent(const Progress& progress = {});
 
-    // Writes the rows as the hosts file, or as the backup.
-    void save();
+    // Writes the rows as the hosts file after `command` changed them, or as the backup.
+    void save(std::string_view command);
     void saveBackup() const;
 
     // Sorts the hosts file made from the rows. The rows are given up first
     // for `rowsMeanwhile` empty ones: they no longer stand for the file.
     void FileSort(const Progress& progress = {}, std::size_t rowsMeanwhile = 1);
     // The merge sequence: the file at `path` merged into the hosts file, sorted.
-    void mergeSequence(const std::string& path, const Progress& progress = {});
+    void mergeSequence(const std::string& path, const Progress& progress = {},
+                       std::string_view command = "Merge File");
     // The lines of the file at `path` appended to the hosts file (which is
     // created when missing), or put in its place.
     void FileAppend(const std::string& path);
-    void FileRewrite(const std::string& path);
+    void FileRewrite(const std::string& path) { replaceWithFile(path, "Replace File"); }
     // Removes every blocking entry; throws NoBlockingAddress when none can be told.
     void removeBlockingEntries(const Progress& progress = {}, std::size_t rowsMeanwhile = 1);
     // Switches the rows to the other blocking address and saves them.
@@ -110,7 +114,25 @@ public:
     std::string applyDownloadedList(const std::string& zipPath, const std::string& member, DownloadUse use,
                                     const Progress& progress = {});
 
+    // The versions the hosts file had before each change, kept in the data
+    // folder; none when there is no data folder.
+    std::optional<HostsHistory> history() const;
+    // Writes back the version before the last change (or the last undo) and
+    // returns that change's command. Throws Error when there is none, or when
+    // another program changed the file since, which is then left alone. The
+    // rows are not reloaded.
+    std::string undo();
+    std::string redo();
+    // Writes back the kept version `number`, as a change of its own.
+    void restoreVersion(std::uint64_t number);
+
 private:
+    // Keeps the file's bytes in the history before `command` replaces them;
+    // none without a history.
+    std::unique_ptr<WriteWitness> keepVersion(std::string_view command, HistoryMove move = HistoryMove::Change,
+                                              std::uint64_t stepped = 0) const;
+    std::string step(HistoryMove move);
+    void replaceWithFile(const std::string& path, std::string_view command);
     // Runs `change` on the rows between the observer's two calls.
     template <typename Change>
     void replaceRows(Change&& change);

@@ -1,0 +1,204 @@
+#include "core/history/hosts_history.h"
+
+#include "core/error.h"
+#include "core/hosts/text_file.h"
+#include "platform/atomic_file.h"
+#include "platform/folder_writer.h"
+#include "platform/platform.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+namespace vendrel {
+namespace {
+
+constexpr std::string_view versionSuffix = ".version";
+// A version's header is far shorter than this; it is all a listing reads.
+constexpr std::size_t headerReadSize = 16 * 1024;
+
+std::string versionFileName(std::uint64_t number)
+{
+    std::string digits = std::to_string(number);
+    return std::string(digits.size() < 8 ? 8 - digits.size() : 0, '0') + digits + std::string(versionSuffix);
+}
+
+std::optional<std::uint64_t> numberOfFileName(const std::string& name)
+{
+    if (!name.ends_with(versionSuffix))
+        return std::nullopt;
+    std::uint64_t number = 0;
+    const char* end = name.data() + name.size() - versionSuffix.size();
+    const auto [stop, error] = std::from_chars(name.data(), end, number);
+    if (error != std::errc() || stop != end || number == 0)
+        return std::nullopt;
+    return number;
+}
+
+std::string readHeader(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw Error("Cannot open the history version " + path + ".");
+    std::string header(headerReadSize, '\0');
+    file.read(header.data(), static_cast<std::streamsize>(header.size()));
+    header.resize(static_cast<std::size_t>(file.gcount()));
+    return header;
+}
+
+void erase(std::vector<std::uint64_t>& numbers, std::uint64_t number) { std::erase(numbers, number); }
+
+void removeIfEmpty(const std::string& folder)
+{
+    std::error_code error;
+    if (std::filesystem::is_empty(folder, error) && !error)
+        std::filesystem::remove(folder, error);
+}
+
+std::int64_t now()
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+std::string HostsHistory::versionPath(std::uint64_t number) const
+{
+    return platform::joinPath(folder_, versionFileName(number));
+}
+
+std::vector<std::uint64_t> HostsHistory::numbers() const
+{
+    std::vector<std::uint64_t> found;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_, error))
+        if (const auto number = numberOfFileName(entry.path().filename().string()))
+            found.push_back(*number);
+    std::ranges::sort(found);
+    return found;
+}
+
+HostsHistory::Lists HostsHistory::lists() const
+{
+    Lists lists;
+    for (const VersionInfo& version : versions()) {
+        switch (version.move) {
+        case HistoryMove::Change:
+            lists.redo.clear();
+            lists.undo.push_back(version.number);
+            break;
+        case HistoryMove::Undo:
+            erase(lists.undo, version.stepped);
+            lists.redo.push_back(version.number);
+            break;
+        case HistoryMove::Redo:
+            erase(lists.redo, version.stepped);
+            lists.undo.push_back(version.number);
+            break;
+        }
+    }
+    return lists;
+}
+
+VersionInfo HostsHistory::keep(std::string_view command, std::string_view before, std::string_view after,
+                               HistoryMove move, std::uint64_t stepped)
+{
+    std::error_code error;
+    std::filesystem::create_directory(folder_, error);
+    const std::vector<std::uint64_t> existing = numbers();
+    VersionInfo info;
+    info.number = existing.empty() ? 1 : existing.back() + 1;
+    info.time = now();
+    info.command = std::string(command);
+    info.linesBefore = countLines(before);
+    info.linesAfter = countLines(after);
+    info.hashAfter = contentHash(after);
+    info.move = move;
+    info.stepped = stepped;
+    try {
+        const std::string file = encodeVersion(info, before);
+        platform::writeFileInFolder(platform::Folder(folder_), versionFileName(info.number), file);
+        info.diskSize = file.size();
+    } catch (const platform::FileError& failure) {
+        removeIfEmpty(folder_);
+        throw Error(std::string(failure.what()) + " No version of the hosts file could be kept in its history, so " +
+                    "the change was not made.");
+    }
+    info.hash = contentHash(before);
+    dropBeyondBounds(info.number);
+    return info;
+}
+
+void HostsHistory::withdraw(std::uint64_t number) const
+{
+    std::error_code error;
+    std::filesystem::remove(versionPath(number), error);
+    removeIfEmpty(folder_);
+}
+
+void HostsHistory::dropBeyondBounds(std::uint64_t newest) const
+{
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> sized; // number, bytes on disk
+    std::uint64_t total = 0;
+    for (std::uint64_t number : numbers()) {
+        std::error_code error;
+        const std::uint64_t size = std::filesystem::file_size(versionPath(number), error);
+        sized.emplace_back(number, error ? 0 : size);
+        total += error ? 0 : size;
+    }
+    std::size_t kept = sized.size();
+    for (const auto& [number, size] : sized) {
+        if (number == newest || (kept <= bounds_.versions && total <= bounds_.bytes))
+            break;
+        std::error_code error;
+        std::filesystem::remove(versionPath(number), error);
+        --kept;
+        total -= size;
+    }
+}
+
+std::vector<VersionInfo> HostsHistory::versions() const
+{
+    std::vector<VersionInfo> all;
+    for (std::uint64_t number : numbers()) {
+        try {
+            all.push_back(info(number));
+        } catch (const Error&) {
+        }
+    }
+    return all;
+}
+
+VersionInfo HostsHistory::info(std::uint64_t number) const
+{
+    const std::string path = versionPath(number);
+    VersionInfo result = decodeVersionInfo(readHeader(path), path);
+    std::error_code error;
+    result.diskSize = std::filesystem::file_size(path, error);
+    return result;
+}
+
+std::string HostsHistory::bytes(std::uint64_t number) const
+{
+    const std::string path = versionPath(number);
+    if (!std::filesystem::exists(path))
+        throw Error("Version " + std::to_string(number) + " is not in the history " + folder_ + ".");
+    return decodeVersionBytes(readWholeFile(path), path);
+}
+
+std::optional<std::uint64_t> HostsHistory::nextUndo() const
+{
+    const std::vector<std::uint64_t> undo = lists().undo;
+    return undo.empty() ? std::nullopt : std::optional(undo.back());
+}
+
+std::optional<std::uint64_t> HostsHistory::nextRedo() const
+{
+    const std::vector<std::uint64_t> redo = lists().redo;
+    return redo.empty() ? std::nullopt : std::optional(redo.back());
+}
+
+} // namespace vendrel

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "core/history/version_file.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vendrel {
+
+// How much history stays on disk.
+struct HistoryBounds {
+    std::size_t versions = 100;
+    std::uint64_t bytes = std::uint64_t{256} << 20;
+};
+
+// The versions of the hosts file kept in a folder of their own, newest
+// last: before every change the file's bytes are written there, compressed,
+// before the file itself is replaced. Within its bounds (100 versions and
+// 256 MiB on disk) the newest stay; the oldest go first, never the newest.
+//
+// Undo and redo are two lists of version numbers, replayed from the moves
+// the versions record. Undoing the change that version N was kept for
+// writes N's bytes back; that write keeps a version of its own, which is
+// then what a redo writes back, and so on: every step leaves a version, so
+// nothing a step replaces is lost.
+class HostsHistory {
+public:
+    explicit HostsHistory(std::string folder, HistoryBounds bounds = {}) : folder_(std::move(folder)), bounds_(bounds) {}
+    const std::string& folder() const { return folder_; }
+
+    // Keeps `before` as the version ahead of `command`, which makes the file
+    // `after`; `move` says what it does to the undo and redo lists, and
+    // `stepped` is the version an undo or redo wrote back. Throws Error
+    // naming the folder when the version cannot be written: the change must
+    // then not be made.
+    VersionInfo keep(std::string_view command, std::string_view before, std::string_view after,
+                     HistoryMove move = HistoryMove::Change, std::uint64_t stepped = 0);
+
+    // Takes back the version just kept when the write it was kept for
+    // failed, so that a failed change leaves no trace.
+    void withdraw(std::uint64_t number) const;
+
+    // Every kept version, oldest first; an unreadable one is left out.
+    std::vector<VersionInfo> versions() const;
+    VersionInfo info(std::uint64_t number) const;
+    // The bytes of version `number`; throws Error when it is gone or damaged.
+    std::string bytes(std::uint64_t number) const;
+
+    // The version an undo (or redo) writes back next, if any.
+    std::optional<std::uint64_t> nextUndo() const;
+    std::optional<std::uint64_t> nextRedo() const;
+
+private:
+    struct Lists {
+        std::vector<std::uint64_t> undo;
+        std::vector<std::uint64_t> redo;
+    };
+
+    std::string versionPath(std::uint64_t number) const;
+    std::vector<std::uint64_t> numbers() const;
+    Lists lists() const;
+    void dropBeyondBounds(std::uint64_t newest) const;
+
+    std::string folder_;
+    HistoryBounds bounds_;
+};
+
+} // namespace vendrel

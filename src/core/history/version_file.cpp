@@ -1,0 +1,217 @@
+#include "core/history/version_file.h"
+
+#include "core/error.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <charconv>
+#include <functional>
+#include <thread>
+#include <vector>
+
+namespace vendrel {
+namespace {
+
+constexpr std::string_view signature = "vendrel history version 1\n";
+// Below this size one chunk; above it, one chunk per processor (at most four).
+constexpr std::size_t chunkThreshold = std::size_t{4} << 20;
+// The fastest zlib level: hosts text still shrinks to about a quarter.
+constexpr int compressionLevel = 1;
+
+struct Chunk {
+    std::size_t rawSize = 0;
+    std::size_t compressedSize = 0;
+};
+
+std::size_t chunkCount(std::size_t size)
+{
+    if (size < chunkThreshold)
+        return 1;
+    return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+}
+
+// Runs task(0) .. task(count - 1), the first here and the rest on threads of their own.
+void runSideBySide(std::size_t count, const std::function<void(std::size_t)>& task)
+{
+    std::vector<std::jthread> others;
+    for (std::size_t i = 1; i < count; ++i)
+        others.emplace_back([&task, i] { task(i); });
+    task(0);
+}
+
+std::string compressChunk(std::string_view raw)
+{
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::string out(size, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(raw.data()),
+                  static_cast<uLong>(raw.size()), compressionLevel) != Z_OK)
+        throw Error("Could not compress a version of the hosts file for its history.");
+    out.resize(size);
+    return out;
+}
+
+std::string_view moveName(HistoryMove move)
+{
+    switch (move) {
+    case HistoryMove::Undo:
+        return "undo";
+    case HistoryMove::Redo:
+        return "redo";
+    case HistoryMove::Change:
+        break;
+    }
+    return "change";
+}
+
+void appendField(std::string& header, std::string_view key, std::string_view value)
+{
+    header.append(key).append(" ").append(value).append("\n");
+}
+
+[[noreturn]] void damaged(const std::string& path)
+{
+    throw Error("The history version " + path + " is damaged and cannot be used.");
+}
+
+template <typename Number>
+Number parseNumber(std::string_view text, const std::string& path)
+{
+    Number value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        damaged(path);
+    return value;
+}
+
+struct ParsedFile {
+    VersionInfo info;
+    std::vector<Chunk> chunks;
+    std::string_view data;
+};
+
+void takeField(ParsedFile& parsed, std::string_view key, std::string_view value, const std::string& path)
+{
+    VersionInfo& info = parsed.info;
+    if (key == "number")
+        info.number = parseNumber<std::uint64_t>(value, path);
+    else if (key == "time")
+        info.time = parseNumber<std::int64_t>(value, path);
+    else if (key == "command")
+        info.command = std::string(value);
+    else if (key == "lines-before")
+        info.linesBefore = parseNumber<std::size_t>(value, path);
+    else if (key == "lines-after")
+        info.linesAfter = parseNumber<std::size_t>(value, path);
+    else if (key == "hash")
+        info.hash = std::string(value);
+    else if (key == "hash-after")
+        info.hashAfter = std::string(value);
+    else if (key == "move")
+        info.move = value == "undo" ? HistoryMove::Undo : value == "redo" ? HistoryMove::Redo : HistoryMove::Change;
+    else if (key == "stepped")
+        info.stepped = parseNumber<std::uint64_t>(value, path);
+    else if (key == "chunk") {
+        const std::size_t space = value.find(' ');
+        if (space == std::string_view::npos)
+            damaged(path);
+        parsed.chunks.push_back({parseNumber<std::size_t>(value.substr(0, space), path),
+                                 parseNumber<std::size_t>(value.substr(space + 1), path)});
+    }
+}
+
+ParsedFile parse(std::string_view file, const std::string& path)
+{
+    if (!file.starts_with(signature))
+        damaged(path);
+    const std::size_t headerEnd = file.find("\n\n");
+    if (headerEnd == std::string_view::npos)
+        damaged(path);
+    ParsedFile parsed;
+    std::string_view header = file.substr(signature.size(), headerEnd + 1 - signature.size());
+    while (!header.empty()) {
+        const std::size_t end = header.find('\n');
+        const std::string_view line = header.substr(0, end);
+        header.remove_prefix(end + 1);
+        const std::size_t space = line.find(' ');
+        if (space == std::string_view::npos)
+            damaged(path);
+        takeField(parsed, line.substr(0, space), line.substr(space + 1), path);
+    }
+    parsed.data = file.substr(headerEnd + 2);
+    parsed.info.diskSize = file.size();
+    return parsed;
+}
+
+} // namespace
+
+std::string contentHash(std::string_view bytes)
+{
+    const auto crc = crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size());
+    char hex[9];
+    const auto end = std::to_chars(hex, hex + 8, crc, 16).ptr;
+    return std::to_string(bytes.size()) + "-" + std::string(8 - (end - hex), '0') + std::string(hex, end);
+}
+
+std::string encodeVersion(const VersionInfo& info, std::string_view bytes)
+{
+    const std::size_t count = chunkCount(bytes.size());
+    const std::size_t step = (bytes.size() + count - 1) / std::max<std::size_t>(count, 1);
+    std::vector<std::string> compressed(count);
+    runSideBySide(count, [&](std::size_t i) {
+        const std::size_t start = std::min(bytes.size(), i * step);
+        compressed[i] = compressChunk(bytes.substr(start, std::min(step, bytes.size() - start)));
+    });
+
+    std::string header(signature);
+    appendField(header, "number", std::to_string(info.number));
+    appendField(header, "time", std::to_string(info.time));
+    appendField(header, "command", info.command);
+    appendField(header, "lines-before", std::to_string(info.linesBefore));
+    appendField(header, "lines-after", std::to_string(info.linesAfter));
+    appendField(header, "hash", contentHash(bytes));
+    appendField(header, "hash-after", info.hashAfter);
+    appendField(header, "move", moveName(info.move));
+    appendField(header, "stepped", std::to_string(info.stepped));
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t start = std::min(bytes.size(), i * step);
+        const std::size_t raw = std::min(step, bytes.size() - start);
+        appendField(header, "chunk", std::to_string(raw) + " " + std::to_string(compressed[i].size()));
+    }
+    header.append("\n");
+    for (const std::string& chunk : compressed)
+        header.append(chunk);
+    return header;
+}
+
+VersionInfo decodeVersionInfo(std::string_view file, const std::string& path) { return parse(file, path).info; }
+
+std::string decodeVersionBytes(std::string_view file, const std::string& path)
+{
+    const ParsedFile parsed = parse(file, path);
+    std::size_t total = 0;
+    std::size_t stored = 0;
+    std::vector<std::size_t> rawStart, dataStart;
+    for (const Chunk& chunk : parsed.chunks) {
+        rawStart.push_back(total);
+        dataStart.push_back(stored);
+        total += chunk.rawSize;
+        stored += chunk.compressedSize;
+    }
+    if (parsed.chunks.empty() || stored != parsed.data.size())
+        damaged(path);
+    std::string bytes(total, '\0');
+    std::vector<char> failed(parsed.chunks.size(), 0);
+    runSideBySide(parsed.chunks.size(), [&](std::size_t i) {
+        uLongf size = static_cast<uLongf>(parsed.chunks[i].rawSize);
+        const int result = uncompress(reinterpret_cast<Bytef*>(bytes.data() + rawStart[i]), &size,
+                                      reinterpret_cast<const Bytef*>(parsed.data.data() + dataStart[i]),
+                                      static_cast<uLong>(parsed.chunks[i].compressedSize));
+        failed[i] = result != Z_OK || size != parsed.chunks[i].rawSize;
+    });
+    if (std::ranges::find(failed, 1) != failed.end() || contentHash(bytes) != parsed.info.hash)
+        damaged(path);
+    return bytes;
+}
+
+} // namespace vendrel

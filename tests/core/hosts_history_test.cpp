@@ -1,0 +1,277 @@
+// The hosts file's history: every change keeps the bytes it replaces, undo
+// and redo write them back exactly, and nothing another program wrote or a
+// failed write leaves is ever taken for a change.
+
+#include "core/editing/line_commands.h"
+#include "core/history/hosts_history.h"
+#include "core/history/version_file.h"
+#include "core/hosts/text_file.h"
+#include "core/session/hosts_session.h"
+#include "platform/write_faults.h"
+
+#include "fake_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing_support::FakePlatform;
+using vendrel::HostsHistory;
+using vendrel::HostsSession;
+
+const std::string original = "127.0.0.1\tlocalhost\r\n# my own notes\r\n0.0.0.0\tzeta.example\r\n"
+                             "\r\n0.0.0.0\tALPHA.example\r\n0.0.0.0\talpha.example\r\n127.0.0.1 mid.example\r\n";
+
+class HistoryTest : public testing::Test {
+protected:
+    FakePlatform fake;
+    std::string data = fake.root() + "/data";
+    std::string hosts = fake.writeFile(fake.root() + "/etc/hosts", original);
+    std::string other = fake.writeFile(fake.root() + "/in/list.txt", "0.0.0.0 merged.example\r\n# theirs\r\n");
+    HostsSession session{hosts, data};
+
+    void SetUp() override { fs::create_directories(data); }
+    void TearDown() override { platform::write_faults::clear(); }
+    HostsHistory history() const { return HostsHistory(data + "/history"); }
+    std::string onDisk() const { return FakePlatform::readFile(hosts); }
+    void changeElsewhere(const std::string& text)
+    {
+        std::this_thread::sleep_for(10ms);
+        vendrel::writeWholeFile(hosts, text);
+    }
+};
+
+struct Command {
+    const char* name;
+    std::function<void(HostsSession&, const std::string& other, const std::string& data)> run;
+};
+
+class UndoEveryCommand : public HistoryTest, public testing::WithParamInterface<Command> {};
+
+TEST_P(UndoEveryCommand, GivesBackTheExactBytesAndRedoTheChangedOnes)
+{
+    session.load();
+    GetParam().run(session, other, data);
+    const std::string changed = onDisk();
+    ASSERT_NE(changed, original) << "the command changed nothing";
+
+    EXPECT_EQ(session.undo(), GetParam().name);
+    EXPECT_EQ(onDisk(), original);
+    EXPECT_EQ(session.redo(), GetParam().name);
+    EXPECT_EQ(onDisk(), changed);
+    EXPECT_EQ(session.undo(), GetParam().name) << "a redone change can be undone again";
+    EXPECT_EQ(onDisk(), original);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    History, UndoEveryCommand,
+    testing::Values(
+        Command{"Toggle Comment",
+                [](HostsSession& s, auto&, auto&) {
+                    vendrel::toggleLineComment(s.rows(), 2);
+                    s.save("Toggle Comment");
+                }},
+        Command{"Add Line",
+                [](HostsSession& s, auto&, auto&) {
+                    s.rows().appendRow("0.0.0.0", "new.example");
+                    s.save("Add Line");
+                }},
+        Command{"Sort File", [](HostsSession& s, auto&, auto&) { s.FileSort(); }},
+        Command{"Merge File", [](HostsSession& s, const std::string& other, auto&) { s.mergeSequence(other); }},
+        Command{"Append File", [](HostsSession& s, const std::string& other, auto&) { s.FileAppend(other); }},
+        Command{"Replace File", [](HostsSession& s, const std::string& other, auto&) { s.FileRewrite(other); }},
+        Command{"Remove All Blocking Entries", [](HostsSession& s, auto&, auto&) { s.removeBlockingEntries(); }},
+        Command{"Add Whitelist Items",
+                [](HostsSession& s, auto&, const std::string& data) {
+                    vendrel::writeWholeFile(data + "/whitelist.txt", "kept.example\r\n");
+                    s.addWhitelisted();
+                }},
+        Command{"Download Replace",
+                [](HostsSession& s, auto&, const std::string& data) {
+                    fs::copy_file(VENDREL_ARCHIVE_FIXTURES "/stored-upper.zip", data + "/hosts.zip");
+                    s.applyDownloadedList(data + "/hosts.zip", "hosts", vendrel::DownloadUse::Replace);
+                }},
+        Command{"Save Hosts", [](HostsSession& s, auto&, auto&) { s.writeText("typed\r\n"); }}),
+    [](const testing::TestParamInfo<Command>& info) {
+        std::string name;
+        for (const char c : std::string(info.param.name))
+            if (std::isalnum(static_cast<unsigned char>(c)))
+                name += c;
+        return name;
+    });
+
+TEST_F(HistoryTest, StepsWalkBackAndForthAndANewChangeEndsTheRedos)
+{
+    session.load();
+    session.FileSort();
+    const std::string sorted = onDisk();
+    session.load();
+    session.FileAppend(other);
+    const std::string appended = onDisk();
+
+    EXPECT_EQ(session.undo(), "Append File");
+    EXPECT_EQ(onDisk(), sorted);
+    EXPECT_EQ(session.undo(), "Sort File");
+    EXPECT_EQ(onDisk(), original);
+    EXPECT_THROW(session.undo(), vendrel::Error) << "nothing is left to undo";
+    EXPECT_EQ(session.redo(), "Sort File");
+    EXPECT_EQ(session.redo(), "Append File");
+    EXPECT_EQ(onDisk(), appended);
+    EXPECT_THROW(session.redo(), vendrel::Error);
+
+    session.undo();
+    session.load();
+    session.FileRewrite(other);
+    EXPECT_THROW(session.redo(), vendrel::Error) << "a new change ends what could be redone";
+    EXPECT_EQ(session.undo(), "Replace File");
+    EXPECT_EQ(onDisk(), sorted);
+}
+
+TEST_F(HistoryTest, AnUndoAfterAnotherProgramsChangeIsRefusedAndLeavesTheFile)
+{
+    session.load();
+    session.FileSort();
+    changeElsewhere("127.0.0.1 localhost\r\n0.0.0.0 theirs.example\r\n");
+    try {
+        session.undo();
+        ADD_FAILURE() << "the undo ran";
+    } catch (const vendrel::Error& refusal) {
+        const std::string message = refusal.what();
+        EXPECT_NE(message.find("changed by another program"), std::string::npos) << message;
+        EXPECT_NE(message.find("Sort File"), std::string::npos) << message;
+    }
+    EXPECT_EQ(onDisk(), "127.0.0.1 localhost\r\n0.0.0.0 theirs.example\r\n");
+}
+
+TEST_F(HistoryTest, EveryVersionRecordsItsCommandLinesAndBytes)
+{
+    session.load();
+    session.FileSort();
+    const std::string sorted = onDisk();
+    session.restoreVersion(1);
+    EXPECT_EQ(onDisk(), original);
+
+    const std::vector<vendrel::VersionInfo> versions = history().versions();
+    ASSERT_EQ(versions.size(), 2u);
+    EXPECT_EQ(versions[0].command, "Sort File");
+    EXPECT_EQ(versions[0].linesBefore, 7u);
+    EXPECT_EQ(versions[0].linesAfter, vendrel::countLines(sorted));
+    EXPECT_EQ(versions[0].hash, vendrel::contentHash(original));
+    EXPECT_EQ(versions[1].command, "Restore Version 1");
+    EXPECT_EQ(history().bytes(2), sorted);
+    EXPECT_EQ(session.undo(), "Restore Version 1");
+    EXPECT_EQ(onDisk(), sorted);
+}
+
+TEST_F(HistoryTest, TheBoundsDropTheOldestVersionsButNeverTheNewest)
+{
+    HostsHistory small(data + "/small", {.versions = 3, .bytes = std::uint64_t{1} << 30});
+    for (int i = 1; i <= 5; ++i)
+        small.keep("Edit Line", "text " + std::to_string(i), "next");
+    std::vector<std::uint64_t> numbers;
+    for (const auto& version : small.versions())
+        numbers.push_back(version.number);
+    EXPECT_EQ(numbers, (std::vector<std::uint64_t>{3, 4, 5}));
+    EXPECT_EQ(small.bytes(3), "text 3");
+
+    HostsHistory tiny(data + "/tiny", {.versions = 100, .bytes = 1});
+    tiny.keep("Sort File", "first", "second");
+    tiny.keep("Sort File", "second", "third");
+    ASSERT_EQ(tiny.versions().size(), 1u);
+    EXPECT_EQ(tiny.bytes(2), "second");
+}
+
+TEST_F(HistoryTest, LargeFilesComeBackWholeFromTheirCompressedChunks)
+{
+    std::string large;
+    for (std::uint64_t i = 0; large.size() < (std::size_t{9} << 20); ++i)
+        large += "0.0.0.0 host" + std::to_string(i * 7919 % 100003) + ".example\r\n";
+    HostsHistory kept(data + "/large");
+    const auto info = kept.keep("Sort File", large, "");
+    EXPECT_LT(info.diskSize, large.size() / 2);
+    EXPECT_EQ(kept.bytes(info.number), large);
+}
+
+TEST_F(HistoryTest, ADamagedVersionIsNamedAndNeverWrittenBack)
+{
+    session.load();
+    session.FileSort();
+    const std::string sorted = onDisk();
+    const std::string path = data + "/history/00000001.version";
+    std::string bytes = FakePlatform::readFile(path);
+    bytes[bytes.size() - 3] ^= 0x55;
+    fake.writeFile(path, bytes);
+    try {
+        session.undo();
+        ADD_FAILURE() << "the undo ran";
+    } catch (const vendrel::Error& refusal) {
+        EXPECT_NE(std::string(refusal.what()).find(path), std::string::npos) << refusal.what();
+    }
+    EXPECT_EQ(onDisk(), sorted);
+}
+
+TEST_F(HistoryTest, AFailedWriteLeavesNoVersionBehind)
+{
+    session.load();
+    int files = 0;
+    platform::write_faults::install([&files](platform::write_faults::Step step, std::uint64_t offset) {
+        if (step == platform::write_faults::Step::NewFile && offset == 0)
+            ++files;
+        return files == 2 ? ENOSPC : 0; // the version goes in, the hosts file finds the disk full
+    });
+    EXPECT_THROW(session.FileSort(), vendrel::Error);
+    platform::write_faults::clear();
+    EXPECT_EQ(onDisk(), original);
+    EXPECT_FALSE(fs::exists(data + "/history")) << "a failed change left a version";
+}
+
+TEST_F(HistoryTest, AVersionThatCannotBeKeptStopsTheChange)
+{
+    session.load();
+    platform::write_faults::install([](platform::write_faults::Step, std::uint64_t) { return ENOSPC; });
+    try {
+        session.FileSort();
+        ADD_FAILURE() << "the sort ran";
+    } catch (const vendrel::Error& refusal) {
+        EXPECT_NE(std::string(refusal.what()).find("the change was not made"), std::string::npos) << refusal.what();
+    }
+    platform::write_faults::clear();
+    EXPECT_EQ(onDisk(), original);
+}
+
+TEST_F(HistoryTest, AKillBetweenTheVersionAndTheFileLeavesBothWhole)
+{
+    session.load();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int files = 0;
+        platform::write_faults::install([&files](platform::write_faults::Step step, std::uint64_t offset) {
+            if (step == platform::write_faults::Step::NewFile && offset == 0 && ++files == 2)
+                ::_exit(0); // killed as the hosts file's new text begins
+            return 0;
+        });
+        session.FileSort();
+        ::_exit(3);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the kill did not come between the two";
+    EXPECT_EQ(onDisk(), original);
+    EXPECT_EQ(history().bytes(1), original);
+    for (const auto& entry : fs::directory_iterator(fake.root() + "/etc"))
+        EXPECT_EQ(entry.path().filename(), "hosts") << "a temporary file was left";
+}
+
+} // namespace
