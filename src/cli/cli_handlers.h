@@ -31,6 +31,12 @@ void whitelistRemoveCommand(CliContext& context);
 void whitelistAddCommand(CliContext& context);
 void whitelistLineCommand(CliContext& context);
 
+// The history of the hosts file.
+void historyCommand(CliContext& context);
+void undoCommand(CliContext& context);
+void redoCommand(CliContext& context);
+void restoreVersionCommand(CliContext& context);
+
 // Block-list download and the unpacker.
 void downloadCommand(CliContext& context);
 void unzipCommand(CliContext& context);

@@ -14,6 +14,7 @@
 #include "vendrel/file_commands.h"
 #include "vendrel/download_commands.h"
 #include "vendrel/help_commands.h"
+#include "vendrel/history_commands.h"
 #include "vendrel/line_commands.h"
 #include "vendrel/memopad_commands.h"
 #include "vendrel/plain_text_area.h"
@@ -123,6 +124,7 @@ void MainWindow::createCommandFamilies()
     plainTextArea_ = std::make_unique<PlainTextArea>(*this, widgets_, prompter_);
     memopad_ = std::make_unique<MemopadCommands>(host, *plainTextArea_, menus_);
     whitelist_ = std::make_unique<WhitelistCommands>(host, *plainTextArea_, controls);
+    history_ = std::make_unique<HistoryCommands>(host);
     menus_.exit = new QAction(QStringLiteral("Exit"), this); // the window's own item, connected with its controls
 }
 

@@ -30,6 +30,7 @@ class MemopadCommands;
 class PlainTextArea;
 class WhitelistCommands;
 class HelpCommands;
+class HistoryCommands;
 class LineCommands;
 class HostsTableModel;
 class Prompter;
@@ -138,6 +139,7 @@ private:
     std::unique_ptr<PlainTextArea> plainTextArea_;
     std::unique_ptr<MemopadCommands> memopad_;
     std::unique_ptr<WhitelistCommands> whitelist_;
+    std::unique_ptr<HistoryCommands> history_;
 
     std::unique_ptr<DesktopShell> systemShell_;
     DesktopShell* shell_ = nullptr;

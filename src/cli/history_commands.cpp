@@ -1,0 +1,80 @@
+// The hosts file's history: the versions kept before each change, undo,
+// redo and the restore of one version.
+
+#include "cli/cli_handlers.h"
+
+#include "core/history/hosts_history.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace vendrel::cli {
+namespace {
+
+// "2026-12-08 11:35:01" (UTC).
+std::string utcTime(std::int64_t seconds)
+{
+    using namespace std::chrono;
+    const sys_seconds time{std::chrono::seconds(seconds)};
+    const sys_days day = floor<days>(time);
+    const year_month_day date(day);
+    const hh_mm_ss clock(time - day);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02ld:%02ld:%02ld", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<long>(clock.hours().count()), static_cast<long>(clock.minutes().count()),
+                  static_cast<long>(clock.seconds().count()));
+    return text;
+}
+
+std::uint64_t versionArgument(const std::string& text)
+{
+    std::size_t consumed = 0;
+    unsigned long long number = 0;
+    try {
+        number = std::stoull(text, &consumed);
+    } catch (const std::exception&) {
+        consumed = 0;
+    }
+    if (consumed != text.size() || text.starts_with('-') || number == 0)
+        throw UsageError("version " + text + " is not a version number (see the history command)");
+    return number;
+}
+
+} // namespace
+
+void historyCommand(CliContext& context)
+{
+    const std::optional<HostsHistory> history = openSession(context).history();
+    const std::vector<VersionInfo> versions = history ? history->versions() : std::vector<VersionInfo>();
+    if (versions.empty()) {
+        context.out << "No versions of " << context.hostsPath << " are kept yet.\n";
+        return;
+    }
+    for (const VersionInfo& version : versions)
+        context.out << version.number << "  " << utcTime(version.time) << "  " << version.command << "  "
+                    << version.linesBefore << " -> " << version.linesAfter << " lines\n";
+}
+
+void undoCommand(CliContext& context)
+{
+    HostsSession session = openSession(context);
+    context.out << "Undone: " << session.undo() << '\n';
+    printLineCount(context);
+}
+
+void redoCommand(CliContext& context)
+{
+    HostsSession session = openSession(context);
+    context.out << "Redone: " << session.redo() << '\n';
+    printLineCount(context);
+}
+
+void restoreVersionCommand(CliContext& context)
+{
+    HostsSession session = openSession(context);
+    session.restoreVersion(versionArgument(context.arguments[0]));
+    printLineCount(context);
+}
+
+} // namespace vendrel::cli

@@ -1,0 +1,80 @@
+// The history commands of vendrel-cli: the versions every change keeps, and
+// undo, redo and restore-version over them.
+
+#include "cli/cli_app.h"
+
+#include "cli_run.h"
+#include "fake_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using testing_support::FakePlatform;
+
+const std::string original = "127.0.0.1 localhost\r\n0.0.0.0 b.example\r\n0.0.0.0 B.example\r\n# note\r\n";
+
+class CliHistory : public testing::Test {
+protected:
+    FakePlatform fake;
+    std::string hostsFile = fake.writeFile(fake.root() + "/etc/hosts", original);
+    std::string dataDir = fake.root() + "/data";
+
+    void SetUp() override { fake.writeFile(dataDir + "/whitelist.txt", "b.example\r\n"); }
+    CliRun run(std::vector<std::string> arguments)
+    {
+        arguments.insert(arguments.begin(), {"--hosts", hostsFile, "--data-dir", dataDir});
+        return runCliCapturing(arguments, fake);
+    }
+    std::string onDisk() const { return FakePlatform::readFile(hostsFile); }
+};
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST_F(CliHistory, ListsTheVersionsAndStepsThroughThem)
+{
+    EXPECT_TRUE(contains(run({"history"}).out, "No versions"));
+    ASSERT_EQ(run({"sort"}).status, vendrel::cli::Success);
+    const std::string sorted = onDisk();
+    ASSERT_EQ(run({"toggle", "1"}).status, vendrel::cli::Success);
+    const std::string toggled = onDisk();
+
+    const CliRun listing = run({"history"});
+    EXPECT_TRUE(contains(listing.out, "1  ")) << listing.out;
+    EXPECT_TRUE(contains(listing.out, "  Sort File  4 -> ")) << listing.out;
+    EXPECT_TRUE(contains(listing.out, "2  ")) << listing.out;
+    EXPECT_TRUE(contains(listing.out, "Toggle Comment")) << listing.out;
+
+    const CliRun undone = run({"undo"});
+    EXPECT_EQ(undone.status, vendrel::cli::Success) << undone.err;
+    EXPECT_TRUE(contains(undone.out, "Undone: Toggle Comment")) << undone.out;
+    EXPECT_EQ(onDisk(), sorted);
+    EXPECT_TRUE(contains(run({"redo"}).out, "Redone: Toggle Comment"));
+    EXPECT_EQ(onDisk(), toggled);
+
+    EXPECT_EQ(run({"restore-version", "1"}).status, vendrel::cli::Success);
+    EXPECT_EQ(onDisk(), original);
+}
+
+TEST_F(CliHistory, RefusalsNameTheReasonAndChangeNothing)
+{
+    const CliRun nothing = run({"undo"});
+    EXPECT_NE(nothing.status, vendrel::cli::Success);
+    EXPECT_TRUE(contains(nothing.err, "no change to undo")) << nothing.err;
+
+    ASSERT_EQ(run({"sort"}).status, vendrel::cli::Success);
+    fake.writeFile(hostsFile, "127.0.0.1 localhost\r\n0.0.0.0 theirs.example\r\n");
+    const CliRun refused = run({"undo"});
+    EXPECT_NE(refused.status, vendrel::cli::Success);
+    EXPECT_TRUE(contains(refused.err, "changed by another program")) << refused.err;
+    EXPECT_EQ(onDisk(), "127.0.0.1 localhost\r\n0.0.0.0 theirs.example\r\n");
+
+    const CliRun wrong = run({"restore-version", "x"});
+    EXPECT_EQ(wrong.status, vendrel::cli::WrongUsage) << wrong.err;
+    EXPECT_NE(run({"restore-version", "99"}).status, vendrel::cli::Success);
+}
+
+} // namespace
