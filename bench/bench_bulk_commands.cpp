@@ -58,6 +58,13 @@ constexpr double sortGoalSeconds = 1.0;
 constexpr double sortPeakFileFactor = 4;
 constexpr double sortPeakFixedMegabytes = 50;
 
+// The whole `vendrel-cli sort` command: wall time, against GNU sort -f -u, and peak memory against the file.
+constexpr double cliSortGoalSeconds = 0.6;
+constexpr double cliSortGoalOfGnuSort = 0.4;
+constexpr double cliSortPeakFileFactor = 2.5;
+// The merge of the real file into the generated one.
+constexpr double mergeGoalSeconds = 0.8;
+
 constexpr const char* redirectAddress = "127.0.0.1";
 constexpr std::string_view sortedHeader = "127.0.0.1\tlocalhost\r\n";
 
@@ -257,7 +264,7 @@ SortResult benchmarkSort(const bench::HostsFile& subject, const LocaleRound& rou
 // mergeAndSortHostsFile of `merged` into fresh copies of `hosts`, each
 // in a fresh process. `label` names the pair in the table, a note names the files.
 void benchmarkMerge(const bench::HostsFile& hosts, const bench::HostsFile& merged, const std::string& label,
-                    std::size_t runs, const bench::TempFolder& work)
+                    std::size_t runs, const bench::TempFolder& work, bool withGoal = false)
 {
     const std::string copy = work.file("merge-hosts");
     note("mergeAndSortHostsFile of " + label + ": " + merged.label + " merged into a copy of " + hosts.label);
@@ -271,8 +278,9 @@ void benchmarkMerge(const bench::HostsFile& hosts, const bench::HostsFile& merge
         peaks.push_back(static_cast<double>(child.peakRssKiB));
         checkSortedFile(copy, "mergeAndSortHostsFile");
     }
-    bench::printRow("mergeAndSortHostsFile", label, bench::seconds(bench::median(times)), bench::secondsRange(times),
-                    "-", "");
+    const double median = bench::median(times);
+    bench::printRow("mergeAndSortHostsFile", label, bench::seconds(median), bench::secondsRange(times),
+                    withGoal ? "<= 0.8 s" : "-", withGoal ? bench::verdict(median <= mergeGoalSeconds) : "");
     bench::printRow("  peak RSS", label, bench::megabytes(bench::median(peaks)), peakRange(peaks), "-", "");
 }
 
@@ -313,6 +321,71 @@ void benchmarkAppend(const bench::HostsFile& hosts, const bench::HostsFile& line
     note("FileAppend of " + label + ": the " + std::to_string(appended.lines.size()) + " lines of " +
          linesFile.label + " appended to a copy of " + hosts.label);
     bench::printRow("FileAppend", label, bench::seconds(bench::median(times)), bench::secondsRange(times), "-", "");
+}
+
+// `vendrel-cli sort` of fresh copies of `subject` as whole processes (start,
+// load, sort, atomic write), in turn with `sort -f -u` and with the pipeline
+// that only picks the host column and sorts it bytewise, normalising nothing.
+void benchmarkCliSort(const bench::HostsFile& subject, const LocaleRound& round, std::size_t runs,
+                      const std::string& cliProgram, const std::string& sortProgram, const bench::TempFolder& work)
+{
+    const std::string copy = work.file("cli-sort-hosts");
+    const std::string output = work.file("cli-sort-output");
+    const std::string dataFolder = work.file("cli-data");
+    fs::create_directories(dataFolder);
+    std::fprintf(stderr, "  %s [%s]: vendrel-cli sort, sort -f -u, awk | sort -u, %zu runs each\n",
+                 subject.label.c_str(), round.label.c_str(), runs);
+    const std::string pipeline = "awk '{print $2}' '" + subject.path + "' | LC_ALL=C sort -u > '" + output + "'";
+    std::vector<double> cliTimes;
+    std::vector<double> cliPeaks;
+    std::vector<double> sortTimes;
+    std::vector<double> pipelineTimes;
+    for (std::size_t run = 0; run < runs; ++run) {
+        freshCopy(subject.path, copy);
+        const bench::ChildResult cli =
+            bench::runProgram(cliProgram, {"--hosts", copy, "--data-dir", dataFolder, "sort"}, round.environment);
+        if (cli.exitCode != 0)
+            throw std::runtime_error("vendrel-cli sort failed for a copy of " + subject.path);
+        checkSortedFile(copy, "vendrel-cli sort");
+        cliTimes.push_back(cli.seconds);
+        cliPeaks.push_back(static_cast<double>(cli.peakRssKiB));
+
+        freshCopy(subject.path, copy);
+        const bench::ChildResult sort =
+            bench::runProgram(sortProgram, {"-f", "-u", copy, "-o", output}, round.environment);
+        if (sort.exitCode != 0)
+            throw std::runtime_error(sortProgram + " -f -u failed for a copy of " + subject.path);
+        sortTimes.push_back(sort.seconds);
+
+        const bench::ChildResult piped = bench::runProgram("/bin/sh", {"-c", pipeline}, round.environment);
+        if (piped.exitCode != 0)
+            throw std::runtime_error("the awk | sort -u pipeline failed for " + subject.path);
+        pipelineTimes.push_back(piped.seconds);
+    }
+    const double cliMedian = bench::median(cliTimes);
+    const double sortMedian = bench::median(sortTimes);
+    const double pipelineMedian = bench::median(pipelineTimes);
+    const double fileMegabytes = static_cast<double>(fs::file_size(subject.path)) / 1e6;
+    const double peakMegabytes = bench::megabytesFromKiB(bench::median(cliPeaks));
+    char text[3][32];
+    std::snprintf(text[0], sizeof text[0], "%.2fx", cliMedian / sortMedian);
+    std::snprintf(text[1], sizeof text[1], "%.2fx file", peakMegabytes / fileMegabytes);
+    std::snprintf(text[2], sizeof text[2], "%.2fx", cliMedian / pipelineMedian);
+    const std::string tag = " [" + round.label + "]";
+    bench::printRow("process: vendrel-cli sort" + tag, subject.label, bench::seconds(cliMedian),
+                    bench::secondsRange(cliTimes), "<= 0.6 s", bench::verdict(cliMedian <= cliSortGoalSeconds));
+    bench::printRow("process: sort -f -u" + tag, subject.label, bench::seconds(sortMedian),
+                    bench::secondsRange(sortTimes), "-", "");
+    bench::printRow("  cli sort / sort -f -u" + tag, subject.label, text[0], "", "<= 0.40x",
+                    bench::verdict(cliMedian <= cliSortGoalOfGnuSort * sortMedian));
+    bench::printRow("process: awk $2 | sort -u" + tag, subject.label, bench::seconds(pipelineMedian),
+                    bench::secondsRange(pipelineTimes), "-", "");
+    bench::printRow("  cli sort / pipeline" + tag, subject.label, text[2], "", "< 1.00x",
+                    bench::verdict(cliMedian < pipelineMedian));
+    bench::printRow("vendrel-cli sort peak RSS" + tag, subject.label, bench::megabytes(bench::median(cliPeaks)),
+                    peakRange(cliPeaks), "<= 2.5x file",
+                    bench::verdict(peakMegabytes <= cliSortPeakFileFactor * fileMegabytes));
+    bench::printRow("  peak RSS / file size" + tag, subject.label, text[1], "", "-", "");
 }
 
 int fileSortOnly(const std::string& path)
@@ -383,6 +456,13 @@ int runBenchmarks(const Settings& settings)
     for (const LocaleRound& round : rounds)
         for (const bench::HostsFile& subject : chosen.files)
             sorted.push_back(benchmarkSort(subject, round, runs, sortProgram, work));
+    const std::string cliProgram = (fs::path(bench::selfExecutable()).parent_path() / "vendrel-cli").string();
+    if (fs::exists(cliProgram)) {
+        for (const LocaleRound& round : rounds)
+            benchmarkCliSort(generated, round, runs, cliProgram, sortProgram, work);
+    } else {
+        std::fprintf(stderr, "skipped vendrel-cli sort: %s was not found\n", cliProgram.c_str());
+    }
     for (const LocaleRound& round : rounds)
         for (const SortResult& result : sorted)
             if (result.round == round.label) {
@@ -410,7 +490,7 @@ int runBenchmarks(const Settings& settings)
         std::fprintf(stderr, "skipped the merge of two real lists: %s was not found\n", missing.c_str());
     }
     if (real) {
-        benchmarkMerge(generated, *real, "generated + real file", runs, work);
+        benchmarkMerge(generated, *real, "generated + real file", runs, work, true);
         benchmarkAppend(generated, *real, runs, work);
     }
     bench::reportMissingRealFile(chosen, "FileSort, merge, FileAppend");

@@ -19,7 +19,7 @@ std::string utcTime(std::int64_t seconds)
     const sys_days day = floor<days>(time);
     const year_month_day date(day);
     const hh_mm_ss clock(time - day);
-    char text[32];
+    char text[64];
     std::snprintf(text, sizeof text, "%04d-%02u-%02u %02ld:%02ld:%02ld", static_cast<int>(date.year()),
                   static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
                   static_cast<long>(clock.hours().count()), static_cast<long>(clock.minutes().count()),

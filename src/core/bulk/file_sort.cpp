@@ -1,7 +1,10 @@
 #include "core/bulk/file_sort.h"
 
+#include "core/bulk/ascii_sort_order.h"
 #include "core/bulk/blocking_address.h"
+#include "core/bulk/key_order.h"
 #include "core/bulk/sort_key_table.h"
+#include "core/bulk/sort_lines.h"
 #include "core/hosts/text_file.h"
 #include "core/text/ascii_text.h"
 #include "platform/text_case.h"
@@ -9,6 +12,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace vendrel {
@@ -67,209 +71,214 @@ bool classifyLine(std::string_view line, std::string& text, std::string_view& ho
     return false;
 }
 
-// One line bound for the result. Its bytes are the source line (a kept
-// line), or the sort address, a TAB and a host part (an entry); the host part
-// is taken from the source text where it stands there whole, and from a
-// side buffer otherwise. Lines added earlier win among duplicates.
-struct ResultLine {
-    std::uint64_t offset;
-    std::uint32_t length;
-    std::uint32_t addedAs;
-    bool isEntry;
-    bool inSideBuffer;
-};
-
-struct SortSlot {
-    std::uint64_t keyChunk; // eight key bytes at the depth being sorted
-    const char* key;        // NUL-terminated collation key
-    std::uint32_t keyLength;
-    std::uint32_t line : 31;
-    std::uint32_t sameKeyAsPrevious : 1; // set once sorted
-};
-
-class ResultBuilder {
+// Keys from the locale's byte weights of the lines' bodies, read straight
+// from them: they order entries among themselves (which share the prefix)
+// and kept lines (which have none) as their whole texts do.
+class BodyWeightKeys {
 public:
-    ResultBuilder(std::string_view source, std::string_view address, std::size_t expectedLines)
-        : source_(source), entryPrefix_(std::string(address) + '\t')
-    {
-        lines_.reserve(expectedLines);
-    }
+    BodyWeightKeys(const SortLines& lines, const AsciiSortOrder& order) : lines_(lines), order_(order) {}
 
-    void addEntry(std::string_view sourceLine, std::string_view host, std::uint32_t addedAs)
+    std::size_t length(std::uint32_t line) const { return lines_.body(line).size(); }
+    std::uint64_t chunk(std::uint32_t line, std::size_t depth) const
     {
-        ResultLine line{0, static_cast<std::uint32_t>(host.size()), addedAs, true, false};
-        const bool insideLine =
-            host.data() >= sourceLine.data() && host.data() + host.size() <= sourceLine.data() + sourceLine.size();
-        if (insideLine) {
-            line.offset = static_cast<std::uint64_t>(host.data() - source_.data());
-        } else if (const std::size_t at = sourceLine.find(host); at != std::string_view::npos) {
-            line.offset = static_cast<std::uint64_t>(sourceLine.data() + at - source_.data());
-        } else {
-            line.offset = sideBuffer_.size();
-            line.inSideBuffer = true;
-            sideBuffer_.append(host);
-        }
-        lines_.push_back(line);
-    }
-
-    void addKept(std::string_view sourceLine, std::uint32_t addedAs)
-    {
-        const auto offset = static_cast<std::uint64_t>(sourceLine.data() - source_.data());
-        lines_.push_back({offset, static_cast<std::uint32_t>(sourceLine.size()), addedAs, false, false});
-    }
-
-    std::string write(std::string_view address)
-    {
-        keys_.emplace(lines_.size(), [this](std::size_t index, std::string& scratch) {
-            return textOf(static_cast<std::uint32_t>(index), scratch);
-        });
-        const std::vector<SortSlot> order = sortedSlots();
-        keys_.reset();
-        std::string out;
-        out.reserve(source_.size() + lines_.size() * 12 + 64);
-        out.append(address).append("\tlocalhost\r\n");
-        if (!lines_.empty())
-            out += "\r\n";
-        for (std::size_t group = 0; group < order.size();) {
-            std::size_t groupEnd = group + 1;
-            while (groupEnd < order.size() && order[groupEnd].sameKeyAsPrevious)
-                ++groupEnd;
-            for (const std::uint32_t line : survivorsOfGroup(order, group, groupEnd)) {
-                appendText(out, line);
-                out += "\r\n";
-            }
-            group = groupEnd;
-        }
-        return out;
-    }
-
-private:
-    // Lines whose keys are equal (a group, in the order they were added) are
-    // duplicates only when they are equal but for letter case: the line added
-    // first stays. The survivors, which the collator cannot tell apart, are
-    // put in byte order, so that sorting the result again changes nothing.
-    std::vector<std::uint32_t> survivorsOfGroup(const std::vector<SortSlot>& order, std::size_t begin,
-                                                std::size_t end) const
-    {
-        std::vector<std::uint32_t> survivors;
-        std::string survivorText;
-        std::string candidateText;
-        for (std::size_t i = begin; i < end; ++i) {
-            const std::uint32_t line = order[i].line;
-            const bool duplicate = std::any_of(survivors.begin(), survivors.end(), [&](std::uint32_t kept) {
-                return platform::equalIgnoringCase(textOf(kept, survivorText), textOf(line, candidateText));
-            });
-            if (!duplicate)
-                survivors.push_back(line);
-        }
-        if (survivors.size() > 1)
-            std::sort(survivors.begin(), survivors.end(), [&](std::uint32_t a, std::uint32_t b) {
-                return textOf(a, survivorText) < textOf(b, candidateText);
-            });
-        return survivors;
-    }
-
-    std::string_view hostOf(const ResultLine& line) const
-    {
-        const std::string_view buffer = line.inSideBuffer ? std::string_view(sideBuffer_) : source_;
-        return buffer.substr(line.offset, line.length);
-    }
-
-    void appendText(std::string& out, std::uint32_t index) const
-    {
-        const ResultLine& line = lines_[index];
-        if (line.isEntry)
-            out.append(entryPrefix_);
-        out.append(hostOf(line));
-    }
-
-    // The line's text: a view of the source when it is a kept line, built in `scratch` for an entry.
-    std::string_view textOf(std::uint32_t index, std::string& scratch) const
-    {
-        const ResultLine& line = lines_[index];
-        if (!line.isEntry)
-            return hostOf(line);
-        scratch.assign(entryPrefix_).append(hostOf(line));
-        return scratch;
-    }
-
-    static std::uint64_t chunkAt(const SortSlot& slot, std::size_t depth)
-    {
+        const std::string_view body = lines_.body(line);
         std::uint64_t chunk = 0;
-        for (std::size_t i = depth; i < depth + 8 && i < slot.keyLength; ++i)
-            chunk |= static_cast<std::uint64_t>(static_cast<unsigned char>(slot.key[i])) << (56 - 8 * (i - depth));
+        for (std::size_t i = 0, at = depth; i < 8 && at < body.size(); ++i, ++at)
+            chunk |= static_cast<std::uint64_t>(order_.weight(body[at])) << (56 - 8 * i);
         return chunk;
     }
 
-    // How many key bytes from `depth` on all slots of the range share.
-    static std::size_t sharedBytes(const std::vector<SortSlot>& slots, std::size_t begin, std::size_t end,
-                                   std::size_t depth)
-    {
-        const SortSlot& first = slots[begin];
-        std::size_t shared = first.keyLength > depth ? first.keyLength - depth : 0;
-        for (std::size_t i = begin + 1; i < end && shared > 0; ++i) {
-            const SortSlot& other = slots[i];
-            const std::size_t limit = std::min<std::size_t>(shared, other.keyLength > depth ? other.keyLength - depth : 0);
-            std::size_t same = 0;
-            while (same < limit && first.key[depth + same] == other.key[depth + same])
-                ++same;
-            shared = same;
-        }
-        return shared;
-    }
-
-    void sortByAddition(std::vector<SortSlot>& slots, std::size_t begin, std::size_t end) const
-    {
-        std::sort(slots.begin() + static_cast<std::ptrdiff_t>(begin), slots.begin() + static_cast<std::ptrdiff_t>(end),
-                  [this](const SortSlot& a, const SortSlot& b) { return lines_[a.line].addedAs < lines_[b.line].addedAs; });
-        for (std::size_t i = begin + 1; i < end; ++i)
-            slots[i].sameKeyAsPrevious = true;
-    }
-
-    // Sorts slots [begin, end), whose keys agree on their first `depth` bytes,
-    // by the key bytes from there on, eight at a time (skipping bytes the
-    // whole range shares), and equal keys by the order their lines were added.
-    void sortByKey(std::vector<SortSlot>& slots, std::size_t begin, std::size_t end, std::size_t depth) const
-    {
-        depth += sharedBytes(slots, begin, end, depth);
-        for (std::size_t i = begin; i < end; ++i)
-            slots[i].keyChunk = chunkAt(slots[i], depth);
-        std::sort(slots.begin() + static_cast<std::ptrdiff_t>(begin), slots.begin() + static_cast<std::ptrdiff_t>(end),
-                  [](const SortSlot& a, const SortSlot& b) { return a.keyChunk < b.keyChunk; });
-        for (std::size_t run = begin; run < end;) {
-            std::size_t runEnd = run + 1;
-            bool longer = slots[run].keyLength > depth + 8;
-            for (; runEnd < end && slots[runEnd].keyChunk == slots[run].keyChunk; ++runEnd)
-                longer = longer || slots[runEnd].keyLength > depth + 8;
-            if (runEnd - run > 1) {
-                if (longer)
-                    sortByKey(slots, run, runEnd, depth + 8);
-                else
-                    sortByAddition(slots, run, runEnd);
-            }
-            run = runEnd;
-        }
-    }
-
-    std::vector<SortSlot> sortedSlots() const
-    {
-        std::vector<SortSlot> slots;
-        slots.reserve(lines_.size());
-        for (std::uint32_t line = 0; line < lines_.size(); ++line) {
-            const SortKeyTable::Key key = keys_->key(line);
-            slots.push_back({0, key.bytes, key.length, line, 0});
-        }
-        if (!slots.empty())
-            sortByKey(slots, 0, slots.size(), 0);
-        return slots;
-    }
-
-    std::string_view source_;
-    std::string entryPrefix_;
-    std::optional<SortKeyTable> keys_;
-    std::string sideBuffer_;
-    std::vector<ResultLine> lines_;
+private:
+    const SortLines& lines_;
+    const AsciiSortOrder& order_;
 };
+
+// The whole texts of two lines by their weights: below, at or above 0.
+int compareByWeights(const SortLines& lines, const AsciiSortOrder& order, std::uint32_t a, std::uint32_t b)
+{
+    const std::string_view aPieces[] = {lines.prefix(a), lines.body(a)};
+    const std::string_view bPieces[] = {lines.prefix(b), lines.body(b)};
+    std::size_t aPiece = 0;
+    std::size_t bPiece = 0;
+    std::size_t aAt = 0;
+    std::size_t bAt = 0;
+    for (;;) {
+        while (aPiece < 2 && aAt == aPieces[aPiece].size())
+            aAt = 0, ++aPiece;
+        while (bPiece < 2 && bAt == bPieces[bPiece].size())
+            bAt = 0, ++bPiece;
+        if (aPiece == 2 || bPiece == 2)
+            return (aPiece == 2 ? 0 : 1) - (bPiece == 2 ? 0 : 1);
+        const int aWeight = order.weight(aPieces[aPiece][aAt++]);
+        const int bWeight = order.weight(bPieces[bPiece][bAt++]);
+        if (aWeight != bWeight)
+            return aWeight - bWeight;
+    }
+}
+
+// The entries and the kept lines, each sorted by their bodies' weights,
+// merged by their whole texts; an entry goes before a kept line of the same
+// key, as it was added first.
+std::vector<SortSlot> weightOrder(const SortLines& lines, const AsciiSortOrder& order)
+{
+    const auto before = [&lines](std::uint32_t a, std::uint32_t b) { return lines.addedBefore(a, b); };
+    const BodyWeightKeys keys(lines, order);
+    const KeyOrder<BodyWeightKeys, decltype(before)> sorter(keys, before);
+    const std::vector<SortSlot> entries =
+        sorter.sorted(slotsOf(lines.size(), [&lines](std::size_t line) { return lines.isEntry(line); }));
+    const std::vector<SortSlot> kept =
+        sorter.sorted(slotsOf(lines.size(), [&lines](std::size_t line) { return !lines.isEntry(line); }));
+
+    std::vector<SortSlot> merged;
+    merged.reserve(lines.size());
+    bool lastWasEntry = false;
+    // A line's mark of an equal key holds while its own list's line came just before it.
+    const auto take = [&](SortSlot slot, bool entry) {
+        if (merged.empty())
+            slot.sameKeyAsPrevious = 0;
+        else if (entry != lastWasEntry)
+            slot.sameKeyAsPrevious = compareByWeights(lines, order, merged.back().line, slot.line) == 0;
+        merged.push_back(slot);
+        lastWasEntry = entry;
+    };
+    if (kept.empty())
+        return entries;
+    std::size_t e = 0;
+    std::size_t k = 0;
+    while (e < entries.size() || k < kept.size()) {
+        const bool entryFirst =
+            k == kept.size() ||
+            (e < entries.size() && compareByWeights(lines, order, entries[e].line, kept[k].line) <= 0);
+        if (entryFirst)
+            take(entries[e++], true);
+        else
+            take(kept[k++], false);
+    }
+    return merged;
+}
+
+// The collator's own keys, computed for every line up front.
+class CollatorKeys {
+public:
+    explicit CollatorKeys(const SortLines& lines)
+        : table_(lines.size(), [&lines](std::size_t line, std::string& scratch) { return lines.text(line, scratch); })
+    {
+    }
+
+    std::size_t length(std::uint32_t line) const { return table_.key(line).length; }
+    std::uint64_t chunk(std::uint32_t line, std::size_t depth) const
+    {
+        const SortKeyTable::Key key = table_.key(line);
+        std::uint64_t chunk = 0;
+        for (std::size_t i = 0, at = depth; i < 8 && at < key.length; ++i, ++at)
+            chunk |= static_cast<std::uint64_t>(static_cast<unsigned char>(key.bytes[at])) << (56 - 8 * i);
+        return chunk;
+    }
+
+private:
+    SortKeyTable table_;
+};
+
+std::vector<SortSlot> collatorOrder(const SortLines& lines)
+{
+    const auto before = [&lines](std::uint32_t a, std::uint32_t b) { return lines.addedBefore(a, b); };
+    const CollatorKeys keys(lines);
+    return KeyOrder(keys, before).sorted(slotsOf(lines.size(), [](std::size_t) { return true; }));
+}
+
+// The locale's byte weights, when it has them and they weigh every byte of the lines.
+std::optional<AsciiSortOrder> coveringOrder(const SortLines& lines)
+{
+    // The entry prefix is a blocking address and a TAB, always in the table.
+    if (!isTabOrPrintableAscii(lines.bodies()))
+        return std::nullopt;
+    return AsciiSortOrder::ofCurrentLocale();
+}
+
+// Lines whose keys are equal (a group, in the order they were added) are
+// duplicates only when they are equal but for letter case: the line added
+// first stays. The survivors, which the collator cannot tell apart, are put
+// in byte order, so that sorting the result again changes nothing.
+void appendGroup(std::string& out, const SortLines& lines, const std::vector<SortSlot>& order, std::size_t begin,
+                 std::size_t end, bool asciiOnly)
+{
+    if (end - begin == 1) {
+        lines.appendText(out, order[begin].line);
+        out += "\r\n";
+        return;
+    }
+    // Two entries share their prefix, so their bodies compare as their texts do.
+    std::string firstText;
+    std::string secondText;
+    const auto texts = [&](std::uint32_t first, std::uint32_t second) {
+        if (lines.isEntry(first) == lines.isEntry(second))
+            return std::pair(lines.body(first), lines.body(second));
+        return std::pair(lines.text(first, firstText), lines.text(second, secondText));
+    };
+    std::vector<std::uint32_t> survivors;
+    for (std::size_t i = begin; i < end; ++i) {
+        const std::uint32_t line = order[i].line;
+        const bool duplicate = std::any_of(survivors.begin(), survivors.end(), [&](std::uint32_t kept) {
+            const auto [keptText, lineText] = texts(kept, line);
+            return asciiOnly ? platform::equalIgnoringAsciiCase(keptText, lineText)
+                             : platform::equalIgnoringCase(keptText, lineText);
+        });
+        if (!duplicate)
+            survivors.push_back(line);
+    }
+    if (survivors.size() > 1)
+        std::sort(survivors.begin(), survivors.end(), [&](std::uint32_t a, std::uint32_t b) {
+            const auto [aText, bText] = texts(a, b);
+            return aText < bText;
+        });
+    for (const std::uint32_t line : survivors) {
+        lines.appendText(out, line);
+        out += "\r\n";
+    }
+}
+
+std::string sortedText(const SortLines& lines, std::string_view address, bool byteOrderMark)
+{
+    // From the byte weights when the locale has them and every line is made
+    // of their bytes, from the collator otherwise.
+    const std::optional<AsciiSortOrder> weights = coveringOrder(lines);
+    const std::vector<SortSlot> order = weights ? weightOrder(lines, *weights) : collatorOrder(lines);
+    std::string out;
+    out.reserve(utf8ByteOrderMark.size() + address.size() + 16 + lines.textBytesWithBreaks());
+    if (byteOrderMark)
+        out.append(utf8ByteOrderMark);
+    out.append(address).append("\tlocalhost\r\n");
+    if (lines.size() > 0)
+        out += "\r\n";
+    for (std::size_t group = 0; group < order.size();) {
+        std::size_t groupEnd = group + 1;
+        while (groupEnd < order.size() && order[groupEnd].sameKeyAsPrevious)
+            ++groupEnd;
+        appendGroup(out, lines, order, group, groupEnd, weights.has_value());
+        group = groupEnd;
+    }
+    return out;
+}
+
+// The lines of `text` bound for the result.
+SortLines keptLines(std::string_view text, std::string_view address, const Progress& progress)
+{
+    const auto count = static_cast<std::uint32_t>(countLines(text));
+    progress.start(sortingCaption, count);
+    SortLines lines(std::string(address) + '\t', count, text.size());
+    std::string scratch;
+    std::uint32_t index = 0;
+    forEachLine(text, [&](std::string_view line) {
+        bool keep = false;
+        std::string_view host;
+        if (classifyLine(line, scratch, host, keep))
+            lines.add(host, true);
+        else if (keep)
+            lines.add(line, false);
+        progress.step(index++);
+    });
+    return lines;
+}
 
 } // namespace
 
@@ -278,26 +287,18 @@ std::string sortHostsText(std::string_view markedText, std::string_view redirect
     // A byte-order mark belongs in front of the file, not to its first line.
     const std::string_view text = withoutByteOrderMark(markedText);
     const std::string_view address = sortAddressFor(redirectAddress);
-    const auto count = static_cast<std::uint32_t>(countLines(text));
-    progress.start(sortingCaption, count);
+    return sortedText(keptLines(text, address, progress), address, text.size() != markedText.size());
+}
 
-    // Entries count as added bottom-up, before any kept line; kept lines top-down after them.
-    ResultBuilder result(text, address, count);
-    std::string scratch;
-    std::uint32_t index = 0;
-    forEachLine(text, [&](std::string_view line) {
-        bool keep = false;
-        std::string_view host;
-        if (classifyLine(line, scratch, host, keep))
-            result.addEntry(line, host, count - index);
-        else if (keep)
-            result.addKept(line, count + index);
-        progress.step(index++);
-    });
-    std::string sorted = result.write(address);
-    if (text.size() != markedText.size())
-        sorted.insert(0, utf8ByteOrderMark);
-    return sorted;
+std::string sortHostsText(std::string&& markedText, std::string_view redirectAddress, const Progress& progress)
+{
+    const std::string_view text = withoutByteOrderMark(markedText);
+    const bool byteOrderMark = text.size() != markedText.size();
+    const std::string_view address = sortAddressFor(redirectAddress);
+    const SortLines lines = keptLines(text, address, progress);
+    // The kept lines hold copies of what they need: the source can go before the sort needs memory.
+    std::string().swap(markedText);
+    return sortedText(lines, address, byteOrderMark);
 }
 
 } // namespace vendrel

@@ -20,5 +20,7 @@ inline constexpr const char* sortingCaption = "Sorting - Please Wait";
 // UTF-8 byte-order mark in front of the text stays in front of the result.
 // Returns the new file text, CR LF after every line.
 std::string sortHostsText(std::string_view text, std::string_view redirectAddress, const Progress& progress = {});
+// The same, letting go of the text's memory before the lines are sorted.
+std::string sortHostsText(std::string&& text, std::string_view redirectAddress, const Progress& progress = {});
 
 } // namespace vendrel

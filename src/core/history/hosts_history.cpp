@@ -115,6 +115,7 @@ VersionInfo HostsHistory::keep(std::string_view command, std::string_view before
     info.command = std::string(command);
     info.linesBefore = countLines(before);
     info.linesAfter = countLines(after);
+    info.hash = contentHash(before);
     info.hashAfter = contentHash(after);
     info.move = move;
     info.stepped = stepped;
@@ -127,7 +128,6 @@ VersionInfo HostsHistory::keep(std::string_view command, std::string_view before
         throw Error(std::string(failure.what()) + " No version of the hosts file could be kept in its history, so " +
                     "the change was not made.");
     }
-    info.hash = contentHash(before);
     dropBeyondBounds(info.number);
     return info;
 }

@@ -169,7 +169,7 @@ std::string encodeVersion(const VersionInfo& info, std::string_view bytes)
     appendField(header, "command", info.command);
     appendField(header, "lines-before", std::to_string(info.linesBefore));
     appendField(header, "lines-after", std::to_string(info.linesAfter));
-    appendField(header, "hash", contentHash(bytes));
+    appendField(header, "hash", info.hash.empty() ? contentHash(bytes) : info.hash);
     appendField(header, "hash-after", info.hashAfter);
     appendField(header, "move", moveName(info.move));
     appendField(header, "stepped", std::to_string(info.stepped));

@@ -36,6 +36,7 @@ struct VersionInfo {
 
 // A version file: a text header of `key value` lines, a blank line, then the
 // bytes in zlib-compressed chunks (compressed side by side on large files).
+// The header's hash is `info.hash` when given, else computed.
 std::string encodeVersion(const VersionInfo& info, std::string_view bytes);
 // The header alone; throws Error naming `path` when it is not a version file.
 VersionInfo decodeVersionInfo(std::string_view file, const std::string& path);

@@ -46,9 +46,13 @@ std::string readTextFile(const std::string& path)
 
 std::size_t countLines(std::string_view text)
 {
-    std::size_t lines = 0;
-    forEachLine(text, [&lines](std::string_view) { ++lines; });
-    return lines;
+    // Every LF ends a line, and every CR but one of a CR LF; so does the end
+    // of an unbroken last line.
+    std::size_t breaks = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    for (std::size_t cr = text.find('\r'); cr != std::string_view::npos; cr = text.find('\r', cr + 1))
+        breaks += cr + 1 == text.size() || text[cr + 1] != '\n' ? 1 : 0;
+    const bool unbroken = !text.empty() && text.back() != '\n' && text.back() != '\r';
+    return breaks + (unbroken ? 1 : 0);
 }
 
 std::vector<std::string_view> splitLines(std::string_view text)

@@ -133,9 +133,9 @@ void HostsSession::saveBackup() const { SaveList(rows_, backupPath()); }
 
 void HostsSession::FileSort(const Progress& progress, std::size_t rowsMeanwhile)
 {
-    const std::string listText = formatList(rows_);
+    std::string listText = formatList(rows_);
     replaceRows([&] { rows_ = HostsRows(rowsMeanwhile); });
-    guard_.write(sortHostsText(listText, redirectAddress_, progress), keepVersion("Sort File").get());
+    guard_.write(sortHostsText(std::move(listText), redirectAddress_, progress), keepVersion("Sort File").get());
 }
 
 void HostsSession::mergeSequence(const std::string& path, const Progress& progress, std::string_view command)
