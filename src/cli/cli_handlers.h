@@ -4,6 +4,10 @@
 #include "core/hosts/hosts_rows.h"
 #include "core/session/hosts_session.h"
 
+#include <cstdint>
+#include <optional>
+#include <string>
+
 namespace vendrel::cli {
 
 // Commands on the whole list as the editor shows it.
@@ -40,6 +44,9 @@ void restoreVersionCommand(CliContext& context);
 // Block-list download and the unpacker.
 void downloadCommand(CliContext& context);
 void unzipCommand(CliContext& context);
+
+// The number `text` spells in decimal digits, when it is 1 or more.
+std::optional<std::uint64_t> positiveNumber(const std::string& text);
 
 // The row a 1-based line number names; a number outside the list is wrong usage.
 std::size_t rowArgument(const std::string& text, const HostsRows& rows);

@@ -29,16 +29,10 @@ std::string utcTime(std::int64_t seconds)
 
 std::uint64_t versionArgument(const std::string& text)
 {
-    std::size_t consumed = 0;
-    unsigned long long number = 0;
-    try {
-        number = std::stoull(text, &consumed);
-    } catch (const std::exception&) {
-        consumed = 0;
-    }
-    if (consumed != text.size() || text.starts_with('-') || number == 0)
+    const std::optional<std::uint64_t> number = positiveNumber(text);
+    if (!number)
         throw UsageError("version " + text + " is not a version number (see the history command)");
-    return number;
+    return *number;
 }
 
 } // namespace

@@ -22,18 +22,26 @@ void changeRows(CliContext& context, std::string_view command, Change&& change)
 
 } // namespace
 
-std::size_t rowArgument(const std::string& text, const HostsRows& rows)
+std::optional<std::uint64_t> positiveNumber(const std::string& text)
 {
     std::size_t consumed = 0;
     unsigned long long number = 0;
     try {
         number = std::stoull(text, &consumed);
     } catch (const std::exception&) {
-        consumed = 0;
+        return std::nullopt;
     }
-    if (consumed != text.size() || text.starts_with('-') || number < 1 || number > rows.size())
+    if (consumed != text.size() || text.starts_with('-') || number == 0)
+        return std::nullopt;
+    return number;
+}
+
+std::size_t rowArgument(const std::string& text, const HostsRows& rows)
+{
+    const std::optional<std::uint64_t> number = positiveNumber(text);
+    if (!number || *number > rows.size())
         throw UsageError("line number " + text + " is outside the list (1 to " + std::to_string(rows.size()) + ")");
-    return static_cast<std::size_t>(number - 1);
+    return static_cast<std::size_t>(*number - 1);
 }
 
 void showCommand(CliContext& context)

@@ -3,6 +3,8 @@
 #include "core/hosts/text_file.h"
 #include "platform/text_case.h"
 
+#include "locale_scope.h"
+
 #include <gtest/gtest.h>
 #include <unicode/uloc.h>
 
@@ -17,22 +19,7 @@ namespace {
 // locale's own rules.
 const std::vector<const char*> weighedLocales = {"en_US_POSIX", "en_US", "de_DE"};
 
-class InLocale {
-public:
-    explicit InLocale(const char* locale) : saved_(uloc_getDefault()) { set(locale); }
-    ~InLocale() { set(saved_.c_str()); }
-    InLocale(const InLocale&) = delete;
-    InLocale& operator=(const InLocale&) = delete;
-
-private:
-    static void set(const char* locale)
-    {
-        UErrorCode status = U_ZERO_ERROR;
-        uloc_setDefault(locale, &status);
-        ASSERT_TRUE(U_SUCCESS(status)) << locale;
-    }
-    std::string saved_;
-};
+using testing_support::UsingLocale;
 
 std::string keyOf(platform::LocaleSortKeys& collator, std::string_view text)
 {
@@ -65,7 +52,7 @@ TEST(AsciiSortOrder, EveryBytePairOrdersAsTheCollatorDoes)
     const std::string bytes = tableBytes();
     ASSERT_EQ(bytes.size(), 96u);
     for (const char* locale : weighedLocales) {
-        const InLocale using_(locale);
+        const UsingLocale using_(locale);
         SCOPED_TRACE(locale);
         const auto order = vendrel::AsciiSortOrder::ofCurrentLocale();
         ASSERT_TRUE(order.has_value());
@@ -93,7 +80,7 @@ TEST(AsciiSortOrder, LongerTextsOrderAsTheCollatorDoes)
     // Few letters, so that many texts share long beginnings.
     const std::string narrow = "aAb.-0\t 9_z";
     for (const char* locale : weighedLocales) {
-        const InLocale using_(locale);
+        const UsingLocale using_(locale);
         SCOPED_TRACE(locale);
         const auto order = vendrel::AsciiSortOrder::ofCurrentLocale();
         ASSERT_TRUE(order.has_value());
@@ -117,7 +104,7 @@ TEST(AsciiSortOrder, LongerTextsOrderAsTheCollatorDoes)
 // Czech sorts "ch" as one letter after "h" (so after "ci"): no byte table can say so.
 TEST(AsciiSortOrder, LocaleWithContractionsHasNoTableAndSortsByItsCollator)
 {
-    const InLocale using_("cs_CZ");
+    const UsingLocale using_("cs_CZ");
     EXPECT_FALSE(vendrel::AsciiSortOrder::ofCurrentLocale().has_value());
     EXPECT_EQ(vendrel::sortHostsText(std::string_view("0.0.0.0 ci.example\n0.0.0.0 ch.example\n0.0.0.0 h.example\n"),
                                      "0.0.0.0"),
@@ -143,7 +130,7 @@ TEST(AsciiSortOrder, SortByTheTableEqualsSortByTheCollator)
     }
     const std::string other = "\xC3\xB1" "and\xC3\xBA.lan";
     for (const char* locale : weighedLocales) {
-        const InLocale using_(locale);
+        const UsingLocale using_(locale);
         SCOPED_TRACE(locale);
         const std::string byTable = vendrel::sortHostsText(std::string_view(text), "0.0.0.0");
         std::string byCollator = vendrel::sortHostsText(text + other + "\n", "0.0.0.0");

@@ -5,6 +5,8 @@
 
 #include "fake_platform.h"
 
+#include "locale_scope.h"
+
 #include <gtest/gtest.h>
 #include <unicode/uloc.h>
 
@@ -29,22 +31,7 @@ const std::vector<std::string> blockingAddresses = {"127.0.0.1", "0.0.0.0"};
 // the tests that run in both set the locale for a while.
 const std::vector<const char*> sortLocales = {"en_US_POSIX", "en_US"};
 
-class UsingLocale {
-public:
-    explicit UsingLocale(const char* locale) : saved_(uloc_getDefault()) { set(locale); }
-    ~UsingLocale() { set(saved_.c_str()); }
-    UsingLocale(const UsingLocale&) = delete;
-    UsingLocale& operator=(const UsingLocale&) = delete;
-
-private:
-    static void set(const char* locale)
-    {
-        UErrorCode status = U_ZERO_ERROR;
-        uloc_setDefault(locale, &status);
-        ASSERT_TRUE(U_SUCCESS(status)) << locale;
-    }
-    std::string saved_;
-};
+using testing_support::UsingLocale;
 
 std::string header(const std::string& address) { return address + "\tlocalhost\r\n"; }
 
