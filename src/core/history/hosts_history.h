@@ -29,7 +29,6 @@ struct HistoryBounds {
 class HostsHistory {
 public:
     explicit HostsHistory(std::string folder, HistoryBounds bounds = {}) : folder_(std::move(folder)), bounds_(bounds) {}
-    const std::string& folder() const { return folder_; }
 
     // Keeps `before` as the version ahead of `command`, which makes the file
     // `after`; `move` says what it does to the undo and redo lists, and
