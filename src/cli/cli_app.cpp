@@ -1,5 +1,6 @@
 #include "cli/cli_app.h"
 
+#include "cli/dry_run.h"
 #include "core/error.h"
 #include "core/hosts/editor_paths.h"
 #include "core/hosts/hosts_file_guard.h"
@@ -17,6 +18,8 @@ void printHelp(std::ostream& out)
            "Options:\n"
            "  --hosts PATH     the hosts file (default: the one the editor opens)\n"
            "  --data-dir DIR   the folder of the backup and whitelist (default: the editor's)\n"
+           "  --dry-run        change nothing: print what the command would change in the hosts file\n"
+           "  --diff           as --dry-run, and print the change as a unified diff too\n"
            "  --help           show this text\n\n"
            "Commands:\n";
     for (const CliCommand& command : commandTable()) {
@@ -40,13 +43,28 @@ struct ParsedLine {
     std::optional<std::string> hostsPath;
     std::optional<std::string> dataDir;
     bool help = false;
+    DryRun dryRun = DryRun::No;
     std::string command;
     std::vector<std::string> arguments;
 };
 
-ParsedLine parse(const std::vector<std::string>& arguments)
+// Takes --dry-run and --diff from anywhere on the line, before or after the command.
+std::vector<std::string> takeDryRunOptions(std::vector<std::string> arguments, DryRun& dryRun)
+{
+    std::erase_if(arguments, [&dryRun](const std::string& argument) {
+        if (argument == "--diff")
+            dryRun = DryRun::WithDiff;
+        else if (argument == "--dry-run" && dryRun == DryRun::No)
+            dryRun = DryRun::Summary;
+        return argument == "--diff" || argument == "--dry-run";
+    });
+    return arguments;
+}
+
+ParsedLine parse(const std::vector<std::string>& commandLine)
 {
     ParsedLine parsed;
+    const std::vector<std::string> arguments = takeDryRunOptions(commandLine, parsed.dryRun);
     std::size_t i = 0;
     for (; i < arguments.size() && arguments[i].starts_with("--"); ++i) {
         const std::string& option = arguments[i];
@@ -105,11 +123,16 @@ int runCli(const std::vector<std::string>& arguments, platform::Platform& system
         }
         if (const auto note = finishInterruptedHostsWrite(hostsPath))
             err << *note << '\n';
+        if (parsed.dryRun != DryRun::No && !command->changesHostsFile)
+            throw UsageError(command->name + " does not change the hosts file, so it has no --dry-run");
         CliContext context{system, hostsPath, dataDir, parsed.arguments, out, err, errIsTerminal};
         std::optional<platform::FileLock> lock;
         if (command->locksHostsFile)
             lock.emplace(lockHostsFile(hostsPath));
-        runReportingMemory(*command, context);
+        if (parsed.dryRun == DryRun::No)
+            runReportingMemory(*command, context);
+        else
+            rehearseCommand(context, parsed.dryRun, [&] { runReportingMemory(*command, context); });
         return Success;
     } catch (const UsageError& error) {
         err << "vendrel-cli: " << error.what() << "\nTry 'vendrel-cli --help'.\n";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/session/rehearsal.h"
 #include "platform/platform.h"
 
 #include <functional>
@@ -21,6 +22,8 @@ struct CliContext {
     std::ostream& err;
     // `err` is a terminal, where progress may be redrawn on one line.
     bool errIsTerminal = false;
+    // With --dry-run: where the session records the write it stops at.
+    RehearsedChange* rehearsal = nullptr;
 };
 
 // One entry of the command table. `run` throws vendrel::Error on failure and
@@ -36,6 +39,8 @@ struct CliCommand {
     // runs; a command that takes long (a download) locks it itself around
     // its change.
     bool locksHostsFile = true;
+    // The command may write the hosts file, so that --dry-run can show what it would write.
+    bool changesHostsFile = true;
 };
 
 class UsageError : public std::runtime_error {
@@ -47,7 +52,9 @@ const std::vector<CliCommand>& commandTable();
 
 // Parses the command line (without the program name), runs the command and
 // returns the exit status: 0 on success, 1 with "ERROR: " and the message on
-// `err` when the command fails, 2 for wrong usage.
+// `err` when the command fails, 2 for wrong usage. With --dry-run (or --diff)
+// anywhere on the line, a command that changes the hosts file writes nothing
+// and prints what it would change instead.
 int runCli(const std::vector<std::string>& arguments, platform::Platform& system, std::ostream& out,
            std::ostream& err, bool errIsTerminal = false);
 

@@ -18,7 +18,9 @@ bool exists(const std::string& path)
 
 HostsSession openSession(const CliContext& context)
 {
-    return HostsSession(context.hostsPath, context.dataDir, HostsSession::Locking::HeldByOwner);
+    HostsSession session(context.hostsPath, context.dataDir, HostsSession::Locking::HeldByOwner);
+    session.rehearseWrites(context.rehearsal);
+    return session;
 }
 
 void createDataFolder(const CliContext& context)

@@ -45,21 +45,14 @@ void BackupCommands::CreateBackup()
 
 void BackupCommands::restoreBackupClick()
 {
-    if (confirm(QStringLiteral("Press OK to restore Backup Hosts File.")))
-        RestoreBackup();
-}
-
-void BackupCommands::RestoreBackup()
-{
-    BusyCursor busy;
-    host_.session().restoreBackup(host_.widgets().progressBar->reporter());
-    host_.showLoadedRows();
+    if (confirmChange(QStringLiteral("Press OK to restore Backup Hosts File."),
+                      [this] { host_.session().restoreBackup(host_.widgets().progressBar->reporter()); }))
+        host_.PopulateList();
 }
 
 void BackupCommands::restoreDefaultHostsClick()
 {
-    if (!confirm(QStringLiteral("Press OK to Restore Microsofts original Hosts File")))
-        return;
-    host_.session().WriteDefaultHosts();
-    host_.PopulateList();
+    if (confirmChange(QStringLiteral("Press OK to Restore Microsofts original Hosts File"),
+                      [this] { host_.session().WriteDefaultHosts(); }))
+        host_.PopulateList();
 }

@@ -9,7 +9,6 @@ public:
     BackupCommands(CommandHost& host, ControlRecords controls);
 
     void CreateBackup();
-    void RestoreBackup();
     // "Restore Backup" is offered only while a backup exists.
     void setRestoreBackupEnabled(bool enabled);
 

@@ -1,7 +1,23 @@
 #include "vendrel/command_host.h"
 
+#include "core/preview/change_summary.h"
+#include "core/session/hosts_session.h"
+#include "vendrel/busy_cursor.h"
+#include "vendrel/cell_text_codec.h"
+
 #include <QAbstractButton>
 #include <QAction>
+
+namespace {
+
+QString changeDetails(const vendrel::RehearsedChange& change)
+{
+    if (!change.changesFile())
+        return QStringLiteral("This leaves the hosts file as it is.");
+    return decodeFileBytes(vendrel::describeChange(vendrel::summarizeChange(change.before, change.after))).text;
+}
+
+} // namespace
 
 QAction* CommandFamily::newAction(const char* caption, std::function<void()> command)
 {
@@ -21,7 +37,24 @@ bool CommandFamily::ask(const Prompter::Message& message)
     return host_.prompter().ask(host_.dialogParent(), message);
 }
 
-bool CommandFamily::confirm(const QString& text)
+bool CommandFamily::confirm(const QString& text, const QString& details)
 {
-    return ConfirmOK(host_.prompter(), host_.dialogParent(), text);
+    return ConfirmOK(host_.prompter(), host_.dialogParent(), text, details);
+}
+
+bool CommandFamily::confirmChange(const QString& question, const std::function<void()>& command)
+{
+    vendrel::RehearsedChange change;
+    QString details;
+    {
+        BusyCursor busy;
+        change = host_.session().rehearse(command);
+        details = changeDetails(change);
+    }
+    host_.ShowLineCount(); // the rehearsal's progress is over, the rows are as they were
+    if (!confirm(question, details))
+        return false;
+    BusyCursor busy;
+    host_.session().carryOut(std::move(change));
+    return true;
 }

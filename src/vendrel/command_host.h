@@ -86,7 +86,12 @@ protected:
     // Shows a message through the host's prompter; true when answered OK.
     bool ask(const Prompter::Message& message);
     // The shared OK/Cancel confirmation.
-    bool confirm(const QString& text);
+    bool confirm(const QString& text, const QString& details = {});
+    // Works out, under the busy cursor, what `command` would write to the
+    // hosts file (a rehearsal through the session), asks `question` with that
+    // change told in its details, and after OK writes exactly what was shown.
+    // True when the change was written.
+    bool confirmChange(const QString& question, const std::function<void()>& command);
 
     CommandHost& host_;
 };

@@ -20,6 +20,11 @@
 
 namespace {
 
+// What can be told of the change before the list has arrived.
+const QString downloadDetails = QStringLiteral(
+    "The list is downloaded first, so what it changes in the hosts file cannot be counted yet. "
+    "Once it is applied, Ctrl+Z takes the whole change back.");
+
 const QString dnsRunningWarning = QStringLiteral(
     "Your DNSClient Service is running and\r\nShould be disabled before utilizing a large Hosts file.\r\n\r\n"
     "See Help file for more information.\r\n\r\nDownload CANCELLED.");
@@ -75,7 +80,7 @@ void DownloadCommands::GrabberGo()
                              QStringLiteral("\r\nand ") +
                              (MergeAfterDownload ? QStringLiteral("MERGE it with") : QStringLiteral("REPLACE")) +
                              QStringLiteral(" your Hosts file.");
-    if (!ask({Prompter::Kind::Warning, QStringLiteral("Warning"), question, true}))
+    if (!ask({Prompter::Kind::Warning, QStringLiteral("Warning"), question, true, downloadDetails}))
         return;
     if (Grabber1->status() != vendrel::GrabberStatus::Stopped) {
         ask({Prompter::Kind::Information, QStringLiteral("Information"), stillFinishing, false});

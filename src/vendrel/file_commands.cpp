@@ -12,7 +12,6 @@
 #include "vendrel/status_progress_bar.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QFile>
 #include <QPushButton>
 #include <QRadioButton>
@@ -77,12 +76,11 @@ std::string FileCommands::pickFile()
     return chosen.isEmpty() ? std::string() : lastChosenFile_;
 }
 
-void FileCommands::mergeSequence(const std::string& mergePath)
+bool FileCommands::confirmMerge(const QString& question, const std::string& mergePath)
 {
-    BusyCursor busy;
-    host_.session().mergeSequence(mergePath, host_.widgets().progressBar->reporter());
-    host_.ShowLineCount();
-    host_.PopulateList();
+    return confirmChange(question, [this, &mergePath] {
+        host_.session().mergeSequence(mergePath, host_.widgets().progressBar->reporter());
+    });
 }
 
 void FileCommands::changeWithChosenFile(const QString& question,
@@ -91,26 +89,28 @@ void FileCommands::changeWithChosenFile(const QString& question,
     const std::string chosen = pickFile();
     if (chosen.empty())
         return;
-    if (confirm(question)) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        (host_.session().*change)(chosen);
-    }
+    confirmChange(question, [this, change, &chosen] { (host_.session().*change)(chosen); });
     host_.PopulateList();
 }
 
 void FileCommands::mergeFileClick()
 {
     const std::string chosen = pickFile();
-    if (!chosen.empty() && confirm(mergeQuestion))
-        mergeSequence(chosen);
+    if (!chosen.empty() && confirmMerge(mergeQuestion, chosen))
+        showChangedFile();
 }
 
 void FileCommands::SortFile1Click()
 {
-    if (!confirm(sortQuestion))
-        return;
-    BusyCursor busy;
-    host_.session().FileSort(host_.widgets().progressBar->reporter(), rowsWhileSorting);
+    const bool sorted = confirmChange(sortQuestion, [this] {
+        host_.session().FileSort(host_.widgets().progressBar->reporter(), rowsWhileSorting);
+    });
+    if (sorted)
+        showChangedFile();
+}
+
+void FileCommands::showChangedFile()
+{
     host_.ShowLineCount();
     host_.PopulateList();
 }
@@ -128,27 +128,21 @@ void FileCommands::selectFileClick()
     const auto idle = qScopeGuard([this] { returnFileHandlingToIdle(); });
     if (pickFile().empty())
         return;
-    const QString question = host_.widgets().appendChoice->isChecked()    ? panelAppendQuestion
-                             : host_.widgets().replaceChoice->isChecked() ? panelReplaceQuestion
-                                                                   : panelMergeQuestion;
-    if (!confirm(question))
-        return;
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    runFileChoice();
-}
-
-void FileCommands::runFileChoice()
-{
-    BusyCursor busy;
-    if (host_.widgets().mergeChoice->isChecked()) {
-        mergeSequence(lastChosenFile_);
+    const MainWidgets& widgets = host_.widgets();
+    if (widgets.mergeChoice->isChecked()) {
+        if (confirmMerge(panelMergeQuestion, lastChosenFile_))
+            showChangedFile();
         return;
     }
-    if (host_.widgets().appendChoice->isChecked())
-        host_.session().FileAppend(lastChosenFile_);
-    else
-        host_.session().FileRewrite(lastChosenFile_);
-    host_.PopulateList();
+    const bool append = widgets.appendChoice->isChecked();
+    const bool changed = confirmChange(append ? panelAppendQuestion : panelReplaceQuestion, [this, append] {
+        if (append)
+            host_.session().FileAppend(lastChosenFile_);
+        else
+            host_.session().FileRewrite(lastChosenFile_);
+    });
+    if (changed)
+        host_.PopulateList();
 }
 
 void FileCommands::tellNoBlockingAddress(const vendrel::NoBlockingAddress& refusal)

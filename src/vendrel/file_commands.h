@@ -17,19 +17,21 @@ class FileCommands final : public CommandFamily {
 public:
     FileCommands(CommandHost& host, ControlRecords controls);
 
-    // The merge every merge command runs: merge, sort, line count, reload.
-    void mergeSequence(const std::string& mergePath);
     void SortFile1Click();
     // The next file dialog opens where `path` is.
     void rememberChosenFile(std::string path) { lastChosenFile_ = std::move(path); }
 
 private:
     // Append and Replace of the File menu: a file is picked, the user
-    // confirms `question`, and `change` runs with the file.
+    // confirms `question` seeing what the change does, and it is written.
     void changeWithChosenFile(const QString& question, void (vendrel::HostsSession::*change)(const std::string&));
+    // The merge sequence of the file at `mergePath`, confirmed with `question`;
+    // true when it was written.
+    bool confirmMerge(const QString& question, const std::string& mergePath);
+    // The line count and list after a whole-file change.
+    void showChangedFile();
     void mergeFileClick();
     void selectFileClick();
-    void runFileChoice();
     void returnFileHandlingToIdle();
     std::string pickFile();
     void removeAllBlockingClick();

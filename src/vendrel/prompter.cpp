@@ -1,6 +1,6 @@
 #include "vendrel/prompter.h"
 
-bool ConfirmOK(Prompter& prompter, QWidget* parent, const QString& text)
+bool ConfirmOK(Prompter& prompter, QWidget* parent, const QString& text, const QString& details)
 {
-    return prompter.ask(parent, {Prompter::Kind::Confirm, QStringLiteral("Confirm"), text, true});
+    return prompter.ask(parent, {Prompter::Kind::Confirm, QStringLiteral("Confirm"), text, true, details});
 }

@@ -15,6 +15,8 @@ public:
         QString caption;
         QString text;
         bool okCancel; // OK and Cancel buttons; otherwise OK only
+        // Shown on request below the text ("Show Details..."); none when empty.
+        QString details = {};
     };
 
     virtual ~Prompter() = default;
@@ -28,4 +30,4 @@ public:
 };
 
 // The shared OK/Cancel confirmation: caption "Confirm", OK is the default.
-bool ConfirmOK(Prompter& prompter, QWidget* parent, const QString& text);
+bool ConfirmOK(Prompter& prompter, QWidget* parent, const QString& text, const QString& details = {});

@@ -32,6 +32,8 @@ bool QtPrompter::ask(QWidget* parent, const Message& message)
         box.setEscapeButton(QMessageBox::Cancel);
     }
     box.setDefaultButton(QMessageBox::Ok);
+    if (!message.details.isEmpty())
+        box.setDetailedText(message.details);
     return box.exec() == QMessageBox::Ok;
 }
 

@@ -71,6 +71,16 @@ TEST_F(CliDownload, AMergeAppliesTheListAndLeavesNoDownloadBehind)
     EXPECT_EQ(dataFiles(), std::vector<std::string>{"history"});
 }
 
+TEST_F(CliDownload, ADryRunTellsWhatTheListWouldChangeAndLeavesNothingBehind)
+{
+    server.serve("/winhelp2002/hosts.zip", {200, archive});
+    const CliRun result = download({"mvps", "replace", "--url", url, "--dry-run", "--quiet"});
+    ASSERT_EQ(result.status, vendrel::cli::Success) << result.err;
+    EXPECT_TRUE(contains(result.out, "\"Download Replace\" would write")) << result.out;
+    EXPECT_TRUE(contains(result.out, "Lines: 2 -> 155\n")) << result.out;
+    expectNothingChanged();
+}
+
 // Run from a script with standard error in a log file: one line at the end,
 // not one per progress report; --quiet gives none.
 TEST_F(CliDownload, ProgressGoesToALogAsOneLineAndQuietGivesNone)

@@ -175,8 +175,11 @@ TEST(ChangeSummaryTest, ReformattingOfTheSameLinesIsNoChange)
     const std::string after = "1.2.3.4\tlan.example\r\n\t\r\n0.0.0.0 ads.example\r\n127.0.0.1 A.EXAMPLE B.example\r\n"
                               "  # Head \r\nBare.Example #x\r\n";
     EXPECT_EQ(counted(before, after), (Counts{6, 6}));
-    // Comments keep their case; words of an odd line are not hosts of an entry.
+    // Comments keep their case but not their spacing (a save writes a TAB
+    // after '#'); words of an odd line are not hosts of an entry.
     EXPECT_EQ(counted("# Head\n", "# head\n"), (Counts{1, 1, 0, 0, 0, 0, 1, 1}));
+    EXPECT_EQ(counted("# my  own list\n", "#\tmy own\tlist\n"), (Counts{1, 1}));
+    EXPECT_EQ(counted("# my list\n", "#my list\n"), (Counts{1, 1, 0, 0, 0, 0, 1, 1}));
     EXPECT_EQ(counted("a.example\n", "0.0.0.0 a.example\n"), (Counts{1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0}));
     EXPECT_EQ(counted("", ""), Counts{});
 }

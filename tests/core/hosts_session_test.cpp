@@ -88,6 +88,52 @@ TEST_F(HostsSessionTest, RowsLoadedBeforeAnotherProgramsChangeAreNotWrittenOverI
     session.save("Edit Line");
 }
 
+TEST_F(HostsSessionTest, ARehearsedCommandWritesNothingAndWhatItFoundIsWhatIsWritten)
+{
+    session.load();
+    session.saveBackup();
+    const std::string backup = session.backupPath();
+    fake.writeFile(backup, "127.0.0.1 localhost\r\n");
+    observer.calls.clear();
+
+    const vendrel::RehearsedChange restored = session.rehearse([&] { session.restoreBackup(); });
+    const vendrel::RehearsedChange sorted = session.rehearse([&] { session.FileSort({}, 40); });
+    EXPECT_EQ(restored.command, "Restore Backup");
+    EXPECT_EQ(restored.after, "127.0.0.1\tlocalhost\r\n");
+    EXPECT_EQ(sorted.command, "Sort File");
+    EXPECT_EQ(sorted.before, threeLines);
+    EXPECT_EQ(sorted.after, "127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\tads.example\r\n");
+    EXPECT_EQ(FakePlatform::readFile(hosts), threeLines);
+    EXPECT_EQ(session.rows().size(), 3u) << "the rows still stand for the file";
+    EXPECT_EQ(observer.calls, std::vector<std::string>());
+    EXPECT_TRUE(session.history()->versions().empty());
+    EXPECT_FALSE(session.rehearsing());
+
+    session.carryOut(sorted);
+    EXPECT_EQ(FakePlatform::readFile(hosts), sorted.after);
+    ASSERT_EQ(session.history()->versions().size(), 1u);
+    EXPECT_EQ(session.history()->versions().front().command, "Sort File");
+    EXPECT_EQ(session.history()->bytes(session.history()->versions().front().number), threeLines);
+}
+
+TEST_F(HostsSessionTest, ARehearsedChangeIsNotWrittenOverAnotherProgramsChange)
+{
+    session.load();
+    const std::string added = fake.writeFile(fake.root() + "/added", "0.0.0.0 added.example\n");
+    const vendrel::RehearsedChange append = session.rehearse([&] { session.FileAppend(added); });
+    ASSERT_TRUE(append.changesFile());
+    const std::string theirs = threeLines + "0.0.0.0\ttheirs.example\r\n";
+    changeOnDiskElsewhere(theirs);
+    EXPECT_THROW(session.carryOut(append), vendrel::ChangedElsewhere);
+    EXPECT_EQ(FakePlatform::readFile(hosts), theirs);
+    EXPECT_TRUE(session.history()->versions().empty());
+
+    // A command that fails while rehearsed ends the rehearsal: the next command writes.
+    EXPECT_THROW(session.rehearse([&] { session.FileAppend(fake.root() + "/missing"); }), vendrel::Error);
+    session.FileAppend(added);
+    EXPECT_EQ(FakePlatform::readFile(hosts), theirs + "0.0.0.0 added.example\r\n");
+}
+
 TEST_F(HostsSessionTest, CommandsThatNeedABlockingAddressChangeNothingWithoutOne)
 {
     const std::string unusual = "fe80::1%lo0 localhost\r\n0.0.0.0 ads.example\r\n";

@@ -144,8 +144,7 @@ TEST_F(FileCommandsTest, APickedFileThatIsNotTextLeavesTheHostsFileWhole)
     const std::string binary = otherFile("binary", std::string("0.0.0.0 x\0y\r\n", 13));
     ASSERT_TRUE(start());
     pick(binary);
-    prompter.answer(true); // the confirmation
-    prompter.answer(true); // the error box
+    prompter.answer(true); // the error box: the file is read before anything is asked
     m().replaceFile->trigger();
     EXPECT_TRUE(lastMessage().startsWith(u"ERROR: Cannot load "_s + QString::fromStdString(binary)));
     EXPECT_EQ(hostsOnDisk(), unsorted);

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 bool ScriptedPrompter::ask(QWidget*, const Message& message)
 {
     shown_.push_back(message);
+    if (whileShown_)
+        std::exchange(whileShown_, {})();
     if (answers_.empty()) {
         ADD_FAILURE() << "unexpected message: " << message.text.toStdString();
         return false;

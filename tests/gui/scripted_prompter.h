@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 // A prompter whose answers a test gives in advance. Every message shown is
@@ -13,6 +14,8 @@ class ScriptedPrompter final : public Prompter {
 public:
     void answer(bool ok) { answers_.push_back(ok); }
     void answerFile(const QString& path) { files_.push_back(path); }
+    // Runs `action` while the next message is shown, before it is answered.
+    void whileNextShown(std::function<void()> action) { whileShown_ = std::move(action); }
 
     bool ask(QWidget* parent, const Message& message) override;
     QString openFileName(QWidget* parent, const QString& title, const QString& folder) override;
@@ -25,4 +28,5 @@ private:
     std::deque<bool> answers_;
     std::deque<QString> files_;
     std::vector<Message> shown_;
+    std::function<void()> whileShown_;
 };

@@ -15,7 +15,8 @@ namespace vendrel {
 //     letters lower-cased and runs of blanks and TABs read as one blank, so
 //     that a sort's reformatting (TABs, trailing comments, case) is no change.
 //   - A comment: '#' is its first character after leading blanks and
-//     controls; compared by its text without leading and trailing ones.
+//     controls; compared by its text without leading and trailing ones, with
+//     each run of blanks and TABs read as one blank (a save's TAB after '#').
 //   - A blank line: nothing but blanks and controls; all are equal.
 //   - Another line: a single word without a host part ("0.0.0.0" alone, a
 //     bare domain name, "0.0.0.0 # note"); compared by that word, lower-cased.

@@ -63,6 +63,15 @@ std::uint64_t bytesHash(std::string_view bytes, std::uint64_t seed)
     return foldedProduct(secret0 ^ size, foldedProduct(a ^ secret1, b ^ seed) ^ secret2);
 }
 
+// Where the first word of `text` ends: at its first blank or control.
+std::size_t wordEndOf(std::string_view text)
+{
+    std::size_t end = 0;
+    while (end < text.size() && !isSpaceOrControl(text[end]))
+        ++end;
+    return end;
+}
+
 // Whether the text has no capital ASCII letter and no blank or control: most
 // host names, which then need no copy. Branch-free, so that it runs wide.
 bool isFolded(std::string_view text)
@@ -96,6 +105,23 @@ void appendFolded(std::string_view text, std::string& scratch)
     scratch.resize(static_cast<std::size_t>(out - scratch.data()));
 }
 
+// The text with each run of blanks and controls made one blank, as a copy in
+// `scratch` when it has any; `text` has none at either end.
+std::string_view blanksCollapsed(std::string_view text, std::string& scratch)
+{
+    if (wordEndOf(text) == text.size())
+        return text;
+    scratch.clear();
+    bool inSpace = false;
+    for (const char c : text) {
+        if (isSpaceOrControl(c) && inSpace)
+            continue;
+        inSpace = isSpaceOrControl(c);
+        scratch += inSpace ? ' ' : c;
+    }
+    return scratch;
+}
+
 // The folded text: `text` itself when it is folded already, else a copy in `scratch`.
 std::string_view folded(std::string_view text, std::string& scratch)
 {
@@ -112,14 +138,6 @@ std::uint64_t tagged(LineKind kind, std::uint64_t hash)
     return (static_cast<std::uint64_t>(kind) << 61) | (hash & hashBits);
 }
 
-std::size_t wordEnd(std::string_view text)
-{
-    std::size_t end = 0;
-    while (end < text.size() && !isSpaceOrControl(text[end]))
-        ++end;
-    return end;
-}
-
 } // namespace
 
 std::uint64_t lineKey(std::string_view line, std::string& scratch)
@@ -128,9 +146,10 @@ std::uint64_t lineKey(std::string_view line, std::string& scratch)
     if (text.empty())
         return tagged(LineKind::Blank, 0);
     if (text.front() == '#')
-        return tagged(LineKind::Comment, bytesHash(text, static_cast<std::uint64_t>(LineKind::Comment)));
+        return tagged(LineKind::Comment,
+                      bytesHash(blanksCollapsed(text, scratch), static_cast<std::uint64_t>(LineKind::Comment)));
     const std::string_view content = trimSpaceAndControls(text.substr(0, text.find('#')));
-    const std::size_t end = wordEnd(content);
+    const std::size_t end = wordEndOf(content);
     const std::string_view address = content.substr(0, end);
     const std::string_view host = trimSpaceAndControls(content.substr(end));
     if (host.empty())

@@ -134,7 +134,8 @@ void HostsSession::saveBackup() const { SaveList(rows_, backupPath()); }
 void HostsSession::FileSort(const Progress& progress, std::size_t rowsMeanwhile)
 {
     std::string listText = formatList(rows_);
-    replaceRows([&] { rows_ = HostsRows(rowsMeanwhile); });
+    if (!rehearsing())
+        replaceRows([&] { rows_ = HostsRows(rowsMeanwhile); });
     guard_.write(sortHostsText(std::move(listText), redirectAddress_, progress), keepVersion("Sort File").get());
 }
 
@@ -167,7 +168,8 @@ void HostsSession::requireBlockingAddress() const
 void HostsSession::removeBlockingEntries(const Progress& progress, std::size_t rowsMeanwhile)
 {
     requireBlockingAddress();
-    replaceRows([&] { rows_ = HostsRows(rowsMeanwhile); });
+    if (!rehearsing())
+        replaceRows([&] { rows_ = HostsRows(rowsMeanwhile); });
     guard_.update([&](const std::string& hostsText) {
         refuseNonText(hostsText, hostsPath());
         return *vendrel::removeBlockingEntries(hostsText, redirectAddress_, progress);
@@ -186,8 +188,9 @@ void HostsSession::swapLocalhosts()
 
 void HostsSession::restoreBackup(const Progress& progress)
 {
-    takeLoaded(loadHostsFile(backupPath(), progress));
-    guard_.replace(formatList(rows_), keepVersion("Restore Backup").get());
+    LoadedHosts backup = loadHostsFile(backupPath(), progress);
+    guard_.replace(formatList(backup.rows), keepVersion("Restore Backup").get());
+    takeLoaded(std::move(backup));
 }
 
 void HostsSession::WriteDefaultHosts()
@@ -195,7 +198,11 @@ void HostsSession::WriteDefaultHosts()
     guard_.replace(defaultHostsText(), keepVersion("Restore MS Hosts").get());
 }
 
-void HostsSession::addToWhitelist(std::size_t row) const { appendToWhitelist(whitelistPath(), rows_.host(row)); }
+void HostsSession::addToWhitelist(std::size_t row) const
+{
+    if (!rehearsing())
+        appendToWhitelist(whitelistPath(), rows_.host(row));
+}
 
 std::size_t HostsSession::removeWhitelisted()
 {
@@ -248,6 +255,8 @@ std::optional<HostsHistory> HostsSession::history() const
 std::unique_ptr<WriteWitness> HostsSession::keepVersion(std::string_view command, HistoryMove move,
                                                         std::uint64_t stepped) const
 {
+    if (rehearsal_)
+        return std::make_unique<RehearsalWitness>(*rehearsal_, command);
     std::optional<HostsHistory> kept = history();
     if (!kept)
         return nullptr;
@@ -285,6 +294,33 @@ void HostsSession::restoreVersion(std::uint64_t number)
         throw Error("There is no history of " + hostsPath() + ".");
     const std::string bytes = kept->bytes(number);
     guard_.replace(bytes, keepVersion("Restore Version " + std::to_string(number)).get());
+}
+
+RehearsedChange HostsSession::rehearse(const std::function<void()>& command)
+{
+    RehearsedChange found;
+    RehearsedChange* const before = rehearsal_;
+    rehearseWrites(&found);
+    try {
+        command();
+    } catch (const WriteRehearsed&) {
+    } catch (...) {
+        rehearseWrites(before);
+        throw;
+    }
+    rehearseWrites(before);
+    return found;
+}
+
+void HostsSession::carryOut(RehearsedChange change)
+{
+    if (!change.changesFile())
+        return;
+    guard_.update([&](std::string current) {
+        if (current != change.before)
+            throw ChangedElsewhere(hostsPath());
+        return std::move(change.after);
+    }, keepVersion(change.command).get());
 }
 
 } // namespace vendrel

@@ -6,8 +6,10 @@
 #include "core/hosts/hosts_loader.h"
 #include "core/hosts/hosts_rows.h"
 #include "core/progress.h"
+#include "core/session/rehearsal.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -126,6 +128,20 @@ public:
     // Writes back the kept version `number`, as a change of its own.
     void restoreVersion(std::uint64_t number);
 
+    // From now on the hosts file is not written: the first write a command
+    // would make is recorded into `found` and stops the command by throwing
+    // WriteRehearsed. Nothing else is kept from a rehearsed command: no
+    // version, no whitelist or backup change.
+    void rehearseWrites(RehearsedChange* found) { rehearsal_ = found; }
+    bool rehearsing() const { return rehearsal_ != nullptr; }
+    // Runs `command` as a rehearsal and returns what it would write. Whole-file
+    // commands leave the rows as they were; row commands change them before
+    // they write, so that the rows are to be loaded again after those.
+    RehearsedChange rehearse(const std::function<void()>& command);
+    // Writes what a rehearsal found, as that command, when the hosts file is
+    // still as the rehearsal found it; throws ChangedElsewhere otherwise.
+    void carryOut(RehearsedChange change);
+
 private:
     // Keeps the file's bytes in the history before `command` replaces them;
     // none without a history.
@@ -145,6 +161,7 @@ private:
     std::string redirectAddress_;
     std::string redirectLine_;
     RowsObserver* observer_ = nullptr;
+    RehearsedChange* rehearsal_ = nullptr;
 };
 
 } // namespace vendrel
