@@ -5,6 +5,7 @@
 #include "core/editing/line_commands.h"
 #include "core/history/hosts_history.h"
 #include "core/history/version_file.h"
+#include "core/hosts/hosts_file_guard.h"
 #include "core/hosts/text_file.h"
 #include "core/session/hosts_session.h"
 #include "platform/write_faults.h"
@@ -19,6 +20,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -201,6 +203,50 @@ TEST_F(HistoryTest, LargeFilesComeBackWholeFromTheirCompressedChunks)
     const auto info = kept.keep("Sort File", large, "");
     EXPECT_LT(info.diskSize, large.size() / 2);
     EXPECT_EQ(kept.bytes(info.number), large);
+}
+
+TEST_F(HistoryTest, AVersionKeptStoredComesBackWholeAndIsCompressedInPlaceLater)
+{
+    HostsHistory kept(data + "/stored");
+    for (const std::string& bytes : {std::string(), std::string(65535, 'a'), std::string(65536, 'b') + original,
+                                     std::string(200000, '\r') + "end"}) {
+        const auto info = kept.keep("Toggle Comment", bytes, "after", vendrel::HistoryMove::Change, 0,
+                                    vendrel::Packing::Stored);
+        EXPECT_EQ(kept.bytes(info.number), bytes) << bytes.size();
+        EXPECT_GT(info.diskSize, bytes.size());
+        kept.compact(info.number);
+        EXPECT_EQ(kept.bytes(info.number), bytes) << bytes.size();
+        EXPECT_EQ(kept.info(info.number).hashAfter, info.hashAfter);
+        if (bytes.size() > 1000) {
+            EXPECT_LT(kept.info(info.number).diskSize, bytes.size() / 4) << bytes.size();
+        }
+    }
+    kept.compact(999); // gone: nothing to do
+}
+
+TEST_F(HistoryTest, TheEditorsVersionIsCompressedAfterItsSaveAndTheCliBeforeItEnds)
+{
+    const std::string large = [] {
+        std::string text;
+        for (int i = 0; text.size() < 300000; ++i)
+            text += "0.0.0.0 host" + std::to_string(i) + ".example\r\n";
+        return text;
+    }();
+    vendrel::writeWholeFile(hosts, large);
+    for (const auto locking : {HostsSession::Locking::EachAccess, HostsSession::Locking::HeldByOwner}) {
+        std::optional<platform::FileLock> held;
+        if (locking == HostsSession::Locking::HeldByOwner)
+            held.emplace(vendrel::lockHostsFile(hosts));
+        HostsSession owned(hosts, data, locking);
+        owned.load();
+        const std::string before = onDisk();
+        vendrel::toggleLineComment(owned.rows(), 1);
+        owned.save("Toggle Comment");
+        owned.finishHistoryWork();
+        const auto newest = history().versions().back();
+        EXPECT_LT(newest.diskSize, large.size() / 4);
+        EXPECT_TRUE(history().bytes(newest.number) == before) << "the kept bytes differ";
+    }
 }
 
 TEST_F(HistoryTest, ADamagedVersionIsNamedAndNeverWrittenBack)

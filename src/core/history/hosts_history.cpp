@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace vendrel {
 namespace {
@@ -104,7 +105,7 @@ HostsHistory::Lists HostsHistory::lists() const
 }
 
 VersionInfo HostsHistory::keep(std::string_view command, std::string_view before, std::string_view after,
-                               HistoryMove move, std::uint64_t stepped)
+                               HistoryMove move, std::uint64_t stepped, Packing packing)
 {
     std::error_code error;
     std::filesystem::create_directory(folder_, error);
@@ -113,14 +114,19 @@ VersionInfo HostsHistory::keep(std::string_view command, std::string_view before
     info.number = existing.empty() ? 1 : existing.back() + 1;
     info.time = now();
     info.command = std::string(command);
-    info.linesBefore = countLines(before);
-    info.linesAfter = countLines(after);
-    info.hash = contentHash(before);
-    info.hashAfter = contentHash(after);
+    {
+        // Both texts are counted and fingerprinted side by side.
+        const std::jthread afterSide([&] {
+            info.linesAfter = countLines(after);
+            info.hashAfter = contentHash(after);
+        });
+        info.linesBefore = countLines(before);
+        info.hash = contentHash(before);
+    }
     info.move = move;
     info.stepped = stepped;
     try {
-        const std::string file = encodeVersion(info, before);
+        const std::string file = encodeVersion(info, before, packing);
         platform::writeFileInFolder(platform::Folder(folder_), versionFileName(info.number), file);
         info.diskSize = file.size();
     } catch (const platform::FileError& failure) {
@@ -130,6 +136,19 @@ VersionInfo HostsHistory::keep(std::string_view command, std::string_view before
     }
     dropBeyondBounds(info.number);
     return info;
+}
+
+void HostsHistory::compact(std::uint64_t number) const
+{
+    const std::string path = versionPath(number);
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return;
+    const std::string file = readWholeFile(path);
+    if (!isStoredVersion(file, path))
+        return;
+    const std::string compressed = encodeVersion(decodeVersionInfo(file, path), decodeVersionBytes(file, path));
+    platform::writeFileInFolder(platform::Folder(folder_), versionFileName(number), compressed);
 }
 
 void HostsHistory::withdraw(std::uint64_t number) const

@@ -35,8 +35,15 @@ public:
     // `stepped` is the version an undo or redo wrote back. Throws Error
     // naming the folder when the version cannot be written: the change must
     // then not be made.
+    // With Packing::Stored the bytes are written as they are, which is much
+    // faster; compact() compresses them afterwards.
     VersionInfo keep(std::string_view command, std::string_view before, std::string_view after,
-                     HistoryMove move = HistoryMove::Change, std::uint64_t stepped = 0);
+                     HistoryMove move = HistoryMove::Change, std::uint64_t stepped = 0,
+                     Packing packing = Packing::Compressed);
+    // Compresses version `number` in place (one atomic replacement) when it
+    // is stored; nothing when it is compressed or gone. Run under the hosts
+    // file's lock, as every change of the history is.
+    void compact(std::uint64_t number) const;
 
     // Takes back the version just kept when the write it was kept for
     // failed, so that a failed change leaves no trace.

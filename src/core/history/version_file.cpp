@@ -153,16 +153,43 @@ std::string contentHash(std::string_view bytes)
     return std::to_string(bytes.size()) + "-" + std::string(8 - (end - hex), '0') + std::string(hex, end);
 }
 
-std::string encodeVersion(const VersionInfo& info, std::string_view bytes)
-{
-    const std::size_t count = chunkCount(bytes.size());
-    const std::size_t step = (bytes.size() + count - 1) / std::max<std::size_t>(count, 1);
-    std::vector<std::string> compressed(count);
-    runSideBySide(count, [&](std::size_t i) {
-        const std::size_t start = std::min(bytes.size(), i * step);
-        compressed[i] = compressChunk(bytes.substr(start, std::min(step, bytes.size() - start)));
-    });
+namespace {
 
+constexpr std::size_t storedBlockLimit = 65535;
+
+std::size_t storedStreamSize(std::size_t rawSize)
+{
+    const std::size_t blocks = std::max<std::size_t>(1, (rawSize + storedBlockLimit - 1) / storedBlockLimit);
+    return 2 + rawSize + 5 * blocks + 4; // zlib header, blocks with their 5-byte heads, Adler-32
+}
+
+// Appends the zlib stream of `raw` in stored deflate blocks: a copy and a
+// checksum, without the buffers and copies of zlib's own level 0.
+void appendStoredStream(std::string& out, std::string_view raw)
+{
+    const auto put = [&out](unsigned value) { out.push_back(static_cast<char>(value & 0xFF)); };
+    put(0x78);
+    put(0x01);
+    std::size_t at = 0;
+    do {
+        const std::size_t size = std::min(storedBlockLimit, raw.size() - at);
+        const auto length = static_cast<unsigned>(size);
+        put(at + size == raw.size() ? 1 : 0);
+        put(length);
+        put(length >> 8);
+        put(~length);
+        put(~length >> 8);
+        out.append(raw.substr(at, size));
+        at += size;
+    } while (at < raw.size());
+    const uLong sum = adler32_z(adler32_z(0, nullptr, 0), reinterpret_cast<const Bytef*>(raw.data()), raw.size());
+    for (const int shift : {24, 16, 8, 0})
+        put(static_cast<unsigned>(sum >> shift));
+}
+
+std::string versionHeader(const VersionInfo& info, std::string_view bytes,
+                          const std::vector<std::pair<std::size_t, std::size_t>>& chunkSizes)
+{
     std::string header(signature);
     appendField(header, "number", std::to_string(info.number));
     appendField(header, "time", std::to_string(info.time));
@@ -173,18 +200,48 @@ std::string encodeVersion(const VersionInfo& info, std::string_view bytes)
     appendField(header, "hash-after", info.hashAfter);
     appendField(header, "move", moveName(info.move));
     appendField(header, "stepped", std::to_string(info.stepped));
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t start = std::min(bytes.size(), i * step);
-        const std::size_t raw = std::min(step, bytes.size() - start);
-        appendField(header, "chunk", std::to_string(raw) + " " + std::to_string(compressed[i].size()));
-    }
+    for (const auto& [raw, packed] : chunkSizes)
+        appendField(header, "chunk", std::to_string(raw) + " " + std::to_string(packed));
     header.append("\n");
-    for (const std::string& chunk : compressed)
-        header.append(chunk);
     return header;
 }
 
+} // namespace
+
+std::string encodeVersion(const VersionInfo& info, std::string_view bytes, Packing packing)
+{
+    const std::size_t count = packing == Packing::Stored ? 1 : chunkCount(bytes.size());
+    const std::size_t step = (bytes.size() + count - 1) / std::max<std::size_t>(count, 1);
+    const auto chunk = [&](std::size_t i) {
+        const std::size_t start = std::min(bytes.size(), i * step);
+        return bytes.substr(start, std::min(step, bytes.size() - start));
+    };
+    if (packing == Packing::Stored) {
+        std::string file = versionHeader(info, bytes, {{bytes.size(), storedStreamSize(bytes.size())}});
+        file.reserve(file.size() + storedStreamSize(bytes.size()));
+        appendStoredStream(file, bytes);
+        return file;
+    }
+    std::vector<std::string> compressed(count);
+    runSideBySide(count, [&](std::size_t i) { compressed[i] = compressChunk(chunk(i)); });
+    std::vector<std::pair<std::size_t, std::size_t>> sizes;
+    for (std::size_t i = 0; i < count; ++i)
+        sizes.emplace_back(chunk(i).size(), compressed[i].size());
+    std::string file = versionHeader(info, bytes, sizes);
+    for (const std::string& packed : compressed)
+        file.append(packed);
+    return file;
+}
+
 VersionInfo decodeVersionInfo(std::string_view file, const std::string& path) { return parse(file, path).info; }
+
+bool isStoredVersion(std::string_view file, const std::string& path)
+{
+    // Stored zlib chunks are a little larger than their bytes; compressed
+    // hosts text is far smaller.
+    const auto chunks = parse(file, path).chunks;
+    return std::ranges::all_of(chunks, [](const Chunk& chunk) { return chunk.compressedSize > chunk.rawSize; });
+}
 
 std::string decodeVersionBytes(std::string_view file, const std::string& path)
 {

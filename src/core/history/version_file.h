@@ -34,10 +34,18 @@ struct VersionInfo {
     std::uint64_t diskSize = 0;
 };
 
+// How a version's bytes are packed in zlib chunks: compressed, or stored as
+// they are (a tenth of the time, for a version that must be on disk at once
+// and is compressed later).
+enum class Packing { Compressed, Stored };
+
 // A version file: a text header of `key value` lines, a blank line, then the
-// bytes in zlib-compressed chunks (compressed side by side on large files).
-// The header's hash is `info.hash` when given, else computed.
-std::string encodeVersion(const VersionInfo& info, std::string_view bytes);
+// bytes in zlib chunks (compressed side by side on large files). The header's
+// hash is `info.hash` when given, else computed.
+std::string encodeVersion(const VersionInfo& info, std::string_view bytes, Packing packing = Packing::Compressed);
+// Whether the file's chunks are stored rather than compressed; throws Error
+// naming `path` when it is not a version file.
+bool isStoredVersion(std::string_view file, const std::string& path);
 // The header alone; throws Error naming `path` when it is not a version file.
 VersionInfo decodeVersionInfo(std::string_view file, const std::string& path);
 // The bytes, checked against the header's hash; throws Error naming `path`

@@ -57,6 +57,8 @@ void HostsFileGuard::replaceWitnessed(std::string_view current, std::string_view
         throw;
     }
     acceptCurrentState();
+    if (witness)
+        witness->written();
 }
 
 void HostsFileGuard::write(std::string_view bytes, WriteWitness* witness)

@@ -36,6 +36,8 @@ public:
     virtual void beforeWrite(std::string_view current, std::string_view next) = 0;
     // The write it was told of failed; the file is as it was.
     virtual void writeFailed() = 0;
+    // The write it was told of is done, still under the file's lock.
+    virtual void written() {}
 };
 
 class HostsFileGuard {
@@ -53,6 +55,7 @@ public:
     }
 
     const std::string& path() const { return path_; }
+    Locking locking() const { return locking_; }
     // Follows the file to another path, taking its current state as the shown one.
     void setPath(std::string path);
 

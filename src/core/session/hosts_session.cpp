@@ -42,18 +42,36 @@ std::string undoneCommand(const std::string& command)
     return command;
 }
 
-// Keeps the hosts file's bytes as a version before each write, and takes the
-// version back when the write fails.
+// Keeps the hosts file's bytes as a version before each write, stored as
+// they are so that the write need not wait for their compression, and takes
+// the version back when the write fails. After the write the version is
+// compressed: at once when the owner holds the lock throughout (the CLI),
+// else on the compactor's thread.
 class VersionKeeper final : public WriteWitness {
 public:
-    VersionKeeper(HostsHistory history, std::string command, HistoryMove move, std::uint64_t stepped)
-        : history_(std::move(history)), command_(std::move(command)), move_(move), stepped_(stepped)
+    struct Compaction {
+        VersionCompactor& compactor;
+        const HostsFileGuard& guard;
+    };
+
+    VersionKeeper(HostsHistory history, std::string command, HistoryMove move, std::uint64_t stepped,
+                  Compaction compaction)
+        : history_(std::move(history)), command_(std::move(command)), move_(move), stepped_(stepped),
+          compaction_(compaction)
     {
     }
 
     void beforeWrite(std::string_view current, std::string_view next) override
     {
-        kept_ = history_.keep(command_, current, next, move_, stepped_).number;
+        kept_ = history_.keep(command_, current, next, move_, stepped_, Packing::Stored).number;
+    }
+
+    void written() override
+    {
+        if (compaction_.guard.locking() == HostsFileGuard::Locking::HeldByOwner)
+            VersionCompactor::compactNow(history_, kept_);
+        else
+            compaction_.compactor.compactLater(history_, kept_, compaction_.guard.path());
     }
 
     void writeFailed() override
@@ -68,6 +86,7 @@ private:
     HistoryMove move_;
     std::uint64_t stepped_;
     std::uint64_t kept_ = 0;
+    Compaction compaction_;
 };
 
 } // namespace
@@ -253,14 +272,16 @@ std::optional<HostsHistory> HostsSession::history() const
 }
 
 std::unique_ptr<WriteWitness> HostsSession::keepVersion(std::string_view command, HistoryMove move,
-                                                        std::uint64_t stepped) const
+                                                        std::uint64_t stepped)
 {
     if (rehearsal_)
         return std::make_unique<RehearsalWitness>(*rehearsal_, command);
     std::optional<HostsHistory> kept = history();
     if (!kept)
         return nullptr;
-    return std::make_unique<VersionKeeper>(std::move(*kept), std::string(command), move, stepped);
+    compactor_.finish(); // its thread takes the lock the write is about to take
+    return std::make_unique<VersionKeeper>(std::move(*kept), std::string(command), move, stepped,
+                                           VersionKeeper::Compaction{compactor_, guard_});
 }
 
 std::string HostsSession::step(HistoryMove move)

@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "core/history/hosts_history.h"
+#include "core/history/version_compactor.h"
 #include "core/hosts/hosts_file_guard.h"
 #include "core/hosts/hosts_loader.h"
 #include "core/hosts/hosts_rows.h"
@@ -142,11 +143,14 @@ public:
     // still as the rehearsal found it; throws ChangedElsewhere otherwise.
     void carryOut(RehearsedChange change);
 
+    // Waits until the version kept before the last write is compressed.
+    void finishHistoryWork() { compactor_.finish(); }
+
 private:
     // Keeps the file's bytes in the history before `command` replaces them;
     // none without a history.
     std::unique_ptr<WriteWitness> keepVersion(std::string_view command, HistoryMove move = HistoryMove::Change,
-                                              std::uint64_t stepped = 0) const;
+                                              std::uint64_t stepped = 0);
     std::string step(HistoryMove move);
     void replaceWithFile(const std::string& path, std::string_view command);
     // Runs `change` on the rows between the observer's two calls.
@@ -162,6 +166,7 @@ private:
     std::string redirectLine_;
     RowsObserver* observer_ = nullptr;
     RehearsedChange* rehearsal_ = nullptr;
+    VersionCompactor compactor_;
 };
 
 } // namespace vendrel
