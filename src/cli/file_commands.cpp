@@ -20,6 +20,7 @@ HostsSession openSession(const CliContext& context)
 {
     HostsSession session(context.hostsPath, context.dataDir, HostsSession::Locking::HeldByOwner);
     session.rehearseWrites(context.rehearsal);
+    session.writeWithPrivileges(context.system.privilegedHostsWriter(context.hostsPath));
     return session;
 }
 

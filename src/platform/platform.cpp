@@ -2,6 +2,8 @@
 
 namespace platform {
 
+PrivilegedWriter* Platform::privilegedHostsWriter(const std::string&) { return nullptr; }
+
 bool Platform::fileExists(const std::string& path)
 {
     const auto attributes = fileAttributes(path);

@@ -7,6 +7,8 @@
 
 namespace platform {
 
+class PrivilegedWriter;
+
 // File attribute bits as the hosts-file tools understand them.
 enum FileAttribute : std::uint16_t {
     ReadOnly = 0x01,
@@ -43,6 +45,11 @@ public:
     virtual std::optional<std::uint16_t> fileAttributes(const std::string& path) = 0;
     // Sets the attribute word; false when the platform refuses.
     virtual bool setFileAttributes(const std::string& path, std::uint16_t attributes) = 0;
+
+    // The writer of the hosts file at `hostsPath` when this process may not
+    // write it itself but the system can, with an administrator's
+    // authorisation; none otherwise, and for every other file.
+    virtual PrivilegedWriter* privilegedHostsWriter(const std::string& hostsPath);
 
     // Gives unused heap pages back to the system.
     virtual void trimWorkingSet() = 0;

@@ -7,6 +7,7 @@
 #include "core/hosts/line_count.h"
 #include "core/hosts/list_file_format.h"
 #include "platform/platform.h"
+#include "platform/privileged_writer.h"
 #include "vendrel/anchor_keeper.h"
 #include "vendrel/busy_cursor.h"
 #include "vendrel/backup_commands.h"
@@ -52,6 +53,8 @@ const QString systemFileWarning = QStringLiteral(
 const QString reloadChangedQuestion = QStringLiteral(
     "\r\n\r\nPress OK to load the file as it is now, CANCEL to keep the list as shown "
     "(your next change then replaces the file).");
+const QString administratorRightsQuestion =
+    QStringLiteral("Vendrel needs administrator rights to change the hosts file.");
 const QString missingHostsQuestion =
     QStringLiteral("HOSTS file does not exist, press OK to create HOSTS file, Cancel to Quit.");
 
@@ -159,6 +162,8 @@ void MainWindow::runCommand(const std::function<void()>& command)
         endProgram(end.exitCode);
     } catch (const vendrel::ChangedElsewhere& changed) {
         offerReload(changed);
+    } catch (const vendrel::WriteNotAuthorised& refused) {
+        endAdministratorRights(refused);
     } catch (const std::exception& error) {
         prompter_.ask(this, {Prompter::Kind::Error, QStringLiteral("Error"),
                              QStringLiteral("ERROR: ") + QString::fromLocal8Bit(error.what()), false});
@@ -245,7 +250,7 @@ void MainWindow::PopulateList(Rows rows)
 {
     if (system_.fileExists(paths_.hostsPath)) {
         hostsAttributes_ = system_.fileAttributes(paths_.hostsPath).value_or(0);
-        hostsReadOnly_ = (hostsAttributes_ & platform::ReadOnly) != 0;
+        hostsReadOnly_ = (hostsAttributes_ & platform::ReadOnly) != 0 && !session_.writesWithPrivileges();
         applyHostsState(hostsReadOnly_);
         if (rows == Rows::Reload)
             reloadRows();
@@ -371,11 +376,45 @@ void MainWindow::widenButtonClick()
 
 void MainWindow::writableToggleClick()
 {
-    BusyCursor busy;
-    const std::uint16_t wanted = hostsReadOnly_ ? (hostsAttributes_ & ~platform::ReadOnly)
-                                                : (hostsAttributes_ | platform::ReadOnly);
-    system_.setFileAttributes(paths_.hostsPath, wanted);
+    if (session_.writesWithPrivileges()) {
+        session_.writeWithPrivileges(nullptr);
+        PopulateList(Rows::Keep);
+        return;
+    }
+    bool changed = false;
+    {
+        BusyCursor busy;
+        const std::uint16_t wanted = hostsReadOnly_ ? (hostsAttributes_ & ~platform::ReadOnly)
+                                                    : (hostsAttributes_ | platform::ReadOnly);
+        changed = system_.setFileAttributes(paths_.hostsPath, wanted);
+    }
+    if (!changed && hostsReadOnly_)
+        offerAdministratorRights();
     PopulateList(Rows::Keep);
+}
+
+void MainWindow::offerAdministratorRights()
+{
+    platform::PrivilegedWriter* writer = system_.privilegedHostsWriter(paths_.hostsPath);
+    if (!writer || !ConfirmOK(prompter_, this, administratorRightsQuestion))
+        return;
+    if (!writer->authorise()) {
+        prompter_.ask(this, {Prompter::Kind::Information, QStringLiteral("Information"),
+                             QStringLiteral("The administrator's authorisation was not given, so the hosts file "
+                                            "stays read-only."),
+                             false});
+        return;
+    }
+    session_.writeWithPrivileges(writer);
+}
+
+void MainWindow::endAdministratorRights(const vendrel::WriteNotAuthorised& refused)
+{
+    session_.writeWithPrivileges(nullptr);
+    prompter_.ask(this, {Prompter::Kind::Information, QStringLiteral("Information"),
+                         QString::fromLocal8Bit(refused.what()) + QStringLiteral(" The list is read-only again."),
+                         false});
+    runCommand([this] { PopulateList(); });
 }
 
 void MainWindow::saveAfterCellEdit()

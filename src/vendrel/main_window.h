@@ -118,6 +118,11 @@ private:
 
     void widenButtonClick();
     void writableToggleClick();
+    // For a hosts file the user may not write: asks whether to write it with
+    // administrator rights and, once authorised, keeps the list writable.
+    void offerAdministratorRights();
+    // A write was not authorised: the list is read-only again.
+    void endAdministratorRights(const vendrel::WriteNotAuthorised& refused);
     void saveAfterCellEdit();
     void endProgram(int exitCode);
     // Tells that the hosts file changed on disk and offers to load it again.

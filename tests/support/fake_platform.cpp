@@ -91,6 +91,13 @@ bool FakePlatform::setFileAttributes(const std::string& path, std::uint16_t attr
     return true;
 }
 
+platform::PrivilegedWriter* FakePlatform::privilegedHostsWriter(const std::string& path)
+{
+    const auto attributes = fileAttributes(path);
+    const bool readOnly = attributes && (*attributes & platform::ReadOnly);
+    return path == hostsPath() && readOnly ? privilegedWriter : nullptr;
+}
+
 std::uint32_t FakePlatform::queryServiceState(const std::string& machine, const std::string& service)
 {
     serviceQueries.push_back(machine + "/" + service);

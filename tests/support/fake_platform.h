@@ -30,6 +30,8 @@ public:
     bool setFileAttributes(const std::string& path, std::uint16_t attributes) override;
     void trimWorkingSet() override { ++trimCalls; }
     std::uint32_t queryServiceState(const std::string& machine, const std::string& service) override;
+    // `privilegedWriter`, for the fake's hosts file while it is read-only.
+    platform::PrivilegedWriter* privilegedHostsWriter(const std::string& hostsPath) override;
 
     const std::string& root() const { return root_; }
     // The hosts file the editor opens on this platform.
@@ -51,6 +53,8 @@ public:
     std::map<std::string, std::uint32_t> serviceStates;
     std::vector<std::string> serviceQueries;
     int attributeChanges = 0;
+    // What writes the hosts file with administrator rights; none by default.
+    platform::PrivilegedWriter* privilegedWriter = nullptr;
 
 private:
     std::string root_;

@@ -50,7 +50,7 @@ void HostsFileGuard::replaceWitnessed(std::string_view current, std::string_view
     if (witness)
         witness->beforeWrite(current, next);
     try {
-        writeWholeFile(path_, next);
+        writeBytes(next);
     } catch (...) {
         if (witness)
             witness->writeFailed();
@@ -59,6 +59,21 @@ void HostsFileGuard::replaceWitnessed(std::string_view current, std::string_view
     acceptCurrentState();
     if (witness)
         witness->written();
+}
+
+void HostsFileGuard::writeBytes(std::string_view bytes) const
+{
+    if (!privileged_) {
+        writeWholeFile(path_, bytes);
+        return;
+    }
+    try {
+        privileged_->write(bytes);
+    } catch (const platform::AuthorisationRefused& refused) {
+        throw WriteNotAuthorised(refused.what());
+    } catch (const platform::FileError& error) {
+        throw Error(error.what());
+    }
 }
 
 void HostsFileGuard::write(std::string_view bytes, WriteWitness* witness)

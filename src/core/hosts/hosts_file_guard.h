@@ -3,6 +3,7 @@
 #include "core/error.h"
 #include "platform/file_identity.h"
 #include "platform/file_lock.h"
+#include "platform/privileged_writer.h"
 
 #include <functional>
 #include <optional>
@@ -18,6 +19,13 @@ public:
         : Error(path + " was changed by another program since it was loaded, so the change was not written.")
     {
     }
+};
+
+// The user refused the administrator's authorisation that a write of the
+// system hosts file needed; nothing was written.
+class WriteNotAuthorised : public Error {
+public:
+    using Error::Error;
 };
 
 // The editor's hold on the file it shows: which state of the file on disk
@@ -56,6 +64,11 @@ public:
 
     const std::string& path() const { return path_; }
     Locking locking() const { return locking_; }
+    // From now on the file is written through `writer`, with administrator
+    // rights, or again directly when it is null. A refused authorisation
+    // throws WriteNotAuthorised.
+    void setPrivilegedWriter(platform::PrivilegedWriter* writer) { privileged_ = writer; }
+    bool writesWithPrivileges() const { return privileged_ != nullptr; }
     // Follows the file to another path, taking its current state as the shown one.
     void setPath(std::string path);
 
@@ -84,10 +97,12 @@ private:
     std::string currentBytes() const;
     // Tells `witness`, if any, then replaces the file by `next`.
     void replaceWitnessed(std::string_view current, std::string_view next, WriteWitness* witness);
+    void writeBytes(std::string_view bytes) const;
 
     std::string path_;
     Locking locking_ = Locking::EachAccess;
     std::optional<platform::FileIdentity> shown_;
+    platform::PrivilegedWriter* privileged_ = nullptr;
 };
 
 // Takes the lock of the hosts file at `path`, as every load-change-write

@@ -69,6 +69,11 @@ public:
     std::string readText() { return guard_.read(); }
     void writeText(const std::string& bytes) { guard_.write(bytes, keepVersion("Save Hosts").get()); }
 
+    // Writes the hosts file through `writer`, with administrator rights, from
+    // now on; directly again when it is null.
+    void writeWithPrivileges(platform::PrivilegedWriter* writer) { guard_.setPrivilegedWriter(writer); }
+    bool writesWithPrivileges() const { return guard_.writesWithPrivileges(); }
+
     // The file's current state on disk becomes the one the rows stand for.
     void acceptCurrentState() { guard_.acceptCurrentState(); }
     bool changedElsewhere() const { return guard_.changedElsewhere(); }

@@ -1,5 +1,7 @@
 #include "platform/platform.h"
 
+#include "platform/posix/pkexec_writer.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -71,10 +73,29 @@ public:
         return wanted == mode || ::chmod(path.c_str(), wanted) == 0;
     }
 
+    // Only the system hosts file, and only while this process may not write it.
+    PrivilegedWriter* privilegedHostsWriter(const std::string& hostsPath) override
+    {
+        std::error_code error;
+        const bool systemHosts = std::filesystem::equivalent(hostsPath, systemHostsFile, error);
+        if (!systemHosts || ::access(hostsPath.c_str(), W_OK) == 0)
+            return nullptr;
+        if (!writerLookedFor_) {
+            writer_ = posix::findPkexecHostsWriter();
+            writerLookedFor_ = true;
+        }
+        return writer_.get();
+    }
+
     void trimWorkingSet() override { malloc_trim(0); }
 
     // A POSIX system has no DNS Client service to ask about: nothing runs there.
     std::uint32_t queryServiceState(const std::string&, const std::string&) override { return 0; }
+
+private:
+    static constexpr const char* systemHostsFile = "/etc/hosts";
+    std::unique_ptr<posix::PkexecHostsWriter> writer_;
+    bool writerLookedFor_ = false;
 };
 
 } // namespace
