@@ -11,8 +11,9 @@
 #include <vector>
 
 // One key written into private-profile text, as ProfileFile::setValue does
-// when the entry is writable: reading the key back gives the value written,
-// and every other key keeps the value it had (or stays missing).
+// when the entry is writable: reading the key back as the system's programs
+// read it gives the value written, and every other key keeps the bytes of
+// its value (or stays missing).
 //
 // The input is the section, a LF, the key, a LF, the value, a NUL byte and
 // the profile text. Keys are compared before and after the write under the
@@ -101,7 +102,7 @@ inline Violation profileWrite(std::string_view input)
     const std::string written = safeboot::withProfileValue(write.text, write.section, write.key, write.value);
     const std::string entry = "[" + shown(write.section) + "] " + shown(write.key);
 
-    const std::optional<std::string> readBack = safeboot::profileValue(written, write.section, write.key);
+    const std::optional<std::string> readBack = safeboot::profileString(written, write.section, write.key);
     if (readBack != write.value)
         return entry + " reads back as " + shownValue(readBack) + " after writing " + shown(write.value);
     for (const ProfileName& name : namesSuggestedBy(write.text, write.section)) {

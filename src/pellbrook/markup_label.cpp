@@ -1,6 +1,7 @@
 #include "pellbrook/markup_label.h"
 
 #include "pellbrook/dialog_fonts.h"
+#include "pellbrook/markup_label_accessible.h"
 #include "pellbrook/pellbrook_art.h"
 #include "safeboot/label_markup.h"
 
@@ -24,6 +25,7 @@ unsigned styleBitsOf(const safeboot::LabelMarkup& markup)
 MarkupLabel::MarkupLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
 {
     setTextFormat(Qt::PlainText);
+    makeAccessible(*this);
 }
 
 MarkupLabel::Look MarkupLabel::look() const
@@ -46,6 +48,7 @@ MarkupLabel::Look MarkupLabel::look() const
         const CheckMarkGlyph glyph = checkMarkGlyph();
         look.font = CreateLabelFont(glyph.face, markup.pointSize, styleBitsOf(markup));
         look.text = glyph.text;
+        look.checkMark = true;
     } else {
         look.font = CreateLabelFont(QStringLiteral("MS Sans Serif"), markup.pointSize, styleBitsOf(markup));
         const std::string_view shown = safeboot::shownText(view, markup);
@@ -54,6 +57,23 @@ MarkupLabel::Look MarkupLabel::look() const
     look.color = markup.link ? QColor(Qt::blue) : palette().color(foregroundRole());
     look.alignment = Qt::AlignVCenter | ((alignment() & Qt::AlignHCenter) ? Qt::AlignHCenter : Qt::AlignLeft);
     return look;
+}
+
+bool MarkupLabel::isLink() const { return text().contains(QStringLiteral("<URL>")); }
+
+QString MarkupLabel::shownText() const
+{
+    const Look current = look();
+    switch (current.kind) {
+    case Look::Kind::Plain:
+        return text();
+    case Look::Kind::EtchedLine:
+        return {};
+    case Look::Kind::Text:
+        break;
+    }
+    // In the symbol font the check mark is the code of a letter.
+    return current.checkMark ? QString(QChar(0x2714)) : current.text;
 }
 
 void MarkupLabel::paintEvent(QPaintEvent* event)
@@ -92,7 +112,7 @@ void MarkupLabel::paintText(const Look& look)
 
 void MarkupLabel::enterEvent(QEnterEvent* event)
 {
-    if (text().contains(QStringLiteral("<URL>")))
+    if (isLink())
         setCursor(handCursor());
     else
         unsetCursor();

@@ -10,7 +10,8 @@ namespace pellbrook {
 // A static text whose leading markup tags ("<B>", "<I>", "<U>", "<URL>",
 // "<S=n>", "<HL>", "<CM>") choose how it is painted. Text without tags and
 // right-aligned text are painted as a plain label, tags included. A text
-// holding "<URL>" shows the hand cursor; a click on the label is reported.
+// holding "<URL>" is a link: it shows the hand cursor and assistive
+// technology calls it a link. A click on the label is reported.
 class MarkupLabel final : public QLabel {
     Q_OBJECT
 
@@ -25,8 +26,15 @@ public:
         QColor color;
         QString text;
         Qt::Alignment alignment;
+        bool checkMark = false; // text is the check mark of `font`
     };
     Look look() const;
+
+    bool isLink() const;
+    // What the label shows, as characters a reader can speak: the text
+    // without its tags, the check-mark character for a check mark, nothing
+    // for an etched line. Assistive technology reads it as the label's name.
+    QString shownText() const;
 
 signals:
     void clicked();

@@ -37,6 +37,21 @@ QFrame* etchedLine(QWidget* parent)
     return line;
 }
 
+// Where a control of the template goes. A picture static takes the size of
+// its picture plus its frame, whatever the template says, as the dialog
+// manager sizes image statics: nothing of the picture is cut off.
+QRect placeOf(const DialogControl& row, const QWidget& widget, const DialogBaseUnits& units)
+{
+    QRect area = dialogUnitsToPixels(units, row.x, row.y, row.width, row.height);
+    if (row.kind == ControlKind::EtchedLine)
+        area.setHeight(2);
+    if (const auto* picture = qobject_cast<const QLabel*>(&widget); picture && !picture->pixmap().isNull()) {
+        const int frame = 2 * picture->frameWidth();
+        area.setSize(picture->pixmap().deviceIndependentSize().toSize() + QSize(frame, frame));
+    }
+    return area;
+}
+
 QLabel* banner(QWidget* parent)
 {
     QLabel* label = imageLabel(bannerPixmap(), parent);
@@ -62,10 +77,7 @@ SafeModeDialog::SafeModeDialog(platform::BootPlatform& system, Prompter& prompte
     for (const DialogControl& row : safeModeDialogControls()) {
         QWidget* widget = createControl(row);
         widget->setProperty(idProperty, row.id);
-        QRect area = dialogUnitsToPixels(units, row.x, row.y, row.width, row.height);
-        if (row.kind == ControlKind::EtchedLine)
-            area.setHeight(2);
-        widget->setGeometry(area);
+        widget->setGeometry(placeOf(row, *widget, units));
         controls_.push_back(widget);
     }
     for (std::size_t i = 1; i < controls_.size(); ++i)

@@ -42,6 +42,16 @@ void unlock(platform::BootPlatform& system, const std::string& path)
         system.setFileAttributes(path, *attributes & ~(platform::ReadOnly | platform::System));
 }
 
+// A missing boot file is never made: one made from nothing would hold only
+// the change, with no backup that a normal start could put back.
+bool isBootFile(platform::BootPlatform& system, const std::string& path)
+{
+    if (path.empty())
+        return false;
+    const auto attributes = system.fileAttributes(path);
+    return attributes && (*attributes & platform::Directory) == 0;
+}
+
 // Unlocks the boot file and makes its backup. A failed backup does not stop
 // the change that follows.
 void backUp(platform::BootPlatform& system, const std::string& path)
@@ -83,7 +93,8 @@ bool AddBootSwitch(const std::string& bootIni, std::string_view switchText)
     const auto entryKey = file->value(bootLoaderSection, "default");
     if (!entryKey || entryKey->empty())
         return false;
-    const auto entry = file->value(systemsSection, *entryKey);
+    // The entry is extended as it stands, so that quotes around it stay.
+    const auto entry = file->rawValue(systemsSection, *entryKey);
     if (!entry)
         return false;
     return file->setValue(systemsSection, *entryKey, *entry + " " + std::string(switchText)) && file->save();
@@ -92,7 +103,7 @@ bool AddBootSwitch(const std::string& bootIni, std::string_view switchText)
 bool SetSafeBootNt(platform::BootPlatform& system, SafeBootMode mode)
 {
     const std::string path = BootIniPath(system);
-    if (path.empty())
+    if (!isBootFile(system, path))
         return false;
     backUp(system, path);
     const auto switchText = switchFor(mode);
@@ -104,7 +115,7 @@ bool RestoreBootIni(platform::BootPlatform& system) { return restoreFromBackup(s
 bool SetSafeBoot9x(platform::BootPlatform& system, SafeBootMode mode)
 {
     const std::string path = MsdosSysPath(system);
-    if (path.empty())
+    if (!isBootFile(system, path))
         return false;
     backUp(system, path);
     auto file = ProfileFile::open(path);

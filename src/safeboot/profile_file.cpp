@@ -26,6 +26,11 @@ std::optional<ProfileFile> ProfileFile::open(const std::string& path)
 
 std::optional<std::string> ProfileFile::value(std::string_view section, std::string_view key) const
 {
+    return profileString(text_, section, key);
+}
+
+std::optional<std::string> ProfileFile::rawValue(std::string_view section, std::string_view key) const
+{
     return profileValue(text_, section, key);
 }
 

@@ -18,10 +18,15 @@ public:
     const std::string& path() const { return path_; }
     const std::string& text() const { return text_; }
 
-    // The key's raw value; nothing when the file, section or key is missing.
+    // The key's value as the system's programs read it, without a pair of
+    // enclosing quotes (see profileString); nothing when the file, section or
+    // key is missing.
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
+    // The key's value as the file holds it, quotes kept: what a change that
+    // extends the value starts from.
+    std::optional<std::string> rawValue(std::string_view section, std::string_view key) const;
     // Sets the key as profile text does; false, changing nothing, when the
-    // entry cannot be written as one line.
+    // entry cannot be written so that it reads back as `value`.
     bool setValue(std::string_view section, std::string_view key, std::string_view value);
     // Replaces the file on disk by the text; false when it cannot be written.
     bool save() const;

@@ -8,7 +8,8 @@
 namespace safeboot {
 namespace {
 
-constexpr std::string_view lineBreak = "\r\n";
+constexpr std::string_view breakCharacters = "\r\n";
+constexpr std::string_view crLf = "\r\n";
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -42,7 +43,7 @@ struct Line {
 
 Line lineAt(std::string_view text, std::size_t begin)
 {
-    const std::size_t end = text.find_first_of(lineBreak, begin);
+    const std::size_t end = text.find_first_of(breakCharacters, begin);
     if (end == std::string_view::npos)
         return {begin, text.size(), text.size()};
     const bool crLf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
@@ -117,25 +118,33 @@ bool endsWithLineBreak(std::string_view text)
     return !text.empty() && (text.back() == '\r' || text.back() == '\n');
 }
 
-} // namespace
-
-std::optional<std::string> profileValue(std::string_view text, std::string_view section, std::string_view key)
+// The line break of the text's first line; CR LF for a text without any.
+std::string lineBreakOf(std::string_view text)
 {
-    const Location where = locate(text, section, key);
-    if (!where.key)
-        return std::nullopt;
-    return std::string(text.substr(where.key->valueBegin, where.key->valueEnd - where.key->valueBegin));
+    const Line first = lineAt(text, 0);
+    return std::string(first.next > first.end ? text.substr(first.end, first.next - first.end) : crLf);
 }
 
-std::string withProfileValue(std::string_view text, std::string_view section, std::string_view key,
-                             std::string_view value)
+std::string_view unquoted(std::string_view value)
 {
-    const Location where = locate(text, section, key);
-    std::string result(text);
-    if (where.key)
-        return result.replace(where.key->valueBegin, where.key->valueEnd - where.key->valueBegin, value);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        return value.substr(1, value.size() - 2);
+    return value;
+}
 
-    std::string added = std::string(key) + "=" + std::string(value) + std::string(lineBreak);
+std::string_view valueAt(std::string_view text, const KeyLine& key)
+{
+    return text.substr(key.valueBegin, key.valueEnd - key.valueBegin);
+}
+
+// `text` with the key line added to the section, or with the section and
+// the key line appended when the section is missing.
+std::string withKeyAdded(std::string_view text, const Location& where, std::string_view section,
+                         std::string_view key, std::string_view value)
+{
+    const std::string lineBreak = lineBreakOf(text);
+    std::string result(text);
+    std::string added = std::string(key) + "=" + std::string(value) + lineBreak;
     if (where.sectionEnd) {
         const Line& last = *where.sectionEnd;
         if (last.next == last.end)
@@ -144,7 +153,37 @@ std::string withProfileValue(std::string_view text, std::string_view section, st
     }
     if (!text.empty() && !endsWithLineBreak(text))
         result += lineBreak;
-    return result + "[" + std::string(section) + "]" + std::string(lineBreak) + added;
+    return result + "[" + std::string(section) + "]" + lineBreak + added;
+}
+
+} // namespace
+
+std::optional<std::string> profileValue(std::string_view text, std::string_view section, std::string_view key)
+{
+    const Location where = locate(text, section, key);
+    if (!where.key)
+        return std::nullopt;
+    return std::string(valueAt(text, *where.key));
+}
+
+std::optional<std::string> profileString(std::string_view text, std::string_view section, std::string_view key)
+{
+    const Location where = locate(text, section, key);
+    if (!where.key)
+        return std::nullopt;
+    return std::string(unquoted(valueAt(text, *where.key)));
+}
+
+std::string withProfileValue(std::string_view text, std::string_view section, std::string_view key,
+                             std::string_view value)
+{
+    const Location where = locate(text, section, key);
+    if (!where.key)
+        return withKeyAdded(text, where, section, key, value);
+    std::string result(text);
+    if (unquoted(valueAt(text, *where.key)) == value)
+        return result;
+    return result.replace(where.key->valueBegin, where.key->valueEnd - where.key->valueBegin, value);
 }
 
 bool isWritableProfileEntry(std::string_view section, std::string_view key, std::string_view value)
@@ -152,9 +191,11 @@ bool isWritableProfileEntry(std::string_view section, std::string_view key, std:
     const auto isName = [](std::string_view name, std::string_view forbidden) {
         return !name.empty() && trimmed(name) == name && name.find_first_of(forbidden) == std::string_view::npos;
     };
-    // The reader drops blanks around a value, so a value with any would read back shorter.
+    // The reader drops blanks around a value and a pair of quotes enclosing it, so such a value would read
+    // back shorter.
     return isName(section, "]\r\n") && isName(key, "=\r\n") && key.front() != '[' && key.front() != ';' &&
-           trimmed(value) == value && value.find_first_of(lineBreak) == std::string_view::npos;
+           trimmed(value) == value && unquoted(value) == value &&
+           value.find_first_of(breakCharacters) == std::string_view::npos;
 }
 
 } // namespace safeboot

@@ -195,6 +195,20 @@ TEST(BootIniValues, QuotedDescriptionAndLongValuesKeptWhole)
                                                                  " /safeboot:network\r\n");
 }
 
+TEST(BootIniValues, QuotedDefaultNamesItsEntryAndKeepsItsQuotes)
+{
+    FakeBootPlatform machine;
+    const std::string defaultLine = "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS";
+    const std::string quotedDefault = "default=\"multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\"";
+    std::string text = readTestData("msdocs_typical_boot.ini");
+    text.replace(text.find(defaultLine), defaultLine.size(), quotedDefault);
+    machine.writeFile(machine.bootIni(), text);
+    ASSERT_TRUE(applyBootChoice(machine, SafeBootMode::Minimal));
+    std::string expected = text;
+    expected.insert(expected.find(typicalEntry) + typicalEntry.size(), " /safeboot:minimal");
+    EXPECT_EQ(FakeBootPlatform::readFile(machine.bootIni()), expected);
+}
+
 struct BrokenBootIniCase {
     const char* name;
     std::optional<std::string> text; // nothing: no boot.ini at all
@@ -266,6 +280,18 @@ INSTANTIATE_TEST_SUITE_P(Modes, MsdosSysModeTest,
                                            MsdosModeCase{"Network", SafeBootMode::Network,
                                                          "BootSafe=1\r\nNetwork=1\r\n"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MsdosSysTest, MissingMsdosSysIsNeverCreated)
+{
+    for (const SafeBootMode mode : {SafeBootMode::Minimal, SafeBootMode::Network}) {
+        EXPECT_FALSE(applyBootChoice(machine, mode));
+        EXPECT_FALSE(exists(msdosSys));
+        EXPECT_FALSE(exists(msdosSys + ".PLB"));
+    }
+    EXPECT_TRUE(applyBootChoice(machine, std::nullopt)) << "a normal start needs no change";
+    EXPECT_FALSE(exists(msdosSys));
+    EXPECT_TRUE(machine.events.empty()) << "nothing to back up, nothing to restore";
+}
 
 TEST_F(MsdosSysTest, ExistingNetworkKeyIsSetInPlace)
 {

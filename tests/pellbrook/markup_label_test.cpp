@@ -3,6 +3,7 @@
 
 #include "gui_doubles.h"
 
+#include <QAccessible>
 #include <QEnterEvent>
 #include <QImage>
 #include <QSignalSpy>
@@ -65,6 +66,49 @@ INSTANTIATE_TEST_SUITE_P(
         LookCase{"RightAlignedKeepsItsTags", u"<B>Title"_s, Qt::AlignRight | Qt::AlignVCenter, Kind::Plain, u""_s, 0, false,
                  false, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct NameCase {
+    const char* name;
+    QString text;
+    Qt::Alignment alignment;
+    QString spoken;
+    QAccessible::Role role;
+};
+
+class MarkupLabelNameTest : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(MarkupLabelNameTest, AssistiveTechnologyReadsTheShownText)
+{
+    const NameCase& c = GetParam();
+    MarkupLabel label(c.text);
+    label.setAlignment(c.alignment);
+    QAccessibleInterface* read = QAccessible::queryAccessibleInterface(&label);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->text(QAccessible::Name), c.spoken);
+    EXPECT_EQ(read->role(), c.role);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Labels, MarkupLabelNameTest,
+    ::testing::Values(
+        NameCase{"TagsDropped", u"<S=14><B>Title"_s, left, u"Title"_s, QAccessible::StaticText},
+        NameCase{"Link", u"<URL>Visit"_s, left, u"Visit"_s, QAccessible::Link},
+        NameCase{"CheckMarkIsTheCheckMarkCharacter", u"<CM>"_s, left, u"\u2714"_s, QAccessible::StaticText},
+        NameCase{"EtchedLineSaysNothing", u"<HL>"_s, left, u""_s, QAccessible::StaticText},
+        NameCase{"RightAlignedShowsItsTags", u"<B>Title"_s, Qt::AlignRight | Qt::AlignVCenter, u"<B>Title"_s,
+                 QAccessible::StaticText}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MarkupLabelName, GivenNameWinsAndTextChangesAreFollowed)
+{
+    MarkupLabel label(QStringLiteral("<B>Old"));
+    QAccessibleInterface* read = QAccessible::queryAccessibleInterface(&label);
+    ASSERT_TRUE(read);
+    label.setText(QStringLiteral("<B>New"));
+    EXPECT_EQ(read->text(QAccessible::Name), QStringLiteral("New"));
+    label.setAccessibleName(QStringLiteral("Given"));
+    EXPECT_EQ(read->text(QAccessible::Name), QStringLiteral("Given"));
+}
 
 QImage grabbed(QWidget& widget)
 {

@@ -37,7 +37,16 @@ TEST_F(ProfileFileTest, SeveralChangesWrittenAtOnce)
     ASSERT_TRUE(file->setValue("Options", "Network", "1"));
     EXPECT_EQ(FakeBootPlatform::readFile(path), "[Options]\nBootGUI=1\n") << "nothing written before save";
     ASSERT_TRUE(file->save());
-    EXPECT_EQ(FakeBootPlatform::readFile(path), "[Options]\nBootGUI=0\nNetwork=1\r\n");
+    EXPECT_EQ(FakeBootPlatform::readFile(path), "[Options]\nBootGUI=0\nNetwork=1\n");
+}
+
+TEST_F(ProfileFileTest, QuotedValueReadWithoutItsQuotesOrRaw)
+{
+    machine.writeFile(path, "[boot loader]\ndefault=\"multi(0)\"\n");
+    const auto file = ProfileFile::open(path);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->value("boot loader", "default"), "multi(0)");
+    EXPECT_EQ(file->rawValue("boot loader", "default"), "\"multi(0)\"");
 }
 
 TEST_F(ProfileFileTest, UnwritableEntryChangesNothing)

@@ -80,12 +80,17 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"FillsAnEmptyValue", "[a]\nk=\nj=2\n", "a", "k", "v", "[a]\nk=v\nj=2\n"},
         WriteCase{"AddsAfterTheSectionsLastLineBeforeBlanks", "[a]\r\nx=1\r\n;pad\r\n\r\n[b]\r\ny=2\r\n", "a", "k",
                   "v", "[a]\r\nx=1\r\n;pad\r\nk=v\r\n\r\n[b]\r\ny=2\r\n"},
-        WriteCase{"AddsToAHeaderOnlySection", "[a]\n[b]\n", "a", "k", "v", "[a]\nk=v\r\n[b]\n"},
-        WriteCase{"AddsAfterAnUnendedLastLine", "[a]\nx=1", "a", "k", "v", "[a]\nx=1\r\nk=v\r\n"},
-        WriteCase{"AddsInALoneCrFile", "[a]\rx=1\r", "a", "k", "v", "[a]\rx=1\rk=v\r\n"},
-        WriteCase{"AppendsAMissingSectionWithoutBlankLine", "[a]\nx=1\n", "b", "k", "v", "[a]\nx=1\n[b]\r\nk=v\r\n"},
-        WriteCase{"AppendsAfterCrLfWhenTheFileLacksALineEnd", "[a]\nx=1", "b", "k", "v",
-                  "[a]\nx=1\r\n[b]\r\nk=v\r\n"},
+        WriteCase{"AddsToAHeaderOnlySection", "[a]\n[b]\n", "a", "k", "v", "[a]\nk=v\n[b]\n"},
+        WriteCase{"AddsAfterAnUnendedLastLine", "[a]\nx=1", "a", "k", "v", "[a]\nx=1\nk=v\n"},
+        WriteCase{"AddsInALoneCrFile", "[a]\rx=1\r", "a", "k", "v", "[a]\rx=1\rk=v\r"},
+        WriteCase{"AppendsAMissingSectionWithoutBlankLine", "[a]\nx=1\n", "b", "k", "v", "[a]\nx=1\n[b]\nk=v\n"},
+        WriteCase{"AppendsAfterTheFilesLineBreakWhenItLacksALineEnd", "[a]\nx=1", "b", "k", "v",
+                  "[a]\nx=1\n[b]\nk=v\n"},
+        WriteCase{"AddsToAnLfBootIniWithLf", "[boot loader]\ntimeout=30\n[operating systems]\nmulti(0)=\"XP\"\n",
+                  "boot loader", "default", "multi(0)",
+                  "[boot loader]\ntimeout=30\ndefault=multi(0)\n[operating systems]\nmulti(0)=\"XP\"\n"},
+        WriteCase{"MixedFileTakesTheBreakOfItsFirstLine", "[a]\r\nx=1\ny=2", "a", "k", "v",
+                  "[a]\r\nx=1\ny=2\r\nk=v\r\n"},
         WriteCase{"CreatesFromNothing", "", "Options", "BootSafe", "1", "[Options]\r\nBootSafe=1\r\n"},
         WriteCase{"WritesALongValueWhole", "[a]\nk=1\n", "a", "k", std::string(5000, 'w'),
                   "[a]\nk=" + std::string(5000, 'w') + "\n"}),
@@ -110,6 +115,7 @@ TEST_P(ProfileEntryTest, RefusesWhatWouldNotReadBack)
 INSTANTIATE_TEST_SUITE_P(Rules, ProfileEntryTest,
                          ::testing::Values(EntryCase{"Plain", "Options", "BootSafe", "1", true},
                                            EntryCase{"QuotedValueWithBlanks", "os", "multi(0)", "\"XP\" /x", true},
+                                           EntryCase{"EnclosedInQuotes", "os", "multi(0)", "\"XP\"", false},
                                            EntryCase{"BracketInSection", "a]b", "k", "1", false},
                                            EntryCase{"EqualsInKey", "a", "k=j", "1", false},
                                            EntryCase{"BreakInValue", "a", "k", "1\r\nj=2", false},
@@ -118,6 +124,46 @@ INSTANTIATE_TEST_SUITE_P(Rules, ProfileEntryTest,
                                            EntryCase{"CommentKey", "a", ";k", "1", false},
                                            EntryCase{"HeaderKey", "a", "[k", "1", false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A value is read as the system's programs read it: one pair of enclosing
+// double quotes removed.
+
+struct StringCase {
+    const char* name;
+    std::string value; // as the file holds it
+    std::string expected;
+};
+
+class ProfileStringTest : public ::testing::TestWithParam<StringCase> {};
+
+TEST_P(ProfileStringTest, ReadsWithoutEnclosingQuotes)
+{
+    EXPECT_EQ(safeboot::profileString("[a]\r\nk = " + GetParam().value + " \r\n", "a", "k"), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, ProfileStringTest,
+    ::testing::Values(StringCase{"EnclosingPairRemoved", "\"multi(0)disk(0)\\WINDOWS\"", "multi(0)disk(0)\\WINDOWS"},
+                      StringCase{"OnlyOnePair", "\"\"x\"\"", "\"x\""},
+                      StringCase{"BlanksInsideKept", "\" x \"", " x "},
+                      StringCase{"EmptyPair", "\"\"", ""},
+                      StringCase{"LoneQuoteKept", "\"", "\""},
+                      StringCase{"QuotedNameWithSwitchesKept", "\"XP\" /fastdetect", "\"XP\" /fastdetect"},
+                      StringCase{"SingleQuotesKept", "'x'", "'x'"},
+                      StringCase{"Unquoted", "30", "30"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ProfileQuotedValues, MissingKeyReadsAsNothing)
+{
+    EXPECT_EQ(safeboot::profileString("[a]\nk=\"x\"\n", "a", "j"), std::nullopt);
+}
+
+TEST(ProfileQuotedValues, WritingTheValueTheFileAlreadyMeansKeepsItsBytes)
+{
+    const std::string text = "[boot loader]\ndefault=\"multi(0)\\WINDOWS\"\n";
+    EXPECT_EQ(withProfileValue(text, "boot loader", "default", "multi(0)\\WINDOWS"), text);
+    EXPECT_EQ(withProfileValue(text, "boot loader", "default", "multi(1)"), "[boot loader]\ndefault=multi(1)\n");
+}
 
 // Real files: a change touches one place only.
 

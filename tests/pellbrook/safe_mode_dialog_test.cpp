@@ -9,6 +9,8 @@
 #include "gui_doubles.h"
 #include "test_data.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -21,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
@@ -139,6 +142,60 @@ TEST_F(SafeModeDialogTest, EveryControlInTemplateOrderWithItsTextAndPlace)
     EXPECT_EQ(qobject_cast<QLabel*>(dialog->controls()[16])->pixmap().size(), QSize(496, 64));
 }
 
+// Picture statics take their picture's size plus their frame, as the dialog
+// manager sizes them, so that no row or column of a picture is cut off.
+TEST_F(SafeModeDialogTest, PicturesAreShownWhole)
+{
+    open();
+    const auto& rows = pellbrook::safeModeDialogControls();
+    int pictures = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].kind != pellbrook::ControlKind::Icon && rows[i].kind != pellbrook::ControlKind::Banner)
+            continue;
+        SCOPED_TRACE(i + 1);
+        ++pictures;
+        const auto* label = qobject_cast<QLabel*>(dialog->controls()[i]);
+        ASSERT_TRUE(label);
+        const QSize picture = label->pixmap().deviceIndependentSize().toSize();
+        EXPECT_EQ(label->contentsRect().size(), picture);
+        EXPECT_TRUE(dialog->rect().contains(label->geometry()));
+    }
+    EXPECT_EQ(pictures, 5);
+    EXPECT_EQ(dialog->controls()[16]->size(), QSize(498, 66)) << "496 by 64 inside a one-pixel sunken frame";
+    for (std::size_t icon = 2; icon < 6; ++icon)
+        EXPECT_EQ(dialog->controls()[icon]->size(), QSize(32, 32)) << icon + 1;
+}
+
+TEST_F(SafeModeDialogTest, AssistiveTechnologyReadsWhatTheLabelsShow)
+{
+    open();
+    const std::vector<std::pair<std::size_t, QString>> labels = {
+        {7, u"Обычная перезагрузка"_s},
+        {8, u"Безопасный режим"_s},
+        {9, u"Безопасный режим с поддержкой сети"_s},
+        {10, u"Безопасный режим с восстановлением службы каталогов"_s},
+        {17, u"Version 1.0.1002"_s}};
+    for (const auto& [index, name] : labels) {
+        QAccessibleInterface* label = QAccessible::queryAccessibleInterface(dialog->controls()[index]);
+        ASSERT_TRUE(label) << index + 1;
+        EXPECT_EQ(label->text(QAccessible::Name), name) << index + 1;
+        EXPECT_EQ(label->role(), QAccessible::StaticText) << index + 1;
+    }
+
+    QAccessibleInterface* link = QAccessible::queryAccessibleInterface(dialog->control(pellbrook::WebLink));
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->text(QAccessible::Name), u"Visit our web site"_s);
+    EXPECT_EQ(link->role(), QAccessible::Link);
+    EXPECT_TRUE(link->state().linked);
+    QAccessibleActionInterface* actions = link->actionInterface();
+    ASSERT_TRUE(actions);
+    ASSERT_TRUE(actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    ASSERT_EQ(web.opened.size(), 1u) << "pressing the link opens the page";
+    EXPECT_EQ(web.opened[0], pellbrook::makerPageUrl());
+    EXPECT_TRUE(dialog->isVisible());
+}
+
 TEST_F(SafeModeDialogTest, TabOrderFollowsTheTemplate)
 {
     open();
@@ -211,6 +268,22 @@ TEST_F(SafeModeDialogTest, OffNtNetworkWritesMsdosSys)
     EXPECT_EQ(FakeBootPlatform::readFile(machine.msdosSys()), expected);
     EXPECT_EQ(machine.events, (std::vector<std::string>{"copy C/msdos.sys -> C/msdos.sys.PLB", "restart"}));
     EXPECT_EQ(bootIni(), original) << "boot.ini belongs to the other family";
+}
+
+TEST_F(SafeModeDialogTest, OffNtMissingMsdosSysIsNotCreatedAndTheQuestionSaysSo)
+{
+    machine.ntPlatform = false;
+    open();
+    choose(pellbrook::MinimalChoice);
+    prompter.answer(true);
+    prompter.answer(true);
+    clickRestart();
+    ASSERT_EQ(prompter.asked.size(), 2u);
+    EXPECT_EQ(prompter.asked[0].text, confirmation);
+    EXPECT_EQ(prompter.asked[1].text, notChanged);
+    EXPECT_EQ(machine.restartRequests, 1);
+    EXPECT_FALSE(std::filesystem::exists(machine.msdosSys())) << "a file holding only Safe Mode could not be undone";
+    EXPECT_FALSE(std::filesystem::exists(machine.msdosSys() + ".PLB"));
 }
 
 TEST_F(SafeModeDialogTest, RefusedRestartStillEndsAndKeepsTheChange)

@@ -1,12 +1,10 @@
-#include "platform/atomic_file.h"
 #include "platform/boot_platform.h"
 #include "platform/platform.h"
+#include "platform/posix/file_metadata_copy.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <linux/capability.h>
 #include <sys/file.h>
 #include <sys/reboot.h>
@@ -80,20 +78,12 @@ public:
         return files_->setFileAttributes(path, attributes);
     }
 
+    // The copy takes the source's owner, mode and extended attributes, as a
+    // copy on Windows takes the source's attributes: a backup is no more open
+    // than the boot file, and a restored boot file is as the backup was.
     bool copyFile(const std::string& from, const std::string& to) override
     {
-        std::ifstream in(from, std::ios::binary);
-        if (!in)
-            return false;
-        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        if (in.bad())
-            return false;
-        try {
-            writeFileAtomically(to, bytes);
-        } catch (const FileError&) {
-            return false;
-        }
-        return true;
+        return posix::copyFileWithMetadata(from, to);
     }
 
     bool IsNtPlatform() override { return true; }

@@ -1,7 +1,13 @@
 #include "platform/posix/file_metadata_copy.h"
 
+#include "platform/atomic_file.h"
+#include "platform/posix/posix_files.h"
+#include "platform/posix/temporary_file.h"
+
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
 #include <string>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -9,6 +15,9 @@
 
 namespace platform::posix {
 namespace {
+
+// Far above any boot or settings file this copy is made for.
+constexpr std::size_t largestCopiedFile = std::size_t{64} << 20;
 
 // The names of the file's extended attributes; nothing on failure, with
 // `ok` false unless the file system simply has none.
@@ -74,7 +83,60 @@ bool copyAttributes(int sourceFd, int fd)
     return true;
 }
 
+// Where a write of `path` lands: the target of a symbolic link, the path
+// itself otherwise; empty for a link to nothing.
+std::string landingPath(const std::string& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error))
+        return path;
+    const auto resolved = std::filesystem::canonical(path, error);
+    return error ? std::string() : resolved.string();
+}
+
+bool giveMetadata(int sourceFd, const struct stat& source, int fd)
+{
+    return copyFileMetadata(sourceFd, source, fd) || ::fchmod(fd, source.st_mode & 07777) == 0;
+}
+
+// Writes `bytes` to a new file that takes the name of `target` once it holds
+// them and the source's metadata.
+void replaceWithCopy(const std::string& target, const std::string& bytes, int sourceFd, const struct stat& source)
+{
+    const UniqueFd folder(::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder)
+        fail("Cannot create file", target, errno);
+    const std::string name = nameOf(target);
+    removeStaleTemporaries(folder.get(), name);
+    TemporaryFile copy(folder.get(), name, target, 0600);
+    if (!writeAllAt(copy.fd(), bytes, 0, write_faults::Step::NewFile) || !giveMetadata(sourceFd, source, copy.fd()) ||
+        ::fsync(copy.fd()) != 0)
+        fail("Cannot write file", target, errno);
+    if (const int error = copy.moveTo(name))
+        fail("Cannot create file", target, error);
+    syncFolder(folder.get());
+}
+
 } // namespace
+
+bool copyFileWithMetadata(const std::string& from, const std::string& to)
+{
+    const UniqueFd source(::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat info {};
+    if (!source || ::fstat(source.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    const std::string target = landingPath(to);
+    if (target.empty())
+        return false;
+    try {
+        const std::string bytes =
+            readOpenFile(source.get(), static_cast<std::size_t>(info.st_size), largestCopiedFile, from);
+        replaceWithCopy(target, bytes, source.get(), info);
+    } catch (const FileError&) {
+        return false;
+    }
+    return true;
+}
 
 bool copyFileMetadata(int sourceFd, const struct stat& source, int fd)
 {
