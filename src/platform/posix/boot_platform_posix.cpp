@@ -1,14 +1,12 @@
 #include "platform/boot_platform.h"
 #include "platform/platform.h"
 #include "platform/posix/file_metadata_copy.h"
+#include "platform/posix/logind_reboot.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
-#include <linux/capability.h>
 #include <sys/file.h>
-#include <sys/reboot.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace platform {
@@ -37,16 +35,6 @@ int openLockFile(const std::string& path)
     // A lock file left by someone else may still be readable, which is
     // all flock needs.
     return fd >= 0 ? fd : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-}
-
-// Whether this process holds the right to restart the machine.
-bool mayRestart()
-{
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3]{};
-    if (::syscall(SYS_capget, &header, data) != 0)
-        return false;
-    return (data[CAP_TO_INDEX(CAP_SYS_BOOT)].effective & CAP_TO_MASK(CAP_SYS_BOOT)) != 0;
 }
 
 // POSIX answers: the file system has one root, "/", which plays every
@@ -97,13 +85,9 @@ public:
         return claimInstanceLock("/tmp", name + "-" + std::to_string(::getuid()));
     }
 
-    bool RestartWindows() override
-    {
-        if (!mayRestart())
-            return false;
-        ::sync();
-        return ::reboot(RB_AUTOBOOT) == 0;
-    }
+    // Through logind, which shuts the system down in order; never with a
+    // bare reboot(2), which would give the services no warning.
+    bool RestartWindows() override { return posix::rebootThroughLogind(); }
 
 private:
     std::unique_ptr<Platform> files_ = createSystemPlatform();
