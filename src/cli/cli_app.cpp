@@ -20,14 +20,16 @@ void printHelp(std::ostream& out)
            "  --data-dir DIR   the folder of the backup and whitelist (default: the editor's)\n"
            "  --dry-run        change nothing: print what the command would change in the hosts file\n"
            "  --diff           as --dry-run, and print the change as a unified diff too\n"
-           "  --help           show this text\n\n"
+           "  --help           show this text\n"
+           "  --version        show the program's name and version\n\n"
            "Commands:\n";
     for (const CliCommand& command : commandTable()) {
         std::string left = command.name;
         if (!command.argumentsHelp.empty())
             left += " " + command.argumentsHelp;
-        out << "  " << left << std::string(left.size() < 17 ? 17 - left.size() : 1, ' ') << command.summary
-            << '\n';
+        // At least two spaces, so that readers (help2man too) tell a long command from its summary.
+        const std::size_t gap = std::max<std::size_t>(left.size() + 2, 17) - left.size();
+        out << "  " << left << std::string(gap, ' ') << command.summary << '\n';
     }
 }
 
@@ -43,6 +45,7 @@ struct ParsedLine {
     std::optional<std::string> hostsPath;
     std::optional<std::string> dataDir;
     bool help = false;
+    bool version = false;
     DryRun dryRun = DryRun::No;
     std::string command;
     std::vector<std::string> arguments;
@@ -70,6 +73,8 @@ ParsedLine parse(const std::vector<std::string>& commandLine)
         const std::string& option = arguments[i];
         if (option == "--help") {
             parsed.help = true;
+        } else if (option == "--version") {
+            parsed.version = true;
         } else if (option == "--hosts" || option == "--data-dir") {
             if (i + 1 >= arguments.size())
                 throw UsageError(option + " needs a value");
@@ -103,6 +108,10 @@ int runCli(const std::vector<std::string>& arguments, platform::Platform& system
         const ParsedLine parsed = parse(arguments);
         if (parsed.help) {
             printHelp(out);
+            return Success;
+        }
+        if (parsed.version) {
+            out << "vendrel-cli " VENDREL_VERSION "\n";
             return Success;
         }
         if (parsed.command.empty())

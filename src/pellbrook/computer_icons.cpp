@@ -148,7 +148,7 @@ QPixmap computerIcon(int imageId, int size)
 QIcon applicationIcon()
 {
     QIcon icon;
-    for (const int size : {16, 24, 32, 48})
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
         icon.addPixmap(painted(size, [](QPainter& painter) {
             paintComputer(painter);
             paintRestartArrow(painter);

@@ -13,7 +13,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pellbrook"));
     QApplication::setApplicationVersion(QString::fromLatin1(pellbrook::fileVersion));
-    QApplication::setWindowIcon(pellbrook::applicationIcon());
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("pellbrook"), pellbrook::applicationIcon()));
 
     const auto system = platform::createSystemBootPlatform();
     pellbrook::MessageBoxPrompter prompter;

@@ -11,7 +11,7 @@ namespace pellbrook {
 
 // Icons 103 to 106 (see ImageId) at `size` pixels square.
 QPixmap computerIcon(int imageId, int size = 32);
-// The program's icon in 16, 24, 32 and 48 pixels.
+// The program's icon in 16, 24, 32, 48, 64, 128 and 256 pixels.
 QIcon applicationIcon();
 // The 496 by 64 banner at the top of the dialog.
 QPixmap bannerPixmap();

@@ -69,7 +69,7 @@ SafeModeDialog::SafeModeDialog(platform::BootPlatform& system, Prompter& prompte
       system_(system), prompter_(prompter), web_(web), choices_(new QButtonGroup(this))
 {
     setWindowTitle(QString::fromUtf8(dialogCaption));
-    setWindowIcon(applicationIcon());
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("pellbrook"), applicationIcon()));
     setFont(dialogFont());
     const DialogBaseUnits units = dialogBaseUnits(font());
     setFixedSize(dialogUnitsToPixels(units, 0, 0, dialogWidth, dialogHeight).size());

@@ -1,9 +1,11 @@
 #include "platform/platform.h"
+#include "vendrel/application_icon.h"
 #include "vendrel/application_setup.h"
 #include "vendrel/main_window.h"
 #include "vendrel/qt_prompter.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,6 +38,7 @@ int main(int argc, char** argv)
     prepareToolkit();
     QApplication application(argc, argv);
     nameApplication();
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vendrel"), vendrelIcon()));
 
     const auto system = platform::createSystemPlatform();
     QtPrompter prompter;

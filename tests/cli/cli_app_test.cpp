@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <ostream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -169,6 +170,39 @@ TEST_F(Cli, HelpListsBothCommandsAndSucceeds)
     EXPECT_TRUE(result.out.starts_with("Usage: vendrel-cli")) << result.out;
     EXPECT_TRUE(contains(result.out, "\n  show ")) << result.out;
     EXPECT_TRUE(contains(result.out, "\n  lines ")) << result.out;
+}
+
+// --version answers before any hosts file is looked for, like --help.
+TEST_F(Cli, VersionPrintsTheNameAndVersionWithoutAHostsFile)
+{
+    fake.failSystemDirectory = true;
+    const CliRun result = run({"--version"});
+    EXPECT_EQ(result.status, vendrel::cli::Success);
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(std::regex_match(result.out, std::regex("vendrel-cli [0-9]+(\\.[0-9]+)+\n"))) << result.out;
+    EXPECT_TRUE(contains(run({"--help"}).out, "\n  --version ")) << "the help does not name --version";
+}
+
+// The manual page is made from the help: help2man takes a command apart from
+// its summary only where two spaces stand between them.
+TEST_F(Cli, HelpSetsEveryCommandTwoSpacesApartFromItsSummary)
+{
+    const std::string help = run({"--help"}).out;
+    for (const vendrel::cli::CliCommand& command : vendrel::cli::commandTable()) {
+        const std::string left = command.argumentsHelp.empty() ? command.name
+                                                               : command.name + " " + command.argumentsHelp;
+        EXPECT_TRUE(contains(help, "\n  " + left + "  ")) << left;
+    }
+}
+
+TEST_F(Cli, VersionBeforeACommandRunsNothing)
+{
+    const std::string content = "127.0.0.1 localhost\n0.0.0.0 ads.example\n";
+    const std::string hostsFile = fake.writeFile(fake.root() + "/hosts", content);
+    const CliRun result = run({"--version", "--hosts", hostsFile, "delete", "2"});
+    EXPECT_EQ(result.status, vendrel::cli::Success);
+    EXPECT_EQ(result.out, run({"--version"}).out);
+    EXPECT_EQ(FakePlatform::readFile(hostsFile), content);
 }
 
 // ---------------------------------------------------------------------------
