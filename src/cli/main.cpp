@@ -4,6 +4,7 @@
 
 int main(int argc, char** argv)
 {
+    platform::giveLargeBlocksBack();
     std::ios::sync_with_stdio(false);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto system = platform::createSystemPlatform();

@@ -66,6 +66,12 @@ public:
 // Joins a folder and a file name with the platform's separator.
 std::string joinPath(const std::string& folder, const std::string& name);
 
+// From now on every large block (a file's text, the rows of a million lines)
+// goes back to the system when it is freed, rather than staying in the heap
+// for later blocks: one step's buffers then never add to the next step's,
+// and the peak memory is what is alive at once. Called first thing in main().
+void giveLargeBlocksBack();
+
 // Whether the process's standard error goes to a terminal (not a file or a pipe).
 bool standardErrorIsTerminal();
 

@@ -29,6 +29,7 @@ bool displayAvailable()
 
 int main(int argc, char** argv)
 {
+    platform::giveLargeBlocksBack();
     if (!displayAvailable()) {
         std::fputs("vendrel: no graphical display found (DISPLAY is not set); "
                    "run it under a virtual display with: xvfb-run -a build/bin/vendrel\n",

@@ -28,10 +28,21 @@ void VersionCompactor::compactLater(HostsHistory history, std::uint64_t number, 
     });
 }
 
+void VersionCompactor::compactAtFinish(HostsHistory history, std::uint64_t number)
+{
+    finish();
+    pending_.emplace(Pending{std::move(history), number});
+}
+
 void VersionCompactor::finish()
 {
     if (worker_.joinable())
         worker_.join();
+    if (pending_) {
+        const Pending pending = std::move(*pending_);
+        pending_.reset();
+        compactNow(pending.history, pending.number);
+    }
 }
 
 } // namespace vendrel

@@ -3,8 +3,10 @@
 #include "core/history/hosts_history.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 namespace vendrel {
 
@@ -18,18 +20,36 @@ namespace vendrel {
 class VersionCompactor {
 public:
     VersionCompactor() = default;
-    VersionCompactor(VersionCompactor&&) noexcept = default;
-    VersionCompactor& operator=(VersionCompactor&&) noexcept = default;
+    VersionCompactor(VersionCompactor&& other) noexcept
+        : pending_(std::exchange(other.pending_, std::nullopt)), worker_(std::move(other.worker_))
+    {
+    }
+    VersionCompactor& operator=(VersionCompactor&& other) noexcept
+    {
+        finish();
+        pending_ = std::exchange(other.pending_, std::nullopt);
+        worker_ = std::move(other.worker_);
+        return *this;
+    }
     ~VersionCompactor() { finish(); }
 
     // Compresses version `number` of `history` here and now; the caller holds the lock.
     static void compactNow(const HostsHistory& history, std::uint64_t number);
+    // Compresses it when the compactor finishes (at the latest when it goes),
+    // for an owner that holds the lock throughout: by then the texts of the
+    // write are gone, so that the compression adds nothing to the peak.
+    void compactAtFinish(HostsHistory history, std::uint64_t number);
     // Compresses it on the compactor's thread, under the lock of the hosts file at `hostsPath`.
     void compactLater(HostsHistory history, std::uint64_t number, std::string hostsPath);
-    // Waits for the compression under way, if any.
+    // Waits for the compression under way, if any, or runs the one put off.
     void finish();
 
 private:
+    struct Pending {
+        HostsHistory history;
+        std::uint64_t number;
+    };
+    std::optional<Pending> pending_;
     std::jthread worker_;
 };
 

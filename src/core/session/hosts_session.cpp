@@ -45,8 +45,8 @@ std::string undoneCommand(const std::string& command)
 // Keeps the hosts file's bytes as a version before each write, stored as
 // they are so that the write need not wait for their compression, and takes
 // the version back when the write fails. After the write the version is
-// compressed: at once when the owner holds the lock throughout (the CLI),
-// else on the compactor's thread.
+// compressed: when the session ends if the owner holds the lock throughout
+// (the CLI), else on the compactor's thread.
 class VersionKeeper final : public WriteWitness {
 public:
     struct Compaction {
@@ -69,7 +69,7 @@ public:
     void written() override
     {
         if (compaction_.guard.locking() == HostsFileGuard::Locking::HeldByOwner)
-            VersionCompactor::compactNow(history_, kept_);
+            compaction_.compactor.compactAtFinish(history_, kept_);
         else
             compaction_.compactor.compactLater(history_, kept_, compaction_.guard.path());
     }
@@ -155,7 +155,9 @@ void HostsSession::FileSort(const Progress& progress, std::size_t rowsMeanwhile)
     std::string listText = formatList(rows_);
     if (!rehearsing())
         replaceRows([&] { rows_ = HostsRows(rowsMeanwhile); });
-    guard_.write(sortHostsText(std::move(listText), redirectAddress_, progress), keepVersion("Sort File").get());
+    // A statement of its own, so that the unsorted text is gone before the write.
+    const std::string sorted = sortHostsText(std::move(listText), redirectAddress_, progress);
+    guard_.write(sorted, keepVersion("Sort File").get());
 }
 
 void HostsSession::mergeSequence(const std::string& path, const Progress& progress, std::string_view command)

@@ -164,6 +164,9 @@ private:
     void takeLoaded(LoadedHosts loaded);
     void requireBlockingAddress() const;
 
+    // First, so that it goes last: a compression put off until the session
+    // ends runs when the rows and texts are gone.
+    VersionCompactor compactor_;
     HostsFileGuard guard_;
     std::string dataFolder_;
     HostsRows rows_;
@@ -171,7 +174,6 @@ private:
     std::string redirectLine_;
     RowsObserver* observer_ = nullptr;
     RehearsedChange* rehearsal_ = nullptr;
-    VersionCompactor compactor_;
 };
 
 } // namespace vendrel

@@ -102,6 +102,12 @@ private:
 
 bool standardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
+void giveLargeBlocksBack()
+{
+    // A fixed threshold also ends glibc's raising of it after each large free.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+}
+
 std::unique_ptr<Platform> createSystemPlatform()
 {
     return std::make_unique<PosixPlatform>();
