@@ -124,6 +124,14 @@ void HostsSession::replaceRows(Change&& change)
         observer_->rowsReplaced();
 }
 
+void HostsSession::giveUpRows(std::size_t rowsMeanwhile)
+{
+    // Moved out first: assigning empty rows would keep the text's buffer,
+    // since a short string is copied into the buffer it replaces.
+    HostsRows given = std::move(rows_);
+    rows_ = HostsRows(rowsMeanwhile);
+}
+
 void HostsSession::takeLoaded(LoadedHosts loaded)
 {
     replaceRows([&] { rows_ = std::move(loaded.rows); });
@@ -154,7 +162,7 @@ void HostsSession::FileSort(const Progress& progress, std::size_t rowsMeanwhile)
 {
     std::string listText = formatList(rows_);
     if (!rehearsing())
-        replaceRows([&] { rows_ = HostsRows(rowsMeanwhile); });
+        replaceRows([&] { giveUpRows(rowsMeanwhile); });
     // A statement of its own, so that the unsorted text is gone before the write.
     const std::string sorted = sortHostsText(std::move(listText), redirectAddress_, progress);
     guard_.write(sorted, keepVersion("Sort File").get());
@@ -190,7 +198,7 @@ void HostsSession::removeBlockingEntries(const Progress& progress, std::size_t r
 {
     requireBlockingAddress();
     if (!rehearsing())
-        replaceRows([&] { rows_ = HostsRows(rowsMeanwhile); });
+        replaceRows([&] { giveUpRows(rowsMeanwhile); });
     guard_.update([&](const std::string& hostsText) {
         refuseNonText(hostsText, hostsPath());
         return *vendrel::removeBlockingEntries(hostsText, redirectAddress_, progress);

@@ -162,6 +162,8 @@ private:
     template <typename Change>
     void replaceRows(Change&& change);
     void takeLoaded(LoadedHosts loaded);
+    // Frees the rows and their text for `rowsMeanwhile` empty ones.
+    void giveUpRows(std::size_t rowsMeanwhile);
     void requireBlockingAddress() const;
 
     // First, so that it goes last: a compression put off until the session
