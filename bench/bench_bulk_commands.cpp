@@ -16,11 +16,18 @@
 //     reported are both, the ratio of their times and FileSort's peak
 //     resident memory (read with wait4()). All of it once in the locale this
 //     program was started in and once with LC_ALL=en_US.UTF-8 for both;
+//   - `vendrel-cli sort` of the generated file as a whole process (start,
+//     load, sort, atomic write, status line), without a history and, in the
+//     first locale, keeping a version in a fresh data folder; in turn with
+//     `sort -f -u` and `awk '{print $2}' | LC_ALL=C sort -u` on the same
+//     file: its time, both ratios and its peak memory against the file's size;
 //   - mergeAndSortHostsFile, the editor's whole merge (both texts read,
 //     merged, sorted and written back), of two real lists
 //     (the merge-hosts file's copy as the hosts file, the merge file merged
-//     into it) and of the generated file with the real file merged into it,
-//     each in a fresh process: time and peak memory;
+//     into it) and of the generated file with the real file (the real list
+//     of the most lines) and with the merge file (the one of the most bytes)
+//     merged into it, each in a fresh process: time and peak memory; and the
+//     latter two as `vendrel-cli merge` processes;
 //   - FileAppend of the real file's lines (read with readTextLines before
 //     the clock starts) onto a copy of the generated file.
 //
@@ -29,6 +36,7 @@
 //   --merge-sort FILE MERGE   merges MERGE into FILE and sorts, prints "seconds=S"
 //   --idle                    exits at once; its peak is the baseline of a process
 
+#include "bench_cli.h"
 #include "bench_support.h"
 
 #include "core/bulk/file_merge.h"
@@ -38,6 +46,7 @@
 
 #include <unicode/uloc.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -45,6 +54,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -58,9 +68,9 @@ constexpr double sortGoalSeconds = 1.0;
 constexpr double sortPeakFileFactor = 4;
 constexpr double sortPeakFixedMegabytes = 50;
 
-// The whole `vendrel-cli sort` command: wall time, against GNU sort -f -u, and peak memory against the file.
+// The whole `vendrel-cli sort` command: wall time, against `sort -f -u`, and peak memory against the file.
 constexpr double cliSortGoalSeconds = 0.6;
-constexpr double cliSortGoalOfGnuSort = 0.4;
+constexpr double cliSortGoalOfSystemSort = 0.4;
 constexpr double cliSortPeakFileFactor = 2.5;
 // The merge of the real file into the generated one.
 constexpr double mergeGoalSeconds = 0.8;
@@ -157,6 +167,20 @@ std::uint64_t fileDigest(const std::string& path)
     return digest;
 }
 
+// The LF bytes of a file, read in chunks so that this process stays small.
+std::size_t lineBreaks(const std::string& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        throw std::runtime_error("cannot read " + path);
+    std::size_t breaks = 0;
+    std::vector<char> chunk(1 << 20);
+    for (std::size_t got; (got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0;)
+        breaks += static_cast<std::size_t>(std::count(chunk.data(), chunk.data() + got, '\n'));
+    std::fclose(file);
+    return breaks;
+}
+
 std::string fileStart(const std::string& path, std::size_t bytes)
 {
     std::string start(bytes, '\0');
@@ -166,13 +190,6 @@ std::string fileStart(const std::string& path, std::size_t bytes)
     start.resize(std::fread(start.data(), 1, bytes, file));
     std::fclose(file);
     return start;
-}
-
-// A fresh, writable copy of `source` at `copy`.
-void freshCopy(const std::string& source, const std::string& copy)
-{
-    fs::copy_file(source, copy, fs::copy_options::overwrite_existing);
-    fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
 }
 
 // The file a sort or merge wrote must be a sorted hosts file.
@@ -194,6 +211,33 @@ std::string peakRange(const std::vector<double>& peaks)
     return bench::megabytes(bench::minimum(peaks)) + " .. " + bench::megabytes(bench::maximum(peaks));
 }
 
+// `sort -f -u` of a fresh copy of `source` into another file: its wall-clock seconds.
+double timeSystemSort(const std::string& source, const LocaleRound& round, const std::string& sortProgram,
+                   const bench::TempFolder& work)
+{
+    const std::string input = work.file("sort-input");
+    const std::string output = work.file("sort-output");
+    bench::freshCopy(source, input);
+    fs::remove(output);
+    const bench::ChildResult sort =
+        bench::runProgram(sortProgram, {"-f", "-u", input, "-o", output}, round.environment);
+    if (sort.exitCode != 0 || !fs::exists(output) || fs::file_size(output) == 0)
+        throw std::runtime_error(sortProgram + " -f -u failed for a copy of " + source);
+    return sort.seconds;
+}
+
+// The pipeline that only picks the host column and sorts it bytewise,
+// normalising nothing: the least a sort of the host names can cost.
+double timeHostsOnlyPipeline(const std::string& source, const LocaleRound& round, const bench::TempFolder& work)
+{
+    const std::string output = work.file("pipeline-output");
+    const std::string pipeline = "awk '{print $2}' '" + source + "' | LC_ALL=C sort -u > '" + output + "'";
+    const bench::ChildResult piped = bench::runProgram("/bin/sh", {"-c", pipeline}, round.environment);
+    if (piped.exitCode != 0 || fs::file_size(output) == 0)
+        throw std::runtime_error("the awk | sort -u pipeline failed for " + source);
+    return piped.seconds;
+}
+
 // One digest of FileSort's result per file and locale, to tell whether the
 // locales order the file differently.
 struct SortResult {
@@ -209,8 +253,6 @@ SortResult benchmarkSort(const bench::HostsFile& subject, const LocaleRound& rou
                          const std::string& sortProgram, const bench::TempFolder& work)
 {
     const std::string copy = work.file("sort-hosts");
-    const std::string sortInput = work.file("sort-input");
-    const std::string sortOutput = work.file("sort-output");
     std::fprintf(stderr, "  %s [%s]: FileSort and sort -f -u, %zu runs each\n", subject.label.c_str(),
                  round.label.c_str(), runs);
     std::vector<double> fileSortTimes;
@@ -218,7 +260,7 @@ SortResult benchmarkSort(const bench::HostsFile& subject, const LocaleRound& rou
     std::vector<double> peaks;
     SortResult result{subject.label, round.label, 0, {}};
     for (std::size_t run = 0; run < runs; ++run) {
-        freshCopy(subject.path, copy);
+        bench::freshCopy(subject.path, copy);
         const bench::ChildResult child = bench::runSelf({"--file-sort", copy}, round.environment);
         fileSortTimes.push_back(childSeconds(child, "FileSort of " + subject.path));
         peaks.push_back(static_cast<double>(child.peakRssKiB));
@@ -228,14 +270,7 @@ SortResult benchmarkSort(const bench::HostsFile& subject, const LocaleRound& rou
         if (run > 0 && digest != result.digest)
             throw std::runtime_error("FileSort gave different results for the same file " + subject.path);
         result.digest = digest;
-
-        freshCopy(subject.path, sortInput);
-        fs::remove(sortOutput);
-        const bench::ChildResult sort =
-            bench::runProgram(sortProgram, {"-f", "-u", sortInput, "-o", sortOutput}, round.environment);
-        if (sort.exitCode != 0 || !fs::exists(sortOutput) || fs::file_size(sortOutput) == 0)
-            throw std::runtime_error(sortProgram + " -f -u failed for a copy of " + subject.path);
-        sortTimes.push_back(sort.seconds);
+        sortTimes.push_back(timeSystemSort(subject.path, round, sortProgram, work));
     }
 
     const double fileSortMedian = bench::median(fileSortTimes);
@@ -244,8 +279,6 @@ SortResult benchmarkSort(const bench::HostsFile& subject, const LocaleRound& rou
     const double fileMegabytes = static_cast<double>(fs::file_size(subject.path)) / 1e6;
     const double peakGoal = sortPeakFileFactor * fileMegabytes + sortPeakFixedMegabytes;
     const double peakMedian = bench::median(peaks);
-    char ratioText[32];
-    std::snprintf(ratioText, sizeof ratioText, "%.2fx", ratio);
     char peakGoalText[32];
     std::snprintf(peakGoalText, sizeof peakGoalText, "<= %.0f MB", peakGoal);
 
@@ -254,8 +287,8 @@ SortResult benchmarkSort(const bench::HostsFile& subject, const LocaleRound& rou
                     bench::secondsRange(fileSortTimes), "<= 1.0 s", bench::verdict(fileSortMedian <= sortGoalSeconds));
     bench::printRow("sort -f -u" + tag, subject.label, bench::seconds(sortMedian), bench::secondsRange(sortTimes), "-",
                     "");
-    bench::printRow("  sort/FileSort time" + tag, subject.label, ratioText, "", "> 1.00x",
-                    bench::verdict(ratio > 1));
+    bench::printRow("  sort/FileSort time" + tag, subject.label, bench::times(ratio),
+                    bench::secondsVersus(sortMedian, fileSortMedian), "> 1.00x", bench::verdict(ratio > 1));
     bench::printRow("FileSort peak RSS" + tag, subject.label, bench::megabytes(peakMedian), peakRange(peaks),
                     peakGoalText, bench::verdict(bench::megabytesFromKiB(peakMedian) <= peakGoal));
     return result;
@@ -267,12 +300,13 @@ void benchmarkMerge(const bench::HostsFile& hosts, const bench::HostsFile& merge
                     std::size_t runs, const bench::TempFolder& work, bool withGoal = false)
 {
     const std::string copy = work.file("merge-hosts");
-    note("mergeAndSortHostsFile of " + label + ": " + merged.label + " merged into a copy of " + hosts.label);
+    note("mergeAndSortHostsFile of " + label + ": " + merged.label + " (" + std::to_string(fs::file_size(merged.path)) +
+         " bytes, " + std::to_string(lineBreaks(merged.path)) + " lines) merged into a copy of " + hosts.label);
     std::fprintf(stderr, "  mergeAndSortHostsFile: %s, %zu runs\n", label.c_str(), runs);
     std::vector<double> times;
     std::vector<double> peaks;
     for (std::size_t run = 0; run < runs; ++run) {
-        freshCopy(hosts.path, copy);
+        bench::freshCopy(hosts.path, copy);
         const bench::ChildResult child = bench::runSelf({"--merge-sort", copy, merged.path});
         times.push_back(childSeconds(child, "mergeAndSortHostsFile of " + label));
         peaks.push_back(static_cast<double>(child.peakRssKiB));
@@ -311,7 +345,7 @@ void benchmarkAppend(const bench::HostsFile& hosts, const bench::HostsFile& line
 
     std::vector<double> times;
     for (std::size_t run = 0; run < runs; ++run) {
-        freshCopy(hosts.path, copy);
+        bench::freshCopy(hosts.path, copy);
         const auto start = Clock::now();
         vendrel::writeWholeFile(copy, vendrel::appendLinesToText(vendrel::readWholeFile(copy), appended.lines));
         times.push_back(secondsSince(start));
@@ -323,69 +357,89 @@ void benchmarkAppend(const bench::HostsFile& hosts, const bench::HostsFile& line
     bench::printRow("FileAppend", label, bench::seconds(bench::median(times)), bench::secondsRange(times), "-", "");
 }
 
-// `vendrel-cli sort` of fresh copies of `subject` as whole processes (start,
-// load, sort, atomic write), in turn with `sort -f -u` and with the pipeline
-// that only picks the host column and sorts it bytewise, normalising nothing.
-void benchmarkCliSort(const bench::HostsFile& subject, const LocaleRound& round, std::size_t runs,
-                      const std::string& cliProgram, const std::string& sortProgram, const bench::TempFolder& work)
+// The runs of `vendrel-cli sort` with or without the version it keeps.
+struct CliSortRuns {
+    bench::CliHistory history;
+    std::vector<double> times;
+    std::vector<double> peaks;
+};
+
+void reportCliSort(const CliSortRuns& runs, const bench::HostsFile& subject, const std::string& tag,
+                   double sortMedian, double pipelineMedian)
 {
-    const std::string copy = work.file("cli-sort-hosts");
-    const std::string output = work.file("cli-sort-output");
-    const std::string dataFolder = work.file("cli-data");
-    fs::create_directories(dataFolder);
-    std::fprintf(stderr, "  %s [%s]: vendrel-cli sort, sort -f -u, awk | sort -u, %zu runs each\n",
-                 subject.label.c_str(), round.label.c_str(), runs);
-    const std::string pipeline = "awk '{print $2}' '" + subject.path + "' | LC_ALL=C sort -u > '" + output + "'";
-    std::vector<double> cliTimes;
-    std::vector<double> cliPeaks;
+    const double median = bench::median(runs.times);
+    const double fileMegabytes = static_cast<double>(fs::file_size(subject.path)) / 1e6;
+    const double peakMegabytes = bench::megabytesFromKiB(bench::median(runs.peaks));
+    bench::printRow("vendrel-cli sort, " + bench::historyLabel(runs.history) + tag, subject.label,
+                    bench::seconds(median), bench::secondsRange(runs.times), "<= 0.6 s",
+                    bench::verdict(median <= cliSortGoalSeconds));
+    bench::printRow("  cli sort / sort -f -u" + tag, subject.label, bench::times(median / sortMedian),
+                    bench::secondsVersus(median, sortMedian), "<= 0.40x",
+                    bench::verdict(median <= cliSortGoalOfSystemSort * sortMedian));
+    bench::printRow("  cli sort / awk $2 | sort -u" + tag, subject.label, bench::times(median / pipelineMedian),
+                    bench::secondsVersus(median, pipelineMedian), "< 1.00x", bench::verdict(median < pipelineMedian));
+    bench::printRow("  peak RSS" + tag, subject.label, bench::megabytes(bench::median(runs.peaks)),
+                    peakRange(runs.peaks), "<= 2.5x file",
+                    bench::verdict(peakMegabytes <= cliSortPeakFileFactor * fileMegabytes));
+    bench::printRow("  peak RSS / file size" + tag, subject.label, bench::times(peakMegabytes / fileMegabytes),
+                    "", "-", "");
+}
+
+// `vendrel-cli sort` of fresh copies of `subject` as whole processes (start,
+// load, sort, atomic write), once for each of `histories`, in turn with
+// `sort -f -u` and with the hosts-only pipeline.
+void benchmarkCliSort(const bench::HostsFile& subject, const LocaleRound& round,
+                      const std::vector<bench::CliHistory>& histories, std::size_t runs, const std::string& cliProgram,
+                      const std::string& sortProgram, const bench::TempFolder& work)
+{
+    std::fprintf(stderr, "  %s [%s]: vendrel-cli sort (%zu kinds), sort -f -u, awk | sort -u, %zu runs each\n",
+                 subject.label.c_str(), round.label.c_str(), histories.size(), runs);
+    std::vector<CliSortRuns> variants;
+    for (const bench::CliHistory history : histories)
+        variants.push_back({history, {}, {}});
     std::vector<double> sortTimes;
     std::vector<double> pipelineTimes;
     for (std::size_t run = 0; run < runs; ++run) {
-        freshCopy(subject.path, copy);
-        const bench::ChildResult cli =
-            bench::runProgram(cliProgram, {"--hosts", copy, "--data-dir", dataFolder, "sort"}, round.environment);
-        if (cli.exitCode != 0)
-            throw std::runtime_error("vendrel-cli sort failed for a copy of " + subject.path);
-        checkSortedFile(copy, "vendrel-cli sort");
-        cliTimes.push_back(cli.seconds);
-        cliPeaks.push_back(static_cast<double>(cli.peakRssKiB));
-
-        freshCopy(subject.path, copy);
-        const bench::ChildResult sort =
-            bench::runProgram(sortProgram, {"-f", "-u", copy, "-o", output}, round.environment);
-        if (sort.exitCode != 0)
-            throw std::runtime_error(sortProgram + " -f -u failed for a copy of " + subject.path);
-        sortTimes.push_back(sort.seconds);
-
-        const bench::ChildResult piped = bench::runProgram("/bin/sh", {"-c", pipeline}, round.environment);
-        if (piped.exitCode != 0)
-            throw std::runtime_error("the awk | sort -u pipeline failed for " + subject.path);
-        pipelineTimes.push_back(piped.seconds);
+        for (CliSortRuns& variant : variants) {
+            const bench::CliResult cli =
+                bench::runCliOnCopy({cliProgram, subject.path, {"sort"}, variant.history, round.environment}, work);
+            checkSortedFile(cli.hostsCopy, "vendrel-cli sort");
+            variant.times.push_back(cli.child.seconds);
+            variant.peaks.push_back(static_cast<double>(cli.child.peakRssKiB));
+        }
+        sortTimes.push_back(timeSystemSort(subject.path, round, sortProgram, work));
+        pipelineTimes.push_back(timeHostsOnlyPipeline(subject.path, round, work));
     }
-    const double cliMedian = bench::median(cliTimes);
+    const std::string tag = " [" + round.label + "]";
     const double sortMedian = bench::median(sortTimes);
     const double pipelineMedian = bench::median(pipelineTimes);
-    const double fileMegabytes = static_cast<double>(fs::file_size(subject.path)) / 1e6;
-    const double peakMegabytes = bench::megabytesFromKiB(bench::median(cliPeaks));
-    char text[3][32];
-    std::snprintf(text[0], sizeof text[0], "%.2fx", cliMedian / sortMedian);
-    std::snprintf(text[1], sizeof text[1], "%.2fx file", peakMegabytes / fileMegabytes);
-    std::snprintf(text[2], sizeof text[2], "%.2fx", cliMedian / pipelineMedian);
-    const std::string tag = " [" + round.label + "]";
-    bench::printRow("process: vendrel-cli sort" + tag, subject.label, bench::seconds(cliMedian),
-                    bench::secondsRange(cliTimes), "<= 0.6 s", bench::verdict(cliMedian <= cliSortGoalSeconds));
     bench::printRow("process: sort -f -u" + tag, subject.label, bench::seconds(sortMedian),
                     bench::secondsRange(sortTimes), "-", "");
-    bench::printRow("  cli sort / sort -f -u" + tag, subject.label, text[0], "", "<= 0.40x",
-                    bench::verdict(cliMedian <= cliSortGoalOfGnuSort * sortMedian));
     bench::printRow("process: awk $2 | sort -u" + tag, subject.label, bench::seconds(pipelineMedian),
                     bench::secondsRange(pipelineTimes), "-", "");
-    bench::printRow("  cli sort / pipeline" + tag, subject.label, text[2], "", "< 1.00x",
-                    bench::verdict(cliMedian < pipelineMedian));
-    bench::printRow("vendrel-cli sort peak RSS" + tag, subject.label, bench::megabytes(bench::median(cliPeaks)),
-                    peakRange(cliPeaks), "<= 2.5x file",
-                    bench::verdict(peakMegabytes <= cliSortPeakFileFactor * fileMegabytes));
-    bench::printRow("  peak RSS / file size" + tag, subject.label, text[1], "", "-", "");
+    for (const CliSortRuns& variant : variants)
+        reportCliSort(variant, subject, tag, sortMedian, pipelineMedian);
+}
+
+// `vendrel-cli merge` of `merged` into fresh copies of `hosts`, keeping no
+// history: what a script waits for, the load of the hosts file and the
+// line count read afterwards included.
+void benchmarkCliMerge(const bench::HostsFile& hosts, const bench::HostsFile& merged, const std::string& label,
+                       std::size_t runs, const std::string& cliProgram, const bench::TempFolder& work)
+{
+    std::fprintf(stderr, "  vendrel-cli merge: %s, %zu runs\n", label.c_str(), runs);
+    std::vector<double> times;
+    std::vector<double> peaks;
+    for (std::size_t run = 0; run < runs; ++run) {
+        const bench::CliResult cli =
+            bench::runCliOnCopy({cliProgram, hosts.path, {"merge", merged.path}, bench::CliHistory::None, {}}, work);
+        checkSortedFile(cli.hostsCopy, "vendrel-cli merge");
+        times.push_back(cli.child.seconds);
+        peaks.push_back(static_cast<double>(cli.child.peakRssKiB));
+    }
+    bench::printRow("process: vendrel-cli merge, no history", label, bench::seconds(bench::median(times)),
+                    bench::secondsRange(times), "-", "");
+    bench::printRow("  peak RSS", label, bench::megabytes(bench::median(peaks)), peakRange(peaks), "-", "");
 }
 
 int fileSortOnly(const std::string& path)
@@ -456,10 +510,19 @@ int runBenchmarks(const Settings& settings)
     for (const LocaleRound& round : rounds)
         for (const bench::HostsFile& subject : chosen.files)
             sorted.push_back(benchmarkSort(subject, round, runs, sortProgram, work));
-    const std::string cliProgram = (fs::path(bench::selfExecutable()).parent_path() / "vendrel-cli").string();
-    if (fs::exists(cliProgram)) {
+    const std::string cliProgram = bench::cliBesideSelf();
+    const bool haveCli = fs::exists(cliProgram);
+    if (haveCli) {
+        // What the version costs does not depend on the locale: it is measured in the first round only.
         for (const LocaleRound& round : rounds)
-            benchmarkCliSort(generated, round, runs, cliProgram, sortProgram, work);
+            benchmarkCliSort(generated, round,
+                             &round == &rounds.front()
+                                 ? std::vector<bench::CliHistory>{bench::CliHistory::None, bench::CliHistory::Kept}
+                                 : std::vector<bench::CliHistory>{bench::CliHistory::None},
+                             runs, cliProgram, sortProgram, work);
+        note("vendrel-cli sort keeps a version of the file before it writes when its data folder exists: "
+             "\"no history\" runs with a missing --data-dir, \"with history\" with a fresh, empty one each run; "
+             "\"awk $2 | sort -u\" is awk '{print $2}' FILE | LC_ALL=C sort -u > OUT");
     } else {
         std::fprintf(stderr, "skipped vendrel-cli sort: %s was not found\n", cliProgram.c_str());
     }
@@ -489,10 +552,20 @@ int runBenchmarks(const Settings& settings)
                         "");
         std::fprintf(stderr, "skipped the merge of two real lists: %s was not found\n", missing.c_str());
     }
-    if (real) {
-        benchmarkMerge(generated, *real, "generated + real file", runs, work, true);
-        benchmarkAppend(generated, *real, runs, work);
+    // The real file has the most lines of the real lists, the merge file the most bytes.
+    std::vector<std::pair<bench::HostsFile, std::string>> intoGenerated;
+    if (real)
+        intoGenerated.emplace_back(*real, "generated + real file");
+    if (fs::is_regular_file(settings.mergeFile))
+        intoGenerated.emplace_back(bench::HostsFile{settings.mergeFile, bench::fileLabel(settings.mergeFile), 0},
+                                   "generated + merge file");
+    for (const auto& [merged, label] : intoGenerated) {
+        benchmarkMerge(generated, merged, label, runs, work, true);
+        if (haveCli)
+            benchmarkCliMerge(generated, merged, label, runs, cliProgram, work);
     }
+    if (real)
+        benchmarkAppend(generated, *real, runs, work);
     bench::reportMissingRealFile(chosen, "FileSort, merge, FileAppend");
     bench::printRow("idle process peak RSS (baseline)", "-", bench::megabytes(static_cast<double>(idle.peakRssKiB)),
                     "", "-", "");

@@ -16,17 +16,26 @@
 //     (formatted, written to a temporary file, synced, renamed);
 //   - formatList alone, the in-memory part of SaveList, for comparison;
 //   - the peak resident memory of a fresh process that does nothing but the
-//     load, read with wait4() so that it belongs to the load alone; an idle
-//     process's peak is shown as the baseline.
+//     load, read with wait4() so that it belongs to the load alone, and that
+//     peak against the file's size; an idle process's peak is the baseline;
+//   - the bytes per row the rows take beyond the file's text, from the heap
+//     in use before and after the load in that process;
+//   - `vendrel-cli lines` as a fresh process: time, peak, and its peak beyond
+//     an idle run of the tool (--version) and the file's bytes, per row;
+//   - once, `vendrel-cli lines` of a file of 100 MB of line breaks: its peak
+//     and whether it loaded or refused the file.
 //
 // Internal modes (the program runs itself for the memory figures):
-//   --load-only FILE   loads FILE, prints "rows=N" and exits
+//   --load-only FILE   loads FILE, prints "rows=N", "seconds=S" and "row_bytes=B" and exits
 //   --idle             exits at once; its peak is the baseline of a process
 
+#include "bench_cli.h"
 #include "bench_support.h"
 
 #include "core/hosts/hosts_loader.h"
 #include "core/hosts/list_file_format.h"
+
+#include <malloc.h>
 
 #include <cstdio>
 #include <exception>
@@ -45,18 +54,38 @@ using bench::verdict;
 constexpr double loadGoalSeconds = 0.5;
 constexpr double saveGoalSeconds = 0.3;
 constexpr double loadPeakGoalMegabytes = 150;
+// The load's peak against the file's size, and what the rows cost beyond the file's bytes.
+constexpr double loadPeakFileFactor = 1.6;
+constexpr double rowOverheadGoalBytes = 12;
+// A file of nothing but line breaks, the most rows its size can give: loaded
+// in less than this, or refused cleanly.
+constexpr std::size_t emptyLinesBytes = 100'000'000;
+constexpr double emptyLinesPeakGoalMegabytes = 1500;
 
 struct Subject : bench::HostsFile {
     std::vector<double> peakKiB;
     std::vector<double> freshLoadSeconds;
+    std::vector<double> rowBytes;
 };
+
+// Bytes the allocator has handed out and not yet taken back.
+std::size_t heapInUse()
+{
+    const struct mallinfo2 heap = ::mallinfo2();
+    return heap.uordblks + heap.hblkhd;
+}
 
 int loadOnly(const std::string& path)
 {
+    const std::size_t fileBytes = std::filesystem::file_size(path);
+    const std::size_t heapBefore = heapInUse();
     const auto start = Clock::now();
     const vendrel::LoadedHosts loaded = vendrel::loadHostsFile(path);
     const double loadSeconds = secondsSince(start);
-    std::printf("rows=%zu\nseconds=%.6f\n", loaded.rows.size(), loadSeconds);
+    // The rows keep the file's bytes, which are not theirs to count.
+    const double structureBytes = static_cast<double>(heapInUse() - heapBefore) - static_cast<double>(fileBytes);
+    std::printf("rows=%zu\nseconds=%.6f\nrow_bytes=%.3f\n", loaded.rows.size(), loadSeconds,
+                structureBytes / static_cast<double>(loaded.rows.size()));
     return 0;
 }
 
@@ -74,7 +103,127 @@ void measureLoadPeaks(Subject& subject, std::size_t runs)
                                      ", expected " + std::to_string(subject.expectedRows));
         subject.peakKiB.push_back(static_cast<double>(child.peakRssKiB));
         subject.freshLoadSeconds.push_back(std::stod(bench::outputValue(child.output, "seconds")));
+        subject.rowBytes.push_back(std::stod(bench::outputValue(child.output, "row_bytes")));
     }
+}
+
+std::string bytesText(double bytes)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f B", bytes);
+    return text;
+}
+
+// The load's peak against the file, and the rows' own bytes per row, from the load-only processes.
+void reportLoadMemory(const Subject& subject)
+{
+    const double fileMegabytes = static_cast<double>(std::filesystem::file_size(subject.path)) / 1e6;
+    const double peakFactor = bench::megabytesFromKiB(bench::median(subject.peakKiB)) / fileMegabytes;
+    bench::printRow("  load peak RSS / file size", subject.label, bench::times(peakFactor),
+                    bench::times(bench::megabytesFromKiB(bench::minimum(subject.peakKiB)) / fileMegabytes) + " .. " +
+                        bench::times(bench::megabytesFromKiB(bench::maximum(subject.peakKiB)) / fileMegabytes),
+                    "<= 1.60x", verdict(peakFactor <= loadPeakFileFactor));
+    const double rowBytes = bench::median(subject.rowBytes);
+    bench::printRow("rows structure per row (heap, in process)", subject.label, bytesText(rowBytes),
+                    bytesText(bench::minimum(subject.rowBytes)) + " .. " + bytesText(bench::maximum(subject.rowBytes)),
+                    "<= 12 B", verdict(rowBytes <= rowOverheadGoalBytes));
+}
+
+// `vendrel-cli lines` (start, load, line count) of one file as fresh processes.
+struct CliLines {
+    const Subject* subject = nullptr;
+    std::vector<double> peaks;
+    std::vector<double> times;
+    std::size_t rows = 0;
+};
+
+CliLines measureCliLines(const Subject& subject, std::size_t runs, const std::string& cli)
+{
+    CliLines measured{&subject, {}, {}, 0};
+    for (std::size_t run = 0; run < runs; ++run) {
+        const bench::ChildResult child = bench::runProgram(cli, {"--hosts", subject.path, "lines"});
+        if (child.exitCode != 0)
+            throw std::runtime_error("vendrel-cli lines failed for " + subject.path);
+        measured.rows = bench::rowsInStatus(child.output);
+        measured.peaks.push_back(static_cast<double>(child.peakRssKiB));
+        measured.times.push_back(child.seconds);
+    }
+    return measured;
+}
+
+// The tool's peak beyond an idle run of it and the file's bytes, per row.
+void reportCliLines(const CliLines& measured, double idleKiB)
+{
+    const Subject& subject = *measured.subject;
+    const double fileBytes = static_cast<double>(std::filesystem::file_size(subject.path));
+    const auto perRow = [&](double kib) {
+        return ((kib - idleKiB) * 1024 - fileBytes) / static_cast<double>(measured.rows);
+    };
+    const std::vector<double>& peaks = measured.peaks;
+    const double peak = bench::median(peaks);
+    bench::printRow("process: vendrel-cli lines", subject.label, bench::seconds(bench::median(measured.times)),
+                    secondsRange(measured.times), "-", "");
+    bench::printRow("  peak RSS", subject.label, bench::megabytes(peak),
+                    bench::megabytes(bench::minimum(peaks)) + " .. " + bench::megabytes(bench::maximum(peaks)), "-",
+                    "");
+    bench::printRow("  (peak - idle cli - file) / rows", subject.label, bytesText(perRow(peak)),
+                    bytesText(perRow(bench::minimum(peaks))) + " .. " + bytesText(perRow(bench::maximum(peaks))),
+                    "<= 12 B", verdict(perRow(peak) <= rowOverheadGoalBytes));
+}
+
+// One fresh `vendrel-cli lines` of 100 MB of LF bytes: a clean refusal
+// (exit status 1 with a message) meets the goal as well as a load in less
+// than 1.5 GB; a crash or a kill does not.
+struct EmptyLines {
+    long peakKiB = 0;
+    std::string outcome;
+    bool met = false;
+};
+
+EmptyLines measureEmptyLines(const std::string& cli, const bench::TempFolder& work)
+{
+    const std::string path = work.file("empty-lines");
+    {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        const std::string chunk(1'000'000, '\n');
+        bool ok = file != nullptr;
+        for (std::size_t written = 0; ok && written < emptyLinesBytes; written += chunk.size())
+            ok = std::fwrite(chunk.data(), 1, chunk.size(), file) == chunk.size();
+        if (!file || std::fclose(file) != 0 || !ok)
+            throw std::runtime_error("cannot write " + path);
+    }
+    std::fprintf(stderr, "  vendrel-cli lines of %zu empty lines\n", emptyLinesBytes);
+    const std::string errors = work.file("empty-lines-errors");
+    const bench::ChildResult child = bench::runProgram(cli, {"--hosts", path, "lines"}, {}, errors);
+    std::filesystem::remove(path);
+    const double peakMegabytes = bench::megabytesFromKiB(static_cast<double>(child.peakRssKiB));
+    EmptyLines measured{child.peakRssKiB, {}, false};
+    if (child.exitCode == 0) {
+        measured.outcome = "loaded, " + bench::seconds(child.seconds);
+        measured.met = peakMegabytes < emptyLinesPeakGoalMegabytes;
+        if (bench::rowsInStatus(child.output) != emptyLinesBytes)
+            throw std::runtime_error("vendrel-cli lines counted other rows than the empty lines");
+    } else {
+        std::string message(512, '\0');
+        if (std::FILE* file = std::fopen(errors.c_str(), "rb")) {
+            message.resize(std::fread(message.data(), 1, message.size(), file));
+            std::fclose(file);
+        }
+        while (!message.empty() && (message.back() == '\n' || message.back() == '\0'))
+            message.pop_back();
+        measured.met = child.exitCode == 1 && message.starts_with("ERROR: ");
+        measured.outcome =
+            child.exitCode < 0 ? "killed or crashed" : "refused, exit " + std::to_string(child.exitCode);
+        std::printf("note: vendrel-cli lines of 100 MB of empty lines said: %s\n", message.c_str());
+    }
+    return measured;
+}
+
+void reportEmptyLines(const EmptyLines& measured)
+{
+    bench::printRow("100 MB of empty lines: vendrel-cli lines", std::to_string(emptyLinesBytes) + " LF bytes",
+                    bench::megabytes(static_cast<double>(measured.peakKiB)), measured.outcome, "< 1.5 GB",
+                    verdict(measured.met));
 }
 
 void timeSubject(const Subject& subject, const bench::Options& options, const bench::TempFolder& work)
@@ -122,6 +271,7 @@ void timeSubject(const Subject& subject, const bench::Options& options, const be
                     bench::megabytes(bench::minimum(subject.peakKiB)) + " .. " +
                         bench::megabytes(bench::maximum(subject.peakKiB)),
                     "<= 150 MB", verdict(bench::megabytesFromKiB(peakMedian) <= loadPeakGoalMegabytes));
+    reportLoadMemory(subject);
     bench::printRow("SaveList (format+write+sync)", subject.label, bench::seconds(saveMedian),
                     secondsRange(saveTimes), "<= 0.3 s", verdict(saveMedian <= saveGoalSeconds));
     bench::printRow("  of which formatList", subject.label, bench::seconds(bench::median(formatTimes)),
@@ -134,7 +284,7 @@ int runBenchmarks(const bench::Options& options)
     const bench::HostsFiles chosen = bench::chooseHostsFiles(options, work);
     std::vector<Subject> subjects;
     for (const bench::HostsFile& file : chosen.files)
-        subjects.push_back({file, {}, {}});
+        subjects.push_back({file, {}, {}, {}});
 
     std::fprintf(stderr, "bench-hosts-core: %zu runs each\n", options.runs);
     const bench::ChildResult idle = bench::runSelf({"--idle"});
@@ -143,9 +293,32 @@ int runBenchmarks(const bench::Options& options)
         measureLoadPeaks(subject, options.runs);
     }
 
+    // The tool's processes too run while this process is small; their rows come last.
+    const std::string cli = bench::cliBesideSelf();
+    const bool haveCli = std::filesystem::exists(cli);
+    std::vector<CliLines> cliLines;
+    long idleCliKiB = 0;
+    EmptyLines emptyLines;
+    if (haveCli) {
+        idleCliKiB = bench::runProgram(cli, {"--version"}).peakRssKiB;
+        std::fprintf(stderr, "  vendrel-cli lines, %zu processes per file\n", options.runs);
+        for (const Subject& subject : subjects)
+            cliLines.push_back(measureCliLines(subject, options.runs, cli));
+        emptyLines = measureEmptyLines(cli, work);
+    } else {
+        std::fprintf(stderr, "skipped vendrel-cli lines: %s was not found\n", cli.c_str());
+    }
+
     bench::printHeader();
     for (const Subject& subject : subjects)
         timeSubject(subject, options, work);
+    for (const CliLines& measured : cliLines)
+        reportCliLines(measured, static_cast<double>(idleCliKiB));
+    if (haveCli) {
+        reportEmptyLines(emptyLines);
+        bench::printRow("idle vendrel-cli peak RSS (--version)", "-", bench::megabytes(static_cast<double>(idleCliKiB)),
+                        "", "-", "");
+    }
     bench::printRow("idle process peak RSS (baseline)", "-", bench::megabytes(static_cast<double>(idle.peakRssKiB)),
                     "", "-", "");
     bench::reportMissingRealFile(chosen, "load, SaveList, peak RSS");

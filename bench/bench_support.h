@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
@@ -337,11 +338,13 @@ inline std::string programOnPath(const std::string& name)
 }
 
 // Runs `program` with `arguments`, collects its standard output, its own peak
-// resident size and its wall-clock time. Standard error is passed through.
-// The child gets this process's environment, with the "NAME=value" entries
-// of `environmentChanges` set.
+// resident size and its wall-clock time. Standard error is passed through,
+// or goes to the file `standardErrorFile` when one is named. The child gets
+// this process's environment, with the "NAME=value" entries of
+// `environmentChanges` set.
 inline ChildResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                              const std::vector<std::string>& environmentChanges = {})
+                              const std::vector<std::string>& environmentChanges = {},
+                              const std::string& standardErrorFile = {})
 {
     std::vector<std::string> all{program};
     all.insert(all.end(), arguments.begin(), arguments.end());
@@ -368,6 +371,11 @@ inline ChildResult runProgram(const std::string& program, const std::vector<std:
         ::dup2(pipeEnds[1], STDOUT_FILENO);
         ::close(pipeEnds[0]);
         ::close(pipeEnds[1]);
+        if (!standardErrorFile.empty()) {
+            const int errorFd = ::open(standardErrorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+            if (errorFd < 0 || ::dup2(errorFd, STDERR_FILENO) < 0)
+                ::_exit(127);
+        }
         ::execve(program.c_str(), argv.data(), envp.data());
         ::_exit(127);
     }
@@ -446,7 +454,7 @@ inline std::size_t parseCount(const char* text, const char* what)
 inline void printRow(const std::string& measure, const std::string& file, const std::string& median,
                      const std::string& range, const std::string& goal, const std::string& verdict)
 {
-    std::printf("| %-34s | %-40s | %12s | %-23s | %-10s | %-4s |\n", measure.c_str(), file.c_str(), median.c_str(),
+    std::printf("| %-44s | %-40s | %12s | %-23s | %-12s | %-4s |\n", measure.c_str(), file.c_str(), median.c_str(),
                 range.c_str(), goal.c_str(), verdict.c_str());
     std::fflush(stdout);
 }
@@ -454,8 +462,8 @@ inline void printRow(const std::string& measure, const std::string& file, const 
 inline void printHeader()
 {
     printRow("measure", "file", "median", "min .. max", "goal", "ok?");
-    std::printf("|%s|%s|%s|%s|%s|%s|\n", std::string(36, '-').c_str(), std::string(42, '-').c_str(),
-                std::string(14, '-').c_str(), std::string(25, '-').c_str(), std::string(12, '-').c_str(),
+    std::printf("|%s|%s|%s|%s|%s|%s|\n", std::string(46, '-').c_str(), std::string(42, '-').c_str(),
+                std::string(14, '-').c_str(), std::string(25, '-').c_str(), std::string(14, '-').c_str(),
                 std::string(6, '-').c_str());
     std::fflush(stdout);
 }
@@ -477,6 +485,20 @@ inline std::string milliseconds(double valueSeconds)
 inline std::string secondsRange(const std::vector<double>& times)
 {
     return seconds(minimum(times)) + " .. " + seconds(maximum(times));
+}
+
+// A quotient such as "0.38x".
+inline std::string times(double quotient)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2fx", quotient);
+    return text;
+}
+
+// Two medians side by side, "0.456 s vs 1.203 s", for the row of their quotient.
+inline std::string secondsVersus(double ours, double theirs)
+{
+    return seconds(ours) + " vs " + seconds(theirs);
 }
 
 // The last column of a row with a goal.
