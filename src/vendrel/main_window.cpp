@@ -381,14 +381,16 @@ void MainWindow::writableToggleClick()
         PopulateList(Rows::Keep);
         return;
     }
-    bool changed = false;
     {
         BusyCursor busy;
         const std::uint16_t wanted = hostsReadOnly_ ? (hostsAttributes_ & ~platform::ReadOnly)
                                                     : (hostsAttributes_ | platform::ReadOnly);
-        changed = system_.setFileAttributes(paths_.hostsPath, wanted);
+        system_.setFileAttributes(paths_.hostsPath, wanted);
     }
-    if (!changed && hostsReadOnly_)
+    // Read back rather than trusted: a file another user owns can keep its
+    // write bit and still not be writable for this one.
+    const auto now = system_.fileAttributes(paths_.hostsPath);
+    if (hostsReadOnly_ && now && (*now & platform::ReadOnly))
         offerAdministratorRights();
     PopulateList(Rows::Keep);
 }

@@ -59,6 +59,17 @@ TEST_F(AdministratorRightsTest, OneAuthorisationKeepsTheListWritableWhileTheHelp
     EXPECT_EQ(w().writableToggle->text(), u"Make Hosts Writable?"_s);
 }
 
+TEST_F(AdministratorRightsTest, IsOfferedWhenTheAttributeChangeReportsSuccessButTheFileStaysReadOnly)
+{
+    system.refuseAttributeChanges = false;
+    system.attributeChangesHaveNoEffect = true;
+    ASSERT_TRUE(start());
+    prompter.answer(true);
+    clickToggle();
+    EXPECT_EQ(lastMessage(), question);
+    EXPECT_FALSE(window->hostsReadOnly());
+}
+
 TEST_F(AdministratorRightsTest, CancelOrARefusedPasswordLeavesTheListReadOnly)
 {
     ASSERT_TRUE(start());

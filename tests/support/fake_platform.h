@@ -48,6 +48,9 @@ public:
     bool failSystemDirectory = false;
     // Makes every attribute change fail, as missing rights would.
     bool refuseAttributeChanges = false;
+    // Makes every attribute change report success and change nothing, as
+    // chmod does on a file another user owns whose write bit is already set.
+    bool attributeChangesHaveNoEffect = false;
     int trimCalls = 0;
     // State codes the fake service manager reports, by service name.
     std::map<std::string, std::uint32_t> serviceStates;
