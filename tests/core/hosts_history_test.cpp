@@ -4,6 +4,7 @@
 
 #include "core/editing/line_commands.h"
 #include "core/history/hosts_history.h"
+#include "core/history/version_compactor.h"
 #include "core/history/version_file.h"
 #include "core/hosts/hosts_file_guard.h"
 #include "core/hosts/text_file.h"
@@ -222,6 +223,20 @@ TEST_F(HistoryTest, AVersionKeptStoredComesBackWholeAndIsCompressedInPlaceLater)
         }
     }
     kept.compact(999); // gone: nothing to do
+}
+
+TEST_F(HistoryTest, ACompressionThatMeetsAFullDiskLeavesTheStoredVersionWhole)
+{
+    HostsHistory kept(data + "/full");
+    const std::string bytes = std::string(300000, 'x') + original;
+    const auto info = kept.keep("Sort File", bytes, "after", vendrel::HistoryMove::Change, 0, vendrel::Packing::Stored);
+    platform::write_faults::install([](platform::write_faults::Step, std::uint64_t) { return ENOSPC; });
+    vendrel::VersionCompactor::compactNow(kept, info.number);
+    platform::write_faults::clear();
+    EXPECT_EQ(kept.bytes(info.number), bytes);
+    EXPECT_EQ(kept.info(info.number).diskSize, info.diskSize) << "still the stored version";
+    EXPECT_EQ(std::distance(fs::directory_iterator(data + "/full"), fs::directory_iterator()), 1)
+        << "no temporary file is left";
 }
 
 TEST_F(HistoryTest, TheEditorsVersionIsCompressedAfterItsSaveAndTheCliBeforeItEnds)
