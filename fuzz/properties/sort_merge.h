@@ -5,6 +5,9 @@
 #include "core/bulk/blocking_address.h"
 #include "core/bulk/file_merge.h"
 #include "core/bulk/file_sort.h"
+#include "core/error.h"
+#include "core/hosts/hosts_loader.h"
+#include "core/hosts/list_file_format.h"
 #include "core/hosts/text_file.h"
 #include "core/text/ascii_text.h"
 #include "platform/text_case.h"
@@ -23,7 +26,8 @@
 // address; the sort writes its localhost header and one empty line, then
 // entries and unchanged input lines, in locale order without case duplicates;
 // and sorting the sorted text again gives it back unchanged, except where an
-// entry still holds something the sort acts on (see secondSortChanges).
+// entry still holds something the sort acts on (see secondSortChanges). The
+// hosts text sorted as a file gives what its loaded rows give (fileSortFault).
 //
 // The input is one byte choosing the redirect address and the collating
 // locale, the hosts text, a NUL byte and the text to merge. Hosts files never
@@ -164,12 +168,35 @@ inline bool secondSortChanges(std::string_view line, std::string_view address)
            (address == vendrel::nullRouteAddress && host.find(vendrel::loopbackAddress) != std::string_view::npos);
 }
 
+// Sorting a hosts file straight from its text gives what sorting the saved
+// list of its loaded rows gives, and finds the redirect line the load finds.
+inline Violation fileSortFault(const SortMergeInput& in)
+{
+    std::optional<vendrel::LoadedHosts> loaded;
+    try {
+        loaded = vendrel::parseHostsText(std::string(in.hostsText), "fuzzed hosts");
+    } catch (const vendrel::Error&) {
+        return {}; // text a load refuses is never sorted from a file
+    }
+    const std::optional<vendrel::RedirectLine> redirect = vendrel::findRedirectLine(in.hostsText);
+    if (redirect.has_value() != loaded->redirectAddress.has_value() ||
+        (redirect && (redirect->address != *loaded->redirectAddress || redirect->line != loaded->redirectLine)))
+        return std::string("file sort: the redirect line found differs from the loaded one");
+    const std::string fromRows = vendrel::sortHostsText(vendrel::formatList(loaded->rows), in.redirectAddress);
+    const std::string fromText = vendrel::sortHostsFileText(std::string(in.hostsText), in.redirectAddress);
+    if (fromText != fromRows)
+        return "file sort: " + shown(fromText) + " instead of the rows' " + shown(fromRows);
+    return {};
+}
+
 inline Violation sortMerge(std::string_view input)
 {
     const std::optional<SortMergeInput> in = splitSortMergeInput(input);
     if (!in)
         return {};
     const DefaultLocale locale(in->locale);
+    if (Violation fault = fileSortFault(*in))
+        return fault;
     const std::string merged = vendrel::mergeHostsText(in->hostsText, in->mergeText, in->redirectAddress);
     if (Violation fault = mergeFault(*in, merged))
         return fault;

@@ -32,14 +32,19 @@ void createDataFolder(const CliContext& context)
         throw Error("Cannot create folder " + context.dataDir + ": " + error.message());
 }
 
+// Sort and merge work on the file's text; rows would only cost time and memory.
 void sortCommand(CliContext& context)
 {
-    runOnLoadedHosts(context, [](HostsSession& session) { session.FileSort(); });
+    openSession(context).sortHostsFile();
+    printLineCount(context);
 }
 
 void mergeCommand(CliContext& context)
 {
-    runOnLoadedHosts(context, [&context](HostsSession& session) { session.mergeSequence(context.arguments[0]); });
+    HostsSession session = openSession(context);
+    session.loadRedirectAddress();
+    session.mergeSequence(context.arguments[0]);
+    printLineCount(context);
 }
 
 // Append and replace refuse, as the editor does when it starts, a hosts file

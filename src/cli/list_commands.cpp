@@ -51,14 +51,16 @@ void showCommand(CliContext& context)
     context.out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
+// Loads the file as the editor does, so that it is refused as the editor refuses it.
 void linesCommand(CliContext& context)
 {
-    printLineCount(context);
+    context.out << lineCountText(loadHostsFile(context.hostsPath).rows.size()) << '\n';
 }
 
+// The count after a command: the file was just written from text, so its rows are only counted.
 void printLineCount(CliContext& context)
 {
-    context.out << lineCountText(loadHostsFile(context.hostsPath).rows.size()) << '\n';
+    context.out << lineCountText(countHostsFileRows(context.hostsPath)) << '\n';
 }
 
 void toggleCommand(CliContext& context)

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <unicode/uloc.h>
 
+#include <cctype>
 #include <random>
 #include <string>
 #include <string_view>
@@ -70,6 +71,27 @@ TEST(AsciiSortOrder, EveryBytePairOrdersAsTheCollatorDoes)
         EXPECT_EQ(order->weight('\x7F'), 0);
         EXPECT_EQ(order->weight('\xC3'), 0);
         EXPECT_EQ(order->weight('A'), order->weight('a'));
+    }
+}
+
+// The sort takes lines of equal weights for duplicates without comparing
+// them, which holds where only the two cases of a letter share a weight.
+TEST(AsciiSortOrder, OnlyTheTwoCasesOfALetterShareAWeight)
+{
+    const std::string bytes = tableBytes();
+    for (const char* locale : weighedLocales) {
+        const UsingLocale using_(locale);
+        SCOPED_TRACE(locale);
+        const auto order = vendrel::AsciiSortOrder::ofCurrentLocale();
+        ASSERT_TRUE(order.has_value());
+        EXPECT_TRUE(order->tiesOnlyLetterCase());
+        platform::LocaleSortKeys collator;
+        for (const char a : bytes)
+            for (const char b : bytes)
+                if (order->weight(a) == order->weight(b)) {
+                    ASSERT_EQ(std::tolower(a), std::tolower(b)) << "bytes " << int(a) << " and " << int(b);
+                    ASSERT_EQ(keyOf(collator, std::string(1, a)), keyOf(collator, std::string(1, b)));
+                }
     }
 }
 

@@ -1,11 +1,14 @@
 #include "core/bulk/file_sort.h"
 #include "core/bulk/line_file_writers.h"
 #include "core/hosts/default_hosts.h"
+#include "core/hosts/hosts_loader.h"
+#include "core/hosts/list_file_format.h"
 #include "core/hosts/text_file.h"
 
 #include "fake_platform.h"
 
 #include "locale_scope.h"
+#include "platform/text_case.h"
 
 #include <gtest/gtest.h>
 #include <unicode/uloc.h>
@@ -13,7 +16,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <map>
 #include <ostream>
+#include <random>
 #include <set>
 #include <string>
 #include <string_view>
@@ -188,6 +193,96 @@ TEST(FileSort, ManyLinesAreSortedAndDeduplicatedWholly)
     EXPECT_TRUE(got == lines.end()) << "line " << (got - lines.begin()) + 1 << " is '" << *got << "', not '"
                                     << *wanted << "'";
     EXPECT_EQ(vendrel::joinLines(lines), sorted);
+}
+
+// Many random hosts in random letter case under both addresses, among kept
+// lines: the result holds one line of each host, case ignored (the
+// bottom-most entry; of kept lines the top-most), in the collator's order.
+TEST(FileSort, LargeRandomListGivesTheCollatorsOrderOfUniqueLines)
+{
+    std::mt19937 random(6);
+    const std::string letters = "abcdefghijklmnopqrstuvwxyz0123456789.-_";
+    const auto host = [&] {
+        std::string name(1 + random() % 24, ' ');
+        for (char& c : name)
+            c = letters[random() % (random() % 4 == 0 ? 3 : letters.size())];
+        return name;
+    };
+    const auto randomCase = [&](std::string text) {
+        for (char& c : text)
+            if (random() % 3 == 0)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return text;
+    };
+    std::vector<std::string> hosts(6000);
+    for (std::string& name : hosts)
+        name = host();
+    std::string input;
+    std::vector<std::string> lines; // the lines the sort sees, in file order
+    for (int i = 0; i < 30000; ++i) {
+        const std::string name = randomCase(hosts[random() % hosts.size()]);
+        lines.push_back(i % 10 == 0 ? "kept " + name : (i % 2 ? "0.0.0.0 " : "127.0.0.1 ") + name);
+        input += lines.back() + "\n";
+    }
+    for (const char* locale : sortLocales) {
+        const UsingLocale using_(locale);
+        SCOPED_TRACE(std::string("locale ") + locale);
+        std::map<std::string, std::string> survivors; // by the lower-case text
+        for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+            if (!line->starts_with("kept "))
+                survivors.try_emplace(lowered("@\t" + line->substr(line->find(' ') + 1)),
+                                      "0.0.0.0\t" + line->substr(line->find(' ') + 1));
+        for (const std::string& line : lines)
+            if (line.starts_with("kept "))
+                survivors.try_emplace(lowered(line), line);
+        platform::LocaleSortKeys collator;
+        std::vector<std::pair<std::string, std::string>> keyed;
+        for (const auto& [lower, line] : survivors) {
+            std::string key;
+            collator.append(line, key);
+            keyed.emplace_back(key, line);
+        }
+        std::sort(keyed.begin(), keyed.end());
+        std::vector<std::string> expected = {"0.0.0.0\tlocalhost", ""};
+        for (const auto& [key, line] : keyed)
+            expected.push_back(line);
+        const std::string sorted = vendrel::sortHostsText(input, "0.0.0.0");
+        const std::vector<std::string_view> got = vendrel::splitLines(sorted);
+        ASSERT_EQ(got.size(), expected.size());
+        const auto [at, wanted] = std::mismatch(got.begin(), got.end(), expected.begin());
+        EXPECT_TRUE(at == got.end()) << "line " << (at - got.begin()) + 1 << " is '" << *at << "', not '" << *wanted
+                                     << "'";
+    }
+}
+
+// The command line sorts the hosts file straight from its text: the result
+// must be what the editor's sort of the loaded rows writes, for every line
+// the loader normalises (TABs, blanks around and inside, a lone "#", control
+// bytes, a byte-order mark, every line break) and for the real files.
+TEST(FileSort, FileTextSortsAsItsLoadedRowsDo)
+{
+    std::vector<std::string> texts = {
+        "\t 0.0.0.0\t\tads.example \t\r\n127.0.0.1 Localhost\r\n# comment\nkept line  with \t blanks\n",
+        "\xEF\xBB\xBF" "0.0.0.0 a.example\r#\r\nx\ty\tz\n\xEF\xBB\xBF" "0.0.0.0 b\n",
+        "#\n # \n#0.0.0.0 c\n\x01" "0.0.0.0\x01host\x02 d\n0.0.0.0\x01\n127.0.0.1\n",
+        "", "\xEF\xBB\xBF", "   \n\t\n\r\r\n", "1.2.3.4\tLOCALHOST\n0.0.0.0 b #c\n0.0.0.0 B\n",
+        "a\x01 b\n\x01\x02 0.0.0.0 e\n0.0.0.0  \t f g \t\n# 0.0.0.0\tcommented\n",
+    };
+    for (const char* name : {"abadi199_hosts_lan-mappings_no-final-newline", "arcaz21_hosts_tab-led-line_unchecky-block",
+                             "urlhaus_hosts_tab-separated", "whatzittooya_hosts_bang-comments_trailing-tabs",
+                             "yabooo666_hosts_leading-trailing-spaces"})
+        texts.push_back(vendrel::readWholeFile(dataFolder + "/" + name));
+    for (const char* locale : sortLocales) {
+        const UsingLocale using_(locale);
+        for (const std::string& address : blockingAddresses)
+            for (std::size_t i = 0; i < texts.size(); ++i) {
+                SCOPED_TRACE(std::string("locale ") + locale + ", redirect " + address + ", text " +
+                             std::to_string(i));
+                const vendrel::LoadedHosts loaded = vendrel::parseHostsText(texts[i], "hosts");
+                const std::string fromRows = vendrel::sortHostsText(vendrel::formatList(loaded.rows), address);
+                EXPECT_EQ(vendrel::sortHostsFileText(std::string(texts[i]), address), fromRows);
+            }
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 #include "core/hosts/hosts_loader.h"
 #include "core/hosts/list_file_format.h"
 #include "core/hosts/text_file.h"
+#include "core/text/ascii_text.h"
 
 #include "fake_platform.h"
 
@@ -111,6 +112,33 @@ TEST(HostsLoader, EmptyFileGivesOneEmptyRow)
     EXPECT_FALSE(loaded.rows.utf8ByteOrderMark());
 }
 
+TEST(HostsLoader, RowCountWithoutLoadingAgreesOnOddFiles)
+{
+    FakePlatform fake;
+    for (const std::string text : {"", "\xEF\xBB\xBF", "a", "a\r", "a\r\n\r\n", "\n\n\r", "\xEF\xBB\xBF\r\nb"}) {
+        const std::string path = fake.writeFile(fake.hostsPath(), text);
+        EXPECT_EQ(vendrel::countHostsFileRows(path), vendrel::loadHostsFile(path).rows.size()) << text;
+    }
+    const std::string utf16 = fake.writeFile(fake.hostsPath(), std::string("\xFF\xFE" "a\0", 4));
+    EXPECT_THROW(vendrel::countHostsFileRows(utf16), vendrel::Error);
+}
+
+// The word search the redirect line is found with: any case, anywhere, also
+// where a false start overlaps the word.
+TEST(HostsLoader, WordSearchIgnoresCaseAndFindsEveryPlace)
+{
+    const vendrel::AsciiCaseSearch search("localhost");
+    EXPECT_EQ(search.find("LocalHost"), 0u);
+    EXPECT_EQ(search.find("xx localhosT"), 3u);
+    EXPECT_EQ(search.find("locallocalhost"), 5u);
+    EXPECT_EQ(search.find("localhos"), std::string_view::npos);
+    EXPECT_EQ(search.find("localhost localhost", 1), 10u);
+    EXPECT_EQ(search.find("localhost", 10), std::string_view::npos);
+    EXPECT_EQ(search.find("t.localhostt", 0), 2u);
+    EXPECT_EQ(search.find("LOCALHOST\xE9", 0), 0u);
+    EXPECT_EQ(search.find("lOcAlHoSt"), 0u);
+}
+
 // ---------------------------------------------------------------------------
 // The redirect address: where "localhost" points.
 
@@ -127,6 +155,18 @@ class RedirectAddress : public testing::TestWithParam<RedirectCase> {};
 TEST_P(RedirectAddress, IsTheAddressOfTheLastLocalhostLine)
 {
     EXPECT_EQ(parse(GetParam().text).redirectAddress, GetParam().address);
+}
+
+// Commands that work on the file's text find the same line without loading rows.
+TEST_P(RedirectAddress, IsFoundInTheTextAsTheLoadFindsIt)
+{
+    const vendrel::LoadedHosts loaded = parse(GetParam().text);
+    const std::optional<vendrel::RedirectLine> found = vendrel::findRedirectLine(GetParam().text);
+    ASSERT_EQ(found.has_value(), loaded.redirectAddress.has_value());
+    if (found) {
+        EXPECT_EQ(found->address, *loaded.redirectAddress);
+        EXPECT_EQ(found->line, loaded.redirectLine);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -253,6 +293,18 @@ TEST_P(RealHostsFile, SavedListLoadsBackToTheSameCells)
     const vendrel::LoadedHosts second = vendrel::loadHostsFile(fake.hostsPath());
     EXPECT_EQ(cellsOf(second.rows), cellsOf(first.rows));
     EXPECT_EQ(second.redirectAddress, first.redirectAddress);
+}
+
+TEST_P(RealHostsFile, RowsAreCountedAndTheRedirectLineFoundWithoutLoading)
+{
+    const vendrel::LoadedHosts loaded = vendrel::loadHostsFile(path());
+    EXPECT_EQ(vendrel::countHostsFileRows(path()), loaded.rows.size());
+    const std::optional<vendrel::RedirectLine> found = vendrel::findRedirectLine(vendrel::readWholeFile(path()));
+    ASSERT_EQ(found.has_value(), loaded.redirectAddress.has_value());
+    if (found) {
+        EXPECT_EQ(found->address, *loaded.redirectAddress);
+        EXPECT_EQ(found->line, loaded.redirectLine);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(HostsLoader, RealHostsFile,

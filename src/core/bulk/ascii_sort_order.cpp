@@ -1,5 +1,6 @@
 #include "core/bulk/ascii_sort_order.h"
 
+#include "platform/text_bytes.h"
 #include "platform/text_case.h"
 
 #include <algorithm>
@@ -39,6 +40,15 @@ std::vector<Probe> keyed(std::vector<std::string> texts)
     return probes;
 }
 
+bool sharedWeightsAreLetterCases(const AsciiSortOrder& order, const std::string& bytes)
+{
+    for (const char a : bytes)
+        for (const char b : bytes)
+            if ((order.weight(a) == order.weight(b)) != (platform::asciiLower(a) == platform::asciiLower(b)))
+                return false;
+    return true;
+}
+
 } // namespace
 
 std::optional<AsciiSortOrder> AsciiSortOrder::ofCurrentLocale()
@@ -76,6 +86,7 @@ std::optional<AsciiSortOrder> AsciiSortOrder::ofCurrentLocale()
         if (sameKey ? before != after : !(before < after))
             return std::nullopt;
     }
+    order.tiesOnlyLetterCase_ = sharedWeightsAreLetterCases(order, bytes);
     return order;
 }
 

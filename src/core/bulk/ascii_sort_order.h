@@ -27,9 +27,13 @@ public:
     // 1 and up for a byte of the table, 0 for any other byte; texts compare
     // as the sequences of their weights, a shorter prefix first.
     std::uint8_t weight(char c) const { return weights_[static_cast<unsigned char>(c)]; }
+    // Whether two bytes share a weight only when they are one letter in its
+    // two cases: texts of equal weights then differ in letter case alone.
+    bool tiesOnlyLetterCase() const { return tiesOnlyLetterCase_; }
 
 private:
     std::array<std::uint8_t, 256> weights_{};
+    bool tiesOnlyLetterCase_ = false;
 };
 
 } // namespace vendrel

@@ -22,5 +22,11 @@ inline constexpr const char* sortingCaption = "Sorting - Please Wait";
 std::string sortHostsText(std::string_view text, std::string_view redirectAddress, const Progress& progress = {});
 // The same, letting go of the text's memory before the lines are sorted.
 std::string sortHostsText(std::string&& text, std::string_view redirectAddress, const Progress& progress = {});
+// Sorts a hosts file's text as the list shows it once loaded: each line read
+// as its address and host cells joined by a TAB, which is what sorting the
+// saved list of its rows gives, without the rows. Letting go of the text's
+// memory before the lines are sorted.
+std::string sortHostsFileText(std::string&& fileText, std::string_view redirectAddress,
+                              const Progress& progress = {});
 
 } // namespace vendrel

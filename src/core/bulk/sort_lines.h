@@ -31,6 +31,12 @@ public:
         const std::uint32_t start = line == 0 ? 0 : ends_[line - 1] & ~entryBit;
         return std::string_view(bodies_).substr(start, (ends_[line] & ~entryBit) - start);
     }
+    // Asks for the memory of the body's bytes from `depth` on to be fetched ahead of their use.
+    void prefetchBody(std::size_t line, std::size_t depth) const
+    {
+        const std::uint32_t start = line == 0 ? 0 : ends_[line - 1] & ~entryBit;
+        __builtin_prefetch(bodies_.data() + start + depth);
+    }
     std::size_t textLength(std::size_t line) const { return prefix(line).size() + body(line).size(); }
     // The line's text: a view of its body for a kept line, built in `scratch` for an entry.
     std::string_view text(std::size_t line, std::string& scratch) const;

@@ -135,11 +135,27 @@ void HostsSession::giveUpRows(std::size_t rowsMeanwhile)
 void HostsSession::takeLoaded(LoadedHosts loaded)
 {
     replaceRows([&] { rows_ = std::move(loaded.rows); });
-    if (loaded.redirectAddress) {
-        redirectAddress_ = *loaded.redirectAddress;
-        redirectLine_ = loaded.redirectLine;
+    if (loaded.redirectAddress)
+        takeRedirectLine(RedirectLine{std::move(*loaded.redirectAddress), std::move(loaded.redirectLine)});
+}
+
+void HostsSession::takeRedirectLine(std::optional<RedirectLine> redirect)
+{
+    if (redirect) {
+        redirectAddress_ = std::move(redirect->address);
+        redirectLine_ = std::move(redirect->line);
     }
 }
+
+std::string HostsSession::readLoadable()
+{
+    std::string text = guard_.read();
+    refuseUnloadable(text, hostsPath());
+    takeRedirectLine(findRedirectLine(text));
+    return text;
+}
+
+void HostsSession::loadRedirectAddress() { readLoadable(); }
 
 void HostsSession::load(const Progress& progress)
 {
@@ -165,6 +181,13 @@ void HostsSession::FileSort(const Progress& progress, std::size_t rowsMeanwhile)
         replaceRows([&] { giveUpRows(rowsMeanwhile); });
     // A statement of its own, so that the unsorted text is gone before the write.
     const std::string sorted = sortHostsText(std::move(listText), redirectAddress_, progress);
+    guard_.write(sorted, keepVersion("Sort File").get());
+}
+
+void HostsSession::sortHostsFile(const Progress& progress)
+{
+    std::string text = readLoadable(); // first: it takes the file's redirect address
+    const std::string sorted = sortHostsFileText(std::move(text), redirectAddress_, progress);
     guard_.write(sorted, keepVersion("Sort File").get());
 }
 

@@ -2,6 +2,8 @@
 
 #include "platform/text_bytes.h"
 
+#include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace vendrel {
@@ -56,5 +58,41 @@ inline bool containsIgnoringAsciiCase(std::string_view haystack, std::string_vie
     }
     return false;
 }
+
+// Finds a word given in lower case in text of any case, skipping ahead by
+// the word's last letters as a Horspool search does: most bytes of the text
+// are never looked at.
+class AsciiCaseSearch {
+public:
+    explicit AsciiCaseSearch(std::string_view lowerWord) : word_(lowerWord)
+    {
+        shifts_.fill(word_.size());
+        for (std::size_t i = 0; i + 1 < word_.size(); ++i) {
+            const auto c = static_cast<unsigned char>(word_[i]);
+            shifts_[c] = word_.size() - 1 - i;
+            shifts_[static_cast<unsigned char>(asciiUpper(static_cast<char>(c)))] = word_.size() - 1 - i;
+        }
+    }
+
+    // The position of the first occurrence from `from` on, or npos.
+    std::size_t find(std::string_view text, std::size_t from = 0) const
+    {
+        if (word_.empty())
+            return from <= text.size() ? from : std::string_view::npos;
+        for (std::size_t at = from; at + word_.size() <= text.size();) {
+            const char last = text[at + word_.size() - 1];
+            if (asciiLower(last) == word_.back() && equalsIgnoringAsciiCase(text.substr(at, word_.size()), word_))
+                return at;
+            at += shifts_[static_cast<unsigned char>(last)];
+        }
+        return std::string_view::npos;
+    }
+
+private:
+    static char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+    std::string_view word_;
+    std::array<std::size_t, 256> shifts_{};
+};
 
 } // namespace vendrel
