@@ -162,15 +162,15 @@ TEST_F(CliSafety, RunningOutOfMemoryWhileLoadingNamesTheFileAndItsLines)
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer cannot run under a memory limit";
 #else
-    // Twenty million empty lines: far more rows than 300 MB of address space holds.
-    const std::string huge = fake.writeFile(fake.root() + "/empty-lines", std::string(20000000, '\n'));
+    // Fifty million empty lines: far more rows than 300 MB of address space holds.
+    const std::string huge = fake.writeFile(fake.root() + "/empty-lines", std::string(50000000, '\n'));
     const std::string errFile = fake.root() + "/stderr";
     const std::string command = "ulimit -v 300000; '" + program + "' --hosts '" + huge + "' --data-dir '" + dataDir +
                                 "' lines 2>'" + errFile + "'";
     const int status = std::system(command.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
     EXPECT_EQ(FakePlatform::readFile(errFile),
-              "ERROR: Not enough memory to load " + huge + " (20000000 lines)\n");
+              "ERROR: Not enough memory to load " + huge + " (50000000 lines)\n");
 #endif
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <stdexcept>
 #include <ostream>
 #include <string>
@@ -45,6 +46,36 @@ TEST(HostsRows, RowsReferIntoTheGivenBytes)
 {
     const HostsRows rows("127.0.0.1 localhost", {HostsRows::Row{{0, 9}, {10, 9}}, HostsRows::Row{{10, 5}, {0, 3}}});
     EXPECT_EQ(cellsOf(rows), (std::vector<Cells>{{"127.0.0.1", "localhost"}, {"local", "127"}}));
+}
+
+// Cells far apart or of 64 KiB and more do not fit a row's eight bytes; they
+// must read back whole, also after edits and removals around them.
+TEST(HostsRows, CellsOfAnySizeAndPlaceReadBackWhole)
+{
+    const std::string longHost(70000, 'h');
+    const std::string longAddress(70000, 'a');
+    const std::string text = "0.0.0.0 " + longHost + "\n" + longAddress + " x\n" + "1.2.3.4" +
+                             std::string(70000, '\x01') + " far\n# c\n";
+    const std::size_t second = 8 + longHost.size() + 1;
+    const std::size_t third = second + longAddress.size() + 3;
+    HostsRows rows(text, {HostsRows::Row{{0, 7}, {8, 70000}}, HostsRows::Row{{static_cast<std::uint32_t>(second), 70000},
+                                                                         {static_cast<std::uint32_t>(second + 70001), 1}},
+                          HostsRows::Row{{static_cast<std::uint32_t>(third), 70007},
+                                         {static_cast<std::uint32_t>(third + 70008), 3}},
+                          HostsRows::Row{{static_cast<std::uint32_t>(third + 70012), 1},
+                                         {static_cast<std::uint32_t>(third + 70014), 1}}});
+    const std::vector<Cells> loaded = {{"0.0.0.0", longHost}, {longAddress, "x"},
+                                       {"1.2.3.4" + std::string(70000, '\x01'), "far"}, {"#", "c"}};
+    EXPECT_EQ(cellsOf(rows), loaded);
+    rows.setCell(0, HostsRows::AddressColumn, "127.0.0.1");
+    rows.setCell(1, HostsRows::HostColumn, "y");
+    rows.setRow(3, "address with blanks", "and host");
+    rows.appendRow(longAddress, longHost);
+    rows.removeRowsWhere(0, [](std::string_view address, std::string_view) { return address.starts_with("1.2"); });
+    EXPECT_EQ(cellsOf(rows), (std::vector<Cells>{{"127.0.0.1", longHost}, {longAddress, "y"},
+                                                 {"address with blanks", "and host"}, {longAddress, longHost}}));
+    EXPECT_EQ(rows.cellBytes(), 9 + longHost.size() + longAddress.size() + 1 + 27 + longAddress.size() +
+                                    longHost.size());
 }
 
 TEST(HostsRows, SetCellChangesOnlyThatCell)

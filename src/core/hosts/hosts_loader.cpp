@@ -30,15 +30,7 @@ Span trimmedLine(std::string_view text, std::size_t begin, std::size_t end)
     return Span{static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(end - begin)};
 }
 
-// First pass over one line: TABs become blanks in place; the result is the trimmed line.
-Span normaliseLine(std::string& text, std::size_t begin, std::size_t end)
-{
-    std::replace(text.begin() + static_cast<std::ptrdiff_t>(begin),
-                 text.begin() + static_cast<std::ptrdiff_t>(end), '\t', ' ');
-    return trimmedLine(text, begin, end);
-}
-
-// Second pass over one normalised line: the first word and the trimmed rest.
+// One trimmed line whose TABs are blanks: the first word and the trimmed rest.
 HostsRows::Row splitLine(std::string_view text, Span line)
 {
     const std::string_view view = text.substr(line.offset, line.length);
@@ -54,37 +46,49 @@ HostsRows::Row splitLine(std::string_view text, Span line)
             Span{static_cast<std::uint32_t>(line.offset + restStart), static_cast<std::uint32_t>(view.size() - restStart)}};
 }
 
-// The row's address and its whole line when its host cell is "localhost" in any case.
-std::optional<RedirectLine> redirectLineOf(std::string_view text, const HostsRows::Row& row)
+// The address and the whole line of a row whose host cell is "localhost" in
+// any case; the cells view one buffer, the host after the address.
+std::optional<RedirectLine> redirectLineOf(std::string_view address, std::string_view host)
 {
-    if (!equalsIgnoringAsciiCase(text.substr(row.host.offset, row.host.length), "localhost"))
+    if (!equalsIgnoringAsciiCase(host, "localhost"))
         return std::nullopt;
-    return RedirectLine{std::string(text.substr(row.address.offset, row.address.length)),
-                        std::string(text.substr(row.address.offset, row.host.offset + row.host.length - row.address.offset))};
+    const auto lineLength = static_cast<std::size_t>(host.data() - address.data()) + host.size();
+    return RedirectLine{std::string(address), std::string(address.data(), lineLength)};
+}
+
+// The last row whose host cell is "localhost" in any case, with its line.
+std::optional<RedirectLine> lastRedirectRow(const HostsRows& rows, const Progress& progress)
+{
+    progress.start(populatingCaption, rows.size());
+    std::optional<RedirectLine> found;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        // A loaded row's host lies after its address in the file's bytes.
+        if (auto redirect = redirectLineOf(rows.address(row), rows.host(row)))
+            found = std::move(redirect);
+        progress.step(row + 1);
+    }
+    return found;
 }
 
 LoadedHosts splitIntoRows(std::string text, std::size_t textStart, std::size_t lineCount, const Progress& progress)
 {
-    std::vector<HostsRows::Row> rows;
-    rows.reserve(lineCount + spareRows);
+    // No line break is a TAB, so every TAB of the text becomes a blank at once.
+    std::replace(text.begin() + static_cast<std::ptrdiff_t>(textStart), text.end(), '\t', ' ');
     progress.start(processingCaption, lineCount);
-    forEachLine(std::string_view(text).substr(textStart), [&](std::string_view line) {
-        const auto begin = static_cast<std::size_t>(line.data() - text.data());
-        rows.push_back({normaliseLine(text, begin, begin + line.size()), {}});
-        progress.step(rows.size());
-    });
-
-    progress.start(populatingCaption, lineCount);
     LoadedHosts loaded;
-    for (HostsRows::Row& row : rows) {
-        row = splitLine(text, row.address);
-        if (auto redirect = redirectLineOf(text, row)) {
-            loaded.redirectAddress = std::move(redirect->address);
-            loaded.redirectLine = std::move(redirect->line);
-        }
-    }
-    loaded.rows = HostsRows(std::move(text), std::move(rows));
+    loaded.rows = HostsRows(std::move(text), lineCount + spareRows, [&](std::string_view bytes, const auto& add) {
+        std::size_t index = 0;
+        forEachLine(bytes.substr(textStart), [&](std::string_view line) {
+            const auto begin = static_cast<std::size_t>(line.data() - bytes.data());
+            add(splitLine(bytes, trimmedLine(bytes, begin, begin + line.size())));
+            progress.step(++index);
+        });
+    });
     loaded.rows.setUtf8ByteOrderMark(textStart > 0);
+    if (auto redirect = lastRedirectRow(loaded.rows, progress)) {
+        loaded.redirectAddress = std::move(redirect->address);
+        loaded.redirectLine = std::move(redirect->line);
+    }
     return loaded;
 }
 
@@ -135,8 +139,8 @@ std::optional<RedirectLine> findRedirectLine(std::string_view markedText)
     std::string scratch;
     for (std::size_t at = 0; (at = localhost.find(text, at)) != std::string_view::npos;) {
         const std::string_view line = lineAround(text, at);
-        const std::string_view normalised = withBlanksForTabs(line, scratch);
-        if (auto redirect = redirectLineOf(normalised, rowOfLine(normalised)))
+        const LineCells cells = splitHostsLine(line, scratch);
+        if (auto redirect = redirectLineOf(cells.address, cells.host))
             found = std::move(redirect);
         at = static_cast<std::size_t>(line.data() - text.data()) + line.size();
     }

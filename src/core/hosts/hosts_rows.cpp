@@ -11,13 +11,51 @@ HostsRows::HostsRows() : rows_(1) {}
 
 HostsRows::HostsRows(std::size_t count) : rows_(std::max<std::size_t>(count, 1)) {}
 
-HostsRows::HostsRows(std::string bytes, std::vector<Row> rows)
-    : bytes_(std::move(bytes)), rows_(std::move(rows))
+HostsRows::HostsRows(std::string bytes, const std::vector<Row>& rows)
+    : HostsRows(std::move(bytes), rows.size(), [&rows](std::string_view, const auto& add) {
+          for (const Row& row : rows)
+              add(row);
+      })
+{
+}
+
+void HostsRows::refuseOversizedText() const
 {
     if (bytes_.size() >= editedCell)
         throw std::length_error("a hosts list of 2 GiB or more");
-    if (rows_.empty())
-        rows_.emplace_back();
+}
+
+std::optional<HostsRows::PackedRow> HostsRows::packed(const Row& row) const
+{
+    const std::uint32_t start = row.address.offset;
+    const bool oneBuffer = (start & editedCell) == (row.host.offset & editedCell);
+    if (!oneBuffer || row.host.offset < start || row.host.offset - start >= inSideTable ||
+        row.host.length >= inSideTable)
+        return std::nullopt;
+    const auto distance = static_cast<std::uint16_t>(row.host.offset - start);
+    if (addressLength(start, distance) != row.address.length)
+        return std::nullopt;
+    return PackedRow{start, distance, static_cast<std::uint16_t>(row.host.length)};
+}
+
+void HostsRows::place(PackedRow& at, const Row& row)
+{
+    if (const auto compact = packed(row)) {
+        at = *compact;
+        return;
+    }
+    // A row already in the side table keeps its entry, so that edits do not pile entries up.
+    if (at.hostLength != inSideTable) {
+        at = PackedRow{static_cast<std::uint32_t>(sideTable_.size()), 0, inSideTable};
+        sideTable_.emplace_back();
+    }
+    sideTable_[at.start] = row;
+}
+
+void HostsRows::appendSpans(const Row& row)
+{
+    rows_.emplace_back();
+    place(rows_.back(), row);
 }
 
 std::string_view HostsRows::cell(std::size_t row, int column) const
@@ -43,18 +81,21 @@ HostsRows::Span HostsRows::store(std::string_view bytes)
 
 void HostsRows::setCell(std::size_t row, int column, std::string_view bytes)
 {
-    Row& target = rows_.at(row);
-    (column == AddressColumn ? target.address : target.host) = store(bytes);
+    PackedRow& target = rows_.at(row);
+    Row cells = spans(target);
+    (column == AddressColumn ? cells.address : cells.host) = store(bytes);
+    place(target, cells);
 }
 
 void HostsRows::setRow(std::size_t row, std::string_view address, std::string_view host)
 {
-    // Both texts may refer to the edit buffer: copy before either store can move it.
-    const std::string addressCopy(address);
-    const std::string hostCopy(host);
-    Row& target = rows_.at(row);
-    target.address = store(addressCopy);
-    target.host = store(hostCopy);
+    // Both texts may refer to the edit buffer: copy before the store can move it. Stored
+    // side by side, the two cells fit the eight-byte row.
+    const std::string both = std::string(address) + std::string(host);
+    const Span stored = store(both);
+    place(rows_.at(row), Row{Span{stored.offset, static_cast<std::uint32_t>(address.size())},
+                             Span{stored.offset + static_cast<std::uint32_t>(address.size()),
+                                  static_cast<std::uint32_t>(host.size())}});
 }
 
 void HostsRows::appendRow(std::string_view address, std::string_view host)
@@ -68,7 +109,7 @@ void HostsRows::removeRow(std::size_t row)
     if (row >= rows_.size())
         throw std::out_of_range("row outside the hosts list");
     if (rows_.size() == 1)
-        rows_[0] = Row{};
+        rows_[0] = PackedRow{};
     else
         rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
 }
@@ -76,8 +117,10 @@ void HostsRows::removeRow(std::size_t row)
 std::size_t HostsRows::cellBytes() const
 {
     std::size_t total = 0;
-    for (const Row& row : rows_)
+    for (const PackedRow& packedRow : rows_) {
+        const Row row = spans(packedRow);
         total += row.address.length + row.host.length;
+    }
     return total;
 }
 
