@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -71,6 +72,12 @@ std::string joinPath(const std::string& folder, const std::string& name);
 // for later blocks: one step's buffers then never add to the next step's,
 // and the peak memory is what is alive at once. Called first thing in main().
 void giveLargeBlocksBack();
+
+// Tells the system that the block [data, data + size), large and used all
+// over, may be backed by large pages: it then takes far fewer page faults
+// and address-translation misses. Only a hint; nothing happens where the
+// system has no such pages.
+void adviseLargeBlock(const void* data, std::size_t size);
 
 // Whether the process's standard error goes to a terminal (not a file or a pipe).
 bool standardErrorIsTerminal();

@@ -46,7 +46,8 @@ std::optional<std::string_view> hostWithoutCopy(std::string_view line, char firs
 bool classifyLine(std::string_view line, std::string& text, std::string_view& host, bool& keep)
 {
     keep = false;
-    if (containsIgnoringAsciiCase(line, "localhost"))
+    static const AsciiCaseSearch localhost("localhost");
+    if (localhost.find(line) != std::string_view::npos)
         return false;
     if (line.find('#') == std::string_view::npos) {
         // Most lines: no comment, the address first.

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "platform/platform.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -29,6 +33,9 @@ template <typename Pick>
 std::vector<SortSlot> slotsOf(std::size_t count, const Pick& pick)
 {
     std::vector<SortSlot> slots;
+    // Room for every line: a caller may add the others later.
+    slots.reserve(count);
+    platform::adviseLargeBlock(slots.data(), count * sizeof(SortSlot));
     for (std::size_t line = 0; line < count; ++line)
         if (pick(line))
             slots.push_back({0, static_cast<std::uint32_t>(line), 0});
@@ -52,15 +59,39 @@ public:
         sort(slots, 0, slots.size());
         return slots;
     }
-    // Sorts slots [begin, end) in place.
+    // Sorts slots [begin, end) in place; a long range on two processors,
+    // each ordering one half of the runs the first key bytes make.
     void sort(std::vector<SortSlot>& slots, std::size_t begin, std::size_t end) const
     {
         for (std::size_t i = begin; i < end; ++i) {
             slots[i].setKeyLength(keys_.length(slots[i].line));
             slots[i].setSameKeyAsPrevious(false);
         }
-        if (begin < end)
-            sortFrom(slots, begin, end, 0);
+        if (begin == end)
+            return;
+        std::size_t depth = 0;
+        chunksPastSharedPrefix(slots, begin, end, depth);
+        sortByChunks(slots, begin, end);
+        const std::size_t middle = end - begin >= parallelRange && std::thread::hardware_concurrency() > 1
+                                       ? runBoundaryAfter(slots, begin + (end - begin) / 2, end)
+                                       : end;
+        if (middle == end) {
+            sortRuns(slots, begin, end, depth);
+            return;
+        }
+        std::exception_ptr failure;
+        {
+            std::jthread firstHalf([&] {
+                try {
+                    sortRuns(slots, begin, middle, depth);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            });
+            sortRuns(slots, middle, end, depth);
+        }
+        if (failure)
+            std::rethrow_exception(failure);
     }
 
 private:
@@ -68,6 +99,8 @@ private:
     static constexpr std::size_t fetchAhead = 16;
     // Ranges at least this long are ordered by their chunks digit by digit.
     static constexpr std::size_t radixRange = 2048;
+    // Ranges at least this long are sorted on two processors.
+    static constexpr std::size_t parallelRange = 1 << 16;
 
     static std::size_t remaining(const SortSlot& slot, std::size_t depth)
     {
@@ -134,6 +167,14 @@ private:
             std::copy(moved.begin(), moved.end(), first);
     }
 
+    // The first place from `at` on where a run of equal chunks begins, or `end`.
+    static std::size_t runBoundaryAfter(const std::vector<SortSlot>& slots, std::size_t at, std::size_t end)
+    {
+        while (at < end && slots[at].keyChunk == slots[at - 1].keyChunk)
+            ++at;
+        return at;
+    }
+
     // Sorts slots [begin, end), whose keys agree on their first `depth` bytes,
     // by the key bytes from there on, eight at a time (skipping bytes the
     // whole range shares).
@@ -141,6 +182,13 @@ private:
     {
         chunksPastSharedPrefix(slots, begin, end, depth);
         sortByChunks(slots, begin, end);
+        sortRuns(slots, begin, end, depth);
+    }
+
+    // Orders each run of equal chunks at `depth` among slots [begin, end),
+    // which are ordered by those chunks, by the rest of its keys.
+    void sortRuns(std::vector<SortSlot>& slots, std::size_t begin, std::size_t end, std::size_t depth) const
+    {
         for (std::size_t run = begin; run < end;) {
             std::size_t runEnd = run + 1;
             bool longer = remaining(slots[run], depth) > 8;

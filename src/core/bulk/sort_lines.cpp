@@ -1,6 +1,7 @@
 #include "core/bulk/sort_lines.h"
 
 #include "core/error.h"
+#include "platform/platform.h"
 
 namespace vendrel {
 
@@ -9,6 +10,9 @@ SortLines::SortLines(std::string entryPrefix, std::size_t expectedLines, std::si
 {
     ends_.reserve(expectedLines);
     bodies_.reserve(expectedBytes);
+    // Both are read all over while the lines are sorted.
+    platform::adviseLargeBlock(ends_.data(), expectedLines * sizeof(std::uint32_t));
+    platform::adviseLargeBlock(bodies_.data(), expectedBytes);
 }
 
 void SortLines::add(std::string_view body, bool entry)

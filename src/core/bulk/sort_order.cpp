@@ -4,6 +4,7 @@
 #include "core/bulk/key_order.h"
 #include "core/bulk/sort_key_table.h"
 #include "core/hosts/text_file.h"
+#include "platform/platform.h"
 #include "platform/text_bytes.h"
 #include "platform/text_case.h"
 
@@ -215,6 +216,7 @@ std::string sortedText(const SortLines& lines, std::string_view address, bool by
     const GroupTexts kind = groupTextsOf(weights);
     std::string out;
     out.reserve(utf8ByteOrderMark.size() + address.size() + 16 + lines.textBytesWithBreaks());
+    platform::adviseLargeBlock(out.data(), out.capacity());
     if (byteOrderMark)
         out.append(utf8ByteOrderMark);
     out.append(address).append("\tlocalhost\r\n");

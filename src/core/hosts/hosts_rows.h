@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/platform.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -49,6 +51,7 @@ public:
     {
         refuseOversizedText();
         rows_.reserve(expectedRows);
+        platform::adviseLargeBlock(rows_.data(), expectedRows * sizeof(PackedRow));
         split(std::string_view(bytes_), [this](const Row& row) { appendSpans(row); });
         if (rows_.empty())
             rows_.emplace_back();

@@ -1,6 +1,7 @@
 #include "core/hosts/list_file_format.h"
 
 #include "core/hosts/text_file.h"
+#include "platform/platform.h"
 
 #include <optional>
 
@@ -72,6 +73,7 @@ std::string formatList(const HostsRows& rows)
 {
     std::string out;
     out.reserve(rows.cellBytes() + rows.size() * 3 + 3);
+    platform::adviseLargeBlock(out.data(), out.capacity());
     if (rows.utf8ByteOrderMark())
         out += utf8ByteOrderMark;
     for (std::size_t row = 0; row < rows.size(); ++row) {

@@ -2,6 +2,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/file_read.h"
+#include "platform/platform.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -126,6 +127,8 @@ std::string readOpenFile(int fd, std::size_t knownSize, std::size_t limit, const
 {
     std::string bytes;
     try {
+        bytes.reserve(knownSize);
+        adviseLargeBlock(bytes.data(), knownSize);
         bytes.resize(knownSize);
         readToEnd(fd, bytes, limit, path);
     } catch (const std::bad_alloc&) {

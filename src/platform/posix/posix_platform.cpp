@@ -3,11 +3,13 @@
 #include "platform/posix/pkexec_writer.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <malloc.h>
 #include <pwd.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,6 +108,16 @@ void giveLargeBlocksBack()
 {
     // A fixed threshold also ends glibc's raising of it after each large free.
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
+}
+
+void adviseLargeBlock(const void* data, std::size_t size)
+{
+    // Only whole pages inside the block may be advised.
+    const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto begin = (reinterpret_cast<std::uintptr_t>(data) + pageSize - 1) & ~(pageSize - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(pageSize - 1);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 std::unique_ptr<Platform> createSystemPlatform()
