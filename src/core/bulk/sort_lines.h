@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -35,7 +36,7 @@ public:
     void prefetchBody(std::size_t line, std::size_t depth) const
     {
         const std::uint32_t start = line == 0 ? 0 : ends_[line - 1] & ~entryBit;
-        __builtin_prefetch(bodies_.data() + start + depth);
+        __builtin_prefetch(bodies_.data() + std::min(start + depth, bodies_.size()));
     }
     std::size_t textLength(std::size_t line) const { return prefix(line).size() + body(line).size(); }
     // The line's text: a view of its body for a kept line, built in `scratch` for an entry.
