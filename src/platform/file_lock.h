@@ -30,4 +30,7 @@ private:
     std::intptr_t handle_ = -1;
 };
 
+// Throws the FileError of a lock on `path` that another program held longer than `wait`.
+[[noreturn]] void throwLockHeldElsewhere(const std::string& path, std::chrono::milliseconds wait);
+
 } // namespace platform

@@ -19,7 +19,9 @@ bool Platform::directoryExists(const std::string& path)
 std::string joinPath(const std::string& folder, const std::string& name)
 {
 #ifdef _WIN32
-    constexpr char separator = '\\';
+    // Windows takes both separators; a folder given with "/" keeps it.
+    const auto last = folder.find_last_of("\\/");
+    const char separator = last == std::string::npos ? '\\' : folder[last];
 #else
     constexpr char separator = '/';
 #endif

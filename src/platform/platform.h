@@ -64,7 +64,8 @@ public:
     bool directoryExists(const std::string& path);
 };
 
-// Joins a folder and a file name with the platform's separator.
+// Joins a folder and a file name with the platform's separator (on Windows,
+// the one the folder itself already uses, when it has one).
 std::string joinPath(const std::string& folder, const std::string& name);
 
 // From now on every large block (a file's text, the rows of a million lines)

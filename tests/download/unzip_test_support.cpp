@@ -1,6 +1,7 @@
 #include "unzip_test_support.h"
 
 #include "core/error.h"
+#include "temporary_folder.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -10,7 +11,6 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <stdlib.h>
 
 namespace unzip_test {
 namespace {
@@ -66,10 +66,7 @@ std::string readFile(const std::string& path)
 
 TempFolder::TempFolder()
 {
-    std::string pattern = (fs::temp_directory_path() / "vendrel-unzip-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot create a temporary folder");
-    path_ = pattern;
+    path_ = testing_support::createTemporaryFolder("vendrel-unzip-test-");
 }
 
 TempFolder::~TempFolder()

@@ -1,12 +1,12 @@
 #include "fake_platform.h"
 
+#include "temporary_folder.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
-#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -14,10 +14,7 @@ namespace testing_support {
 
 FakePlatform::FakePlatform(bool hostsFolderExists)
 {
-    std::string pattern = (fs::temp_directory_path() / "vendrel-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot create a temporary folder");
-    root_ = pattern;
+    root_ = createTemporaryFolder("vendrel-test-");
     systemDir_ = root_ + "/system";
     windowsDir_ = root_ + "/windows";
     programFolder_ = root_ + "/program";

@@ -1,17 +1,52 @@
 #include "local_http_server.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <chrono>
 #include <cstdio>
+#include <stdexcept>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace testing_support {
 namespace {
+
+// The few calls in which Winsock differs from BSD sockets.
+#ifdef _WIN32
+constexpr int sendFlags = 0;
+constexpr int shutdownBoth = SD_BOTH;
+int pollSockets(pollfd* sockets, unsigned long count, int milliseconds)
+{
+    return ::WSAPoll(sockets, count, milliseconds);
+}
+void closeSocket(std::intptr_t socket) { ::closesocket(static_cast<SOCKET>(socket)); }
+void startSockets()
+{
+    static const bool started = [] {
+        WSADATA data;
+        return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    if (!started)
+        throw std::runtime_error("cannot start Winsock");
+}
+#else
+constexpr int sendFlags = MSG_NOSIGNAL;
+constexpr int shutdownBoth = SHUT_RDWR;
+int pollSockets(pollfd* sockets, nfds_t count, int milliseconds) { return ::poll(sockets, count, milliseconds); }
+void closeSocket(std::intptr_t socket) { ::close(static_cast<int>(socket)); }
+void startSockets() {}
+#endif
+using Socket = decltype(::socket(0, 0, 0));
+
+Socket socketOf(std::intptr_t connection) { return static_cast<Socket>(connection); }
 
 const char* reasonFor(int status)
 {
@@ -28,11 +63,12 @@ const char* reasonFor(int status)
 }
 
 // False when the client has gone.
-bool sendAll(int connection, const std::string& bytes)
+bool sendAll(std::intptr_t connection, const std::string& bytes)
 {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-        const ssize_t now = ::send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        const auto now = ::send(socketOf(connection), bytes.data() + sent, static_cast<int>(bytes.size() - sent),
+                                sendFlags);
         if (now <= 0)
             return false;
         sent += static_cast<std::size_t>(now);
@@ -54,15 +90,15 @@ std::string statusLine(const LocalHttpServer::Response& response)
            (reason.empty() ? "" : " " + reason) + "\r\n";
 }
 
-std::string readRequest(int connection)
+std::string readRequest(std::intptr_t connection)
 {
     std::string request;
     char buffer[4096];
     while (request.find("\r\n\r\n") == std::string::npos) {
-        pollfd waiting{connection, POLLIN, 0};
-        if (::poll(&waiting, 1, 5000) <= 0)
+        pollfd waiting{socketOf(connection), POLLIN, 0};
+        if (pollSockets(&waiting, 1, 5000) <= 0)
             break;
-        const ssize_t got = ::recv(connection, buffer, sizeof buffer, 0);
+        const auto got = ::recv(socketOf(connection), buffer, sizeof buffer, 0);
         if (got <= 0)
             break;
         request.append(buffer, static_cast<std::size_t>(got));
@@ -74,13 +110,15 @@ std::string readRequest(int connection)
 
 LocalHttpServer::LocalHttpServer()
 {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    startSockets();
+    const Socket listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    listener_ = static_cast<std::intptr_t>(listener);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener_, 16) != 0 || ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    if (listener_ < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, 16) != 0 || ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         throw std::runtime_error("cannot start the local HTTP server");
     port_ = ntohs(address.sin_port);
     thread_ = std::thread([this] { acceptLoop(); });
@@ -89,8 +127,8 @@ LocalHttpServer::LocalHttpServer()
 LocalHttpServer::~LocalHttpServer()
 {
     stopping_ = true;
-    ::shutdown(listener_, SHUT_RDWR);
-    ::close(listener_);
+    ::shutdown(socketOf(listener_), shutdownBoth);
+    closeSocket(listener_);
     thread_.join();
 }
 
@@ -114,18 +152,18 @@ std::vector<std::string> LocalHttpServer::requests() const
 void LocalHttpServer::acceptLoop()
 {
     while (!stopping_) {
-        pollfd waiting{listener_, POLLIN, 0};
-        if (::poll(&waiting, 1, 100) <= 0)
+        pollfd waiting{socketOf(listener_), POLLIN, 0};
+        if (pollSockets(&waiting, 1, 100) <= 0)
             continue;
-        const int connection = ::accept(listener_, nullptr, nullptr);
+        const auto connection = static_cast<std::intptr_t>(::accept(socketOf(listener_), nullptr, nullptr));
         if (connection < 0)
             continue;
         answer(connection);
-        ::close(connection);
+        closeSocket(connection);
     }
 }
 
-void LocalHttpServer::answer(int connection)
+void LocalHttpServer::answer(std::intptr_t connection)
 {
     const std::string request = readRequest(connection);
     const std::size_t pathStart = request.find(' ') + 1;
@@ -154,7 +192,7 @@ void LocalHttpServer::answer(int connection)
         sendBody(connection, response);
 }
 
-void LocalHttpServer::sendBody(int connection, const Response& response)
+void LocalHttpServer::sendBody(std::intptr_t connection, const Response& response)
 {
     const std::string body = response.body.substr(0, response.cutAfter);
     const std::size_t pieceSize = response.byteIntervalMilliseconds > 0 ? 1 : 16384;

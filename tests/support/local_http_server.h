@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -44,12 +45,12 @@ public:
 
 private:
     void acceptLoop();
-    void answer(int connection);
-    void sendBody(int connection, const Response& response);
+    void answer(std::intptr_t connection);
+    void sendBody(std::intptr_t connection, const Response& response);
     // Sleeps for `milliseconds`; false when the server is being stopped meanwhile.
     bool pause(int milliseconds) const;
 
-    int listener_ = -1;
+    std::intptr_t listener_ = -1; // a socket, whose type differs between systems
     int port_ = 0;
     std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <exception>
 #include <new>
 
 namespace vendrel {
@@ -79,6 +80,17 @@ void HttpUrlGrabber::Start()
         status_ = GrabberStatus::Stopped;
         setRunning(false);
     });
+}
+
+void HttpUrlGrabber::run(const Request& request, const std::stop_token& stop)
+{
+    try {
+        runTransfer(request, stop);
+    } catch (const std::bad_alloc&) {
+        postError(stop, "There is not enough memory for the download.");
+    } catch (const std::exception& error) {
+        postError(stop, error.what());
+    }
 }
 
 void HttpUrlGrabber::endTransfer()

@@ -124,6 +124,9 @@ private:
     void endTransfer();
     // The transfer, on the worker thread; its failures become OnError.
     void run(const Request& request, const std::stop_token& stop);
+    // The system's HTTP client at work: libcurl (http_transfer_curl.cpp) or
+    // WinInet (http_transfer_wininet.cpp). Throws on failures it does not post.
+    void runTransfer(const Request& request, const std::stop_token& stop);
     void setRunning(bool running);
 
     // Called on the worker thread.

@@ -61,13 +61,6 @@ bool lockBefore(int fd, Clock::time_point deadline)
     }
 }
 
-[[noreturn]] void heldElsewhere(const std::string& path, std::chrono::milliseconds wait)
-{
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(wait).count();
-    throw FileError("Cannot change " + path + ": another program is changing it and has not finished within " +
-                    std::to_string(seconds) + " seconds, so nothing was changed. Try again when it has finished.");
-}
-
 } // namespace
 
 FileLock::FileLock(const std::string& path, std::chrono::milliseconds wait)
@@ -78,14 +71,14 @@ FileLock::FileLock(const std::string& path, std::chrono::milliseconds wait)
         if (!target.fd)
             return;
         if (!lockBefore(target.fd.get(), deadline))
-            heldElsewhere(path, wait);
+            throwLockHeldElsewhere(path, wait);
         if (stillCurrent(target, path)) {
             handle_ = target.fd.release();
             posix::rememberHeldLock(static_cast<int>(handle_));
             return;
         }
         if (Clock::now() >= deadline)
-            heldElsewhere(path, wait);
+            throwLockHeldElsewhere(path, wait);
     }
 }
 

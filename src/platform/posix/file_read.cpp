@@ -11,17 +11,6 @@ namespace platform {
 
 using posix::fail;
 
-std::string sizeInWords(std::size_t bytes)
-{
-    constexpr std::size_t mebibyte = std::size_t{1} << 20;
-    constexpr std::size_t gibibyte = std::size_t{1} << 30;
-    if (bytes >= gibibyte && bytes % gibibyte == 0)
-        return std::to_string(bytes / gibibyte) + " GiB";
-    if (bytes >= mebibyte && bytes % mebibyte == 0)
-        return std::to_string(bytes / mebibyte) + " MiB";
-    return std::to_string(bytes) + " bytes";
-}
-
 std::string readRegularFile(const std::string& path, std::size_t limit, FileIdentity* identity)
 {
     // The kind is checked by name first, so that no device is ever opened,

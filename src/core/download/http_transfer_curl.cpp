@@ -6,6 +6,7 @@
 // up to the grabber's limit and only to http and https; a transfer is
 // stopped at the grabber's time limit and refused past its size limit.
 
+#include "core/download/transfer_text.h"
 #include "core/download/url_grabber.h"
 
 #include "core/text/ascii_text.h"
@@ -19,6 +20,9 @@
 #include <string>
 
 namespace vendrel {
+
+using namespace transfer_text;
+
 namespace {
 
 constexpr long chunkSize = 1025;
@@ -41,42 +45,6 @@ struct CurlHandle {
     CURL* handle = nullptr;
     curl_slist* headers = nullptr;
 };
-
-// Server text put into a message: printable ASCII only, and not too long.
-std::string printable(std::string_view text)
-{
-    std::string kept;
-    for (const char c : text.substr(0, 200))
-        if (c >= ' ' && c <= '~')
-            kept += c;
-    return kept;
-}
-
-// What a status line says after the protocol version, "404 Not Found"; the
-// code alone when the line gives no reason phrase or cannot be read.
-std::string statusAnswer(std::string_view statusLine, long code)
-{
-    const std::string codeText = std::to_string(code);
-    const std::size_t space = statusLine.find(' ');
-    const std::string_view rest =
-        space == std::string_view::npos ? std::string_view() : trimSpaceAndControls(statusLine.substr(space));
-    if (!rest.starts_with(codeText))
-        return codeText;
-    return std::string(trimSpaceAndControls(printable(rest)));
-}
-
-std::string sizeText(std::uint64_t bytes)
-{
-    constexpr std::uint64_t mebibyte = std::uint64_t{1} << 20;
-    if (bytes % mebibyte == 0)
-        return std::to_string(bytes / mebibyte) + " MiB";
-    return std::to_string(bytes) + " bytes";
-}
-
-std::string secondsText(int seconds)
-{
-    return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
-}
 
 } // namespace
 
@@ -305,15 +273,9 @@ private:
     std::chrono::steady_clock::time_point deadline_;
 };
 
-void HttpUrlGrabber::run(const Request& request, const std::stop_token& stop)
+void HttpUrlGrabber::runTransfer(const Request& request, const std::stop_token& stop)
 {
-    try {
-        Transfer(*this, request, stop).run();
-    } catch (const std::bad_alloc&) {
-        postError(stop, "There is not enough memory for the download.");
-    } catch (const std::exception& error) {
-        postError(stop, error.what());
-    }
+    Transfer(*this, request, stop).run();
 }
 
 } // namespace vendrel

@@ -1,0 +1,91 @@
+#include "platform/win32/system_services.h"
+
+#include <winsvc.h>
+
+namespace platform::win32 {
+namespace {
+
+// The folder buffers of the system's oldest callers.
+constexpr UINT folderBufferSize = 260;
+
+template <typename Lookup>
+std::string folderFrom(Lookup lookup)
+{
+    char buffer[folderBufferSize] = {};
+    const UINT length = lookup(buffer, folderBufferSize);
+    return length > 0 && length < folderBufferSize ? std::string(buffer, length) : std::string();
+}
+
+// Closes a service manager or service handle when it goes.
+class ServiceHandle {
+public:
+    explicit ServiceHandle(SC_HANDLE handle) : handle_(handle) {}
+    ~ServiceHandle()
+    {
+        if (handle_)
+            ::CloseServiceHandle(handle_);
+    }
+    ServiceHandle(const ServiceHandle&) = delete;
+    ServiceHandle& operator=(const ServiceHandle&) = delete;
+    SC_HANDLE get() const { return handle_; }
+
+private:
+    SC_HANDLE handle_;
+};
+
+} // namespace
+
+std::string systemDirectory() { return folderFrom(::GetSystemDirectoryA); }
+
+std::string windowsDirectory() { return folderFrom(::GetWindowsDirectoryA); }
+
+std::string executableFolder()
+{
+    char path[MAX_PATH * 4] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
+    const std::string program(path, length < sizeof path ? length : 0);
+    const auto separator = program.find_last_of("\\/");
+    return separator == std::string::npos ? std::string(".") : program.substr(0, separator);
+}
+
+DWORD attributesOf(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
+
+std::optional<std::uint16_t> attributeWord(const std::string& path)
+{
+    const DWORD attributes = attributesOf(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(attributes);
+}
+
+bool setAttributeWord(const std::string& path, std::uint16_t attributes)
+{
+    return ::SetFileAttributesA(path.c_str(), attributes);
+}
+
+std::uint32_t queryServiceState(const std::string& machine, const std::string& service)
+{
+    const ServiceHandle manager(
+        ::OpenSCManagerA(machine.empty() ? nullptr : machine.c_str(), nullptr, SC_MANAGER_CONNECT));
+    if (!manager.get())
+        return 0;
+    const ServiceHandle opened(::OpenServiceA(manager.get(), service.c_str(), SERVICE_QUERY_STATUS));
+    if (!opened.get())
+        return 0;
+    SERVICE_STATUS status{};
+    return ::QueryServiceStatus(opened.get(), &status) ? status.dwCurrentState : 0;
+}
+
+void trimWorkingSet()
+{
+    // Looked up by name: the call is missing from the oldest systems.
+    using SetWorkingSetSize = BOOL(WINAPI*)(HANDLE, SIZE_T, SIZE_T);
+    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    const FARPROC found = kernel ? ::GetProcAddress(kernel, "SetProcessWorkingSetSize") : nullptr;
+    if (!found)
+        return;
+    const auto setSize = reinterpret_cast<SetWorkingSetSize>(reinterpret_cast<void*>(found));
+    setSize(::GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
+}
+
+} // namespace platform::win32

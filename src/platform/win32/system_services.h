@@ -1,0 +1,34 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The Win32 answers the editor's and the boot utility's platforms share.
+namespace platform::win32 {
+
+// GetSystemDirectoryA and GetWindowsDirectoryA into buffers of 260
+// characters; empty when the call fails or the folder does not fit.
+std::string systemDirectory();
+std::string windowsDirectory();
+
+// The folder of the running executable, without a trailing separator.
+std::string executableFolder();
+
+// The attribute word of a path (FILE_ATTRIBUTE_* bits, which are the
+// platform's attribute bits), or INVALID_FILE_ATTRIBUTES.
+DWORD attributesOf(const std::string& path);
+// The attribute word of a path, or nothing when it cannot be read; and the setting of it.
+std::optional<std::uint16_t> attributeWord(const std::string& path);
+bool setAttributeWord(const std::string& path, std::uint16_t attributes);
+
+// The current-state code the service manager of `machine` (empty: this
+// computer) reports for `service`; 0 when it cannot be read.
+std::uint32_t queryServiceState(const std::string& machine, const std::string& service);
+
+// Trims the working set of this process when the system has the call for it.
+void trimWorkingSet();
+
+} // namespace platform::win32
