@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -29,6 +30,10 @@ private:
 
     std::intptr_t handle_ = -1;
 };
+
+// Calls `tryOnce` every 20 ms until it returns true (the lock is taken, or
+// cannot be had on this file system) or `deadline` passes; false then.
+bool retryLockUntil(std::chrono::steady_clock::time_point deadline, const std::function<bool()>& tryOnce);
 
 // Throws the FileError of a lock on `path` that another program held longer than `wait`.
 [[noreturn]] void throwLockHeldElsewhere(const std::string& path, std::chrono::milliseconds wait);

@@ -50,15 +50,12 @@ bool stillCurrent(const LockTarget& target, const std::string& path)
 
 bool lockBefore(int fd, Clock::time_point deadline)
 {
-    for (;;) {
+    return retryLockUntil(deadline, [fd] {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
             return true;
-        if (errno != EWOULDBLOCK && errno != EINTR)
-            return true; // a file system without locks: nobody else can hold one either
-        if (Clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+        // A file system without locks: nobody else can hold one either.
+        return errno != EWOULDBLOCK && errno != EINTR;
+    });
 }
 
 } // namespace
@@ -80,19 +77,6 @@ FileLock::FileLock(const std::string& path, std::chrono::milliseconds wait)
         if (Clock::now() >= deadline)
             throwLockHeldElsewhere(path, wait);
     }
-}
-
-FileLock::~FileLock() { release(); }
-
-FileLock::FileLock(FileLock&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept
-{
-    if (this != &other) {
-        release();
-        handle_ = std::exchange(other.handle_, -1);
-    }
-    return *this;
 }
 
 void FileLock::release()

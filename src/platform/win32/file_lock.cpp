@@ -36,16 +36,13 @@ LockFile openLockFile(const std::string& path)
 
 bool lockBefore(HANDLE handle, Clock::time_point deadline)
 {
-    for (;;) {
+    return retryLockUntil(deadline, [handle] {
         OVERLAPPED whole{};
         if (::LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole))
             return true;
-        if (::GetLastError() != ERROR_LOCK_VIOLATION)
-            return true; // a file system without locks: nobody else can hold one either
-        if (Clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+        // A file system without locks: nobody else can hold one either.
+        return ::GetLastError() != ERROR_LOCK_VIOLATION;
+    });
 }
 
 } // namespace
@@ -69,19 +66,6 @@ FileLock::FileLock(const std::string& path, std::chrono::milliseconds wait)
             throwLockHeldElsewhere(path, wait);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-}
-
-FileLock::~FileLock() { release(); }
-
-FileLock::FileLock(FileLock&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept
-{
-    if (this != &other) {
-        release();
-        handle_ = std::exchange(other.handle_, -1);
-    }
-    return *this;
 }
 
 void FileLock::release()
