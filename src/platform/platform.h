@@ -83,6 +83,10 @@ void adviseLargeBlock(const void* data, std::size_t size);
 // Whether the process's standard error goes to a terminal (not a file or a pipe).
 bool standardErrorIsTerminal();
 
+// Whether a window can be shown at all: on POSIX systems a display server
+// must be named (or a toolkit platform chosen); Windows always has a desktop.
+bool graphicalDisplayAvailable();
+
 // The real implementation for the operating system the program runs on.
 std::unique_ptr<Platform> createSystemPlatform();
 

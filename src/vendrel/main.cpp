@@ -8,29 +8,13 @@
 #include <QIcon>
 
 #include <cstdio>
-#include <cstdlib>
-
-namespace {
-
-bool hasEnvironment(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value && *value;
-}
-
-// Without any display the toolkit would abort with a message about plugins;
-// say what is missing and how to run the editor anyway.
-bool displayAvailable()
-{
-    return hasEnvironment("DISPLAY") || hasEnvironment("WAYLAND_DISPLAY") || hasEnvironment("QT_QPA_PLATFORM");
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
     platform::giveLargeBlocksBack();
-    if (!displayAvailable()) {
+    // Without any display the toolkit would abort with a message about
+    // plugins; say what is missing and how to run the editor anyway.
+    if (!platform::graphicalDisplayAvailable()) {
         std::fputs("vendrel: no graphical display found (DISPLAY is not set); "
                    "run it under a virtual display with: xvfb-run -a build/bin/vendrel\n",
                    stderr);

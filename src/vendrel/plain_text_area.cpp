@@ -2,7 +2,6 @@
 
 #include "vendrel/plain_text_area.h"
 
-#include "core/error.h"
 #include "vendrel/cell_text_codec.h"
 #include "vendrel/main_widgets.h"
 #include "vendrel/prompter.h"
@@ -84,14 +83,20 @@ bool PlainTextArea::save(const std::function<void(const std::string& bytes)>& wr
     try {
         const QString text = withCrLf(*widgets_.memopadText);
         const auto bytes = encodeFileText(text, eightBit_);
+        // Said straight from the text: the character named is one the 8-bit
+        // code page, and so an error's bytes on Windows, cannot hold.
         if (!bytes)
-            throw vendrel::Error(codePageRefusal(text, QStringLiteral("nothing was written.")).toStdString());
+            return showError(codePageRefusal(text, QStringLiteral("nothing was written.")));
         write(*bytes);
         return true;
     } catch (const std::exception& error) {
-        // Ending the program here would throw the typed text away: say what failed and stay.
-        prompter_.ask(&window_, {Prompter::Kind::Error, QStringLiteral("Error"),
-                                 QStringLiteral("ERROR: ") + QString::fromLocal8Bit(error.what()), false});
-        return false;
+        return showError(QString::fromLocal8Bit(error.what()));
     }
+}
+
+bool PlainTextArea::showError(const QString& message)
+{
+    // Ending the program here would throw the typed text away: say what failed and stay.
+    prompter_.ask(&window_, {Prompter::Kind::Error, QStringLiteral("Error"), QStringLiteral("ERROR: ") + message, false});
+    return false;
 }

@@ -24,6 +24,8 @@ public:
 
 private:
     QRect geometryInWindow() const;
+    // Shows `message` as an error; gives false, the failed save.
+    bool showError(const QString& message);
 
     QMainWindow& window_;
     const MainWidgets& widgets_;

@@ -104,6 +104,21 @@ private:
 
 bool standardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
+namespace {
+
+bool hasEnvironment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+} // namespace
+
+bool graphicalDisplayAvailable()
+{
+    return hasEnvironment("DISPLAY") || hasEnvironment("WAYLAND_DISPLAY") || hasEnvironment("QT_QPA_PLATFORM");
+}
+
 void giveLargeBlocksBack()
 {
     // A fixed threshold also ends glibc's raising of it after each large free.

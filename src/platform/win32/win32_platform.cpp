@@ -45,6 +45,8 @@ public:
 
 bool standardErrorIsTerminal() { return ::_isatty(::_fileno(stderr)) != 0; }
 
+bool graphicalDisplayAvailable() { return true; }
+
 // The Windows heap already hands large blocks back to the system when they
 // are freed.
 void giveLargeBlocksBack() {}
