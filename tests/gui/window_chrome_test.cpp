@@ -239,18 +239,21 @@ TEST_P(WindowScaleTest, OnAScreenOfThatDpiOnlyTheDesignScaleApplies)
     screen.close();
 
     QProcessEnvironment environment = programEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen:configfile=") + screen.fileName());
+    // Named relative to the child's folder: the platform's options are
+    // separated by colons, which a Windows path holds after its drive letter.
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen:configfile=screen.json"));
     // The child runs its one test whole and writes no report of its own.
     for (const char* runnerSetting : {"GTEST_OUTPUT", "GTEST_SHARD_INDEX", "GTEST_TOTAL_SHARDS"})
         environment.remove(QString::fromLatin1(runnerSetting));
     QProcess child;
     child.setProcessEnvironment(environment);
+    child.setWorkingDirectory(folder.path());
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--gtest_filter=WindowOnScreen.DISABLED_ReportsItsGeometry"),
                  QStringLiteral("--gtest_also_run_disabled_tests")});
     ASSERT_TRUE(child.waitForFinished(30000));
     const QString output = QString::fromUtf8(child.readAllStandardOutput());
-    const QRegularExpressionMatch report = QRegularExpression(QStringLiteral("window: ([^\n]*)")).match(output);
+    const QRegularExpressionMatch report = QRegularExpression(QStringLiteral("window: ([^\r\n]*)")).match(output);
     ASSERT_TRUE(report.hasMatch()) << output.toStdString();
     EXPECT_EQ(report.captured(1), QStringLiteral("%1; pixel ratio 1").arg(toText(c.expected)));
 }
@@ -342,7 +345,7 @@ TEST_F(WindowChromeTest, HelpFileOpensFromTheProgramFolderWhateverTheCurrentFold
     ASSERT_EQ(shell.opened.size(), 1);
     EXPECT_EQ(shell.opened[0], encoded(QUrl::fromLocalFile(help)));
     EXPECT_TRUE(opened.isLocalFile()) << opened.toString().toStdString();
-    EXPECT_EQ(opened.toLocalFile(), help);
+    EXPECT_EQ(opened.toLocalFile(), QDir::fromNativeSeparators(help)); // Windows paths come back with slashes
 }
 
 TEST(DesktopUrl, DonationFormReadsTheQueryInOrderWithItsValuesIntact)

@@ -66,7 +66,9 @@ TEST(Start, SecondProgramExitsWithMinusOne)
 
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(runtime));
+    // Where the lock lies: the runtime folder on POSIX, the temporary folder on Windows.
+    for (const char* folder : {"XDG_RUNTIME_DIR", "TMP", "TEMP"})
+        environment.insert(QString::fromLatin1(folder), QString::fromStdString(runtime));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     program.setProcessEnvironment(environment);
     program.start(QStringLiteral(PELLBROOK_PROGRAM), {});
@@ -75,7 +77,7 @@ TEST(Start, SecondProgramExitsWithMinusOne)
         program.kill();
     ASSERT_TRUE(ended);
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 255);
+    EXPECT_EQ(program.exitCode() & 0xff, 255); // Windows gives all 32 bits of the -1
 }
 
 } // namespace
