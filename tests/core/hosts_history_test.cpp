@@ -14,6 +14,7 @@
 #include "fake_platform.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,6 +25,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -333,6 +335,173 @@ TEST_F(HistoryTest, AKillBetweenTheVersionAndTheFileLeavesBothWhole)
     EXPECT_EQ(history().bytes(1), original);
     for (const auto& entry : fs::directory_iterator(fake.root() + "/etc"))
         EXPECT_EQ(entry.path().filename(), "hosts") << "a temporary file was left";
+}
+
+std::string manyHostLines(std::size_t size)
+{
+    std::string text;
+    for (std::uint64_t i = 0; text.size() < size; ++i)
+        text += "0.0.0.0 host" + std::to_string(i * 7919 % 100003) + ".example\r\n";
+    return text;
+}
+
+// The streamed packing of a drafted version makes the very bytes the whole
+// encoding makes, whatever the size of its pieces, and they read back.
+TEST(VersionPacking, PiecesMakeTheChunksAWholeEncodingWrites)
+{
+    vendrel::VersionInfo info;
+    info.number = 7;
+    info.command = "Sort File";
+    for (const std::string& bytes : {std::string(), original, manyHostLines(std::size_t{9} << 20)}) {
+        info.hash = vendrel::contentHash(bytes);
+        std::vector<std::string> chunks(vendrel::versionChunkCount(bytes.size()));
+        const vendrel::ChunkSizes sizes = vendrel::packBytesInPieces(
+            bytes, 4096, [&chunks](std::size_t chunk, std::string_view piece) { chunks[chunk].append(piece); });
+        std::string file = vendrel::encodeVersionHeader(info, sizes);
+        for (const std::string& chunk : chunks)
+            file += chunk;
+        EXPECT_TRUE(file == vendrel::encodeVersion(info, bytes)) << bytes.size();
+        EXPECT_TRUE(vendrel::decodeVersionBytes(file, "v") == bytes) << bytes.size();
+    }
+}
+
+std::string zlibCompressed(std::string_view bytes, int level)
+{
+    uLongf size = compressBound(static_cast<uLong>(bytes.size()));
+    std::string packed(size, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(bytes.data()),
+                  static_cast<uLong>(bytes.size()), level) != Z_OK)
+        ADD_FAILURE() << "zlib failed";
+    packed.resize(size);
+    return packed;
+}
+
+// A version file as earlier releases wrote it (their chunks came from zlib's
+// one-call compression at level 1), put together here by hand: it still
+// reads, from any zlib level, and a version kept now has the same bytes.
+TEST(VersionPacking, AVersionFileOfAnEarlierReleaseStillReadsAndIsWhatIsWrittenNow)
+{
+    const std::string bytes = manyHostLines(300000);
+    const std::string header = "vendrel history version 1\nnumber 3\ntime 1600000000\ncommand Sort File\n"
+                               "lines-before 2\nlines-after 1\nhash " + vendrel::contentHash(bytes) +
+                               "\nhash-after 9-12345678\nmove change\nstepped 0\nchunk " +
+                               std::to_string(bytes.size()) + " ";
+    for (const int level : {1, 9}) {
+        const std::string packed = zlibCompressed(bytes, level);
+        const std::string file = header + std::to_string(packed.size()) + "\n\n" + packed;
+        EXPECT_EQ(vendrel::decodeVersionInfo(file, "v").command, "Sort File");
+        EXPECT_TRUE(vendrel::decodeVersionBytes(file, "v") == bytes) << level;
+        if (level == 1) {
+            vendrel::VersionInfo info = vendrel::decodeVersionInfo(file, "v");
+            EXPECT_TRUE(vendrel::encodeVersion(info, bytes) == file) << "the chunk differs from earlier releases'";
+        }
+    }
+}
+
+// The command line's sort: a session that holds the file's lock throughout
+// packs the version from the text it read, beside the sort.
+class DraftedSortTest : public HistoryTest {
+protected:
+    platform::FileLock held = vendrel::lockHostsFile(hosts);
+    HostsSession owner{hosts, data, HostsSession::Locking::HeldByOwner};
+
+    std::vector<std::string> historyFiles() const
+    {
+        std::vector<std::string> names;
+        if (fs::exists(data + "/history"))
+            for (const auto& entry : fs::directory_iterator(data + "/history"))
+                names.push_back(entry.path().filename().string());
+        std::ranges::sort(names);
+        return names;
+    }
+    // Makes the write that begins the `nth` new file find the disk full.
+    static void failNewFile(int nth)
+    {
+        using platform::write_faults::Step;
+        platform::write_faults::install([nth, files = 0](Step step, std::uint64_t offset) mutable {
+            if (step == Step::NewFile && offset == 0)
+                ++files;
+            return files == nth ? ENOSPC : 0;
+        });
+    }
+};
+
+TEST_F(DraftedSortTest, KeepsTheBytesItSortedExactlyAndLeavesOnlyTheVersion)
+{
+    const std::string large = manyHostLines(std::size_t{9} << 20); // several chunks of several pieces
+    vendrel::writeWholeFile(hosts, large);
+    owner.sortHostsFile();
+    const std::string sorted = onDisk();
+
+    EXPECT_EQ(historyFiles(), std::vector<std::string>{"00000001.version"}) << "a draft was left";
+    const vendrel::VersionInfo version = history().info(1);
+    EXPECT_EQ(version.command, "Sort File");
+    EXPECT_EQ(version.linesBefore, vendrel::countLines(large));
+    EXPECT_EQ(version.linesAfter, vendrel::countLines(sorted));
+    EXPECT_EQ(version.hashAfter, vendrel::contentHash(sorted));
+    EXPECT_LT(version.diskSize, large.size() / 2) << "the version is compressed at once";
+    EXPECT_TRUE(history().bytes(1) == large);
+    EXPECT_EQ(owner.undo(), "Sort File");
+    EXPECT_TRUE(onDisk() == large);
+}
+
+TEST_F(DraftedSortTest, ASecondWriterDuringTheSortIsRefusedAndLeavesNoTrace)
+{
+    const std::string theirs = "127.0.0.1 localhost\r\n0.0.0.0 theirs.example\r\n";
+    vendrel::Progress progress;
+    progress.startPhase = [&](const char*, std::size_t) { changeElsewhere(theirs); };
+    EXPECT_THROW(owner.sortHostsFile(progress), vendrel::ChangedElsewhere);
+    EXPECT_EQ(onDisk(), theirs);
+    EXPECT_FALSE(fs::exists(data + "/history")) << "the refused change left a version or a draft";
+}
+
+TEST_F(DraftedSortTest, ADraftThatMeetsAFullDiskStopsTheChange)
+{
+    failNewFile(1);
+    try {
+        owner.sortHostsFile();
+        ADD_FAILURE() << "the sort ran";
+    } catch (const vendrel::Error& refusal) {
+        EXPECT_NE(std::string(refusal.what()).find("the change was not made"), std::string::npos) << refusal.what();
+    }
+    platform::write_faults::clear();
+    EXPECT_EQ(onDisk(), original);
+    EXPECT_FALSE(fs::exists(data + "/history"));
+}
+
+TEST_F(DraftedSortTest, AFailedWriteOfTheFileLeavesNeitherVersionNorDraft)
+{
+    failNewFile(3); // the draft and the version go in, the hosts file finds the disk full
+    EXPECT_THROW(owner.sortHostsFile(), vendrel::Error);
+    platform::write_faults::clear();
+    EXPECT_EQ(onDisk(), original);
+    EXPECT_FALSE(fs::exists(data + "/history"));
+}
+
+TEST_F(DraftedSortTest, AKillBeforeTheFileLeavesBothWholeAndTheNextSortClearsTheDraft)
+{
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int files = 0;
+        platform::write_faults::install([&files](platform::write_faults::Step step, std::uint64_t offset) {
+            if (step == platform::write_faults::Step::NewFile && offset == 0 && ++files == 3)
+                ::_exit(0); // killed as the hosts file's new text begins
+            return 0;
+        });
+        owner.sortHostsFile();
+        ::_exit(3);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the kill did not come before the file";
+    EXPECT_EQ(onDisk(), original);
+    EXPECT_EQ(history().bytes(1), original);
+    ASSERT_EQ(history().versions().size(), 1u) << "a draft the kill left is no version";
+
+    owner.sortHostsFile();
+    EXPECT_EQ(historyFiles(), (std::vector<std::string>{"00000001.version", "00000002.version"}));
+    EXPECT_EQ(history().bytes(2), original);
 }
 
 } // namespace

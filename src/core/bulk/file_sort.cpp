@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -109,18 +110,23 @@ private:
     std::string joined_;
 };
 
-// Sorts the lines `read` makes of `markedText`, whose memory goes before the lines are sorted.
+// Sorts the lines `read` makes of `markedText`; `textDone` is told once the
+// lines hold copies of what they need, so that the text can go before the sort needs memory.
 template <typename ReadLine>
-std::string sortAndLetGo(std::string&& markedText, std::string_view redirectAddress, const Progress& progress,
-                         ReadLine&& read)
+std::string sortAndLetGo(std::string_view markedText, std::string_view redirectAddress, const Progress& progress,
+                         ReadLine&& read, const std::function<void()>& textDone)
 {
     const std::string_view text = withoutByteOrderMark(markedText);
     const bool byteOrderMark = text.size() != markedText.size();
     const std::string_view address = sortAddressFor(redirectAddress);
     const SortLines lines = keptLines(text, address, progress, read);
-    // The kept lines hold copies of what they need: the source can go before the sort needs memory.
-    std::string().swap(markedText);
+    textDone();
     return sortedText(lines, address, byteOrderMark);
+}
+
+std::function<void()> freeing(std::string& text)
+{
+    return [&text] { std::string().swap(text); };
 }
 
 } // namespace
@@ -135,12 +141,18 @@ std::string sortHostsText(std::string_view markedText, std::string_view redirect
 
 std::string sortHostsText(std::string&& markedText, std::string_view redirectAddress, const Progress& progress)
 {
-    return sortAndLetGo(std::move(markedText), redirectAddress, progress, asWritten);
+    return sortAndLetGo(markedText, redirectAddress, progress, asWritten, freeing(markedText));
 }
 
 std::string sortHostsFileText(std::string&& fileText, std::string_view redirectAddress, const Progress& progress)
 {
-    return sortAndLetGo(std::move(fileText), redirectAddress, progress, AsListLine());
+    return sortAndLetGo(fileText, redirectAddress, progress, AsListLine(), freeing(fileText));
+}
+
+std::string sortHostsFileText(std::string_view fileText, std::string_view redirectAddress, const Progress& progress,
+                              const std::function<void()>& textDone)
+{
+    return sortAndLetGo(fileText, redirectAddress, progress, AsListLine(), textDone);
 }
 
 } // namespace vendrel

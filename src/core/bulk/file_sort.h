@@ -2,6 +2,7 @@
 
 #include "core/progress.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,5 +29,9 @@ std::string sortHostsText(std::string&& text, std::string_view redirectAddress, 
 // memory before the lines are sorted.
 std::string sortHostsFileText(std::string&& fileText, std::string_view redirectAddress,
                               const Progress& progress = {});
+// The same for a text the caller owns: `textDone` is told as soon as the
+// text is no longer read, before the lines are sorted.
+std::string sortHostsFileText(std::string_view fileText, std::string_view redirectAddress, const Progress& progress,
+                              const std::function<void()>& textDone);
 
 } // namespace vendrel

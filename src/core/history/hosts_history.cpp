@@ -51,13 +51,6 @@ std::string readHeader(const std::string& path)
 
 void erase(std::vector<std::uint64_t>& numbers, std::uint64_t number) { std::erase(numbers, number); }
 
-void removeIfEmpty(const std::string& folder)
-{
-    std::error_code error;
-    if (std::filesystem::is_empty(folder, error) && !error)
-        std::filesystem::remove(folder, error);
-}
-
 std::int64_t now()
 {
     return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
@@ -65,6 +58,22 @@ std::int64_t now()
 }
 
 } // namespace
+
+std::string HostsHistory::draftedVersionFile(const VersionInfo& info, const PackedVersion& packed) const
+{
+    std::size_t total = 0;
+    for (const auto& [raw, size] : packed.chunks)
+        total += size;
+    std::string file = encodeVersionHeader(info, packed.chunks);
+    const std::size_t headerSize = file.size();
+    file.reserve(headerSize + total);
+    for (const std::vector<std::string>& names : packed.pieces)
+        for (const std::string& piece : names)
+            file.append(readWholeFile(platform::joinPath(folder_, piece)));
+    if (file.size() != headerSize + total)
+        throw versionNotKept("The drafts of a version in " + folder_ + " were changed before it was kept.");
+    return file;
+}
 
 std::string HostsHistory::versionPath(std::uint64_t number) const
 {
@@ -104,8 +113,7 @@ HostsHistory::Lists HostsHistory::lists() const
     return lists;
 }
 
-VersionInfo HostsHistory::keep(std::string_view command, std::string_view before, std::string_view after,
-                               HistoryMove move, std::uint64_t stepped, Packing packing)
+VersionInfo HostsHistory::nextVersion(std::string_view command, HistoryMove move, std::uint64_t stepped) const
 {
     std::error_code error;
     std::filesystem::create_directory(folder_, error);
@@ -114,6 +122,28 @@ VersionInfo HostsHistory::keep(std::string_view command, std::string_view before
     info.number = existing.empty() ? 1 : existing.back() + 1;
     info.time = now();
     info.command = std::string(command);
+    info.move = move;
+    info.stepped = stepped;
+    return info;
+}
+
+VersionInfo HostsHistory::store(VersionInfo info, const std::string& file) const
+{
+    try {
+        platform::writeFileInFolder(platform::Folder(folder_), versionFileName(info.number), file);
+        info.diskSize = file.size();
+    } catch (const platform::FileError& failure) {
+        removeFolderIfEmpty(folder_);
+        throw versionNotKept(failure.what());
+    }
+    dropBeyondBounds(info.number);
+    return info;
+}
+
+VersionInfo HostsHistory::keep(std::string_view command, std::string_view before, std::string_view after,
+                               HistoryMove move, std::uint64_t stepped, Packing packing)
+{
+    VersionInfo info = nextVersion(command, move, stepped);
     {
         // Both texts are counted and fingerprinted side by side.
         const std::jthread afterSide([&] {
@@ -123,19 +153,20 @@ VersionInfo HostsHistory::keep(std::string_view command, std::string_view before
         info.linesBefore = countLines(before);
         info.hash = contentHash(before);
     }
-    info.move = move;
-    info.stepped = stepped;
-    try {
-        const std::string file = encodeVersion(info, before, packing);
-        platform::writeFileInFolder(platform::Folder(folder_), versionFileName(info.number), file);
-        info.diskSize = file.size();
-    } catch (const platform::FileError& failure) {
-        removeIfEmpty(folder_);
-        throw Error(std::string(failure.what()) + " No version of the hosts file could be kept in its history, so " +
-                    "the change was not made.");
+    return store(info, encodeVersion(info, before, packing));
+}
+
+VersionInfo HostsHistory::keep(std::string_view command, const PackedVersion& before, std::string_view after,
+                               HistoryMove move, std::uint64_t stepped)
+{
+    VersionInfo info = nextVersion(command, move, stepped);
+    info.linesBefore = before.lines;
+    info.hash = before.hash;
+    {
+        const std::jthread counter([&] { info.linesAfter = countLines(after); });
+        info.hashAfter = contentHash(after);
     }
-    dropBeyondBounds(info.number);
-    return info;
+    return store(info, draftedVersionFile(info, before));
 }
 
 void HostsHistory::compact(std::uint64_t number) const
@@ -155,7 +186,7 @@ void HostsHistory::withdraw(std::uint64_t number) const
 {
     std::error_code error;
     std::filesystem::remove(versionPath(number), error);
-    removeIfEmpty(folder_);
+    removeFolderIfEmpty(folder_);
 }
 
 void HostsHistory::dropBeyondBounds(std::uint64_t newest) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/history/version_draft.h"
 #include "core/history/version_file.h"
 
 #include <cstdint>
@@ -30,6 +31,8 @@ class HostsHistory {
 public:
     explicit HostsHistory(std::string folder, HistoryBounds bounds = {}) : folder_(std::move(folder)), bounds_(bounds) {}
 
+    const std::string& folder() const { return folder_; }
+
     // Keeps `before` as the version ahead of `command`, which makes the file
     // `after`; `move` says what it does to the undo and redo lists, and
     // `stepped` is the version an undo or redo wrote back. Throws Error
@@ -40,6 +43,10 @@ public:
     VersionInfo keep(std::string_view command, std::string_view before, std::string_view after,
                      HistoryMove move = HistoryMove::Change, std::uint64_t stepped = 0,
                      Packing packing = Packing::Compressed);
+    // The same for a version packed ahead of the change (VersionDraft), whose
+    // compressed chunks are written as they are.
+    VersionInfo keep(std::string_view command, const PackedVersion& before, std::string_view after,
+                     HistoryMove move = HistoryMove::Change, std::uint64_t stepped = 0);
     // Compresses version `number` in place (one atomic replacement) when it
     // is stored; nothing when it is compressed or gone. Run under the hosts
     // file's lock, as every change of the history is.
@@ -65,6 +72,11 @@ private:
         std::vector<std::uint64_t> redo;
     };
 
+    // The next version's number, time, command and move; makes the folder.
+    VersionInfo nextVersion(std::string_view command, HistoryMove move, std::uint64_t stepped) const;
+    // Writes version `info` as `file`, then drops what is beyond the bounds.
+    VersionInfo store(VersionInfo info, const std::string& file) const;
+    std::string draftedVersionFile(const VersionInfo& info, const PackedVersion& packed) const;
     std::string versionPath(std::uint64_t number) const;
     std::vector<std::uint64_t> numbers() const;
     Lists lists() const;

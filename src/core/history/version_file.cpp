@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <exception>
 #include <functional>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -14,7 +16,6 @@ namespace vendrel {
 namespace {
 
 constexpr std::string_view signature = "vendrel history version 1\n";
-// Below this size one chunk; above it, one chunk per processor (at most four).
 constexpr std::size_t chunkThreshold = std::size_t{4} << 20;
 // The fastest zlib level: hosts text still shrinks to about a quarter.
 constexpr int compressionLevel = 1;
@@ -23,13 +24,6 @@ struct Chunk {
     std::size_t rawSize = 0;
     std::size_t compressedSize = 0;
 };
-
-std::size_t chunkCount(std::size_t size)
-{
-    if (size < chunkThreshold)
-        return 1;
-    return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
-}
 
 // Runs task(0) .. task(count - 1), the first here and the rest on threads of their own.
 void runSideBySide(std::size_t count, const std::function<void(std::size_t)>& task)
@@ -40,14 +34,49 @@ void runSideBySide(std::size_t count, const std::function<void(std::size_t)>& ta
     task(0);
 }
 
+// The `i`th of the `count` chunks a version's `bytes` are compressed in.
+std::string_view chunkOf(std::string_view bytes, std::size_t count, std::size_t i)
+{
+    const std::size_t step = (bytes.size() + count - 1) / count;
+    const std::size_t start = std::min(bytes.size(), i * step);
+    return bytes.substr(start, std::min(step, bytes.size() - start));
+}
+
+[[noreturn]] void compressionFailed()
+{
+    throw Error("Could not compress a version of the hosts file for its history.");
+}
+
+// Compresses `raw` into one zlib stream, handed to `put` in pieces of at
+// most `pieceSize` as they come; returns its size.
+std::size_t compressChunkInPieces(std::string_view raw, std::size_t pieceSize,
+                                  const std::function<void(std::string_view)>& put)
+{
+    z_stream stream{};
+    if (deflateInit(&stream, compressionLevel) != Z_OK)
+        compressionFailed();
+    const std::unique_ptr<z_stream, int (*)(z_stream*)> ending(&stream, deflateEnd);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(raw.data()));
+    stream.avail_in = static_cast<uInt>(raw.size());
+    const auto piece = std::make_unique_for_overwrite<char[]>(pieceSize);
+    int result = Z_OK;
+    while (result != Z_STREAM_END) {
+        stream.next_out = reinterpret_cast<Bytef*>(piece.get());
+        stream.avail_out = static_cast<uInt>(pieceSize);
+        result = deflate(&stream, Z_FINISH);
+        if (result != Z_OK && result != Z_STREAM_END)
+            compressionFailed();
+        put(std::string_view(piece.get(), pieceSize - stream.avail_out));
+    }
+    return stream.total_out;
+}
+
 std::string compressChunk(std::string_view raw)
 {
-    uLongf size = compressBound(static_cast<uLong>(raw.size()));
-    std::string out(size, '\0');
-    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(raw.data()),
-                  static_cast<uLong>(raw.size()), compressionLevel) != Z_OK)
-        throw Error("Could not compress a version of the hosts file for its history.");
-    out.resize(size);
+    std::string out;
+    // Reserved, not filled: only the pages the compressed bytes reach are touched.
+    out.reserve(compressBound(static_cast<uLong>(raw.size())));
+    compressChunkInPieces(raw, std::size_t{1} << 20, [&out](std::string_view piece) { out.append(piece); });
     return out;
 }
 
@@ -145,6 +174,19 @@ ParsedFile parse(std::string_view file, const std::string& path)
 
 } // namespace
 
+std::size_t versionChunkCount(std::size_t size)
+{
+    if (size < chunkThreshold)
+        return 1;
+    return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+}
+
+Error versionNotKept(std::string_view reason)
+{
+    return Error(std::string(reason) + " No version of the hosts file could be kept in its history, so the change " +
+                 "was not made.");
+}
+
 std::string contentHash(std::string_view bytes)
 {
     const auto crc = crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size());
@@ -187,8 +229,9 @@ void appendStoredStream(std::string& out, std::string_view raw)
         put(static_cast<unsigned>(sum >> shift));
 }
 
-std::string versionHeader(const VersionInfo& info, std::string_view bytes,
-                          const std::vector<std::pair<std::size_t, std::size_t>>& chunkSizes)
+} // namespace
+
+std::string encodeVersionHeader(const VersionInfo& info, const ChunkSizes& chunkSizes)
 {
     std::string header(signature);
     appendField(header, "number", std::to_string(info.number));
@@ -196,7 +239,7 @@ std::string versionHeader(const VersionInfo& info, std::string_view bytes,
     appendField(header, "command", info.command);
     appendField(header, "lines-before", std::to_string(info.linesBefore));
     appendField(header, "lines-after", std::to_string(info.linesAfter));
-    appendField(header, "hash", info.hash.empty() ? contentHash(bytes) : info.hash);
+    appendField(header, "hash", info.hash);
     appendField(header, "hash-after", info.hashAfter);
     appendField(header, "move", moveName(info.move));
     appendField(header, "stepped", std::to_string(info.stepped));
@@ -206,28 +249,45 @@ std::string versionHeader(const VersionInfo& info, std::string_view bytes,
     return header;
 }
 
-} // namespace
+ChunkSizes packBytesInPieces(std::string_view bytes, std::size_t pieceSize,
+                             const std::function<void(std::size_t chunk, std::string_view piece)>& put)
+{
+    const std::size_t count = versionChunkCount(bytes.size());
+    ChunkSizes sizes(count);
+    std::vector<std::exception_ptr> failures(count);
+    runSideBySide(count, [&](std::size_t i) {
+        const std::string_view raw = chunkOf(bytes, count, i);
+        try {
+            const auto putPiece = [&put, i](std::string_view piece) { put(i, piece); };
+            sizes[i] = {raw.size(), compressChunkInPieces(raw, pieceSize, putPiece)};
+        } catch (...) {
+            failures[i] = std::current_exception();
+        }
+    });
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
+    return sizes;
+}
 
 std::string encodeVersion(const VersionInfo& info, std::string_view bytes, Packing packing)
 {
-    const std::size_t count = packing == Packing::Stored ? 1 : chunkCount(bytes.size());
-    const std::size_t step = (bytes.size() + count - 1) / std::max<std::size_t>(count, 1);
-    const auto chunk = [&](std::size_t i) {
-        const std::size_t start = std::min(bytes.size(), i * step);
-        return bytes.substr(start, std::min(step, bytes.size() - start));
-    };
+    VersionInfo described = info;
+    if (described.hash.empty())
+        described.hash = contentHash(bytes);
     if (packing == Packing::Stored) {
-        std::string file = versionHeader(info, bytes, {{bytes.size(), storedStreamSize(bytes.size())}});
+        std::string file = encodeVersionHeader(described, {{bytes.size(), storedStreamSize(bytes.size())}});
         file.reserve(file.size() + storedStreamSize(bytes.size()));
         appendStoredStream(file, bytes);
         return file;
     }
+    const std::size_t count = versionChunkCount(bytes.size());
     std::vector<std::string> compressed(count);
-    runSideBySide(count, [&](std::size_t i) { compressed[i] = compressChunk(chunk(i)); });
-    std::vector<std::pair<std::size_t, std::size_t>> sizes;
+    runSideBySide(count, [&](std::size_t i) { compressed[i] = compressChunk(chunkOf(bytes, count, i)); });
+    ChunkSizes sizes;
     for (std::size_t i = 0; i < count; ++i)
-        sizes.emplace_back(chunk(i).size(), compressed[i].size());
-    std::string file = versionHeader(info, bytes, sizes);
+        sizes.emplace_back(chunkOf(bytes, count, i).size(), compressed[i].size());
+    std::string file = encodeVersionHeader(described, sizes);
     for (const std::string& packed : compressed)
         file.append(packed);
     return file;

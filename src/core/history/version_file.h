@@ -1,9 +1,14 @@
 #pragma once
 
+#include "core/error.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace vendrel {
 
@@ -13,6 +18,10 @@ enum class HistoryMove {
     Undo,   // the undo of a change: that change can be redone
     Redo,   // the redo of an undo: the change can be undone again
 };
+
+// Why a version of the hosts file could not be written, `reason` first: the
+// change it was kept for must then not be made.
+Error versionNotKept(std::string_view reason);
 
 // A short fingerprint of a file's bytes: their length and CRC-32, as
 // "36000000-1a2b3c4d". It tells whether the hosts file is still the text a
@@ -39,10 +48,28 @@ struct VersionInfo {
 // and is compressed later).
 enum class Packing { Compressed, Stored };
 
+// How many zlib chunks a version of `size` bytes is compressed in: one for a
+// small file, one for each processor (at most four) for a large one.
+std::size_t versionChunkCount(std::size_t size);
+
+// The raw and compressed sizes of a version's zlib chunks, in order.
+using ChunkSizes = std::vector<std::pair<std::size_t, std::size_t>>;
+
+// Compresses `bytes` into the chunks encodeVersion makes of them, side by
+// side as it does, handing each chunk's compressed bytes to `put` as they
+// come, in pieces of at most `pieceSize`, from the thread that compresses
+// that chunk: a chunk's pieces one after the other are the chunk
+// encodeVersion writes. Throws Error when zlib fails, or what `put` threw.
+ChunkSizes packBytesInPieces(std::string_view bytes, std::size_t pieceSize,
+                             const std::function<void(std::size_t chunk, std::string_view piece)>& put);
+
 // A version file: a text header of `key value` lines, a blank line, then the
 // bytes in zlib chunks (compressed side by side on large files). The header's
 // hash is `info.hash` when given, else computed.
 std::string encodeVersion(const VersionInfo& info, std::string_view bytes, Packing packing = Packing::Compressed);
+// The header of a version file whose chunks, of these raw and compressed
+// sizes, follow it; the hash is `info.hash`.
+std::string encodeVersionHeader(const VersionInfo& info, const ChunkSizes& chunkSizes);
 // Whether the file's chunks are stored rather than compressed; throws Error
 // naming `path` when it is not a version file.
 bool isStoredVersion(std::string_view file, const std::string& path);

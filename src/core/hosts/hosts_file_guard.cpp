@@ -81,7 +81,7 @@ void HostsFileGuard::write(std::string_view bytes, WriteWitness* witness)
     const auto lock = lockForAccess();
     if (changedElsewhere())
         throw ChangedElsewhere(path_);
-    replaceWitnessed(witness ? currentBytes() : std::string(), bytes, witness);
+    replaceWitnessed(witness && witness->needsCurrent() ? currentBytes() : std::string(), bytes, witness);
 }
 
 void HostsFileGuard::replace(std::string_view bytes, WriteWitness* witness)

@@ -46,6 +46,10 @@ public:
     virtual void writeFailed() = 0;
     // The write it was told of is done, still under the file's lock.
     virtual void written() {}
+    // False for a witness that already holds the bytes the guard read last:
+    // a write() checked to find the file still in that state then does not
+    // read it again, and `current` is empty.
+    virtual bool needsCurrent() const { return true; }
 };
 
 class HostsFileGuard {

@@ -10,6 +10,7 @@
 #include "core/hosts/editor_paths.h"
 #include "core/hosts/list_file_format.h"
 #include "core/hosts/text_file.h"
+#include "core/session/version_keeper.h"
 #include "core/whitelist/whitelist.h"
 #include "platform/platform.h"
 
@@ -41,53 +42,6 @@ std::string undoneCommand(const std::string& command)
             return undoneCommand(command.substr(prefix.size()));
     return command;
 }
-
-// Keeps the hosts file's bytes as a version before each write, stored as
-// they are so that the write need not wait for their compression, and takes
-// the version back when the write fails. After the write the version is
-// compressed: when the session ends if the owner holds the lock throughout
-// (the CLI), else on the compactor's thread.
-class VersionKeeper final : public WriteWitness {
-public:
-    struct Compaction {
-        VersionCompactor& compactor;
-        const HostsFileGuard& guard;
-    };
-
-    VersionKeeper(HostsHistory history, std::string command, HistoryMove move, std::uint64_t stepped,
-                  Compaction compaction)
-        : history_(std::move(history)), command_(std::move(command)), move_(move), stepped_(stepped),
-          compaction_(compaction)
-    {
-    }
-
-    void beforeWrite(std::string_view current, std::string_view next) override
-    {
-        kept_ = history_.keep(command_, current, next, move_, stepped_, Packing::Stored).number;
-    }
-
-    void written() override
-    {
-        if (compaction_.guard.locking() == HostsFileGuard::Locking::HeldByOwner)
-            compaction_.compactor.compactAtFinish(history_, kept_);
-        else
-            compaction_.compactor.compactLater(history_, kept_, compaction_.guard.path());
-    }
-
-    void writeFailed() override
-    {
-        if (kept_)
-            history_.withdraw(kept_);
-    }
-
-private:
-    HostsHistory history_;
-    std::string command_;
-    HistoryMove move_;
-    std::uint64_t stepped_;
-    std::uint64_t kept_ = 0;
-    Compaction compaction_;
-};
 
 } // namespace
 
@@ -187,8 +141,19 @@ void HostsSession::FileSort(const Progress& progress, std::size_t rowsMeanwhile)
 void HostsSession::sortHostsFile(const Progress& progress)
 {
     std::string text = readLoadable(); // first: it takes the file's redirect address
-    const std::string sorted = sortHostsFileText(std::move(text), redirectAddress_, progress);
-    guard_.write(sorted, keepVersion("Sort File").get());
+    // The version is packed from the text beside the sort, which waits for it
+    // before it lets the text go: the text, the lines and the sorted text are
+    // never all in memory at once.
+    std::optional<VersionDraft> draft;
+    const std::optional<HostsHistory> kept = history();
+    if (kept && !rehearsing() && guard_.locking() == Locking::HeldByOwner)
+        draft.emplace(text, kept->folder());
+    const std::string sorted = sortHostsFileText(text, redirectAddress_, progress, [&] {
+        if (draft)
+            draft->wait();
+        std::string().swap(text);
+    });
+    guard_.write(sorted, keepVersion("Sort File", HistoryMove::Change, 0, draft ? &*draft : nullptr).get());
 }
 
 void HostsSession::mergeSequence(const std::string& path, const Progress& progress, std::string_view command)
@@ -305,7 +270,7 @@ std::optional<HostsHistory> HostsSession::history() const
 }
 
 std::unique_ptr<WriteWitness> HostsSession::keepVersion(std::string_view command, HistoryMove move,
-                                                        std::uint64_t stepped)
+                                                        std::uint64_t stepped, VersionDraft* draft)
 {
     if (rehearsal_)
         return std::make_unique<RehearsalWitness>(*rehearsal_, command);
@@ -314,7 +279,7 @@ std::unique_ptr<WriteWitness> HostsSession::keepVersion(std::string_view command
         return nullptr;
     compactor_.finish(); // its thread takes the lock the write is about to take
     return std::make_unique<VersionKeeper>(std::move(*kept), std::string(command), move, stepped,
-                                           VersionKeeper::Compaction{compactor_, guard_});
+                                           VersionKeeper::Compaction{compactor_, guard_}, draft);
 }
 
 std::string HostsSession::step(HistoryMove move)

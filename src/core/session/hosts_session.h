@@ -3,6 +3,7 @@
 #include "core/error.h"
 #include "core/history/hosts_history.h"
 #include "core/history/version_compactor.h"
+#include "core/history/version_draft.h"
 #include "core/hosts/hosts_file_guard.h"
 #include "core/hosts/hosts_loader.h"
 #include "core/hosts/hosts_rows.h"
@@ -159,10 +160,10 @@ public:
     void finishHistoryWork() { compactor_.finish(); }
 
 private:
-    // Keeps the file's bytes in the history before `command` replaces them;
-    // none without a history.
+    // Keeps the file's bytes in the history before `command` replaces them,
+    // or the bytes `draft` packed from the text last read; none without a history.
     std::unique_ptr<WriteWitness> keepVersion(std::string_view command, HistoryMove move = HistoryMove::Change,
-                                              std::uint64_t stepped = 0);
+                                              std::uint64_t stepped = 0, VersionDraft* draft = nullptr);
     std::string step(HistoryMove move);
     void replaceWithFile(const std::string& path, std::string_view command);
     // Runs `change` on the rows between the observer's two calls.
