@@ -37,14 +37,14 @@ const QString stillFinishing =
 DownloadCommands::DownloadCommands(CommandHost& host, std::string downloadHost, MainMenus& menus)
     : CommandFamily(host), downloadHost_(std::move(downloadHost))
 {
-    Grabber1 = std::make_unique<vendrel::HttpUrlGrabber>([this](std::function<void()> event) {
+    grabber_ = std::make_unique<vendrel::HttpUrlGrabber>([this](std::function<void()> event) {
         QMetaObject::invokeMethod(this, std::move(event), Qt::QueuedConnection);
     });
-    Grabber1->Referer = "www.vendrel.example.org";
-    Grabber1->Port = 0;
-    Grabber1->OnProgress = [this](std::uint64_t position, std::uint64_t total) { Grabber1Progress(position, total); };
-    Grabber1->OnDoneFile = [this](std::uint64_t) { Grabber1DoneFile(); };
-    Grabber1->OnError = [this](const std::string& message) { Grabber1Error(message); };
+    grabber_->Referer = "www.vendrel.example.org";
+    grabber_->Port = 0;
+    grabber_->OnProgress = [this](std::uint64_t position, std::uint64_t total) { Grabber1Progress(position, total); };
+    grabber_->OnDoneFile = [this](std::uint64_t) { Grabber1DoneFile(); };
+    grabber_->OnError = [this](const std::string& message) { Grabber1Error(message); };
 
     const auto download = [this](const char* caption, const vendrel::BlockListSource& list, bool merge) {
         return newAction(caption, [this, &list, merge] { startDownload(list, merge); });
@@ -61,10 +61,10 @@ DownloadCommands::DownloadCommands(CommandHost& host, std::string downloadHost, 
 
 void DownloadCommands::startDownload(const vendrel::BlockListSource& list, bool merge)
 {
-    MergeAfterDownload = merge;
-    DownloadUrl = list.url(downloadHost_);
-    ZipPath = platform::joinPath(host_.paths().programFolder, vendrel::downloadedArchiveName);
-    ListFile = list.member;
+    mergeAfterDownload_ = merge;
+    downloadUrl_ = list.url(downloadHost_);
+    zipPath_ = platform::joinPath(host_.paths().programFolder, vendrel::downloadedArchiveName);
+    listFile_ = list.member;
     GrabberGo();
 }
 
@@ -76,22 +76,22 @@ void DownloadCommands::GrabberGo()
         ask({Prompter::Kind::Warning, QStringLiteral("Warning"), dnsRunningWarning, false});
         return;
     }
-    const QString question = QStringLiteral("Press OK to download\r\n") + QString::fromStdString(DownloadUrl) +
+    const QString question = QStringLiteral("Press OK to download\r\n") + QString::fromStdString(downloadUrl_) +
                              QStringLiteral("\r\nand ") +
-                             (MergeAfterDownload ? QStringLiteral("MERGE it with") : QStringLiteral("REPLACE")) +
+                             (mergeAfterDownload_ ? QStringLiteral("MERGE it with") : QStringLiteral("REPLACE")) +
                              QStringLiteral(" your Hosts file.");
     if (!ask({Prompter::Kind::Warning, QStringLiteral("Warning"), question, true, downloadDetails}))
         return;
-    if (Grabber1->status() != vendrel::GrabberStatus::Stopped) {
+    if (grabber_->status() != vendrel::GrabberStatus::Stopped) {
         ask({Prompter::Kind::Information, QStringLiteral("Information"), stillFinishing, false});
         return;
     }
     host_.widgets().progressBar->setText(QStringLiteral("Connecting to Site"));
     setDownloadCursor(true);
-    Grabber1->setUrl(DownloadUrl);
-    Grabber1->FileName = ZipPath;
+    grabber_->setUrl(downloadUrl_);
+    grabber_->FileName = zipPath_;
     Downloadmenusoff();
-    Grabber1->Start();
+    grabber_->Start();
 }
 
 void DownloadCommands::setDownloadCursor(bool busy)
@@ -127,7 +127,7 @@ void DownloadCommands::setDownloadMenus(bool downloading)
 
 void DownloadCommands::Grabber1Progress(std::uint64_t position, std::uint64_t totalSize)
 {
-    if (DownloadUrl.empty())
+    if (downloadUrl_.empty())
         return;
     StatusProgressBar* bar = host_.widgets().progressBar;
     bar->setText(QStringLiteral("Downloading"));
@@ -144,14 +144,14 @@ void DownloadCommands::Grabber1DoneFile()
         Downloadmenuson();
         reportDownloadTrouble(error.what());
     }
-    DownloadUrl.clear();
+    downloadUrl_.clear();
     setDownloadCursor(false);
     host_.ShowLineCount();
 }
 
 void DownloadCommands::applyDownloadedList()
 {
-    if (MergeAfterDownload)
+    if (mergeAfterDownload_)
         DownloadMerge();
     else
         DownloadReplace();
@@ -162,10 +162,10 @@ void DownloadCommands::applyDownloadedList()
 void DownloadCommands::DownloadMerge()
 {
     BusyCursor busy;
-    host_.rememberChosenFile(host_.session().applyDownloadedList(ZipPath, ListFile, vendrel::DownloadUse::Merge,
+    host_.rememberChosenFile(host_.session().applyDownloadedList(zipPath_, listFile_, vendrel::DownloadUse::Merge,
                                                    host_.widgets().progressBar->reporter()));
     Downloadmenuson();
-    Grabber1->Stop();
+    grabber_->Stop();
     host_.ShowLineCount();
     host_.PopulateList();
 }
@@ -173,9 +173,9 @@ void DownloadCommands::DownloadMerge()
 void DownloadCommands::DownloadReplace()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    host_.session().applyDownloadedList(ZipPath, ListFile, vendrel::DownloadUse::Replace);
+    host_.session().applyDownloadedList(zipPath_, listFile_, vendrel::DownloadUse::Replace);
     Downloadmenuson();
-    Grabber1->Stop();
+    grabber_->Stop();
     host_.PopulateList();
 }
 
@@ -194,8 +194,8 @@ void DownloadCommands::Grabber1Error(const std::string& message)
 
 void DownloadCommands::cancelDownloadClick()
 {
-    Grabber1->Stop();
-    DownloadUrl.clear();
+    grabber_->Stop();
+    downloadUrl_.clear();
     Downloadmenuson();
     setDownloadCursor(false);
     host_.ShowLineCount();

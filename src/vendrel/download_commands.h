@@ -18,7 +18,7 @@ public:
     void GrabberGo();
     void Downloadmenusoff();
     void Downloadmenuson();
-    vendrel::HttpUrlGrabber& grabber() { return *Grabber1; }
+    vendrel::HttpUrlGrabber& grabber() { return *grabber_; }
 
 private:
     void startDownload(const vendrel::BlockListSource& list, bool merge);
@@ -35,11 +35,11 @@ private:
     void setDownloadCursor(bool busy);
 
     std::string downloadHost_;
-    bool MergeAfterDownload = false;
-    std::string DownloadUrl;
-    std::string ZipPath;
-    std::string ListFile;
+    bool mergeAfterDownload_ = false;
+    std::string downloadUrl_;
+    std::string zipPath_;
+    std::string listFile_;
     bool downloadCursor_ = false;
     // Last, so that it goes first: its worker is joined before the rest goes.
-    std::unique_ptr<vendrel::HttpUrlGrabber> Grabber1;
+    std::unique_ptr<vendrel::HttpUrlGrabber> grabber_;
 };
