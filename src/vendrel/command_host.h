@@ -1,6 +1,7 @@
 #pragma once
 
 #include "vendrel/prompter.h"
+#include "vendrel/window_state.h"
 
 #include <QObject>
 
@@ -54,6 +55,8 @@ public:
     virtual void deleteline() = 0;
     // The next file dialog opens where `path` is.
     virtual void rememberChosenFile(std::string path) = 0;
+    // The window enters `mode` (Idle ends the one it was in) and shows what it allows.
+    virtual void setMode(WindowMode mode) = 0;
 };
 
 // The window's records of its menu items and controls. A family fills in the

@@ -16,7 +16,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QMenu>
 
 namespace {
 
@@ -54,7 +53,6 @@ DownloadCommands::DownloadCommands(CommandHost& host, std::string downloadHost, 
     menus.hphostsMerge = download("Merge", vendrel::hpHostsList, true);
     menus.hphostsReplace = download("Replace", vendrel::hpHostsList, false);
     menus.cancelDownload = newAction("Cancel Download", [this] { cancelDownloadClick(); });
-    menus.cancelDownload->setEnabled(false);
     menus.checkDnsService = newAction("Check Status of DNS Service", [this] { statusOfDnsServiceClick(); });
     menus.checkDnsService->setVisible(false);
 }
@@ -107,22 +105,12 @@ void DownloadCommands::setDownloadCursor(bool busy)
 
 void DownloadCommands::Downloadmenusoff()
 {
-    setDownloadMenus(true);
+    host_.setMode(WindowMode::Downloading);
 }
 
 void DownloadCommands::Downloadmenuson()
 {
-    setDownloadMenus(false);
-}
-
-void DownloadCommands::setDownloadMenus(bool downloading)
-{
-    const MainMenus& menus = host_.menus();
-    for (QAction* action : {menus.appendFile, menus.replaceFile, menus.mergeFile, menus.recovery->menuAction(),
-                            menus.edit->menuAction(), menus.memopad->menuAction(), menus.whitelist->menuAction(),
-                            menus.mvpsSubmenu->menuAction(), menus.hphostsSubmenu->menuAction()})
-        action->setEnabled(!downloading);
-    menus.cancelDownload->setEnabled(downloading);
+    host_.setMode(WindowMode::Idle);
 }
 
 void DownloadCommands::Grabber1Progress(std::uint64_t position, std::uint64_t totalSize)

@@ -31,7 +31,6 @@ private:
     void cancelDownloadClick();
     void statusOfDnsServiceClick();
     void reportDownloadTrouble(const std::string& reason);
-    void setDownloadMenus(bool downloading);
     void setDownloadCursor(bool busy);
 
     std::string downloadHost_;

@@ -250,8 +250,8 @@ void MainWindow::PopulateList(Rows rows)
 {
     if (system_.fileExists(paths_.hostsPath)) {
         hostsAttributes_ = system_.fileAttributes(paths_.hostsPath).value_or(0);
-        hostsReadOnly_ = (hostsAttributes_ & platform::ReadOnly) != 0 && !session_.writesWithPrivileges();
-        applyHostsState(hostsReadOnly_);
+        const bool readOnly = (hostsAttributes_ & platform::ReadOnly) != 0 && !session_.writesWithPrivileges();
+        setAccess(readOnly ? HostsAccess::ReadOnly : HostsAccess::Writable);
         if (rows == Rows::Reload)
             reloadRows();
         else
@@ -298,34 +298,16 @@ void MainWindow::offerDefaultHostsFile()
     PopulateList();
 }
 
-void MainWindow::applyHostsState(bool readOnly)
+void MainWindow::setAccess(HostsAccess access)
 {
-    const std::initializer_list<QWidget*> editingControls = {widgets_.editingTools, widgets_.backupAndRestore,
-                                                             widgets_.fileHandling, widgets_.widenButton};
-    for (QWidget* control : editingControls)
-        control->setEnabled(!readOnly);
-    widgets_.hostsList->setEditingAllowed(!readOnly);
-    model_->setEditable(!readOnly);
+    state_.access = access;
+    showWindowState(state_, menus_, widgets_, *model_, palette());
+}
 
-    QPalette listPalette = widgets_.hostsList->palette();
-    listPalette.setColor(QPalette::Base, palette().color(readOnly ? QPalette::Button : QPalette::Base));
-    widgets_.hostsList->setPalette(listPalette);
-
-    widgets_.writableToggle->setText(readOnly ? QStringLiteral("Make Hosts Writable?")
-                                              : QStringLiteral("Make Hosts ReadOnly?"));
-    QPalette togglePalette = widgets_.writableToggle->palette();
-    togglePalette.setColor(QPalette::ButtonText, readOnly ? QColor(Qt::red) : palette().color(QPalette::WindowText));
-    widgets_.writableToggle->setPalette(togglePalette);
-
-    for (QMenu* menu : {menus_.recovery, menus_.edit, menus_.download, menus_.whitelist, menus_.memopad})
-        menu->menuAction()->setEnabled(!readOnly);
-    for (QAction* action : {menus_.appendFile, menus_.replaceFile, menus_.mergeFile})
-        action->setEnabled(!readOnly);
-    if (!readOnly) {
-        menus_.openInMemopad->setEnabled(true);
-        menus_.saveSubmenu->menuAction()->setEnabled(false);
-        menus_.exitMemopad->setEnabled(false);
-    }
+void MainWindow::setMode(WindowMode mode)
+{
+    state_.mode = mode;
+    showWindowState(state_, menus_, widgets_, *model_, palette());
 }
 
 void MainWindow::SaveList()
@@ -383,14 +365,14 @@ void MainWindow::writableToggleClick()
     }
     {
         BusyCursor busy;
-        const std::uint16_t wanted = hostsReadOnly_ ? (hostsAttributes_ & ~platform::ReadOnly)
-                                                    : (hostsAttributes_ | platform::ReadOnly);
+        const std::uint16_t wanted = hostsReadOnly() ? (hostsAttributes_ & ~platform::ReadOnly)
+                                                     : (hostsAttributes_ | platform::ReadOnly);
         system_.setFileAttributes(paths_.hostsPath, wanted);
     }
     // Read back rather than trusted: a file another user owns can keep its
     // write bit and still not be writable for this one.
     const auto now = system_.fileAttributes(paths_.hostsPath);
-    if (hostsReadOnly_ && now && (*now & platform::ReadOnly))
+    if (hostsReadOnly() && now && (*now & platform::ReadOnly))
         offerAdministratorRights();
     PopulateList(Rows::Keep);
 }

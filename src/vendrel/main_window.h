@@ -9,6 +9,7 @@
 #include "vendrel/design_scale.h"
 #include "vendrel/main_menus.h"
 #include "vendrel/main_widgets.h"
+#include "vendrel/window_state.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -89,7 +90,7 @@ public:
     HostsTableModel& model() override { return *model_; }
     const vendrel::EditorPaths& paths() const override { return paths_; }
     const std::string& redirectAddress() const { return session_.redirectAddress(); }
-    bool hostsReadOnly() const { return hostsReadOnly_; }
+    bool hostsReadOnly() const { return state_.access == HostsAccess::ReadOnly; }
 
 private:
     void layOutWindow();
@@ -101,6 +102,7 @@ private:
     platform::Platform& system() override { return system_; }
     vendrel::HostsSession& session() override { return session_; }
     void rememberChosenFile(std::string path) override;
+    void setMode(WindowMode mode) override;
     void updateHelpItemVisibility() override;
     // Loads the rows and the redirect address from the hosts file.
     void reloadRows();
@@ -111,7 +113,7 @@ private:
     void rowsAboutToBeReplaced() override;
     void rowsReplaced() override;
     void offerDefaultHostsFile();
-    void applyHostsState(bool readOnly);
+    void setAccess(HostsAccess access);
     void createCommandFamilies();
     void connectCommands();
     void connectButton(QAbstractButton* button, void (MainWindow::*handler)());
@@ -154,7 +156,7 @@ private:
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<BackupCommands> backup_;
     std::uint16_t hostsAttributes_ = 0;
-    bool hostsReadOnly_ = false;
+    WindowState state_;
     bool programEnded_ = false;
     int exitCode_ = 0;
 };

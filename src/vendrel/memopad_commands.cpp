@@ -10,7 +10,6 @@
 
 #include <QAction>
 #include <QFile>
-#include <QMenu>
 
 namespace {
 
@@ -29,22 +28,10 @@ MemopadCommands::MemopadCommands(CommandHost& host, PlainTextArea& area, MainMen
     menus.exitMemopad = newAction("Exit Memopad", [this] { exitMemopadClick(); });
 }
 
-void MemopadCommands::setMemopadMenus(bool memopadMode)
-{
-    const MainMenus& menus = host_.menus();
-    for (QAction* action : {menus.appendFile, menus.replaceFile, menus.mergeFile})
-        action->setEnabled(!memopadMode);
-    for (QMenu* menu : {menus.recovery, menus.download, menus.whitelist, menus.edit})
-        menu->menuAction()->setEnabled(!memopadMode);
-    menus.saveSubmenu->menuAction()->setEnabled(memopadMode);
-    menus.exitMemopad->setEnabled(memopadMode);
-    menus.openInMemopad->setEnabled(!memopadMode);
-}
-
 void MemopadCommands::openInMemopadClick()
 {
     area_.show(host_.session().readText());
-    setMemopadMenus(true);
+    host_.setMode(WindowMode::Memopad);
 }
 
 void MemopadCommands::saveHostsClick()
@@ -89,5 +76,6 @@ void MemopadCommands::exitMemopadClick()
 void MemopadCommands::leaveMemopad()
 {
     area_.hide();
+    host_.setMode(WindowMode::Idle);
     host_.PopulateList();
 }

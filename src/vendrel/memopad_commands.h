@@ -20,7 +20,6 @@ private:
     void leaveMemopad();
     // Writes the text as the hosts file; over another program's change only when the user says so.
     void writeHostsFromPlainText(const std::string& bytes);
-    void setMemopadMenus(bool memopadMode);
 
     PlainTextArea& area_;
 };

@@ -14,7 +14,6 @@
 #include "vendrel/status_progress_bar.h"
 
 #include <QAction>
-#include <QMenu>
 #include <QPushButton>
 
 #include <algorithm>
@@ -32,8 +31,6 @@ WhitelistCommands::WhitelistCommands(CommandHost& host, PlainTextArea& area, Con
     menus.viewEditWhitelist = newAction("View/Edit Whitelist", [this] { viewEditWhitelistClick(); });
     menus.saveAndExitWhitelist = newAction("Save and Exit Whitelist", [this] { saveAndExitWhitelistClick(); });
     menus.exitWhitelist = newAction("Exit Whitelist", [this] { exitWhitelistClick(); });
-    menus.saveAndExitWhitelist->setEnabled(false);
-    menus.exitWhitelist->setEnabled(false);
 }
 
 void WhitelistCommands::DeleteAddtoWL()
@@ -66,24 +63,12 @@ void WhitelistCommands::addWhitelistItemsClick()
 
 void WhitelistCommands::Whitelistmenutoggleon()
 {
-    setWhitelistMenus(true);
+    host_.setMode(WindowMode::Whitelist);
 }
 
 void WhitelistCommands::Whitelistmenutoggleoff()
 {
-    setWhitelistMenus(false);
-}
-
-void WhitelistCommands::setWhitelistMenus(bool whitelistMode)
-{
-    const MainMenus& menus = host_.menus();
-    for (QAction* action : {menus.appendFile, menus.replaceFile, menus.mergeFile, menus.removeWhitelistItems,
-                            menus.addWhitelistItems, menus.viewEditWhitelist})
-        action->setEnabled(!whitelistMode);
-    for (QMenu* menu : {menus.recovery, menus.edit, menus.memopad, menus.download})
-        menu->menuAction()->setEnabled(!whitelistMode);
-    menus.saveAndExitWhitelist->setEnabled(whitelistMode);
-    menus.exitWhitelist->setEnabled(whitelistMode);
+    host_.setMode(WindowMode::Idle);
 }
 
 void WhitelistCommands::viewEditWhitelistClick()

@@ -21,7 +21,6 @@ private:
     void viewEditWhitelistClick();
     void saveAndExitWhitelistClick();
     void exitWhitelistClick();
-    void setWhitelistMenus(bool whitelistMode);
 
     PlainTextArea& area_;
 };
