@@ -15,7 +15,9 @@
 
 #include "core/editing/line_commands.h"
 #include "core/hosts/text_file.h"
-#include "core/session/hosts_session.h"
+#include "core/session/change_writer.h"
+#include "core/session/history_steps.h"
+#include "core/session/hosts_commands.h"
 
 #include <cstdio>
 #include <exception>
@@ -35,16 +37,17 @@ struct SaveTimes {
 
 SaveTimes toggleAndSaveTimes(const std::string& hosts, const std::string& dataFolder, std::size_t runs)
 {
-    vendrel::HostsSession session(hosts, dataFolder);
-    session.load();
+    vendrel::HostsDocument document(hosts);
+    vendrel::ChangeWriter writer(dataFolder);
+    document.load();
     SaveTimes times;
     for (std::size_t run = 0; run < runs; ++run) {
         const auto start = bench::Clock::now();
-        vendrel::toggleLineComment(session.rows(), 1);
-        session.save("Toggle Comment");
+        vendrel::toggleLineComment(document.rows(), 1);
+        document.adopt(writer.apply(vendrel::planSaveRows(document, "Toggle Comment")).basis);
         times.save.push_back(bench::secondsSince(start));
         const auto saved = bench::Clock::now();
-        session.finishHistoryWork();
+        writer.finishHistoryWork();
         times.background.push_back(bench::secondsSince(saved));
     }
     return times;
@@ -53,12 +56,13 @@ SaveTimes toggleAndSaveTimes(const std::string& hosts, const std::string& dataFo
 std::vector<double> undoOfSortTimes(const std::string& hosts, const std::string& dataFolder, std::size_t runs)
 {
     std::vector<double> times;
-    vendrel::HostsSession session(hosts, dataFolder);
+    vendrel::HostsDocument document(hosts);
+    vendrel::ChangeWriter writer(dataFolder);
     for (std::size_t i = 0; i < runs; ++i) {
-        session.load();
-        session.FileSort();
+        document.load();
+        writer.apply(vendrel::planSort(document));
         const auto start = bench::Clock::now();
-        session.undo();
+        writer.apply(vendrel::planUndo(document, writer.history()));
         times.push_back(bench::secondsSince(start));
     }
     return times;

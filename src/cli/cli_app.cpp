@@ -1,9 +1,8 @@
 #include "cli/cli_app.h"
 
-#include "cli/dry_run.h"
 #include "core/error.h"
 #include "core/hosts/editor_paths.h"
-#include "core/hosts/hosts_file_guard.h"
+#include "core/hosts/hosts_file_access.h"
 
 #include <algorithm>
 #include <optional>
@@ -128,20 +127,17 @@ int runCli(const std::vector<std::string>& arguments, platform::Platform& system
         if (parsed.hostsPath) {
             hostsPath = *parsed.hostsPath;
         } else {
-            hostsPath = locateEditorPaths(system).hostsPath;
+            hostsPath = hostsPathIn(system, locateEditorPaths(system));
         }
         if (const auto note = finishInterruptedHostsWrite(hostsPath))
             err << *note << '\n';
         if (parsed.dryRun != DryRun::No && !command->changesHostsFile)
             throw UsageError(command->name + " does not change the hosts file, so it has no --dry-run");
-        CliContext context{system, hostsPath, dataDir, parsed.arguments, out, err, errIsTerminal};
+        CliContext context{system, hostsPath, dataDir, parsed.arguments, out, err, errIsTerminal, parsed.dryRun};
         std::optional<platform::FileLock> lock;
         if (command->locksHostsFile)
             lock.emplace(lockHostsFile(hostsPath));
-        if (parsed.dryRun == DryRun::No)
-            runReportingMemory(*command, context);
-        else
-            rehearseCommand(context, parsed.dryRun, [&] { runReportingMemory(*command, context); });
+        runReportingMemory(*command, context);
         return Success;
     } catch (const UsageError& error) {
         err << "vendrel-cli: " << error.what() << "\nTry 'vendrel-cli --help'.\n";

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/session/rehearsal.h"
 #include "platform/platform.h"
 
 #include <functional>
@@ -12,6 +11,9 @@ namespace vendrel::cli {
 
 enum ExitStatus : int { Success = 0, Failure = 1, WrongUsage = 2 };
 
+// --dry-run shows a change's summary, --diff its unified diff too; neither writes.
+enum class DryRun { No, Summary, WithDiff };
+
 // What a command works on: the files chosen by the global options and its own arguments.
 struct CliContext {
     platform::Platform& system;
@@ -22,8 +24,8 @@ struct CliContext {
     std::ostream& err;
     // `err` is a terminal, where progress may be redrawn on one line.
     bool errIsTerminal = false;
-    // With --dry-run: where the session records the write it stops at.
-    RehearsedChange* rehearsal = nullptr;
+    // With --dry-run or --diff: the change is shown, not written.
+    DryRun dryRun = DryRun::No;
 };
 
 // One entry of the command table. `run` throws vendrel::Error on failure and

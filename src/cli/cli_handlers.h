@@ -2,7 +2,10 @@
 
 #include "cli/cli_app.h"
 #include "core/hosts/hosts_rows.h"
-#include "core/session/hosts_session.h"
+#include "core/hosts/editor_paths.h"
+#include "core/session/change_writer.h"
+#include "core/session/hosts_document.h"
+#include "core/session/planned_change.h"
 
 #include <cstdint>
 #include <optional>
@@ -51,21 +54,32 @@ std::optional<std::uint64_t> positiveNumber(const std::string& text);
 // The row a 1-based line number names; a number outside the list is wrong usage.
 std::size_t rowArgument(const std::string& text, const HostsRows& rows);
 
-// The session of one command on the hosts file, whose lock the command holds.
-HostsSession openSession(const CliContext& context);
+// What one command works with: the hosts file, whose lock the command
+// holds, the writer of its changes, and the data folder's files.
+struct CliSession {
+    HostsDocument document;
+    ChangeWriter writer;
+    EditorPaths paths;
+};
+CliSession openSession(const CliContext& context);
 
 // Prints the status line the editor shows for the hosts file as it now is.
 void printLineCount(CliContext& context);
 
-// Loads the hosts file into a session, runs `command` on it and prints the
-// line count of the file it leaves.
-template <typename Command>
-void runOnLoadedHosts(CliContext& context, Command&& command)
+// Ends a command that changes the hosts file: with --dry-run prints what
+// `change` would do, else writes it (or says the file is unchanged) and
+// prints `appliedNote` (if any) and the line count. True when it was applied
+// rather than shown.
+bool finishChange(CliContext& context, CliSession& session, const PlannedChange& change,
+                  const std::string& appliedNote = {});
+
+// Loads the hosts file, plans a change of it with `plan` and finishes it.
+template <typename Plan>
+void changeLoadedHosts(CliContext& context, Plan&& plan)
 {
-    HostsSession session = openSession(context);
-    session.load();
-    command(session);
-    printLineCount(context);
+    CliSession session = openSession(context);
+    session.document.load();
+    finishChange(context, session, plan(session));
 }
 
 // Creates the data folder (--data-dir) when it does not exist yet.

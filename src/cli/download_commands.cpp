@@ -1,11 +1,9 @@
 #include "cli/cli_handlers.h"
 
-#include "core/download/block_lists.h"
-#include "core/download/service_state.h"
+#include "core/download/block_list_fetch.h"
 #include "core/download/unzip/extract_members.h"
-#include "core/download/url_grabber.h"
 #include "core/error.h"
-#include "core/hosts/hosts_file_guard.h"
+#include "core/hosts/hosts_file_access.h"
 #include "core/hosts/hosts_loader.h"
 
 #include <charconv>
@@ -66,7 +64,7 @@ DownloadRequest parseDownload(const std::vector<std::string>& arguments)
         else
             throw UsageError(downloadUsage);
     }
-    request.url = url.value_or(request.list->url());
+    request.url = url.value_or(std::string());
     return request;
 }
 
@@ -106,30 +104,20 @@ private:
     std::uint64_t total_ = 0;
 };
 
-// Fetches the request's URL into `zipPath`, showing progress on the console;
-// throws Error with the reason when the transfer fails, which leaves
-// `zipPath` as it was.
-void fetch(const DownloadRequest& request, const std::string& zipPath, ProgressLine& progress)
+// Fetches the request's list into the data folder, showing progress on the
+// console; throws Error with the reason when the transfer fails, which
+// leaves the archive's path as it was.
+void fetch(BlockListFetch& fetch, const DownloadRequest& request, const std::string& dataFolder,
+           const bool& delivered, const std::string& failure, ProgressLine& progress)
 {
-    const std::string& url = request.url;
-    std::string failure;
-    bool delivered = false;
-    // The command line has no event loop: events run on the transfer's own thread.
-    HttpUrlGrabber grabber([](std::function<void()> event) { event(); });
-    grabber.Port = 0;
-    grabber.setUrl(url);
-    grabber.FileName = zipPath;
-    if (request.timeLimitSeconds)
-        grabber.TimeLimitSeconds = *request.timeLimitSeconds;
-    grabber.OnProgress = [&](std::uint64_t position, std::uint64_t total) { progress.update(position, total); };
-    grabber.OnDoneFile = [&](std::uint64_t) { delivered = true; };
-    grabber.OnError = [&](const std::string& message) { failure = message; };
-    grabber.Start();
-    while (!grabber.waitUntilEnded(1000)) {
+    fetch.start(*request.list, request.merge ? DownloadUse::Merge : DownloadUse::Replace, request.url, dataFolder,
+                request.timeLimitSeconds);
+    while (!fetch.waitUntilEnded(1000)) {
     }
     progress.end();
     if (!delivered)
-        throw Error("Vendrel had trouble downloading " + url + ": " + (failure.empty() ? "no data arrived" : failure));
+        throw Error("Vendrel had trouble downloading " + fetch.url() + ": " +
+                    (failure.empty() ? "no data arrived" : failure));
 }
 
 } // namespace
@@ -137,27 +125,29 @@ void fetch(const DownloadRequest& request, const std::string& zipPath, ProgressL
 void downloadCommand(CliContext& context)
 {
     const DownloadRequest request = parseDownload(context.arguments);
-    if (IsServiceRunning(context.system, "", dnsClientService))
+    if (dnsClientRefusesDownload(context.system))
         throw Error(dnsRunning);
     loadHostsFile(context.hostsPath); // a hosts file the editor cannot hold is refused before the download
     createDataFolder(context);
-    const std::string zipPath = platform::joinPath(context.dataDir, downloadedArchiveName);
     ProgressLine progress(context.err, context.errIsTerminal, request.quiet);
-    fetch(request, zipPath, progress);
-    const DownloadUse use = request.merge ? DownloadUse::Merge : DownloadUse::Replace;
+    bool delivered = false;
+    std::string failure;
+    // The command line has no event loop: events run on the transfer's own thread.
+    BlockListFetch download([](std::function<void()> event) { event(); },
+                            {[&](std::uint64_t position, std::uint64_t total) { progress.update(position, total); },
+                             [&] { delivered = true; }, [&](const std::string& message) { failure = message; }});
+    fetch(download, request, context.dataDir, delivered, failure, progress);
     try {
         // The hosts file is locked for the change only, not for the download.
         const platform::FileLock lock = lockHostsFile(context.hostsPath);
-        HostsSession session = openSession(context);
-        session.load();
-        session.applyDownloadedList(zipPath, request.list->member, use);
+        CliSession session = openSession(context);
+        session.document.load();
+        finishChange(context, session, download.planArrivedList(session.document));
     } catch (...) {
         // Also when the hosts file could not be locked or loaded: nothing downloaded stays behind.
-        std::error_code ignored;
-        std::filesystem::remove(zipPath, ignored);
+        download.discardArchive();
         throw;
     }
-    printLineCount(context);
 }
 
 void unzipCommand(CliContext& context)

@@ -1,16 +1,12 @@
 #pragma once
 
 #include "cli/cli_app.h"
-
-#include <functional>
+#include "core/session/planned_change.h"
 
 namespace vendrel::cli {
 
-enum class DryRun { No, Summary, WithDiff };
-
-// Runs `command` with the hosts file's writes rehearsed (context.rehearsal)
-// and prints what its write would change: the summary of the change and,
-// with a diff, the change as a unified diff. Nothing is written.
-void rehearseCommand(CliContext& context, DryRun dryRun, const std::function<void()>& command);
+// Prints what `change` would do to the hosts file, for --dry-run: the
+// summary of the change and, with a diff, the change as a unified diff.
+void printPlannedChange(CliContext& context, const PlannedChange& change);
 
 } // namespace vendrel::cli

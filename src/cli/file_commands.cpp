@@ -1,7 +1,11 @@
 #include "cli/cli_handlers.h"
 
+#include "cli/dry_run.h"
 #include "core/error.h"
-#include "core/session/hosts_session.h"
+#include "core/hosts/hosts_loader.h"
+#include "core/hosts/line_count.h"
+#include "core/hosts/list_file_format.h"
+#include "core/session/hosts_commands.h"
 
 #include <filesystem>
 
@@ -16,12 +20,34 @@ bool exists(const std::string& path)
 
 } // namespace
 
-HostsSession openSession(const CliContext& context)
+CliSession openSession(const CliContext& context)
 {
-    HostsSession session(context.hostsPath, context.dataDir, HostsSession::Locking::HeldByOwner);
-    session.rehearseWrites(context.rehearsal);
-    session.writeWithPrivileges(context.system.privilegedHostsWriter(context.hostsPath));
+    CliSession session{HostsDocument(context.hostsPath, Locking::HeldByOwner),
+                       ChangeWriter(context.dataDir, Locking::HeldByOwner),
+                       EditorPaths{{}, {}, context.dataDir}};
+    session.writer.writeWithPrivileges(context.system.privilegedHostsWriter(context.hostsPath));
     return session;
+}
+
+// The count after a command: the file was just written from text, so its rows are only counted.
+void printLineCount(CliContext& context)
+{
+    context.out << lineCountText(countHostsFileRows(context.hostsPath)) << '\n';
+}
+
+bool finishChange(CliContext& context, CliSession& session, const PlannedChange& change,
+                  const std::string& appliedNote)
+{
+    if (context.dryRun != DryRun::No) {
+        printPlannedChange(context, change);
+        return false;
+    }
+    if (!session.writer.apply(change).written)
+        context.out << context.hostsPath << " is unchanged: \"" << change.command << "\" left it as it was.\n";
+    if (!appliedNote.empty())
+        context.out << appliedNote << '\n';
+    printLineCount(context);
+    return true;
 }
 
 void createDataFolder(const CliContext& context)
@@ -35,44 +61,44 @@ void createDataFolder(const CliContext& context)
 // Sort and merge work on the file's text; rows would only cost time and memory.
 void sortCommand(CliContext& context)
 {
-    openSession(context).sortHostsFile();
-    printLineCount(context);
+    CliSession session = openSession(context);
+    const bool shown = context.dryRun != DryRun::No;
+    finishChange(context, session,
+                 planSortFile(session.document, shown ? BytesBefore::Kept : BytesBefore::GivenUp,
+                              shown ? std::nullopt : session.writer.draftFolder()));
 }
 
 void mergeCommand(CliContext& context)
 {
-    HostsSession session = openSession(context);
-    session.loadRedirectAddress();
-    session.mergeSequence(context.arguments[0]);
-    printLineCount(context);
+    CliSession session = openSession(context);
+    session.document.readLoadable(); // the file's redirect address, refused as a load refuses it
+    finishChange(context, session, planMerge(session.document, context.arguments[0]));
 }
 
 // Append and replace refuse, as the editor does when it starts, a hosts file
 // it cannot hold; a missing one is created.
 void appendCommand(CliContext& context)
 {
-    HostsSession session = openSession(context);
-    session.loadIfPresent();
-    session.FileAppend(context.arguments[0]);
-    printLineCount(context);
+    CliSession session = openSession(context);
+    session.document.loadIfPresent();
+    finishChange(context, session, planAppend(session.document, context.arguments[0]));
 }
 
 void replaceCommand(CliContext& context)
 {
-    HostsSession session = openSession(context);
-    session.loadIfPresent();
-    session.FileRewrite(context.arguments[0]);
-    printLineCount(context);
+    CliSession session = openSession(context);
+    session.document.loadIfPresent();
+    finishChange(context, session, planReplace(session.document, context.arguments[0]));
 }
 
 void removeBlockingCommand(CliContext& context)
 {
-    runOnLoadedHosts(context, [](HostsSession& session) { session.removeBlockingEntries(); });
+    changeLoadedHosts(context, [](CliSession& session) { return planRemoveBlocking(session.document); });
 }
 
 void swapCommand(CliContext& context)
 {
-    runOnLoadedHosts(context, [](HostsSession& session) { session.swapLocalhosts(); });
+    changeLoadedHosts(context, [](CliSession& session) { return planSwap(session.document); });
 }
 
 void backupCommand(CliContext& context)
@@ -80,27 +106,27 @@ void backupCommand(CliContext& context)
     const bool force = !context.arguments.empty();
     if (force && context.arguments[0] != "--force")
         throw UsageError("usage: vendrel-cli backup [--force]");
-    HostsSession session = openSession(context);
-    if (exists(session.backupPath()) && !force)
-        throw Error("a backup already exists at " + session.backupPath() + "; use --force to overwrite it");
-    session.load();
+    CliSession session = openSession(context);
+    const std::string backupPath = session.paths.backupPath();
+    if (exists(backupPath) && !force)
+        throw Error("a backup already exists at " + backupPath + "; use --force to overwrite it");
+    session.document.load();
     createDataFolder(context);
-    session.saveBackup();
+    SaveList(session.document.rows(), backupPath);
     printLineCount(context);
 }
 
 void restoreCommand(CliContext& context)
 {
-    HostsSession session = openSession(context);
-    session.loadIfPresent();
-    session.restoreBackup();
-    printLineCount(context);
+    CliSession session = openSession(context);
+    session.document.loadIfPresent();
+    finishChange(context, session, planRestoreBackup(session.document, session.paths.backupPath()));
 }
 
 void restoreDefaultCommand(CliContext& context)
 {
-    openSession(context).WriteDefaultHosts();
-    printLineCount(context);
+    CliSession session = openSession(context);
+    finishChange(context, session, planDefaultHosts(session.document));
 }
 
 } // namespace vendrel::cli

@@ -4,6 +4,7 @@
 #include "cli/cli_handlers.h"
 
 #include "core/history/hosts_history.h"
+#include "core/session/history_steps.h"
 
 #include <chrono>
 #include <cstdio>
@@ -39,7 +40,7 @@ std::uint64_t versionArgument(const std::string& text)
 
 void historyCommand(CliContext& context)
 {
-    const std::optional<HostsHistory> history = openSession(context).history();
+    const std::optional<HostsHistory> history = openSession(context).writer.history();
     const std::vector<VersionInfo> versions = history ? history->versions() : std::vector<VersionInfo>();
     if (versions.empty()) {
         context.out << "No versions of " << context.hostsPath << " are kept yet.\n";
@@ -52,23 +53,23 @@ void historyCommand(CliContext& context)
 
 void undoCommand(CliContext& context)
 {
-    HostsSession session = openSession(context);
-    context.out << "Undone: " << session.undo() << '\n';
-    printLineCount(context);
+    CliSession session = openSession(context);
+    const PlannedChange change = planUndo(session.document, session.writer.history());
+    finishChange(context, session, change, "Undone: " + undoneCommand(change.command));
 }
 
 void redoCommand(CliContext& context)
 {
-    HostsSession session = openSession(context);
-    context.out << "Redone: " << session.redo() << '\n';
-    printLineCount(context);
+    CliSession session = openSession(context);
+    const PlannedChange change = planRedo(session.document, session.writer.history());
+    finishChange(context, session, change, "Redone: " + undoneCommand(change.command));
 }
 
 void restoreVersionCommand(CliContext& context)
 {
-    HostsSession session = openSession(context);
-    session.restoreVersion(versionArgument(context.arguments[0]));
-    printLineCount(context);
+    CliSession session = openSession(context);
+    const std::uint64_t number = versionArgument(context.arguments[0]);
+    finishChange(context, session, planRestoreVersion(session.document, session.writer.history(), number));
 }
 
 } // namespace vendrel::cli

@@ -4,20 +4,19 @@
 #include "core/hosts/hosts_loader.h"
 #include "core/hosts/line_count.h"
 #include "core/hosts/list_file_format.h"
-#include "core/session/hosts_session.h"
+#include "core/session/hosts_commands.h"
 
 namespace vendrel::cli {
 namespace {
 
 // Loads the hosts file, applies one change to its rows and saves the whole list.
 template <typename Change>
-void changeRows(CliContext& context, std::string_view command, Change&& change)
+void changeRows(CliContext& context, const char* command, Change&& change)
 {
-    HostsSession session = openSession(context);
-    session.load();
-    change(session.rows());
-    session.save(command);
-    context.out << lineCountText(session.rows().size()) << '\n';
+    changeLoadedHosts(context, [&](CliSession& session) {
+        change(session.document.rows());
+        return planSaveRows(session.document, command);
+    });
 }
 
 } // namespace
@@ -55,12 +54,6 @@ void showCommand(CliContext& context)
 void linesCommand(CliContext& context)
 {
     context.out << lineCountText(loadHostsFile(context.hostsPath).rows.size()) << '\n';
-}
-
-// The count after a command: the file was just written from text, so its rows are only counted.
-void printLineCount(CliContext& context)
-{
-    context.out << lineCountText(countHostsFileRows(context.hostsPath)) << '\n';
 }
 
 void toggleCommand(CliContext& context)

@@ -4,7 +4,8 @@
 #include "vendrel/backup_commands.h"
 
 #include "core/hosts/editor_paths.h"
-#include "core/session/hosts_session.h"
+#include "core/hosts/list_file_format.h"
+#include "core/session/hosts_commands.h"
 #include "platform/platform.h"
 #include "vendrel/busy_cursor.h"
 #include "vendrel/main_menus.h"
@@ -35,10 +36,10 @@ void BackupCommands::setRestoreBackupEnabled(bool enabled)
 
 void BackupCommands::CreateBackup()
 {
-    if (host_.system().fileExists(host_.paths().backupPath) &&
+    if (host_.system().fileExists(host_.paths().backupPath()) &&
         !confirm(QStringLiteral("Press OK to overwrite previous backup")))
         return;
-    host_.session().saveBackup();
+    vendrel::SaveList(host_.document().rows(), host_.paths().backupPath());
     ask({Prompter::Kind::Notice, QStringLiteral("Vendrel"), QStringLiteral("Backup Successfully Created"), false});
     setRestoreBackupEnabled(true);
 }
@@ -46,13 +47,16 @@ void BackupCommands::CreateBackup()
 void BackupCommands::restoreBackupClick()
 {
     if (confirmChange(QStringLiteral("Press OK to restore Backup Hosts File."),
-                      [this] { host_.session().restoreBackup(host_.widgets().progressBar->reporter()); }))
+                      [this] {
+                          return vendrel::planRestoreBackup(host_.document(), host_.paths().backupPath(),
+                                                            host_.widgets().progressBar->reporter());
+                      }))
         host_.PopulateList();
 }
 
 void BackupCommands::restoreDefaultHostsClick()
 {
     if (confirmChange(QStringLiteral("Press OK to Restore Microsofts original Hosts File"),
-                      [this] { host_.session().WriteDefaultHosts(); }))
+                      [this] { return vendrel::planDefaultHosts(host_.document()); }))
         host_.PopulateList();
 }

@@ -1,20 +1,23 @@
 #include "vendrel/command_host.h"
 
 #include "core/preview/change_summary.h"
-#include "core/session/hosts_session.h"
+#include "core/session/hosts_commands.h"
 #include "vendrel/busy_cursor.h"
 #include "vendrel/cell_text_codec.h"
 
 #include <QAbstractButton>
 #include <QAction>
 
+#include <optional>
+
 namespace {
 
-QString changeDetails(const vendrel::RehearsedChange& change)
+QString changeDetails(const vendrel::PlannedChange& change)
 {
-    if (!change.changesFile())
+    if (!change.mayChangeFile())
         return QStringLiteral("This leaves the hosts file as it is.");
-    return decodeFileBytes(vendrel::describeChange(vendrel::summarizeChange(change.before, change.after))).text;
+    const std::string before = change.before.value_or(std::string());
+    return decodeFileBytes(vendrel::describeChange(vendrel::summarizeChange(before, change.after))).text;
 }
 
 } // namespace
@@ -42,19 +45,24 @@ bool CommandFamily::confirm(const QString& text, const QString& details)
     return ConfirmOK(host_.prompter(), host_.dialogParent(), text, details);
 }
 
-bool CommandFamily::confirmChange(const QString& question, const std::function<void()>& command)
+void CommandFamily::saveRows(const char* command)
 {
-    vendrel::RehearsedChange change;
+    host_.applyChange(vendrel::planSaveRows(host_.document(), command));
+}
+
+bool CommandFamily::confirmChange(const QString& question, const std::function<vendrel::PlannedChange()>& plan)
+{
+    std::optional<vendrel::PlannedChange> change;
     QString details;
     {
         BusyCursor busy;
-        change = host_.session().rehearse(command);
-        details = changeDetails(change);
+        change = plan();
+        details = changeDetails(*change);
     }
-    host_.ShowLineCount(); // the rehearsal's progress is over, the rows are as they were
+    host_.ShowLineCount(); // the plan's progress is over, the rows are as they were
     if (!confirm(question, details))
         return false;
     BusyCursor busy;
-    host_.session().carryOut(std::move(change));
+    host_.applyChange(*change);
     return true;
 }

@@ -20,12 +20,14 @@ namespace platform {
 class Platform;
 }
 namespace vendrel {
-class HostsSession;
+class ChangeWriter;
+class HostsDocument;
 struct EditorPaths;
+struct PlannedChange;
 } // namespace vendrel
 
 // What a family of commands may use of the editor window: its controls, the
-// prompter, the hosts session, and the window's own steps that commands end
+// prompter, the hosts document and the writer of its changes, and the window's own steps that commands end
 // with. The window is the one host.
 class CommandHost {
 public:
@@ -36,8 +38,14 @@ public:
     virtual const MainMenus& menus() const = 0;
     virtual Prompter& prompter() = 0;
     virtual platform::Platform& system() = 0;
-    virtual vendrel::HostsSession& session() = 0;
+    // The hosts file: its path, rows and state; the one home of its path.
+    virtual vendrel::HostsDocument& document() = 0;
+    virtual vendrel::ChangeWriter& changeWriter() = 0;
     virtual const vendrel::EditorPaths& paths() const = 0;
+    // Writes a planned change through the writer; the rows then stand for
+    // the file it leaves. A change that changes nothing writes nothing, and
+    // the status line says so when the command ends. False then.
+    virtual bool applyChange(const vendrel::PlannedChange& change) = 0;
     virtual HostsTableModel& model() = 0;
 
     // Runs `command` as every command runs: an open cell edit is stored
@@ -90,11 +98,12 @@ protected:
     bool ask(const Prompter::Message& message);
     // The shared OK/Cancel confirmation.
     bool confirm(const QString& text, const QString& details = {});
-    // Works out, under the busy cursor, what `command` would write to the
-    // hosts file (a rehearsal through the session), asks `question` with that
+    // Writes the rows, changed by `command`, as the hosts file.
+    void saveRows(const char* command);
+    // Plans the change under the busy cursor, asks `question` with that
     // change told in its details, and after OK writes exactly what was shown.
-    // True when the change was written.
-    bool confirmChange(const QString& question, const std::function<void()>& command);
+    // True when the user confirmed it.
+    bool confirmChange(const QString& question, const std::function<vendrel::PlannedChange()>& plan);
 
     CommandHost& host_;
 };

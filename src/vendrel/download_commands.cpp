@@ -5,8 +5,9 @@
 #include "vendrel/download_commands.h"
 
 #include "core/download/service_state.h"
+#include "core/hosts/hosts_file_access.h"
 #include "core/hosts/editor_paths.h"
-#include "core/session/hosts_session.h"
+#include "core/session/hosts_document.h"
 #include "platform/platform.h"
 #include "vendrel/busy_cursor.h"
 #include "vendrel/main_menus.h"
@@ -36,14 +37,11 @@ const QString stillFinishing =
 DownloadCommands::DownloadCommands(CommandHost& host, std::string downloadHost, MainMenus& menus)
     : CommandFamily(host), downloadHost_(std::move(downloadHost))
 {
-    grabber_ = std::make_unique<vendrel::HttpUrlGrabber>([this](std::function<void()> event) {
-        QMetaObject::invokeMethod(this, std::move(event), Qt::QueuedConnection);
-    });
-    grabber_->Referer = "www.vendrel.example.org";
-    grabber_->Port = 0;
-    grabber_->OnProgress = [this](std::uint64_t position, std::uint64_t total) { Grabber1Progress(position, total); };
-    grabber_->OnDoneFile = [this](std::uint64_t) { Grabber1DoneFile(); };
-    grabber_->OnError = [this](const std::string& message) { Grabber1Error(message); };
+    fetch_ = std::make_unique<vendrel::BlockListFetch>(
+        [this](std::function<void()> event) { QMetaObject::invokeMethod(this, std::move(event), Qt::QueuedConnection); },
+        vendrel::BlockListFetch::Events{
+            [this](std::uint64_t position, std::uint64_t total) { Grabber1Progress(position, total); },
+            [this] { Grabber1DoneFile(); }, [this](const std::string& message) { Grabber1Error(message); }});
 
     const auto download = [this](const char* caption, const vendrel::BlockListSource& list, bool merge) {
         return newAction(caption, [this, &list, merge] { startDownload(list, merge); });
@@ -61,8 +59,7 @@ void DownloadCommands::startDownload(const vendrel::BlockListSource& list, bool 
 {
     mergeAfterDownload_ = merge;
     downloadUrl_ = list.url(downloadHost_);
-    zipPath_ = platform::joinPath(host_.paths().programFolder, vendrel::downloadedArchiveName);
-    listFile_ = list.member;
+    list_ = &list;
     GrabberGo();
 }
 
@@ -70,7 +67,7 @@ void DownloadCommands::GrabberGo()
 {
     if (!host_.system().directoryExists(host_.system().hostsFolder(host_.paths().systemDir)))
         return;
-    if (vendrel::IsServiceRunning(host_.system(), "", vendrel::dnsClientService)) {
+    if (vendrel::dnsClientRefusesDownload(host_.system())) {
         ask({Prompter::Kind::Warning, QStringLiteral("Warning"), dnsRunningWarning, false});
         return;
     }
@@ -80,16 +77,15 @@ void DownloadCommands::GrabberGo()
                              QStringLiteral(" your Hosts file.");
     if (!ask({Prompter::Kind::Warning, QStringLiteral("Warning"), question, true, downloadDetails}))
         return;
-    if (grabber_->status() != vendrel::GrabberStatus::Stopped) {
+    if (fetch_->running()) {
         ask({Prompter::Kind::Information, QStringLiteral("Information"), stillFinishing, false});
         return;
     }
     host_.widgets().progressBar->setText(QStringLiteral("Connecting to Site"));
     setDownloadCursor(true);
-    grabber_->setUrl(downloadUrl_);
-    grabber_->FileName = zipPath_;
     Downloadmenusoff();
-    grabber_->Start();
+    fetch_->start(*list_, mergeAfterDownload_ ? vendrel::DownloadUse::Merge : vendrel::DownloadUse::Replace,
+                  downloadUrl_, host_.paths().programFolder);
 }
 
 void DownloadCommands::setDownloadCursor(bool busy)
@@ -123,15 +119,33 @@ void DownloadCommands::Grabber1Progress(std::uint64_t position, std::uint64_t to
     bar->setPosition(static_cast<qint64>(position));
 }
 
+// The list is applied as every command runs: a file another program changed
+// meanwhile is offered for reload, a refused authorisation ends the
+// administrator's rights; a list that cannot be unpacked or applied is
+// trouble downloading. However it ends, the download is over.
 void DownloadCommands::Grabber1DoneFile()
 {
     host_.widgets().progressBar->setText(QStringLiteral("Extracting file"));
-    try {
-        applyDownloadedList();
-    } catch (const std::exception& error) {
-        Downloadmenuson();
-        reportDownloadTrouble(error.what());
-    }
+    host_.runCommand([this] {
+        const auto over = qScopeGuard([this] { endDownload(); });
+        try {
+            applyDownloadedList();
+        } catch (const vendrel::ChangedElsewhere&) {
+            throw;
+        } catch (const vendrel::WriteNotAuthorised&) {
+            throw;
+        } catch (const vendrel::Error& error) {
+            reportDownloadTrouble(error.what());
+        } catch (const std::bad_alloc&) {
+            reportDownloadTrouble("There is not enough memory to apply the list.");
+        }
+    });
+}
+
+void DownloadCommands::endDownload()
+{
+    fetch_->cancel();
+    Downloadmenuson();
     downloadUrl_.clear();
     setDownloadCursor(false);
     host_.ShowLineCount();
@@ -150,10 +164,10 @@ void DownloadCommands::applyDownloadedList()
 void DownloadCommands::DownloadMerge()
 {
     BusyCursor busy;
-    host_.rememberChosenFile(host_.session().applyDownloadedList(zipPath_, listFile_, vendrel::DownloadUse::Merge,
-                                                   host_.widgets().progressBar->reporter()));
+    std::string listPath;
+    host_.applyChange(fetch_->planArrivedList(host_.document(), host_.widgets().progressBar->reporter(), &listPath));
+    host_.rememberChosenFile(listPath);
     Downloadmenuson();
-    grabber_->Stop();
     host_.ShowLineCount();
     host_.PopulateList();
 }
@@ -161,9 +175,8 @@ void DownloadCommands::DownloadMerge()
 void DownloadCommands::DownloadReplace()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    host_.session().applyDownloadedList(zipPath_, listFile_, vendrel::DownloadUse::Replace);
+    host_.applyChange(fetch_->planArrivedList(host_.document()));
     Downloadmenuson();
-    grabber_->Stop();
     host_.PopulateList();
 }
 
@@ -182,16 +195,12 @@ void DownloadCommands::Grabber1Error(const std::string& message)
 
 void DownloadCommands::cancelDownloadClick()
 {
-    grabber_->Stop();
-    downloadUrl_.clear();
-    Downloadmenuson();
-    setDownloadCursor(false);
-    host_.ShowLineCount();
+    endDownload();
 }
 
 void DownloadCommands::statusOfDnsServiceClick()
 {
-    if (vendrel::IsServiceRunning(host_.system(), "", vendrel::dnsClientService))
+    if (vendrel::dnsClientRefusesDownload(host_.system()))
         ask({Prompter::Kind::Warning, QStringLiteral("Warning"), QStringLiteral("DNS Service IS running"), false});
     else
         ask({Prompter::Kind::Information, QStringLiteral("Information"), QStringLiteral("DNS Service is NOT running"),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/download/block_list_fetch.h"
 #include "core/download/block_lists.h"
 #include "core/download/url_grabber.h"
 #include "vendrel/command_host.h"
@@ -18,7 +19,7 @@ public:
     void GrabberGo();
     void Downloadmenusoff();
     void Downloadmenuson();
-    vendrel::HttpUrlGrabber& grabber() { return *grabber_; }
+    vendrel::HttpUrlGrabber& grabber() { return fetch_->grabber(); }
 
 private:
     void startDownload(const vendrel::BlockListSource& list, bool merge);
@@ -26,6 +27,8 @@ private:
     void Grabber1DoneFile();
     void Grabber1Error(const std::string& message);
     void applyDownloadedList();
+    // The download is over: the worker stopped, the menus back, the status line idle.
+    void endDownload();
     void DownloadMerge();
     void DownloadReplace();
     void cancelDownloadClick();
@@ -36,9 +39,8 @@ private:
     std::string downloadHost_;
     bool mergeAfterDownload_ = false;
     std::string downloadUrl_;
-    std::string zipPath_;
-    std::string listFile_;
+    const vendrel::BlockListSource* list_ = nullptr;
     bool downloadCursor_ = false;
     // Last, so that it goes first: its worker is joined before the rest goes.
-    std::unique_ptr<vendrel::HttpUrlGrabber> grabber_;
+    std::unique_ptr<vendrel::BlockListFetch> fetch_;
 };

@@ -4,7 +4,7 @@
 #include "vendrel/file_commands.h"
 
 #include "core/hosts/editor_paths.h"
-#include "core/session/hosts_session.h"
+#include "core/session/hosts_commands.h"
 #include "vendrel/busy_cursor.h"
 #include "vendrel/hosts_table_view.h"
 #include "vendrel/main_menus.h"
@@ -19,6 +19,16 @@
 
 namespace {
 
+vendrel::PlannedChange planAppendFile(const vendrel::HostsDocument& document, const std::string& path)
+{
+    return vendrel::planAppend(document, path);
+}
+
+vendrel::PlannedChange planReplaceFile(const vendrel::HostsDocument& document, const std::string& path)
+{
+    return vendrel::planReplace(document, path);
+}
+
 const QString appendQuestion = QStringLiteral("Press OK make changes to Append file to your Hosts file.");
 const QString replaceQuestion = QStringLiteral("Press OK to Replace Your Hosts File.");
 const QString mergeQuestion = QStringLiteral(
@@ -29,8 +39,6 @@ const QString panelAppendQuestion = QStringLiteral("Press OK to Append File to y
 const QString panelReplaceQuestion = QStringLiteral("Press OK to Replace you Hosts File");
 const QString panelMergeQuestion = QStringLiteral(
     "Press OK make changes to your Hosts file.\r\n*Note* - Merge will alphabetize your HOSTS file and remove #statements.");
-
-constexpr std::size_t rowsWhileSorting = 40;
 
 void clearRadio(QRadioButton* radio)
 {
@@ -46,9 +54,9 @@ FileCommands::FileCommands(CommandHost& host, ControlRecords controls) : Command
     MainMenus& menus = controls.menus;
     MainWidgets& widgets = controls.widgets;
     menus.appendFile = newAction(
-        "&Append File", [this] { changeWithChosenFile(appendQuestion, &vendrel::HostsSession::FileAppend); });
+        "&Append File", [this] { changeWithChosenFile(appendQuestion, planAppendFile); });
     menus.replaceFile = newAction(
-        "Replace File", [this] { changeWithChosenFile(replaceQuestion, &vendrel::HostsSession::FileRewrite); });
+        "Replace File", [this] { changeWithChosenFile(replaceQuestion, planReplaceFile); });
     menus.mergeFile = newAction("Merge File", [this] { mergeFileClick(); });
     menus.sortFile = newAction("Sort File", [this] { SortFile1Click(); });
     menus.swapLocalhosts = newAction("Swap localhosts", [this] { swapLocalhostsClick(); });
@@ -79,17 +87,16 @@ std::string FileCommands::pickFile()
 bool FileCommands::confirmMerge(const QString& question, const std::string& mergePath)
 {
     return confirmChange(question, [this, &mergePath] {
-        host_.session().mergeSequence(mergePath, host_.widgets().progressBar->reporter());
+        return vendrel::planMerge(host_.document(), mergePath, host_.widgets().progressBar->reporter());
     });
 }
 
-void FileCommands::changeWithChosenFile(const QString& question,
-                                        void (vendrel::HostsSession::*change)(const std::string&))
+void FileCommands::changeWithChosenFile(const QString& question, FilePlan plan)
 {
     const std::string chosen = pickFile();
     if (chosen.empty())
         return;
-    confirmChange(question, [this, change, &chosen] { (host_.session().*change)(chosen); });
+    confirmChange(question, [this, plan, &chosen] { return plan(host_.document(), chosen); });
     host_.PopulateList();
 }
 
@@ -103,7 +110,7 @@ void FileCommands::mergeFileClick()
 void FileCommands::SortFile1Click()
 {
     const bool sorted = confirmChange(sortQuestion, [this] {
-        host_.session().FileSort(host_.widgets().progressBar->reporter(), rowsWhileSorting);
+        return vendrel::planSort(host_.document(), host_.widgets().progressBar->reporter());
     });
     if (sorted)
         showChangedFile();
@@ -136,10 +143,7 @@ void FileCommands::selectFileClick()
     }
     const bool append = widgets.appendChoice->isChecked();
     const bool changed = confirmChange(append ? panelAppendQuestion : panelReplaceQuestion, [this, append] {
-        if (append)
-            host_.session().FileAppend(lastChosenFile_);
-        else
-            host_.session().FileRewrite(lastChosenFile_);
+        return (append ? planAppendFile : planReplaceFile)(host_.document(), lastChosenFile_);
     });
     if (changed)
         host_.PopulateList();
@@ -155,7 +159,9 @@ void FileCommands::removeAllBlockingClick()
 {
     try {
         BusyCursor busy;
-        host_.session().removeBlockingEntries(host_.widgets().progressBar->reporter(), host_.session().rows().size());
+        vendrel::HostsDocument& document = host_.document();
+        host_.applyChange(
+            vendrel::planRemoveBlocking(document, host_.widgets().progressBar->reporter(), document.rows().size()));
         host_.PopulateList();
         host_.ShowLineCount();
     } catch (const vendrel::NoBlockingAddress& refusal) {
@@ -171,7 +177,7 @@ void FileCommands::swapLocalhostsClick()
     BusyCursor busy;
     const int selected = host_.widgets().hostsList->selectedRow();
     try {
-        host_.session().swapLocalhosts();
+        host_.applyChange(vendrel::planSwap(host_.document()));
     } catch (const vendrel::NoBlockingAddress& refusal) {
         host_.widgets().hostsList->selectRow(selected);
         tellNoBlockingAddress(refusal);

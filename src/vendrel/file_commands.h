@@ -6,8 +6,9 @@
 
 class QString;
 namespace vendrel {
-class HostsSession;
+class HostsDocument;
 class NoBlockingAddress;
+struct PlannedChange;
 } // namespace vendrel
 
 // The commands on the whole hosts file: append, replace and merge from a
@@ -24,7 +25,8 @@ public:
 private:
     // Append and Replace of the File menu: a file is picked, the user
     // confirms `question` seeing what the change does, and it is written.
-    void changeWithChosenFile(const QString& question, void (vendrel::HostsSession::*change)(const std::string&));
+    using FilePlan = vendrel::PlannedChange (*)(const vendrel::HostsDocument&, const std::string&);
+    void changeWithChosenFile(const QString& question, FilePlan plan);
     // The merge sequence of the file at `mergePath`, confirmed with `question`;
     // true when it was written.
     bool confirmMerge(const QString& question, const std::string& mergePath);

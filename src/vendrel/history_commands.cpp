@@ -1,7 +1,8 @@
 #include "vendrel/history_commands.h"
 
 #include "core/error.h"
-#include "core/session/hosts_session.h"
+#include "core/session/change_writer.h"
+#include "core/session/history_steps.h"
 #include "vendrel/busy_cursor.h"
 #include "vendrel/main_widgets.h"
 
@@ -21,17 +22,17 @@ HistoryCommands::HistoryCommands(CommandHost& host) : CommandFamily(host)
     bind(Qt::CTRL | Qt::Key_Y, &HistoryCommands::redoClick);
 }
 
-void HistoryCommands::undoClick() { step(&vendrel::HostsSession::undo); }
+void HistoryCommands::undoClick() { step(vendrel::planUndo); }
 
-void HistoryCommands::redoClick() { step(&vendrel::HostsSession::redo); }
+void HistoryCommands::redoClick() { step(vendrel::planRedo); }
 
-void HistoryCommands::step(std::string (vendrel::HostsSession::*step)())
+void HistoryCommands::step(StepPlan plan)
 {
     if (!host_.widgets().memopadText->isHidden())
         return; // the text area's own undo has the keys
     try {
         BusyCursor busy;
-        (host_.session().*step)();
+        host_.applyChange(plan(host_.document(), host_.changeWriter().history()));
     } catch (const vendrel::Error& refusal) {
         ask({Prompter::Kind::Information, QStringLiteral("Vendrel"), QString::fromLocal8Bit(refusal.what()), false});
         return;

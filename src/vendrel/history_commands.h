@@ -1,6 +1,11 @@
 #pragma once
 
+#include "core/history/hosts_history.h"
+#include "core/session/hosts_document.h"
+#include "core/session/planned_change.h"
 #include "vendrel/command_host.h"
+
+#include <optional>
 
 // Undo and redo of the changes made to the hosts file, window-wide by key:
 // Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y redo. They act on the list; in
@@ -14,7 +19,9 @@ public:
     void redoClick();
 
 private:
-    // Runs `step` on the session and shows the file it leaves; a refusal is
+    using StepPlan = vendrel::PlannedChange (*)(const vendrel::HostsDocument&,
+                                                const std::optional<vendrel::HostsHistory>&);
+    // Plans the step, writes it and shows the file it leaves; a refusal is
     // told and changes nothing.
-    void step(std::string (vendrel::HostsSession::*step)());
+    void step(StepPlan plan);
 };

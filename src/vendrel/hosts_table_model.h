@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/hosts/hosts_rows.h"
-#include "core/session/hosts_session.h"
+#include "core/session/hosts_document.h"
 
 #include <QAbstractTableModel>
 
@@ -9,7 +9,7 @@
 #include <string>
 
 // The hosts list as Qt sees it: two columns over rows it does not own (the
-// session's), decoded for display only when a cell is painted. Edits are
+// document's), decoded for display only when a cell is painted. Edits are
 // written into the rows at once. As the rows' observer it announces a
 // wholesale replacement as a reset.
 class HostsTableModel final : public QAbstractTableModel, public vendrel::RowsObserver {

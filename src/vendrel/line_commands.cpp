@@ -7,7 +7,7 @@
 #include "core/editing/row_search.h"
 #include "core/hosts/editor_paths.h"
 #include "core/hosts/text_file.h"
-#include "core/session/hosts_session.h"
+#include "core/session/hosts_document.h"
 #include "vendrel/busy_cursor.h"
 #include "vendrel/cell_text_codec.h"
 #include "vendrel/click_watcher.h"
@@ -80,7 +80,7 @@ void LineCommands::ToggleLineComment()
 {
     BusyCursor busy;
     model_.changeRow(selectedRow(), vendrel::toggleLineComment);
-    host_.session().save("Toggle Comment");
+    saveRows("Toggle Comment");
 }
 
 void LineCommands::commentCheckBoxClick()
@@ -101,7 +101,7 @@ void LineCommands::addLineBoxClick()
     QLineEdit* box = host_.widgets().addLineBox;
     if (box->text().size() >= 5)
         return;
-    box->setText(QString::fromStdString(host_.session().redirectAddress()) + QStringLiteral("  "));
+    box->setText(QString::fromStdString(host_.document().redirectAddress()) + QStringLiteral("  "));
     box->end(false);
 }
 
@@ -119,7 +119,7 @@ void LineCommands::addLineClick()
     host_.widgets().addLineBox->clear();
     host_.widgets().hostsList->selectRow(model_.rowCount() - 1);
     host_.ShowLineCount();
-    host_.session().save("Add Line");
+    saveRows("Add Line");
     host_.updateHelpItemVisibility();
 }
 
@@ -135,14 +135,14 @@ void LineCommands::deleteline()
     const int row = selectedRow();
     model_.deleteRow(row);
     host_.widgets().hostsList->selectRow(std::min(row, model_.rowCount() - 1));
-    host_.session().save("Delete Line");
+    saveRows("Delete Line");
     host_.ShowLineCount();
 }
 
 void LineCommands::copyHostsToClipboardClick()
 {
     std::string text;
-    vendrel::forEachLine(vendrel::readWholeFile(host_.paths().hostsPath), [&text](std::string_view line) {
+    vendrel::forEachLine(vendrel::readWholeFile(host_.document().path()), [&text](std::string_view line) {
         text.append(line).append("\r\n");
     });
     QGuiApplication::clipboard()->setText(decodeCellBytes(text));

@@ -3,7 +3,8 @@
 #include "core/error.h"
 #include "core/hosts/default_hosts.h"
 #include "core/hosts/hosts_loader.h"
-#include "core/hosts/hosts_file_guard.h"
+#include "core/hosts/hosts_file_access.h"
+#include "core/session/hosts_commands.h"
 #include "core/hosts/line_count.h"
 #include "core/hosts/list_file_format.h"
 #include "platform/platform.h"
@@ -87,8 +88,8 @@ MainWindow::MainWindow(platform::Platform& system, Prompter& prompter, MainWindo
     auto* client = new QWidget(this);
     setCentralWidget(client);
     widgets_ = buildMainWidgets(client, scale_);
-    model_ = new HostsTableModel(session_.rows(), this);
-    session_.setObserver(this);
+    model_ = new HostsTableModel(document_.rows(), this);
+    document_.setObserver(this);
     widgets_.hostsList->setModel(model_);
     createCommandFamilies();
     placeCommandControls(widgets_, scale_);
@@ -157,7 +158,11 @@ void MainWindow::runCommand(const std::function<void()>& command)
         return;
     try {
         widgets_.hostsList->finishCellEdit();
+        changeLeftFileAlone_ = false;
         command();
+        if (changeLeftFileAlone_)
+            widgets_.progressBar->setText(QString::fromLocal8Bit(document_.path().c_str()) +
+                                          QStringLiteral(" is unchanged"));
     } catch (const ProgramEnd& end) {
         endProgram(end.exitCode);
     } catch (const vendrel::ChangedElsewhere& changed) {
@@ -178,7 +183,15 @@ void MainWindow::offerReload(const vendrel::ChangedElsewhere& changed)
         runCommand([this] { PopulateList(); });
         return;
     }
-    session_.acceptCurrentState();
+    document_.acceptCurrentState();
+}
+
+bool MainWindow::applyChange(const vendrel::PlannedChange& change)
+{
+    const vendrel::AppliedChange applied = writer_.apply(change);
+    document_.adopt(applied.basis);
+    changeLeftFileAlone_ = changeLeftFileAlone_ || !applied.written;
+    return applied.written;
 }
 
 void MainWindow::endProgram(int exitCode)
@@ -193,7 +206,8 @@ bool MainWindow::FormCreate()
 {
     runCommand([this] {
         paths_ = vendrel::locateEditorPaths(system_);
-        session_.setPaths(paths_.hostsPath, paths_.programFolder);
+        document_.setPath(vendrel::hostsPathIn(system_, paths_));
+        writer_.setDataFolder(paths_.programFolder);
         layOutWindow();
         show();
         repaint();
@@ -224,17 +238,17 @@ void MainWindow::layOutWindow()
 
 void MainWindow::unlockHostsFile()
 {
-    if (!system_.fileExists(paths_.hostsPath))
+    if (!system_.fileExists(document_.path()))
         return;
-    hostsAttributes_ = system_.fileAttributes(paths_.hostsPath).value_or(0);
+    hostsAttributes_ = system_.fileAttributes(document_.path()).value_or(0);
     if (hostsAttributes_ & platform::System) {
         if (!prompter_.ask(this, {Prompter::Kind::Warning, QStringLiteral("Warning"), systemFileWarning, true}))
             throw ProgramEnd{0};
-        system_.setFileAttributes(paths_.hostsPath, hostsAttributes_ & ~(platform::Hidden | platform::System));
+        system_.setFileAttributes(document_.path(), hostsAttributes_ & ~(platform::Hidden | platform::System));
     }
-    hostsAttributes_ = system_.fileAttributes(paths_.hostsPath).value_or(0);
+    hostsAttributes_ = system_.fileAttributes(document_.path()).value_or(0);
     if (hostsAttributes_ & platform::Hidden)
-        system_.setFileAttributes(paths_.hostsPath, hostsAttributes_ & ~platform::Hidden);
+        system_.setFileAttributes(document_.path(), hostsAttributes_ & ~platform::Hidden);
     repaint();
 }
 
@@ -248,24 +262,24 @@ void MainWindow::showPlatformMenus()
 
 void MainWindow::PopulateList(Rows rows)
 {
-    if (system_.fileExists(paths_.hostsPath)) {
-        hostsAttributes_ = system_.fileAttributes(paths_.hostsPath).value_or(0);
-        const bool readOnly = (hostsAttributes_ & platform::ReadOnly) != 0 && !session_.writesWithPrivileges();
+    if (system_.fileExists(document_.path())) {
+        hostsAttributes_ = system_.fileAttributes(document_.path()).value_or(0);
+        const bool readOnly = (hostsAttributes_ & platform::ReadOnly) != 0 && !writer_.writesWithPrivileges();
         setAccess(readOnly ? HostsAccess::ReadOnly : HostsAccess::Writable);
         if (rows == Rows::Reload)
             reloadRows();
         else
-            session_.acceptCurrentState();
+            document_.acceptCurrentState();
     }
-    backup_->setRestoreBackupEnabled(system_.fileExists(paths_.backupPath));
-    if (!system_.fileExists(paths_.hostsPath))
+    backup_->setRestoreBackupEnabled(system_.fileExists(paths_.backupPath()));
+    if (!system_.fileExists(document_.path()))
         offerDefaultHostsFile();
     AdjustTabs();
 }
 
 void MainWindow::reloadRows()
 {
-    session_.load(widgets_.progressBar->reporter());
+    document_.load(widgets_.progressBar->reporter());
     showLoadedRows();
 }
 
@@ -290,11 +304,10 @@ void MainWindow::rowsReplaced()
 
 void MainWindow::offerDefaultHostsFile()
 {
-    paths_.hostsPath = vendrel::chooseHostsPath(system_, paths_.systemDir, paths_.windowsDir);
-    session_.setPaths(paths_.hostsPath, paths_.programFolder);
+    document_.setPath(vendrel::hostsPathIn(system_, paths_));
     if (!ConfirmOK(prompter_, this, missingHostsQuestion))
         throw ProgramEnd{0};
-    session_.WriteDefaultHosts();
+    applyChange(vendrel::planDefaultHosts(document_));
     PopulateList();
 }
 
@@ -312,7 +325,7 @@ void MainWindow::setMode(WindowMode mode)
 
 void MainWindow::SaveList()
 {
-    session_.save("Edit Line");
+    applyChange(vendrel::planSaveRows(document_, "Edit Line"));
 }
 
 void MainWindow::ShowLineCount()
@@ -358,8 +371,8 @@ void MainWindow::widenButtonClick()
 
 void MainWindow::writableToggleClick()
 {
-    if (session_.writesWithPrivileges()) {
-        session_.writeWithPrivileges(nullptr);
+    if (writer_.writesWithPrivileges()) {
+        writer_.writeWithPrivileges(nullptr);
         PopulateList(Rows::Keep);
         return;
     }
@@ -367,11 +380,11 @@ void MainWindow::writableToggleClick()
         BusyCursor busy;
         const std::uint16_t wanted = hostsReadOnly() ? (hostsAttributes_ & ~platform::ReadOnly)
                                                      : (hostsAttributes_ | platform::ReadOnly);
-        system_.setFileAttributes(paths_.hostsPath, wanted);
+        system_.setFileAttributes(document_.path(), wanted);
     }
     // Read back rather than trusted: a file another user owns can keep its
     // write bit and still not be writable for this one.
-    const auto now = system_.fileAttributes(paths_.hostsPath);
+    const auto now = system_.fileAttributes(document_.path());
     if (hostsReadOnly() && now && (*now & platform::ReadOnly))
         offerAdministratorRights();
     PopulateList(Rows::Keep);
@@ -379,7 +392,7 @@ void MainWindow::writableToggleClick()
 
 void MainWindow::offerAdministratorRights()
 {
-    platform::PrivilegedWriter* writer = system_.privilegedHostsWriter(paths_.hostsPath);
+    platform::PrivilegedWriter* writer = system_.privilegedHostsWriter(document_.path());
     if (!writer || !ConfirmOK(prompter_, this, administratorRightsQuestion))
         return;
     if (!writer->authorise()) {
@@ -389,12 +402,12 @@ void MainWindow::offerAdministratorRights()
                              false});
         return;
     }
-    session_.writeWithPrivileges(writer);
+    writer_.writeWithPrivileges(writer);
 }
 
 void MainWindow::endAdministratorRights(const vendrel::WriteNotAuthorised& refused)
 {
-    session_.writeWithPrivileges(nullptr);
+    writer_.writeWithPrivileges(nullptr);
     prompter_.ask(this, {Prompter::Kind::Information, QStringLiteral("Information"),
                          QString::fromLocal8Bit(refused.what()) + QStringLiteral(" The list is read-only again."),
                          false});

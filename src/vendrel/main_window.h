@@ -3,8 +3,9 @@
 #include "core/download/block_lists.h"
 #include "core/download/url_grabber.h"
 #include "core/hosts/editor_paths.h"
-#include "core/hosts/hosts_file_guard.h"
-#include "core/session/hosts_session.h"
+#include "core/hosts/hosts_file_access.h"
+#include "core/session/change_writer.h"
+#include "core/session/hosts_document.h"
 #include "vendrel/command_host.h"
 #include "vendrel/design_scale.h"
 #include "vendrel/main_menus.h"
@@ -89,7 +90,8 @@ public:
     const MainMenus& menus() const override { return menus_; }
     HostsTableModel& model() override { return *model_; }
     const vendrel::EditorPaths& paths() const override { return paths_; }
-    const std::string& redirectAddress() const { return session_.redirectAddress(); }
+    const std::string& hostsPath() const { return document_.path(); }
+    const std::string& redirectAddress() const { return document_.redirectAddress(); }
     bool hostsReadOnly() const { return state_.access == HostsAccess::ReadOnly; }
 
 private:
@@ -100,7 +102,9 @@ private:
     QWidget* dialogParent() override { return this; }
     Prompter& prompter() override { return prompter_; }
     platform::Platform& system() override { return system_; }
-    vendrel::HostsSession& session() override { return session_; }
+    vendrel::HostsDocument& document() override { return document_; }
+    vendrel::ChangeWriter& changeWriter() override { return writer_; }
+    bool applyChange(const vendrel::PlannedChange& change) override;
     void rememberChosenFile(std::string path) override;
     void setMode(WindowMode mode) override;
     void updateHelpItemVisibility() override;
@@ -141,8 +145,11 @@ private:
     AnchorKeeper* anchors_ = nullptr;
 
     vendrel::EditorPaths paths_;
-    // The hosts file, its rows (which the list shows) and every command on them.
-    vendrel::HostsSession session_;
+    // The hosts file and its rows (which the list shows), and the writer of its changes.
+    vendrel::HostsDocument document_;
+    vendrel::ChangeWriter writer_;
+    // A command's change left the file as it was: the status line says so when the command ends.
+    bool changeLeftFileAlone_ = false;
     std::unique_ptr<PlainTextArea> plainTextArea_;
     std::unique_ptr<MemopadCommands> memopad_;
     std::unique_ptr<WhitelistCommands> whitelist_;

@@ -2,9 +2,10 @@
 
 #include "vendrel/memopad_commands.h"
 
-#include "core/hosts/hosts_file_guard.h"
+#include "core/hosts/hosts_file_access.h"
 #include "core/hosts/text_file.h"
-#include "core/session/hosts_session.h"
+#include "core/session/hosts_document.h"
+#include "core/session/hosts_commands.h"
 #include "vendrel/main_menus.h"
 #include "vendrel/plain_text_area.h"
 
@@ -30,7 +31,9 @@ MemopadCommands::MemopadCommands(CommandHost& host, PlainTextArea& area, MainMen
 
 void MemopadCommands::openInMemopadClick()
 {
-    area_.show(host_.session().readText());
+    vendrel::CurrentFile current = host_.document().readCurrent();
+    shown_ = std::move(current.basis);
+    area_.show(current.bytes);
     host_.setMode(WindowMode::Memopad);
 }
 
@@ -41,15 +44,17 @@ void MemopadCommands::saveHostsClick()
 
 void MemopadCommands::writeHostsFromPlainText(const std::string& bytes)
 {
+    std::optional<vendrel::PlannedChange> change;
     try {
-        host_.session().writeText(bytes);
+        change = vendrel::planSaveText(host_.document(), bytes, shown_);
     } catch (const vendrel::ChangedElsewhere& changed) {
         // The typed text is the user's: let them choose to keep it over the other change.
         if (!confirm(QString::fromLocal8Bit(changed.what()) + overwriteChangedQuestion))
             throw vendrel::Error("Nothing was written; the text stays open for editing.");
-        host_.session().acceptCurrentState();
-        host_.session().writeText(bytes);
+        change = vendrel::planSaveText(host_.document(), bytes);
     }
+    host_.applyChange(*change);
+    shown_ = host_.document().basis();
 }
 
 void MemopadCommands::saveAsClick()

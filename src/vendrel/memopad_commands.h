@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/hosts/hosts_file_access.h"
 #include "vendrel/command_host.h"
 
 #include <string>
@@ -22,4 +23,6 @@ private:
     void writeHostsFromPlainText(const std::string& bytes);
 
     PlainTextArea& area_;
+    // The state of the hosts file the text shown was read from, or last saved as.
+    vendrel::FileBasis shown_;
 };

@@ -4,7 +4,9 @@
 #include "vendrel/whitelist_commands.h"
 
 #include "core/hosts/text_file.h"
-#include "core/session/hosts_session.h"
+#include "core/hosts/editor_paths.h"
+#include "core/session/hosts_commands.h"
+#include "core/whitelist/whitelist.h"
 #include "platform/platform.h"
 #include "vendrel/busy_cursor.h"
 #include "vendrel/hosts_table_view.h"
@@ -37,7 +39,8 @@ void WhitelistCommands::DeleteAddtoWL()
 {
     if (!confirm(QStringLiteral("Press OK to Delete line and Add to Whitelist")))
         return;
-    host_.session().addToWhitelist(static_cast<std::size_t>(host_.widgets().hostsList->selectedRow()));
+    const auto row = static_cast<std::size_t>(host_.widgets().hostsList->selectedRow());
+    vendrel::appendToWhitelist(host_.paths().whitelistPath(), host_.document().rows().host(row));
     host_.deleteline();
 }
 
@@ -47,7 +50,7 @@ void WhitelistCommands::removeWhitelistItemsClick()
         BusyCursor busy;
         HostsTableView* list = host_.widgets().hostsList;
         const int selected = list->selectedRow();
-        host_.session().removeWhitelisted();
+        host_.applyChange(vendrel::planRemoveWhitelisted(host_.document(), host_.paths().whitelistPath()));
         list->selectRow(std::min(selected, list->model()->rowCount() - 1));
     }
     host_.ShowLineCount();
@@ -55,8 +58,11 @@ void WhitelistCommands::removeWhitelistItemsClick()
 
 void WhitelistCommands::addWhitelistItemsClick()
 {
-    if (!host_.session().addWhitelisted(host_.widgets().progressBar->reporter()))
+    const std::optional<vendrel::PlannedChange> change = vendrel::planAddWhitelisted(
+        host_.document(), host_.paths().whitelistPath(), host_.widgets().progressBar->reporter());
+    if (!change)
         return;
+    host_.applyChange(*change);
     host_.PopulateList();
     host_.ShowLineCount();
 }
@@ -73,19 +79,15 @@ void WhitelistCommands::Whitelistmenutoggleoff()
 
 void WhitelistCommands::viewEditWhitelistClick()
 {
-    const std::string path = host_.session().whitelistPath();
+    const std::string path = host_.paths().whitelistPath();
     area_.show(host_.system().fileExists(path) ? vendrel::readTextFile(path) : std::string());
     Whitelistmenutoggleon();
 }
 
 void WhitelistCommands::saveAndExitWhitelistClick()
 {
-    // The whitelist is a list of lines: each one, the last included, ends in CR LF.
-    const bool saved = area_.save([this](const std::string& bytes) {
-        std::vector<std::string> lines;
-        vendrel::forEachLine(bytes, [&lines](std::string_view line) { lines.emplace_back(line); });
-        vendrel::writeTextLines(host_.session().whitelistPath(), lines);
-    });
+    const bool saved = area_.save(
+        [this](const std::string& bytes) { vendrel::writeWhitelistText(host_.paths().whitelistPath(), bytes); });
     if (saved)
         exitWhitelistClick();
 }

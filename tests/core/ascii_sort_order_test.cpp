@@ -128,7 +128,7 @@ TEST(AsciiSortOrder, LocaleWithContractionsHasNoTableAndSortsByItsCollator)
 {
     const UsingLocale using_("cs_CZ");
     EXPECT_FALSE(vendrel::AsciiSortOrder::ofCurrentLocale().has_value());
-    EXPECT_EQ(vendrel::sortHostsText(std::string_view("0.0.0.0 ci.example\n0.0.0.0 ch.example\n0.0.0.0 h.example\n"),
+    EXPECT_EQ(vendrel::sortHostsText(std::string("0.0.0.0 ci.example\n0.0.0.0 ch.example\n0.0.0.0 h.example\n"),
                                      "0.0.0.0"),
               "0.0.0.0\tlocalhost\r\n\r\n0.0.0.0\tci.example\r\n0.0.0.0\th.example\r\n0.0.0.0\tch.example\r\n");
 }
@@ -154,7 +154,7 @@ TEST(AsciiSortOrder, SortByTheTableEqualsSortByTheCollator)
     for (const char* locale : weighedLocales) {
         const UsingLocale using_(locale);
         SCOPED_TRACE(locale);
-        const std::string byTable = vendrel::sortHostsText(std::string_view(text), "0.0.0.0");
+        const std::string byTable = vendrel::sortHostsText(std::string(text), "0.0.0.0");
         std::string byCollator = vendrel::sortHostsText(text + other + "\n", "0.0.0.0");
         const std::size_t at = byCollator.find(other + "\r\n");
         ASSERT_NE(at, std::string::npos);

@@ -4,7 +4,7 @@
 #include "core/bulk/line_file_writers.h"
 #include "core/error.h"
 #include "core/hosts/hosts_rows.h"
-#include "core/session/hosts_session.h"
+#include "session_driver.h"
 
 #include "fake_platform.h"
 
@@ -79,11 +79,19 @@ INSTANTIATE_TEST_SUITE_P(
 // Files: merge, append and rewrite, as the hosts session runs them.
 
 // A session on the hosts file at `hostsPath`, loaded when the file exists.
-vendrel::HostsSession sessionOn(const std::string& hostsPath)
+testing_support::SessionDriver sessionOn(const std::string& hostsPath)
 {
-    vendrel::HostsSession session(hostsPath, fs::path(hostsPath).parent_path().string());
-    session.loadIfPresent();
+    testing_support::SessionDriver session(hostsPath, fs::path(hostsPath).parent_path().string());
+    session.document.loadIfPresent();
     return session;
+}
+
+// Plans a change with `plan` on a session on the hosts file and applies it.
+template <typename Plan>
+void applyOn(const std::string& hostsPath, Plan&& plan)
+{
+    testing_support::SessionDriver session = sessionOn(hostsPath);
+    session.apply(plan(session.document));
 }
 
 class BulkFiles : public testing::Test {
@@ -99,7 +107,7 @@ TEST_F(BulkFiles, MergeAndSortWritesTheSortedMerge)
 {
     fake.writeFile(hostsPath, "0.0.0.0 localhost\n0.0.0.0 b.example\n");
     fake.writeFile(otherPath, "127.0.0.1 a.example\n# 127.0.0.1 old\n127.0.0.1 B.EXAMPLE");
-    sessionOn(hostsPath).mergeSequence(otherPath);
+    applyOn(hostsPath, [&](const vendrel::HostsDocument& d) { return vendrel::planMerge(d, otherPath); });
     EXPECT_EQ(FakePlatform::readFile(hostsPath),
               "0.0.0.0\tlocalhost\r\n\r\n0.0.0.0\ta.example\r\n0.0.0.0\tB.EXAMPLE\r\n");
 }
@@ -107,7 +115,7 @@ TEST_F(BulkFiles, MergeAndSortWritesTheSortedMerge)
 TEST_F(BulkFiles, MergeIntoMissingHostsFileMergesAsEmpty)
 {
     fake.writeFile(otherPath, "0.0.0.0 b.example\n0.0.0.0 a.example\n");
-    sessionOn(hostsPath).mergeSequence(otherPath);
+    applyOn(hostsPath, [&](const vendrel::HostsDocument& d) { return vendrel::planMerge(d, otherPath); });
     EXPECT_EQ(FakePlatform::readFile(hostsPath),
               "127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\ta.example\r\n127.0.0.1\tb.example\r\n");
 }
@@ -130,11 +138,11 @@ TEST_P(LineFileWrite, WritesTheSourceLinesWithCrLf)
     if (c.existing)
         fake.writeFile(hostsPath, *c.existing);
     fake.writeFile(otherPath, c.source);
-    vendrel::HostsSession session = sessionOn(hostsPath);
+    testing_support::SessionDriver session = sessionOn(hostsPath);
     if (c.rewrite)
-        session.FileRewrite(otherPath);
+        session.apply(vendrel::planReplace(session.document, otherPath));
     else
-        session.FileAppend(otherPath);
+        session.apply(vendrel::planAppend(session.document, otherPath));
     EXPECT_EQ(FakePlatform::readFile(hostsPath), c.result);
 }
 
@@ -158,9 +166,9 @@ TEST_F(BulkFiles, AppendingTwiceAppendsTwice)
 {
     fake.writeFile(hostsPath, "127.0.0.1 localhost\r\n");
     fake.writeFile(otherPath, "0.0.0.0 a.example\n");
-    vendrel::HostsSession session = sessionOn(hostsPath);
-    session.FileAppend(otherPath);
-    session.FileAppend(otherPath);
+    testing_support::SessionDriver session = sessionOn(hostsPath);
+    session.apply(vendrel::planAppend(session.document, otherPath));
+    session.apply(vendrel::planAppend(session.document, otherPath));
     EXPECT_EQ(FakePlatform::readFile(hostsPath), "127.0.0.1 localhost\r\n0.0.0.0 a.example\r\n0.0.0.0 a.example\r\n");
 }
 
@@ -213,13 +221,13 @@ TEST_P(FailedWrite, IntoMissingFolderCreatesNothing)
 INSTANTIATE_TEST_SUITE_P(
     BulkCommands, FailedWrite,
     testing::Values(
-        FailureCase{"Sort", [](const std::string& hosts, const std::string&) { sessionOn(hosts).FileSort(); }},
+        FailureCase{"Sort", [](const std::string& hosts, const std::string&) { applyOn(hosts, [](const vendrel::HostsDocument& d) { return vendrel::planSort(d); }); }},
         FailureCase{"MergeAndSort",
-                    [](const std::string& hosts, const std::string& other) { sessionOn(hosts).mergeSequence(other); }},
+                    [](const std::string& hosts, const std::string& other) { applyOn(hosts, [&](const vendrel::HostsDocument& d) { return vendrel::planMerge(d, other); }); }},
         FailureCase{"Append",
-                    [](const std::string& hosts, const std::string& other) { sessionOn(hosts).FileAppend(other); }},
+                    [](const std::string& hosts, const std::string& other) { applyOn(hosts, [&](const vendrel::HostsDocument& d) { return vendrel::planAppend(d, other); }); }},
         FailureCase{"Rewrite",
-                    [](const std::string& hosts, const std::string& other) { sessionOn(hosts).FileRewrite(other); }}),
+                    [](const std::string& hosts, const std::string& other) { applyOn(hosts, [&](const vendrel::HostsDocument& d) { return vendrel::planReplace(d, other); }); }}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 TEST_F(BulkFiles, MissingMergeFileLeavesHostsFileAlone)
@@ -227,7 +235,7 @@ TEST_F(BulkFiles, MissingMergeFileLeavesHostsFileAlone)
     const std::string old = "127.0.0.1 localhost\n";
     fake.writeFile(hostsPath, old);
     const std::string missing = fake.root() + "/in/none";
-    EXPECT_THROW(sessionOn(hostsPath).mergeSequence(missing), vendrel::Error);
+    EXPECT_THROW(applyOn(hostsPath, [&](const vendrel::HostsDocument& d) { return vendrel::planMerge(d, missing); }), vendrel::Error);
     EXPECT_EQ(FakePlatform::readFile(hostsPath), old);
 }
 

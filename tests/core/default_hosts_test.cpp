@@ -1,6 +1,6 @@
 #include "core/hosts/default_hosts.h"
 #include "core/hosts/hosts_loader.h"
-#include "core/session/hosts_session.h"
+#include "session_driver.h"
 
 #include "fake_platform.h"
 
@@ -35,7 +35,10 @@ protected:
 
 TEST_F(DefaultHosts, WritesNineteenCrLfLines)
 {
-    vendrel::HostsSession(path, fake.root()).WriteDefaultHosts();
+    {
+        testing_support::SessionDriver session(path, fake.root());
+        session.apply(vendrel::planDefaultHosts(session.document));
+    }
     bool endsWithBreak = false;
     const std::vector<std::string> lines = crLfLines(FakePlatform::readFile(path), endsWithBreak);
     ASSERT_EQ(lines.size(), 19u);
@@ -54,7 +57,10 @@ TEST_F(DefaultHosts, WritesNineteenCrLfLines)
 
 TEST_F(DefaultHosts, LoadsAsNineteenRowsRedirectingToLoopback)
 {
-    vendrel::HostsSession(path, fake.root()).WriteDefaultHosts();
+    {
+        testing_support::SessionDriver session(path, fake.root());
+        session.apply(vendrel::planDefaultHosts(session.document));
+    }
     const vendrel::LoadedHosts loaded = vendrel::loadHostsFile(path);
     ASSERT_EQ(loaded.rows.size(), 19u);
     EXPECT_EQ(loaded.redirectAddress, "127.0.0.1");

@@ -43,9 +43,10 @@ TEST(EditorPaths, LocateDerivesEveryPath)
     const vendrel::EditorPaths paths = vendrel::locateEditorPaths(fake);
     EXPECT_EQ(paths.systemDir, fake.root() + "/system");
     EXPECT_EQ(paths.windowsDir, fake.root() + "/windows");
-    EXPECT_EQ(paths.hostsPath, fake.hostsPath());
+    EXPECT_EQ(vendrel::hostsPathIn(fake, paths), fake.hostsPath());
     EXPECT_EQ(paths.programFolder, fake.programFolder());
-    EXPECT_EQ(paths.backupPath, fake.programFolder() + "/hostsbak.bak");
+    EXPECT_EQ(paths.backupPath(), fake.programFolder() + "/hostsbak.bak");
+    EXPECT_EQ(paths.whitelistPath(), fake.programFolder() + "/whitelist.txt");
 }
 
 TEST(EditorPaths, UnreadableSystemFolderThrowsThePlatformsText)

@@ -2,12 +2,13 @@
 // file on disk is still the one its rows came from.
 
 #include "core/error.h"
-#include "core/hosts/hosts_file_guard.h"
+#include "core/hosts/hosts_file_access.h"
 #include "core/hosts/text_file.h"
 #include "platform/atomic_file.h"
 #include "platform/file_lock.h"
 
 #include "fake_platform.h"
+#include "session_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -94,21 +95,26 @@ TEST_F(FileLocking, AMissingFileIsLockedThroughItsFolder)
 
 TEST_F(FileLocking, TheEditorDoesNotOverwriteAnOutsideChange)
 {
-    vendrel::HostsFileGuard guard(target);
-    EXPECT_EQ(guard.read(), "127.0.0.1 localhost\r\n");
-    guard.write("127.0.0.1\tlocalhost\r\n0.0.0.0\tmine.example\r\n");
+    testing_support::SessionDriver session(target, {});
+    session.document.load();
+    const auto write = [&](std::string text) {
+        session.apply(vendrel::planSaveText(session.document, std::move(text), session.document.basis()));
+    };
+    EXPECT_EQ(session.document.readCurrent().bytes, "127.0.0.1 localhost\r\n");
+    write("127.0.0.1\tlocalhost\r\n0.0.0.0\tmine.example\r\n");
 
     std::this_thread::sleep_for(10ms); // a new modification time even on coarse clocks
     vendrel::writeWholeFile(target, "127.0.0.1 localhost\r\n0.0.0.0 theirs.example\r\n");
-    EXPECT_TRUE(guard.changedElsewhere());
-    EXPECT_THROW(guard.write("127.0.0.1\tlocalhost\r\n"), vendrel::ChangedElsewhere);
+    EXPECT_THROW(session.document.readUnchanged(), vendrel::ChangedElsewhere);
+    EXPECT_THROW(write("127.0.0.1\tlocalhost\r\n"), vendrel::ChangedElsewhere);
     EXPECT_EQ(FakePlatform::readFile(target), "127.0.0.1 localhost\r\n0.0.0.0 theirs.example\r\n");
 
     // Commands that build on the file as it is now keep the other change.
-    guard.update([](std::string current) { return current + "0.0.0.0 added.example\r\n"; });
+    const std::string added = fake.writeFile(fake.root() + "/added", "0.0.0.0 added.example\n");
+    session.apply(vendrel::planAppend(session.document, added));
     EXPECT_EQ(FakePlatform::readFile(target),
               "127.0.0.1 localhost\r\n0.0.0.0 theirs.example\r\n0.0.0.0 added.example\r\n");
-    guard.write("127.0.0.1\tlocalhost\r\n");
+    write("127.0.0.1\tlocalhost\r\n");
     EXPECT_EQ(FakePlatform::readFile(target), "127.0.0.1\tlocalhost\r\n");
 }
 

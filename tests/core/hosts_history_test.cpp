@@ -6,9 +6,10 @@
 #include "core/history/hosts_history.h"
 #include "core/history/version_compactor.h"
 #include "core/history/version_file.h"
-#include "core/hosts/hosts_file_guard.h"
+#include "core/hosts/hosts_file_access.h"
+#include "core/download/block_list_fetch.h"
 #include "core/hosts/text_file.h"
-#include "core/session/hosts_session.h"
+#include "session_driver.h"
 #include "platform/write_faults.h"
 
 #include "fake_platform.h"
@@ -33,7 +34,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using testing_support::FakePlatform;
 using vendrel::HostsHistory;
-using vendrel::HostsSession;
+using testing_support::SessionDriver;
 
 const std::string original = "127.0.0.1\tlocalhost\r\n# my own notes\r\n0.0.0.0\tzeta.example\r\n"
                              "\r\n0.0.0.0\tALPHA.example\r\n0.0.0.0\talpha.example\r\n127.0.0.1 mid.example\r\n";
@@ -44,7 +45,7 @@ protected:
     std::string data = fake.root() + "/data";
     std::string hosts = fake.writeFile(fake.root() + "/etc/hosts", original);
     std::string other = fake.writeFile(fake.root() + "/in/list.txt", "0.0.0.0 merged.example\r\n# theirs\r\n");
-    HostsSession session{hosts, data};
+    SessionDriver session{hosts, data};
 
     void SetUp() override { fs::create_directories(data); }
     void TearDown() override { platform::write_faults::clear(); }
@@ -59,14 +60,14 @@ protected:
 
 struct Command {
     const char* name;
-    std::function<void(HostsSession&, const std::string& other, const std::string& data)> run;
+    std::function<void(SessionDriver&, const std::string& other, const std::string& data)> run;
 };
 
 class UndoEveryCommand : public HistoryTest, public testing::WithParamInterface<Command> {};
 
 TEST_P(UndoEveryCommand, GivesBackTheExactBytesAndRedoTheChangedOnes)
 {
-    session.load();
+    session.document.load();
     GetParam().run(session, other, data);
     const std::string changed = onDisk();
     ASSERT_NE(changed, original) << "the command changed nothing";
@@ -83,31 +84,32 @@ INSTANTIATE_TEST_SUITE_P(
     History, UndoEveryCommand,
     testing::Values(
         Command{"Toggle Comment",
-                [](HostsSession& s, auto&, auto&) {
-                    vendrel::toggleLineComment(s.rows(), 2);
-                    s.save("Toggle Comment");
+                [](SessionDriver& s, auto&, auto&) {
+                    vendrel::toggleLineComment(s.document.rows(), 2);
+                    s.apply(vendrel::planSaveRows(s.document, "Toggle Comment"));
                 }},
         Command{"Add Line",
-                [](HostsSession& s, auto&, auto&) {
-                    s.rows().appendRow("0.0.0.0", "new.example");
-                    s.save("Add Line");
+                [](SessionDriver& s, auto&, auto&) {
+                    s.document.rows().appendRow("0.0.0.0", "new.example");
+                    s.apply(vendrel::planSaveRows(s.document, "Add Line"));
                 }},
-        Command{"Sort File", [](HostsSession& s, auto&, auto&) { s.FileSort(); }},
-        Command{"Merge File", [](HostsSession& s, const std::string& other, auto&) { s.mergeSequence(other); }},
-        Command{"Append File", [](HostsSession& s, const std::string& other, auto&) { s.FileAppend(other); }},
-        Command{"Replace File", [](HostsSession& s, const std::string& other, auto&) { s.FileRewrite(other); }},
-        Command{"Remove All Blocking Entries", [](HostsSession& s, auto&, auto&) { s.removeBlockingEntries(); }},
+        Command{"Sort File", [](SessionDriver& s, auto&, auto&) { s.apply(vendrel::planSort(s.document)); }},
+        Command{"Merge File", [](SessionDriver& s, const std::string& other, auto&) { s.apply(vendrel::planMerge(s.document, other)); }},
+        Command{"Append File", [](SessionDriver& s, const std::string& other, auto&) { s.apply(vendrel::planAppend(s.document, other)); }},
+        Command{"Replace File", [](SessionDriver& s, const std::string& other, auto&) { s.apply(vendrel::planReplace(s.document, other)); }},
+        Command{"Remove All Blocking Entries", [](SessionDriver& s, auto&, auto&) { s.apply(vendrel::planRemoveBlocking(s.document)); }},
         Command{"Add Whitelist Items",
-                [](HostsSession& s, auto&, const std::string& data) {
+                [](SessionDriver& s, auto&, const std::string& data) {
                     vendrel::writeWholeFile(data + "/whitelist.txt", "kept.example\r\n");
-                    s.addWhitelisted();
+                    s.apply(*vendrel::planAddWhitelisted(s.document, data + "/whitelist.txt"));
                 }},
         Command{"Download Replace",
-                [](HostsSession& s, auto&, const std::string& data) {
+                [](SessionDriver& s, auto&, const std::string& data) {
                     fs::copy_file(VENDREL_ARCHIVE_FIXTURES "/stored-upper.zip", data + "/hosts.zip");
-                    s.applyDownloadedList(data + "/hosts.zip", "hosts", vendrel::DownloadUse::Replace);
+                    s.apply(vendrel::planDownloadedList(s.document, data + "/hosts.zip", "hosts",
+                                                       vendrel::DownloadUse::Replace, data));
                 }},
-        Command{"Save Hosts", [](HostsSession& s, auto&, auto&) { s.writeText("typed\r\n"); }}),
+        Command{"Save Hosts", [](SessionDriver& s, auto&, auto&) { s.apply(vendrel::planSaveText(s.document, "typed\r\n")); }}),
     [](const testing::TestParamInfo<Command>& info) {
         std::string name;
         for (const char c : std::string(info.param.name))
@@ -118,11 +120,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(HistoryTest, StepsWalkBackAndForthAndANewChangeEndsTheRedos)
 {
-    session.load();
-    session.FileSort();
+    session.document.load();
+    session.apply(vendrel::planSort(session.document));
     const std::string sorted = onDisk();
-    session.load();
-    session.FileAppend(other);
+    session.document.load();
+    session.apply(vendrel::planAppend(session.document, other));
     const std::string appended = onDisk();
 
     EXPECT_EQ(session.undo(), "Append File");
@@ -136,8 +138,8 @@ TEST_F(HistoryTest, StepsWalkBackAndForthAndANewChangeEndsTheRedos)
     EXPECT_THROW(session.redo(), vendrel::Error);
 
     session.undo();
-    session.load();
-    session.FileRewrite(other);
+    session.document.load();
+    session.apply(vendrel::planReplace(session.document, other));
     EXPECT_THROW(session.redo(), vendrel::Error) << "a new change ends what could be redone";
     EXPECT_EQ(session.undo(), "Replace File");
     EXPECT_EQ(onDisk(), sorted);
@@ -145,8 +147,8 @@ TEST_F(HistoryTest, StepsWalkBackAndForthAndANewChangeEndsTheRedos)
 
 TEST_F(HistoryTest, AnUndoAfterAnotherProgramsChangeIsRefusedAndLeavesTheFile)
 {
-    session.load();
-    session.FileSort();
+    session.document.load();
+    session.apply(vendrel::planSort(session.document));
     changeElsewhere("127.0.0.1 localhost\r\n0.0.0.0 theirs.example\r\n");
     try {
         session.undo();
@@ -161,10 +163,10 @@ TEST_F(HistoryTest, AnUndoAfterAnotherProgramsChangeIsRefusedAndLeavesTheFile)
 
 TEST_F(HistoryTest, EveryVersionRecordsItsCommandLinesAndBytes)
 {
-    session.load();
-    session.FileSort();
+    session.document.load();
+    session.apply(vendrel::planSort(session.document));
     const std::string sorted = onDisk();
-    session.restoreVersion(1);
+    session.apply(vendrel::planRestoreVersion(session.document, session.writer.history(), 1));
     EXPECT_EQ(onDisk(), original);
 
     const std::vector<vendrel::VersionInfo> versions = history().versions();
@@ -250,16 +252,16 @@ TEST_F(HistoryTest, TheEditorsVersionIsCompressedAfterItsSaveAndTheCliBeforeItEn
         return text;
     }();
     vendrel::writeWholeFile(hosts, large);
-    for (const auto locking : {HostsSession::Locking::EachAccess, HostsSession::Locking::HeldByOwner}) {
+    for (const auto locking : {vendrel::Locking::EachAccess, vendrel::Locking::HeldByOwner}) {
         std::optional<platform::FileLock> held;
-        if (locking == HostsSession::Locking::HeldByOwner)
+        if (locking == vendrel::Locking::HeldByOwner)
             held.emplace(vendrel::lockHostsFile(hosts));
-        HostsSession owned(hosts, data, locking);
-        owned.load();
+        SessionDriver owned(hosts, data, locking);
+        owned.document.load();
         const std::string before = onDisk();
-        vendrel::toggleLineComment(owned.rows(), 1);
-        owned.save("Toggle Comment");
-        owned.finishHistoryWork();
+        vendrel::toggleLineComment(owned.document.rows(), 1);
+        owned.apply(vendrel::planSaveRows(owned.document, "Toggle Comment"));
+        owned.writer.finishHistoryWork();
         const auto newest = history().versions().back();
         EXPECT_LT(newest.diskSize, large.size() / 4);
         EXPECT_TRUE(history().bytes(newest.number) == before) << "the kept bytes differ";
@@ -268,8 +270,8 @@ TEST_F(HistoryTest, TheEditorsVersionIsCompressedAfterItsSaveAndTheCliBeforeItEn
 
 TEST_F(HistoryTest, ADamagedVersionIsNamedAndNeverWrittenBack)
 {
-    session.load();
-    session.FileSort();
+    session.document.load();
+    session.apply(vendrel::planSort(session.document));
     const std::string sorted = onDisk();
     const std::string path = data + "/history/00000001.version";
     std::string bytes = FakePlatform::readFile(path);
@@ -286,14 +288,14 @@ TEST_F(HistoryTest, ADamagedVersionIsNamedAndNeverWrittenBack)
 
 TEST_F(HistoryTest, AFailedWriteLeavesNoVersionBehind)
 {
-    session.load();
+    session.document.load();
     int files = 0;
     platform::write_faults::install([&files](platform::write_faults::Step step, std::uint64_t offset) {
         if (step == platform::write_faults::Step::NewFile && offset == 0)
             ++files;
         return files == 2 ? ENOSPC : 0; // the version goes in, the hosts file finds the disk full
     });
-    EXPECT_THROW(session.FileSort(), vendrel::Error);
+    EXPECT_THROW(session.apply(vendrel::planSort(session.document)), vendrel::Error);
     platform::write_faults::clear();
     EXPECT_EQ(onDisk(), original);
     EXPECT_FALSE(fs::exists(data + "/history")) << "a failed change left a version";
@@ -301,10 +303,10 @@ TEST_F(HistoryTest, AFailedWriteLeavesNoVersionBehind)
 
 TEST_F(HistoryTest, AVersionThatCannotBeKeptStopsTheChange)
 {
-    session.load();
+    session.document.load();
     platform::write_faults::install([](platform::write_faults::Step, std::uint64_t) { return ENOSPC; });
     try {
-        session.FileSort();
+        session.apply(vendrel::planSort(session.document));
         ADD_FAILURE() << "the sort ran";
     } catch (const vendrel::Error& refusal) {
         EXPECT_NE(std::string(refusal.what()).find("the change was not made"), std::string::npos) << refusal.what();
@@ -315,7 +317,7 @@ TEST_F(HistoryTest, AVersionThatCannotBeKeptStopsTheChange)
 
 TEST_F(HistoryTest, AKillBetweenTheVersionAndTheFileLeavesBothWhole)
 {
-    session.load();
+    session.document.load();
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -325,7 +327,7 @@ TEST_F(HistoryTest, AKillBetweenTheVersionAndTheFileLeavesBothWhole)
                 ::_exit(0); // killed as the hosts file's new text begins
             return 0;
         });
-        session.FileSort();
+        session.apply(vendrel::planSort(session.document));
         ::_exit(3);
     }
     int status = 0;
@@ -403,7 +405,7 @@ TEST(VersionPacking, AVersionFileOfAnEarlierReleaseStillReadsAndIsWhatIsWrittenN
 class DraftedSortTest : public HistoryTest {
 protected:
     platform::FileLock held = vendrel::lockHostsFile(hosts);
-    HostsSession owner{hosts, data, HostsSession::Locking::HeldByOwner};
+    SessionDriver owner{hosts, data, vendrel::Locking::HeldByOwner};
 
     std::vector<std::string> historyFiles() const
     {
@@ -430,7 +432,7 @@ TEST_F(DraftedSortTest, KeepsTheBytesItSortedExactlyAndLeavesOnlyTheVersion)
 {
     const std::string large = manyHostLines(std::size_t{9} << 20); // several chunks of several pieces
     vendrel::writeWholeFile(hosts, large);
-    owner.sortHostsFile();
+    owner.apply(vendrel::planSortFile(owner.document, vendrel::BytesBefore::GivenUp, owner.writer.draftFolder()));
     const std::string sorted = onDisk();
 
     EXPECT_EQ(historyFiles(), std::vector<std::string>{"00000001.version"}) << "a draft was left";
@@ -450,7 +452,7 @@ TEST_F(DraftedSortTest, ASecondWriterDuringTheSortIsRefusedAndLeavesNoTrace)
     const std::string theirs = "127.0.0.1 localhost\r\n0.0.0.0 theirs.example\r\n";
     vendrel::Progress progress;
     progress.startPhase = [&](const char*, std::size_t) { changeElsewhere(theirs); };
-    EXPECT_THROW(owner.sortHostsFile(progress), vendrel::ChangedElsewhere);
+    EXPECT_THROW(owner.apply(vendrel::planSortFile(owner.document, vendrel::BytesBefore::GivenUp, owner.writer.draftFolder(), progress)), vendrel::ChangedElsewhere);
     EXPECT_EQ(onDisk(), theirs);
     EXPECT_FALSE(fs::exists(data + "/history")) << "the refused change left a version or a draft";
 }
@@ -459,7 +461,7 @@ TEST_F(DraftedSortTest, ADraftThatMeetsAFullDiskStopsTheChange)
 {
     failNewFile(1);
     try {
-        owner.sortHostsFile();
+        owner.apply(vendrel::planSortFile(owner.document, vendrel::BytesBefore::GivenUp, owner.writer.draftFolder()));
         ADD_FAILURE() << "the sort ran";
     } catch (const vendrel::Error& refusal) {
         EXPECT_NE(std::string(refusal.what()).find("the change was not made"), std::string::npos) << refusal.what();
@@ -472,7 +474,7 @@ TEST_F(DraftedSortTest, ADraftThatMeetsAFullDiskStopsTheChange)
 TEST_F(DraftedSortTest, AFailedWriteOfTheFileLeavesNeitherVersionNorDraft)
 {
     failNewFile(3); // the draft and the version go in, the hosts file finds the disk full
-    EXPECT_THROW(owner.sortHostsFile(), vendrel::Error);
+    EXPECT_THROW(owner.apply(vendrel::planSortFile(owner.document, vendrel::BytesBefore::GivenUp, owner.writer.draftFolder())), vendrel::Error);
     platform::write_faults::clear();
     EXPECT_EQ(onDisk(), original);
     EXPECT_FALSE(fs::exists(data + "/history"));
@@ -489,7 +491,7 @@ TEST_F(DraftedSortTest, AKillBeforeTheFileLeavesBothWholeAndTheNextSortClearsThe
                 ::_exit(0); // killed as the hosts file's new text begins
             return 0;
         });
-        owner.sortHostsFile();
+        owner.apply(vendrel::planSortFile(owner.document, vendrel::BytesBefore::GivenUp, owner.writer.draftFolder()));
         ::_exit(3);
     }
     int status = 0;
@@ -499,7 +501,7 @@ TEST_F(DraftedSortTest, AKillBeforeTheFileLeavesBothWholeAndTheNextSortClearsThe
     EXPECT_EQ(history().bytes(1), original);
     ASSERT_EQ(history().versions().size(), 1u) << "a draft the kill left is no version";
 
-    owner.sortHostsFile();
+    owner.apply(vendrel::planSortFile(owner.document, vendrel::BytesBefore::GivenUp, owner.writer.draftFolder()));
     EXPECT_EQ(historyFiles(), (std::vector<std::string>{"00000001.version", "00000002.version"}));
     EXPECT_EQ(history().bytes(2), original);
 }

@@ -3,7 +3,7 @@
 // links, stale temporary files and metadata a rename would lose.
 
 #include "core/error.h"
-#include "core/hosts/hosts_file_guard.h"
+#include "core/hosts/hosts_file_access.h"
 #include "core/hosts/text_file.h"
 #include "platform/atomic_file.h"
 #include "platform/write_faults.h"

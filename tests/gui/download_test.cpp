@@ -1,11 +1,14 @@
 #include "editor_fixture.h"
 
+#include "fake_privileged_writer.h"
 #include "local_http_server.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QPushButton>
+#include <QTest>
 
 #include <filesystem>
 
@@ -86,6 +89,32 @@ TEST_F(DownloadTest, MergeAsksThenAppliesTheListAndCleansUp)
     EXPECT_FALSE(std::filesystem::exists(programFile("hosts.zip")));
     EXPECT_FALSE(std::filesystem::exists(programFile("HOSTS")));
     EXPECT_EQ(prompter.shown().size(), 1u);
+}
+
+// The list is applied as every command is: a write the administrator's
+// helper is refused ends those rights, as after any other change.
+TEST_F(DownloadTest, ARefusedWriteOfTheListEndsTheAdministratorsRightsNotTheDownloadAlone)
+{
+    testing_support::FakePrivilegedWriter writer{hostsPath()};
+    system.setAttributesDirectly(hostsPath(), platform::ReadOnly);
+    system.refuseAttributeChanges = true;
+    system.privilegedWriter = &writer;
+    ASSERT_TRUE(startEditor());
+    prompter.answer(true); // administrator rights
+    QTest::mouseClick(w().writableToggle, Qt::LeftButton);
+    ASSERT_FALSE(window->hostsReadOnly());
+    writer.grantsAuthorisation = false;
+    prompter.answer(true); // the download
+    prompter.answer(true); // the refusal
+    m().mvpsMerge->trigger();
+    ASSERT_TRUE(waitFor([this] { return downloadEnded(); }));
+    const QString told = prompter.shown().back().text;
+    EXPECT_TRUE(told.endsWith(u"The list is read-only again."_s)) << told.toStdString();
+    EXPECT_FALSE(told.contains(u"trouble downloading"_s)) << told.toStdString();
+    EXPECT_TRUE(window->hostsReadOnly());
+    EXPECT_EQ(hostsOnDisk(), hostsText);
+    EXPECT_FALSE(std::filesystem::exists(programFile("hosts.zip")));
+    EXPECT_FALSE(endedWith.has_value());
 }
 
 TEST_F(DownloadTest, ReplaceWritesTheMembersLinesWithCrLf)

@@ -1,5 +1,6 @@
 #include "editor_fixture.h"
 
+#include "platform/file_identity.h"
 #include "vendrel/hosts_table_model.h"
 
 #include <QAction>
@@ -50,6 +51,20 @@ TEST_F(FileCommandsTest, SortAsksThenNormalisesTheFileAndReloads)
     EXPECT_EQ(rowCount(), 5);
     EXPECT_EQ(cell(2, 1), "A.example");
     EXPECT_EQ(progressText(), "5 Lines - Idle");
+}
+
+TEST_F(FileCommandsTest, ASortThatChangesNothingWritesNothingAndSaysSo)
+{
+    ASSERT_TRUE(start());
+    prompter.answer(true);
+    m().sortFile->trigger();
+    const std::string once = hostsOnDisk();
+    const auto identity = platform::fileIdentity(hostsPath());
+    prompter.answer(true);
+    m().sortFile->trigger();
+    EXPECT_EQ(platform::fileIdentity(hostsPath()), identity) << "the sorted file was written again";
+    EXPECT_EQ(hostsOnDisk(), once);
+    EXPECT_EQ(progressText(), hostsPath() + " is unchanged");
 }
 
 TEST_F(FileCommandsTest, MergeRewritesTheOtherAddressAndSorts)
@@ -214,7 +229,7 @@ TEST_F(FileCommandsTest, BackupAsksOnlyToOverwriteAndRestoreGivesTheSavedList)
     EXPECT_EQ(lastMessage(), u"Backup Successfully Created"_s);
     EXPECT_TRUE(w().restoreBackup->isEnabled());
     EXPECT_TRUE(m().restoreBackup->isEnabled());
-    const std::string backup = testing_support::FakePlatform::readFile(window->paths().backupPath);
+    const std::string backup = testing_support::FakePlatform::readFile(window->paths().backupPath());
     EXPECT_EQ(backup, "#\tmy list\r\n127.0.0.1\tlocalhost\r\n0.0.0.0\tb.example\r\n127.0.0.1\tA.example # ad\r\n"
                       "192.168.1.5\tnas\r\n");
 

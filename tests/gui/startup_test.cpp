@@ -123,7 +123,7 @@ TEST_F(StartupTest, OlderSystemsUseTheHostsFileInTheOsFolderAndHideNtMenus)
     options.endProgram = [this](int code) { endedWith = code; };
     MainWindow older(olderSystem, prompter, options);
     ASSERT_TRUE(older.FormCreate());
-    EXPECT_EQ(older.paths().hostsPath, legacy);
+    EXPECT_EQ(older.hostsPath(), legacy);
     EXPECT_FALSE(older.menus().memopad->menuAction()->isVisible());
     EXPECT_FALSE(older.menus().checkDnsService->isVisible());
 }

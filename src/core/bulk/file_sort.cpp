@@ -116,37 +116,22 @@ template <typename ReadLine>
 std::string sortAndLetGo(std::string_view markedText, std::string_view redirectAddress, const Progress& progress,
                          ReadLine&& read, const std::function<void()>& textDone)
 {
+    // A byte-order mark belongs in front of the file, not to its first line.
     const std::string_view text = withoutByteOrderMark(markedText);
     const bool byteOrderMark = text.size() != markedText.size();
     const std::string_view address = sortAddressFor(redirectAddress);
     const SortLines lines = keptLines(text, address, progress, read);
-    textDone();
+    if (textDone)
+        textDone();
     return sortedText(lines, address, byteOrderMark);
-}
-
-std::function<void()> freeing(std::string& text)
-{
-    return [&text] { std::string().swap(text); };
 }
 
 } // namespace
 
-std::string sortHostsText(std::string_view markedText, std::string_view redirectAddress, const Progress& progress)
+std::string sortHostsText(std::string markedText, std::string_view redirectAddress, const Progress& progress)
 {
-    // A byte-order mark belongs in front of the file, not to its first line.
-    const std::string_view text = withoutByteOrderMark(markedText);
-    const std::string_view address = sortAddressFor(redirectAddress);
-    return sortedText(keptLines(text, address, progress, asWritten), address, text.size() != markedText.size());
-}
-
-std::string sortHostsText(std::string&& markedText, std::string_view redirectAddress, const Progress& progress)
-{
-    return sortAndLetGo(markedText, redirectAddress, progress, asWritten, freeing(markedText));
-}
-
-std::string sortHostsFileText(std::string&& fileText, std::string_view redirectAddress, const Progress& progress)
-{
-    return sortAndLetGo(fileText, redirectAddress, progress, AsListLine(), freeing(fileText));
+    return sortAndLetGo(markedText, redirectAddress, progress, asWritten,
+                        [&markedText] { std::string().swap(markedText); });
 }
 
 std::string sortHostsFileText(std::string_view fileText, std::string_view redirectAddress, const Progress& progress,

@@ -19,19 +19,14 @@ inline constexpr const char* sortingCaption = "Sorting - Please Wait";
 // the header "<address>\tlocalhost" and one empty line. The address is the
 // redirect address when it is a blocking address, 127.0.0.1 otherwise. A
 // UTF-8 byte-order mark in front of the text stays in front of the result.
-// Returns the new file text, CR LF after every line.
-std::string sortHostsText(std::string_view text, std::string_view redirectAddress, const Progress& progress = {});
-// The same, letting go of the text's memory before the lines are sorted.
-std::string sortHostsText(std::string&& text, std::string_view redirectAddress, const Progress& progress = {});
+// Returns the new file text, CR LF after every line. The text's memory is
+// let go before the lines are sorted.
+std::string sortHostsText(std::string text, std::string_view redirectAddress, const Progress& progress = {});
 // Sorts a hosts file's text as the list shows it once loaded: each line read
 // as its address and host cells joined by a TAB, which is what sorting the
-// saved list of its rows gives, without the rows. Letting go of the text's
-// memory before the lines are sorted.
-std::string sortHostsFileText(std::string&& fileText, std::string_view redirectAddress,
-                              const Progress& progress = {});
-// The same for a text the caller owns: `textDone` is told as soon as the
-// text is no longer read, before the lines are sorted.
-std::string sortHostsFileText(std::string_view fileText, std::string_view redirectAddress, const Progress& progress,
-                              const std::function<void()>& textDone);
+// saved list of its rows gives, without the rows. `textDone`, if any, is told
+// as soon as the text is no longer read, before the lines are sorted.
+std::string sortHostsFileText(std::string_view fileText, std::string_view redirectAddress,
+                              const Progress& progress = {}, const std::function<void()>& textDone = {});
 
 } // namespace vendrel

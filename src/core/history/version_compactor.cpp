@@ -1,6 +1,6 @@
 #include "core/history/version_compactor.h"
 
-#include "core/hosts/hosts_file_guard.h"
+#include "core/hosts/hosts_file_access.h"
 
 #include <exception>
 

@@ -1,6 +1,7 @@
 #include "core/hosts/editor_paths.h"
 
 #include "core/error.h"
+#include "core/whitelist/whitelist.h"
 
 namespace vendrel {
 
@@ -20,10 +21,17 @@ EditorPaths locateEditorPaths(platform::Platform& system)
     paths.windowsDir = system.windowsDirectory();
     if (paths.systemDir.empty() || paths.windowsDir.empty())
         throw Error(system.lastErrorText());
-    paths.hostsPath = chooseHostsPath(system, paths.systemDir, paths.windowsDir);
     paths.programFolder = system.programFolder();
-    paths.backupPath = platform::joinPath(paths.programFolder, backupFileName);
     return paths;
 }
+
+std::string hostsPathIn(platform::Platform& system, const EditorPaths& paths)
+{
+    return chooseHostsPath(system, paths.systemDir, paths.windowsDir);
+}
+
+std::string EditorPaths::backupPath() const { return platform::joinPath(programFolder, backupFileName); }
+
+std::string EditorPaths::whitelistPath() const { return whitelistPathIn(programFolder); }
 
 } // namespace vendrel

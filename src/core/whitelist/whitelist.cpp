@@ -24,6 +24,13 @@ std::vector<std::string> readWhitelist(const std::string& whitelistPath)
     return lines;
 }
 
+void writeWhitelistText(const std::string& whitelistPath, std::string_view text)
+{
+    std::vector<std::string> lines;
+    forEachLine(text, [&lines](std::string_view line) { lines.emplace_back(line); });
+    writeTextLines(whitelistPath, lines);
+}
+
 void appendToWhitelist(const std::string& whitelistPath, std::string_view host)
 {
     std::vector<std::string> lines = readWhitelist(whitelistPath);

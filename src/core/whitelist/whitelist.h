@@ -18,6 +18,10 @@ std::string whitelistPathIn(const std::string& programFolder);
 // The whitelist's lines; none when the file does not exist.
 std::vector<std::string> readWhitelist(const std::string& whitelistPath);
 
+// Writes text typed as the whitelist: its lines, each one (the last
+// included) ending in CR LF, as every whitelist line does.
+void writeWhitelistText(const std::string& whitelistPath, std::string_view text);
+
 // Adds one entry as the whitelist's new last line, creating the file if needed.
 void appendToWhitelist(const std::string& whitelistPath, std::string_view host);
 

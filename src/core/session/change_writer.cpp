@@ -1,0 +1,133 @@
+#include "core/session/change_writer.h"
+
+#include "core/hosts/text_file.h"
+#include "platform/platform.h"
+
+#include <filesystem>
+
+namespace vendrel {
+namespace {
+
+constexpr const char* historyFolderName = "history";
+
+bool exists(const std::string& path)
+{
+    std::error_code ignored;
+    return std::filesystem::exists(path, ignored);
+}
+
+std::string bytesOrNothing(const std::string& path)
+{
+    return platform::fileIdentity(path) ? readWholeFile(path) : std::string();
+}
+
+} // namespace
+
+std::optional<HostsHistory> ChangeWriter::history() const
+{
+    if (dataFolder_.empty() || !exists(dataFolder_))
+        return std::nullopt;
+    return HostsHistory(platform::joinPath(dataFolder_, historyFolderName));
+}
+
+std::optional<std::string> ChangeWriter::draftFolder() const
+{
+    const std::optional<HostsHistory> kept = history();
+    if (!kept || locking_ != Locking::HeldByOwner)
+        return std::nullopt;
+    return kept->folder();
+}
+
+std::optional<std::string> ChangeWriter::checkBasis(const PlannedChange& change) const
+{
+    std::optional<std::string> read;
+    const auto bytes = [&]() -> const std::string& {
+        if (!read)
+            read = bytesOrNothing(change.path);
+        return *read;
+    };
+    if (!stillHasBasis(change.basis, platform::fileIdentity(change.path), bytes))
+        throw ChangedElsewhere(change.path);
+    if (read && change.before && *read != *change.before)
+        throw ChangedElsewhere(change.path); // the same fingerprint, other bytes
+    return read;
+}
+
+bool ChangeWriter::leavesFileAsItIs(const PlannedChange& change, std::optional<std::string>& current,
+                                    std::optional<std::string>& afterFingerprint) const
+{
+    if (change.before || change.move != HistoryMove::Change)
+        return !change.mayChangeFile();
+    // A lean plan gave its bytes up: only a text of the same fingerprint can
+    // be the file's own, and only the file's bytes can prove it.
+    afterFingerprint = contentHash(change.after);
+    if (*afterFingerprint != change.basis.fingerprint)
+        return false;
+    if (!current)
+        current = bytesOrNothing(change.path);
+    return *current == change.after;
+}
+
+AppliedChange ChangeWriter::apply(const PlannedChange& change)
+{
+    compactor_.finish(); // its thread takes the lock this write is about to take
+    const auto lock = lockForAccess(change.path, locking_);
+    std::optional<std::string> current = checkBasis(change);
+    std::optional<std::string> afterFingerprint;
+    if (leavesFileAsItIs(change, current, afterFingerprint))
+        return AppliedChange{false, change.basis};
+    const std::optional<VersionInfo> kept = keepVersion(change, current);
+    try {
+        writeBytes(change.path, change.after);
+    } catch (...) {
+        if (kept)
+            history()->withdraw(kept->number);
+        throw;
+    }
+    if (kept) {
+        afterFingerprint = kept->hashAfter;
+        compactAfterWrite(*kept, change);
+    }
+    return AppliedChange{true, {platform::fileIdentity(change.path),
+                                afterFingerprint ? *afterFingerprint : contentHash(change.after)}};
+}
+
+std::optional<VersionInfo> ChangeWriter::keepVersion(const PlannedChange& change, std::optional<std::string>& current)
+{
+    std::optional<HostsHistory> kept = history();
+    if (!kept)
+        return std::nullopt;
+    if (change.draft)
+        return kept->keep(change.command, change.draft->packed(), change.after, change.move, change.stepped);
+    if (!change.before && !current)
+        current = bytesOrNothing(change.path); // the file still holds the planned bytes: checked above
+    const std::string& before = change.before ? *change.before : *current;
+    return kept->keep(change.command, before, change.after, change.move, change.stepped, Packing::Stored);
+}
+
+void ChangeWriter::compactAfterWrite(const VersionInfo& kept, const PlannedChange& change)
+{
+    if (change.draft)
+        return; // written compressed already
+    if (locking_ == Locking::HeldByOwner)
+        compactor_.compactAtFinish(*history(), kept.number);
+    else
+        compactor_.compactLater(*history(), kept.number, change.path);
+}
+
+void ChangeWriter::writeBytes(const std::string& path, std::string_view bytes) const
+{
+    if (!privileged_) {
+        writeWholeFile(path, bytes);
+        return;
+    }
+    try {
+        privileged_->write(bytes);
+    } catch (const platform::AuthorisationRefused& refused) {
+        throw WriteNotAuthorised(refused.what());
+    } catch (const platform::FileError& error) {
+        throw Error(error.what());
+    }
+}
+
+} // namespace vendrel

@@ -1,0 +1,57 @@
+#include "core/session/history_steps.h"
+
+namespace vendrel {
+namespace {
+
+PlannedChange planStep(const HostsDocument& document, const std::optional<HostsHistory>& history, HistoryMove move)
+{
+    const std::optional<std::uint64_t> number =
+        !history ? std::nullopt : move == HistoryMove::Undo ? history->nextUndo() : history->nextRedo();
+    const char* const verb = move == HistoryMove::Undo ? "undo" : "redo";
+    if (!number)
+        throw Error(std::string("There is no change to ") + verb + ".");
+    const VersionInfo version = history->info(*number);
+    std::string bytes = history->bytes(*number);
+    const std::string command = undoneCommand(version.command);
+    CurrentFile current = document.readCurrent();
+    if (current.basis.fingerprint != version.hashAfter)
+        throw Error(document.path() + " was changed by another program after \"" + command + "\", so it cannot " +
+                    verb + " that change; the file was left as it is.");
+    PlannedChange change = planFrom(document.path(), std::move(current),
+                                    (move == HistoryMove::Undo ? "Undo " : "Redo ") + command, std::move(bytes));
+    change.move = move;
+    change.stepped = *number;
+    return change;
+}
+
+} // namespace
+
+std::string undoneCommand(const std::string& command)
+{
+    for (std::string_view prefix : {"Undo ", "Redo "})
+        if (command.starts_with(prefix))
+            return undoneCommand(command.substr(prefix.size()));
+    return command;
+}
+
+PlannedChange planUndo(const HostsDocument& document, const std::optional<HostsHistory>& history)
+{
+    return planStep(document, history, HistoryMove::Undo);
+}
+
+PlannedChange planRedo(const HostsDocument& document, const std::optional<HostsHistory>& history)
+{
+    return planStep(document, history, HistoryMove::Redo);
+}
+
+PlannedChange planRestoreVersion(const HostsDocument& document, const std::optional<HostsHistory>& history,
+                                 std::uint64_t number)
+{
+    if (!history)
+        throw Error("There is no history of " + document.path() + ".");
+    std::string bytes = history->bytes(number);
+    return planFrom(document.path(), document.readCurrent(), "Restore Version " + std::to_string(number),
+                    std::move(bytes));
+}
+
+} // namespace vendrel

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/session/change_writer.h"
+#include "core/session/history_steps.h"
+#include "core/session/hosts_commands.h"
+#include "core/session/hosts_document.h"
+
+#include <string>
+
+namespace testing_support {
+
+// A hosts document and the writer of its changes, driven as the programs
+// drive them: a command's plan is applied, and the rows then stand for what
+// was written.
+struct SessionDriver {
+    SessionDriver(std::string hostsPath, std::string dataFolder, vendrel::Locking locking = vendrel::Locking::EachAccess)
+        : document(std::move(hostsPath), locking), writer(std::move(dataFolder), locking)
+    {
+    }
+
+    vendrel::AppliedChange apply(const vendrel::PlannedChange& change)
+    {
+        vendrel::AppliedChange applied = writer.apply(change);
+        document.adopt(applied.basis);
+        return applied;
+    }
+    // Undoes or redoes the last change and returns that change's command.
+    std::string undo() { return step(vendrel::planUndo(document, writer.history())); }
+    std::string redo() { return step(vendrel::planRedo(document, writer.history())); }
+
+    vendrel::HostsDocument document;
+    vendrel::ChangeWriter writer;
+
+private:
+    std::string step(const vendrel::PlannedChange& change)
+    {
+        apply(change);
+        return vendrel::undoneCommand(change.command);
+    }
+};
+
+} // namespace testing_support
