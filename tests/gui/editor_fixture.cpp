@@ -9,6 +9,7 @@ bool EditorFixture::start(double dpi)
     options.dpi = dpi;
     options.endProgram = [this](int code) { endedWith = code; };
     options.shell = &shell;
+    options.downloadHost = downloadHost;
     window = std::make_unique<MainWindow>(system, prompter, options);
     return window->FormCreate();
 }

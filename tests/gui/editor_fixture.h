@@ -35,6 +35,8 @@ protected:
     RecordingShell shell;
     std::unique_ptr<MainWindow> window;
     std::optional<int> endedWith;
+    // Where start() has the window fetch the block lists from ("name:port"); their publishers when empty.
+    std::string downloadHost;
 
     std::string hostsPath() const { return system.hostsPath(); }
     void writeHosts(const std::string& bytes) { system.writeFile(hostsPath(), bytes); }
