@@ -41,6 +41,8 @@
 #include <string>
 #include <vector>
 
+using namespace vendrel::gui; // the editor's classes
+
 namespace {
 
 using bench::Clock;

@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QWidget>
 
+namespace vendrel::gui {
+
 AnchorKeeper::AnchorKeeper(QWidget* parent) : QObject(parent), parent_(parent), lastSize_(parent->size())
 {
     parent->installEventFilter(this);
@@ -49,3 +51,5 @@ void AnchorKeeper::follow(const QSize& from, const QSize& to)
         entry.control->setGeometry(geometry);
     }
 }
+
+} // namespace vendrel::gui

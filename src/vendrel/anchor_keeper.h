@@ -7,6 +7,8 @@
 
 class QWidget;
 
+namespace vendrel::gui {
+
 // Keeps controls anchored to edges of their parent while it is resized: a
 // control anchored left and right stretches, one anchored only right moves
 // with the right edge, and so on, by the change of the parent's size.
@@ -33,3 +35,5 @@ private:
     QSize lastSize_;
     std::vector<Anchored> anchored_;
 };
+
+} // namespace vendrel::gui

@@ -5,6 +5,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+namespace vendrel::gui {
+
 // The icon is drawn on a 32-unit grid and scaled to each size.
 
 namespace {
@@ -84,3 +86,5 @@ QIcon vendrelIcon()
         icon.addPixmap(paintedIcon(size));
     return icon;
 }
+
+} // namespace vendrel::gui

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QtGlobal>
 
+namespace vendrel::gui {
+
 // What main() does to the toolkit before and after the application object exists.
 
 // Call before QApplication is created. The window scales itself from the
@@ -22,3 +24,5 @@ inline void nameApplication()
 {
     QCoreApplication::setApplicationName(QStringLiteral("Vendrel"));
 }
+
+} // namespace vendrel::gui

@@ -15,6 +15,8 @@
 #include <QAction>
 #include <QPushButton>
 
+namespace vendrel::gui {
+
 BackupCommands::BackupCommands(CommandHost& host, ControlRecords controls) : CommandFamily(host)
 {
     MainMenus& menus = controls.menus;
@@ -60,3 +62,5 @@ void BackupCommands::restoreDefaultHostsClick()
                       [this] { return vendrel::planDefaultHosts(host_.document()); }))
         host_.PopulateList();
 }
+
+} // namespace vendrel::gui

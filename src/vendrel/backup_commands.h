@@ -2,6 +2,8 @@
 
 #include "vendrel/command_host.h"
 
+namespace vendrel::gui {
+
 // The Recovery menu and the Backup and Restore panel: the backup of the
 // hosts file, its restore, and the operating system's default hosts file.
 class BackupCommands final : public CommandFamily {
@@ -16,3 +18,5 @@ private:
     void restoreBackupClick();
     void restoreDefaultHostsClick();
 };
+
+} // namespace vendrel::gui

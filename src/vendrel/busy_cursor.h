@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+namespace vendrel::gui {
+
 // The hourglass cursor for the life of a command step.
 class BusyCursor {
 public:
@@ -10,3 +12,5 @@ public:
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
+
+} // namespace vendrel::gui

@@ -2,6 +2,8 @@
 
 #include "platform/text_bytes.h"
 
+namespace vendrel::gui {
+
 namespace {
 
 QString fromUtf16(const std::u16string& text) { return QString::fromStdU16String(text); }
@@ -52,3 +54,5 @@ QString codePageRefusal(const QString& text, const QString& outcome)
                           "which cannot hold the character \u201C%1\u201D; %2")
         .arg(firstUnstorable(text), outcome);
 }
+
+} // namespace vendrel::gui

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace vendrel::gui {
+
 // Hosts files keep their own bytes; only the screen sees text. Bytes that are
 // valid UTF-8 are shown as UTF-8, anything else as the Western 8-bit code page.
 QString decodeCellBytes(std::string_view bytes);
@@ -27,3 +29,5 @@ std::optional<std::string> encodeFileText(const QString& text, bool eightBit);
 // the first character that does not fit, followed by `outcome`
 // ("the line was not added.").
 QString codePageRefusal(const QString& text, const QString& outcome);
+
+} // namespace vendrel::gui

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QWidget>
 
+namespace vendrel::gui {
+
 // Reports clicks on a widget that has no click signal of its own (such as a
 // text box): the left button released inside it. A text box has placed its
 // caret on the press already, so a handler may move it again.
@@ -29,3 +31,5 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 };
+
+} // namespace vendrel::gui

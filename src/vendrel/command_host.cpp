@@ -10,6 +10,8 @@
 
 #include <optional>
 
+namespace vendrel::gui {
+
 namespace {
 
 QString changeDetails(const vendrel::PlannedChange& change)
@@ -66,3 +68,5 @@ bool CommandFamily::confirmChange(const QString& question, const std::function<v
     host_.applyChange(*change);
     return true;
 }
+
+} // namespace vendrel::gui

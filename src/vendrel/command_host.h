@@ -8,14 +8,9 @@
 #include <functional>
 #include <string>
 
-class HostsTableModel;
-class HostsTableView;
 class QAbstractButton;
 class QAction;
 class QWidget;
-class StatusProgressBar;
-struct MainMenus;
-struct MainWidgets;
 namespace platform {
 class Platform;
 }
@@ -26,9 +21,17 @@ struct EditorPaths;
 struct PlannedChange;
 } // namespace vendrel
 
+namespace vendrel::gui {
+
+class HostsTableModel;
+class HostsTableView;
+class StatusProgressBar;
+struct MainMenus;
+struct MainWidgets;
+
 // What a family of commands may use of the editor window: its controls, the
-// prompter, the hosts document and the writer of its changes, and the window's own steps that commands end
-// with. The window is the one host.
+// prompter, the hosts document and the writer of its changes, and the
+// window's own steps that commands end with. The window is the one host.
 class CommandHost {
 public:
     virtual ~CommandHost() = default;
@@ -107,3 +110,5 @@ protected:
 
     CommandHost& host_;
 };
+
+} // namespace vendrel::gui

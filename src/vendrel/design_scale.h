@@ -10,6 +10,8 @@
 
 #include <cmath>
 
+namespace vendrel::gui {
+
 // The window is designed in pixels at 96 DPI. On screens with more pixels per
 // inch every control and font is scaled by 96 / DPI; at 96 or less nothing is.
 class DesignScale {
@@ -69,3 +71,5 @@ private:
     DesignScale scale_;
     QImage at96Dpi_;
 };
+
+} // namespace vendrel::gui

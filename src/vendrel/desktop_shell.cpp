@@ -2,6 +2,8 @@
 
 #include <QDesktopServices>
 
+namespace vendrel::gui {
+
 QUrl desktopUrl(const QString& target)
 {
     // Parsed as the encoded text it is, so that its escapes are not escaped
@@ -16,3 +18,5 @@ void SystemDesktopShell::open(const QString& target)
 {
     QDesktopServices::openUrl(desktopUrl(target));
 }
+
+} // namespace vendrel::gui

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QUrl>
 
+namespace vendrel::gui {
+
 // Hands a file or a web address to the desktop, which opens it in its
 // default application. Tests use a shell that only records what it was given.
 class DesktopShell {
@@ -22,3 +24,5 @@ class SystemDesktopShell final : public DesktopShell {
 public:
     void open(const QString& target) override;
 };
+
+} // namespace vendrel::gui

@@ -18,6 +18,8 @@
 #include <QAction>
 #include <QApplication>
 
+namespace vendrel::gui {
+
 namespace {
 
 // What can be told of the change before the list has arrived.
@@ -206,3 +208,5 @@ void DownloadCommands::statusOfDnsServiceClick()
         ask({Prompter::Kind::Information, QStringLiteral("Information"), QStringLiteral("DNS Service is NOT running"),
              false});
 }
+
+} // namespace vendrel::gui

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+namespace vendrel::gui {
+
 // The Download menu: a published block list fetched by the worker, unpacked,
 // and merged into the hosts file or put in its place; the DNS service check.
 class DownloadCommands final : public CommandFamily {
@@ -44,3 +46,5 @@ private:
     // Last, so that it goes first: its worker is joined before the rest goes.
     std::unique_ptr<vendrel::BlockListFetch> fetch_;
 };
+
+} // namespace vendrel::gui

@@ -17,6 +17,8 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 
+namespace vendrel::gui {
+
 namespace {
 
 vendrel::PlannedChange planAppendFile(const vendrel::HostsDocument& document, const std::string& path)
@@ -187,3 +189,4 @@ void FileCommands::swapLocalhostsClick()
     host_.TrimMemory();
 }
 
+} // namespace vendrel::gui

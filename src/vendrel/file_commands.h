@@ -11,6 +11,8 @@ class NoBlockingAddress;
 struct PlannedChange;
 } // namespace vendrel
 
+namespace vendrel::gui {
+
 // The commands on the whole hosts file: append, replace and merge from a
 // chosen file (from the File menu or the File Handling panel), sort, remove
 // every blocking entry, and swap the blocking address.
@@ -42,3 +44,5 @@ private:
 
     std::string lastChosenFile_;
 };
+
+} // namespace vendrel::gui

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QUrl>
 
+namespace vendrel::gui {
+
 namespace {
 
 std::string helpFilePath(const vendrel::EditorPaths& paths)
@@ -49,3 +51,5 @@ void HelpCommands::updateHelpItemVisibility()
 {
     host_.menus().viewHelpFile->setVisible(host_.system().fileExists(helpFilePath(host_.paths())));
 }
+
+} // namespace vendrel::gui

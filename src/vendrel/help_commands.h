@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace vendrel::gui {
+
 class DesktopShell;
 
 // The Help menu and the block lists' web pages: each opened by the desktop.
@@ -21,3 +23,5 @@ private:
 
     DesktopShell& shell_;
 };
+
+} // namespace vendrel::gui

@@ -10,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QShortcut>
 
+namespace vendrel::gui {
+
 HistoryCommands::HistoryCommands(CommandHost& host) : CommandFamily(host)
 {
     const auto bind = [this](QKeyCombination keys, void (HistoryCommands::*command)()) {
@@ -39,3 +41,5 @@ void HistoryCommands::step(StepPlan plan)
     }
     host_.PopulateList();
 }
+
+} // namespace vendrel::gui

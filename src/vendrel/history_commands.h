@@ -7,6 +7,8 @@
 
 #include <optional>
 
+namespace vendrel::gui {
+
 // Undo and redo of the changes made to the hosts file, window-wide by key:
 // Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y redo. They act on the list; in
 // Memopad and Whitelist mode, and in a text box being typed in, the keys
@@ -25,3 +27,5 @@ private:
     // told and changes nothing.
     void step(StepPlan plan);
 };
+
+} // namespace vendrel::gui

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace vendrel::gui {
+
 HostsTableModel::HostsTableModel(vendrel::HostsRows& rows, QObject* parent) : QAbstractTableModel(parent), rows_(rows)
 {
 }
@@ -90,3 +92,5 @@ void HostsTableModel::deleteRow(int row)
     vendrel::deleteRow(rows_, static_cast<std::size_t>(row));
     endRemoveRows();
 }
+
+} // namespace vendrel::gui

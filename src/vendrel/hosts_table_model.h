@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+namespace vendrel::gui {
+
 // The hosts list as Qt sees it: two columns over rows it does not own (the
 // document's), decoded for display only when a cell is painted. Edits are
 // written into the rows at once. As the rows' observer it announces a
@@ -55,3 +57,5 @@ private:
     // Whether the rows are in the 8-bit code page; found when first needed.
     mutable std::optional<bool> eightBit_;
 };
+
+} // namespace vendrel::gui

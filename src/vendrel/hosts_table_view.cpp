@@ -9,6 +9,8 @@
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
+namespace vendrel::gui {
+
 namespace {
 
 // Takes back the last change of `line`, which the file's code page cannot
@@ -172,3 +174,5 @@ void HostsTableView::leaveCellSelection()
     viewport()->setCursor(Qt::PointingHandCursor);
     selectRow(currentIndex().row());
 }
+
+} // namespace vendrel::gui

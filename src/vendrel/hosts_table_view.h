@@ -2,6 +2,8 @@
 
 #include <QTableView>
 
+namespace vendrel::gui {
+
 // The two-column hosts grid. Normally whole rows are selected and cells are
 // read-only; a double click (when the file is writable) switches to single
 // cell selection, where typing on a cell opens an editor whose every change
@@ -53,3 +55,5 @@ private:
     QPersistentModelIndex editedCell_;
     QVariant uneditedBytes_;
 };
+
+} // namespace vendrel::gui

@@ -24,6 +24,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace vendrel::gui {
+
 namespace {
 
 const QString commentCaption = QStringLiteral("Selected Line Is a Comment");
@@ -176,3 +178,5 @@ void LineCommands::search(bool forward)
                              QStringLiteral("Search String Not Found"), false}))
         host_.widgets().searchBox->setFocus();
 }
+
+} // namespace vendrel::gui

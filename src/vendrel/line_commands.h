@@ -2,6 +2,8 @@
 
 #include "vendrel/command_host.h"
 
+namespace vendrel::gui {
+
 class HostsTableModel;
 
 // The commands on the selected line: the comment toggle and its check box,
@@ -28,3 +30,5 @@ private:
 
     HostsTableModel& model_;
 };
+
+} // namespace vendrel::gui

@@ -11,6 +11,7 @@
 
 int main(int argc, char** argv)
 {
+    using namespace vendrel::gui;
     platform::giveLargeBlocksBack();
     // Without any display the toolkit would abort with a message about
     // plugins; say what is missing and how to run the editor anyway.

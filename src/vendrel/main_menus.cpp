@@ -6,6 +6,8 @@
 
 #include <initializer_list>
 
+namespace vendrel::gui {
+
 namespace {
 
 // Stands for a separator in a menu's list of items.
@@ -101,3 +103,5 @@ void buildMainMenus(QMenuBar* bar, QWidget* owner, MainMenus& menus)
     buildHelpMenu(bar, menus);
     buildPopupMenu(owner, menus);
 }
+
+} // namespace vendrel::gui

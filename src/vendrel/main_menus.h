@@ -5,6 +5,8 @@ class QMenu;
 class QMenuBar;
 class QWidget;
 
+namespace vendrel::gui {
+
 // Every item of the main menu and of the hosts list's popup menu. The items
 // come from the command families (and the window: "Exit"), the menus from
 // buildMainMenus.
@@ -75,3 +77,5 @@ struct MainMenus {
 // made. The "Memopad" menu and the DNS item's separator start hidden. Each
 // menu of the bar opens with Alt and the first letter of its caption.
 void buildMainMenus(QMenuBar* bar, QWidget* owner, MainMenus& menus);
+
+} // namespace vendrel::gui

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+namespace vendrel::gui {
+
 namespace {
 
 const char* const panelStyle = "QGroupBox { border: 1px solid blue; margin-top: 6px; }"
@@ -162,3 +164,5 @@ void placeCommandControls(MainWidgets& w, const DesignScale& s)
     placeFileHandling(w, s);
     placeSearchPanel(w, s);
 }
+
+} // namespace vendrel::gui

@@ -1,7 +1,5 @@
 #pragma once
 
-class DesignScale;
-class HostsTableView;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
@@ -10,6 +8,11 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QWidget;
+
+namespace vendrel::gui {
+
+class DesignScale;
+class HostsTableView;
 class StatusProgressBar;
 
 // Every control of the main window's client area.
@@ -57,3 +60,5 @@ MainWidgets buildMainWidgets(QWidget* client, const DesignScale& scale);
 // Puts the buttons, check box and radio buttons the command families made
 // into their panels at their design geometry, with the panels' fonts.
 void placeCommandControls(MainWidgets& widgets, const DesignScale& scale);
+
+} // namespace vendrel::gui

@@ -42,6 +42,8 @@
 #include <QScreen>
 #include <QShortcut>
 
+namespace vendrel::gui {
+
 namespace {
 
 constexpr int designWindowWidth = 531;
@@ -418,3 +420,5 @@ void MainWindow::saveAfterCellEdit()
 {
     SaveList();
 }
+
+} // namespace vendrel::gui

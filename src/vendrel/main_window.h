@@ -21,10 +21,16 @@
 #include <optional>
 #include <string>
 
-class AnchorKeeper;
-class DesktopShell;
 class QAbstractButton;
 class QAction;
+namespace platform {
+class Platform;
+}
+
+namespace vendrel::gui {
+
+class AnchorKeeper;
+class DesktopShell;
 class BackupCommands;
 class DownloadCommands;
 class FileCommands;
@@ -36,9 +42,6 @@ class HistoryCommands;
 class LineCommands;
 class HostsTableModel;
 class Prompter;
-namespace platform {
-class Platform;
-}
 
 struct MainWindowOptions {
     // Pixels per inch of the screen; read from the screen when not given.
@@ -167,3 +170,5 @@ private:
     bool programEnded_ = false;
     int exitCode_ = 0;
 };
+
+} // namespace vendrel::gui

@@ -12,6 +12,8 @@
 #include <QAction>
 #include <QFile>
 
+namespace vendrel::gui {
+
 namespace {
 
 const QString overwriteChangedQuestion =
@@ -84,3 +86,5 @@ void MemopadCommands::leaveMemopad()
     host_.setMode(WindowMode::Idle);
     host_.PopulateList();
 }
+
+} // namespace vendrel::gui

@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace vendrel::gui {
+
 class PlainTextArea;
 
 // Memopad mode: the hosts file edited as raw text in the plain-text area.
@@ -26,3 +28,5 @@ private:
     // The state of the hosts file the text shown was read from, or last saved as.
     vendrel::FileBasis shown_;
 };
+
+} // namespace vendrel::gui

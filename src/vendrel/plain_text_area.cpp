@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+namespace vendrel::gui {
+
 namespace {
 
 // Lines are shown with LF breaks whatever the file used.
@@ -100,3 +102,5 @@ bool PlainTextArea::showError(const QString& message)
     prompter_.ask(&window_, {Prompter::Kind::Error, QStringLiteral("Error"), QStringLiteral("ERROR: ") + message, false});
     return false;
 }
+
+} // namespace vendrel::gui

@@ -5,8 +5,11 @@
 #include <functional>
 #include <string>
 
-class Prompter;
 class QMainWindow;
+
+namespace vendrel::gui {
+
+class Prompter;
 struct MainWidgets;
 
 // The text area that Memopad mode and Whitelist mode lay over the whole
@@ -32,3 +35,5 @@ private:
     Prompter& prompter_;
     bool eightBit_ = false;
 };
+
+} // namespace vendrel::gui

@@ -4,6 +4,8 @@
 
 class QWidget;
 
+namespace vendrel::gui {
+
 // Every message box and file dialog of the editor goes through one Prompter,
 // so that tests can answer them in advance and nothing blocks.
 class Prompter {
@@ -31,3 +33,5 @@ public:
 
 // The shared OK/Cancel confirmation: caption "Confirm", OK is the default.
 bool ConfirmOK(Prompter& prompter, QWidget* parent, const QString& text, const QString& details = {});
+
+} // namespace vendrel::gui

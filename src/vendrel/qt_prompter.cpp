@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+namespace vendrel::gui {
+
 namespace {
 
 QMessageBox::Icon iconOf(Prompter::Kind kind)
@@ -46,3 +48,5 @@ QString QtPrompter::saveFileName(QWidget* parent, const QString& title, const QS
 {
     return QFileDialog::getSaveFileName(parent, title, folder);
 }
+
+} // namespace vendrel::gui

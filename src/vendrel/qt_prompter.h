@@ -2,6 +2,8 @@
 
 #include "vendrel/prompter.h"
 
+namespace vendrel::gui {
+
 // Message boxes and file dialogs shown for real.
 class QtPrompter final : public Prompter {
 public:
@@ -9,3 +11,5 @@ public:
     QString openFileName(QWidget* parent, const QString& title, const QString& folder) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& folder) override;
 };
+
+} // namespace vendrel::gui

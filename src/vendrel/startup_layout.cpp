@@ -13,6 +13,8 @@
 
 #include <cmath>
 
+namespace vendrel::gui {
+
 namespace {
 
 void placeWidenButton(MainWidgets& w)
@@ -75,3 +77,5 @@ void toggleHostsListWidth(MainWidgets& w, int windowWidth)
     w.widenButton->setText(w.widenButton->text() == QLatin1String(">") ? QStringLiteral("<") : QStringLiteral(">"));
     placeWidenButton(w);
 }
+
+} // namespace vendrel::gui

@@ -2,6 +2,8 @@
 
 #include <QSize>
 
+namespace vendrel::gui {
+
 class AnchorKeeper;
 struct MainWidgets;
 
@@ -16,3 +18,5 @@ void anchorControls(MainWidgets& widgets, AnchorKeeper& anchors);
 // Widens the hosts list over the tool column, or narrows it back; flips the
 // widen button's caption and keeps the button at the list's bottom right.
 void toggleHostsListWidth(MainWidgets& widgets, int windowWidth);
+
+} // namespace vendrel::gui

@@ -3,6 +3,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 
+namespace vendrel::gui {
+
 StatusProgressBar::StatusProgressBar(QWidget* parent) : QWidget(parent)
 {
     QFont captionFont(QStringLiteral("Arial"));
@@ -63,3 +65,5 @@ vendrel::Progress StatusProgressBar::reporter()
     };
     return progress;
 }
+
+} // namespace vendrel::gui

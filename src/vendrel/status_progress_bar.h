@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+namespace vendrel::gui {
+
 // A progress strip with a fill that ends in lime green and a centred caption
 // in bold blue, used for both progress and the idle line count.
 class StatusProgressBar final : public QWidget {
@@ -31,3 +33,5 @@ private:
     qint64 position_ = 0;
     QString text_;
 };
+
+} // namespace vendrel::gui

@@ -1,5 +1,7 @@
 #include "vendrel/web_addresses.h"
 
+namespace vendrel::gui {
+
 namespace web_addresses {
 namespace {
 
@@ -20,3 +22,5 @@ QString donationAddress()
 }
 
 } // namespace web_addresses
+
+} // namespace vendrel::gui

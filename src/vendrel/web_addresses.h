@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace vendrel::gui {
+
 // The web pages the editor opens, and the help file it hands to the desktop.
 namespace web_addresses {
 
@@ -19,3 +21,5 @@ inline const QString hpHostsPage = QStringLiteral("http://hosts-file.net/");
 QString donationAddress();
 
 } // namespace web_addresses
+
+} // namespace vendrel::gui

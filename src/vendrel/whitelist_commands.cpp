@@ -20,6 +20,8 @@
 
 #include <algorithm>
 
+namespace vendrel::gui {
+
 WhitelistCommands::WhitelistCommands(CommandHost& host, PlainTextArea& area, ControlRecords controls)
     : CommandFamily(host), area_(area)
 {
@@ -97,3 +99,5 @@ void WhitelistCommands::exitWhitelistClick()
     area_.hide();
     Whitelistmenutoggleoff();
 }
+
+} // namespace vendrel::gui

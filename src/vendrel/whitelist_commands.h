@@ -2,6 +2,8 @@
 
 #include "vendrel/command_host.h"
 
+namespace vendrel::gui {
+
 class PlainTextArea;
 
 // The whitelist: a line moved from the hosts file onto it, its hosts removed
@@ -24,3 +26,5 @@ private:
 
     PlainTextArea& area_;
 };
+
+} // namespace vendrel::gui

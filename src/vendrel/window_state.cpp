@@ -13,6 +13,8 @@
 
 #include <initializer_list>
 
+namespace vendrel::gui {
+
 namespace {
 
 void enableAll(std::initializer_list<QAction*> actions, bool enabled)
@@ -73,3 +75,5 @@ void showWindowState(const WindowState& state, const MainMenus& menus, const Mai
     enableMenus(state, menus);
     showAccess(state.access, widgets, model, windowColours);
 }
+
+} // namespace vendrel::gui

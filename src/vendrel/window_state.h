@@ -1,7 +1,10 @@
 #pragma once
 
-class HostsTableModel;
 class QPalette;
+
+namespace vendrel::gui {
+
+class HostsTableModel;
 struct MainMenus;
 struct MainWidgets;
 
@@ -24,3 +27,5 @@ struct WindowState {
 // hosts list is grey and editable. `windowColours` is the window's palette.
 void showWindowState(const WindowState& state, const MainMenus& menus, const MainWidgets& widgets,
                      HostsTableModel& model, const QPalette& windowColours);
+
+} // namespace vendrel::gui

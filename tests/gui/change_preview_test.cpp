@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <functional>
 
+using namespace vendrel::gui; // the editor's classes
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {

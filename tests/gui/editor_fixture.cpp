@@ -3,6 +3,8 @@
 #include "vendrel/hosts_table_model.h"
 #include "vendrel/status_progress_bar.h"
 
+using namespace vendrel::gui; // the editor's classes
+
 bool EditorFixture::start(double dpi)
 {
     MainWindowOptions options;

@@ -13,6 +13,8 @@
 #include <optional>
 #include <string>
 
+using namespace vendrel::gui; // the editor's classes
+
 // Shows QString values readably in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out)
 {

@@ -8,6 +8,8 @@
 #include <QRadioButton>
 #include <QTest>
 
+using namespace vendrel::gui; // the editor's classes
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {

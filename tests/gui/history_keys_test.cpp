@@ -10,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+using namespace vendrel::gui; // the editor's classes
+
 namespace {
 
 const std::string threeLines = "127.0.0.1\tlocalhost\r\n0.0.0.0\tads.example.com\r\n# a remark\r\n";

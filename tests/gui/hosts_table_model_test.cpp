@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace vendrel::gui; // the editor's classes
+
 namespace {
 
 // Collects the model tester's complaints, which it reports as warnings.

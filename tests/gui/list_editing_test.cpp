@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QToolTip>
 
+using namespace vendrel::gui; // the editor's classes
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {

@@ -18,6 +18,8 @@
 #include <functional>
 #include <vector>
 
+using namespace vendrel::gui; // the editor's classes
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {

@@ -16,6 +16,8 @@
 
 #include <filesystem>
 
+using namespace vendrel::gui; // the editor's classes
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {

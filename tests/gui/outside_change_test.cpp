@@ -10,6 +10,8 @@
 #include <chrono>
 #include <thread>
 
+using namespace vendrel::gui; // the editor's classes
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+using namespace vendrel::gui; // the editor's classes
+
 bool ScriptedPrompter::ask(QWidget*, const Message& message)
 {
     shown_.push_back(message);

@@ -8,6 +8,8 @@
 #include <functional>
 #include <vector>
 
+using namespace vendrel::gui; // the editor's classes
+
 // A prompter whose answers a test gives in advance. Every message shown is
 // recorded; a message with no answer left fails the test and answers Cancel.
 class ScriptedPrompter final : public Prompter {

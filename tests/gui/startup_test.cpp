@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QPushButton>
 
+using namespace vendrel::gui; // the editor's classes
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {

@@ -34,6 +34,8 @@
 #include <iostream>
 #include <set>
 
+using namespace vendrel::gui; // the editor's classes
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {

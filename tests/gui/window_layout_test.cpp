@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace vendrel::gui; // the editor's classes
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {

@@ -13,6 +13,8 @@
 
 #include <set>
 
+using namespace vendrel::gui; // the editor's classes
+
 namespace {
 
 using Names = std::set<std::string>;

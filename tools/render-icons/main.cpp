@@ -22,6 +22,8 @@
 #include <functional>
 #include <optional>
 
+using namespace vendrel::gui; // the editor's classes
+
 namespace {
 
 struct ProgramIcon {

@@ -11,6 +11,8 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+using namespace vendrel::gui; // the editor's classes
+
 namespace {
 
 using testing_support::FakePlatform;

@@ -25,6 +25,8 @@
 #include <optional>
 #include <set>
 
+using namespace vendrel::gui; // the editor's classes
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
