@@ -161,6 +161,18 @@ TEST_F(HistoryTest, AnUndoAfterAnotherProgramsChangeIsRefusedAndLeavesTheFile)
     EXPECT_EQ(onDisk(), "127.0.0.1 localhost\r\n0.0.0.0 theirs.example\r\n");
 }
 
+// A version an earlier release kept for a change that changed nothing: its
+// undo writes the same bytes back, and still moves the history on.
+TEST_F(HistoryTest, AStepThatFindsTheFileAsItWasStillMovesTheHistory)
+{
+    history().keep("Sort File", original, original);
+    session.document.load();
+    EXPECT_EQ(session.undo(), "Sort File");
+    EXPECT_EQ(onDisk(), original);
+    EXPECT_EQ(session.redo(), "Sort File");
+    EXPECT_THROW(session.redo(), vendrel::Error) << "nothing is left to redo";
+}
+
 TEST_F(HistoryTest, EveryVersionRecordsItsCommandLinesAndBytes)
 {
     session.document.load();
