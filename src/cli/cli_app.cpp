@@ -1,6 +1,7 @@
 #include "cli/cli_app.h"
 
 #include "cli/cli_help.h"
+#include "cli/stdio_output.h"
 #include "core/error.h"
 #include "core/hosts/editor_paths.h"
 #include "core/hosts/hosts_file_access.h"
@@ -74,10 +75,21 @@ void runReportingMemory(const CliCommand& command, CliContext& context)
     }
 }
 
-} // namespace
+// Output that could not be written fails the command; a reader that went away
+// (a closed pipe) ends it quietly, as SIGPIPE would.
+int withOutputChecked(int status, std::ostream& out, std::ostream& err)
+{
+    const std::error_code outFailure = writeFailure(out);
+    if (outFailure && outFailure != std::errc::broken_pipe) {
+        err << "ERROR: could not write the output: " << outFailure.message() << '\n';
+        status = Failure;
+    }
+    const std::error_code errFailure = writeFailure(err);
+    return errFailure && errFailure != std::errc::broken_pipe ? Failure : status;
+}
 
-int runCli(const std::vector<std::string>& arguments, platform::Platform& system, std::ostream& out,
-           std::ostream& err, bool errIsTerminal)
+int runCommandLine(const std::vector<std::string>& arguments, platform::Platform& system, std::ostream& out,
+                   std::ostream& err, bool errIsTerminal)
 {
     const CliCommand* command = nullptr;
     try {
@@ -130,6 +142,14 @@ int runCli(const std::vector<std::string>& arguments, platform::Platform& system
         err << "ERROR: " << error.what() << '\n';
         return Failure;
     }
+}
+
+} // namespace
+
+int runCli(const std::vector<std::string>& arguments, platform::Platform& system, std::ostream& out,
+           std::ostream& err, bool errIsTerminal)
+{
+    return withOutputChecked(runCommandLine(arguments, system, out, err, errIsTerminal), out, err);
 }
 
 } // namespace vendrel::cli
