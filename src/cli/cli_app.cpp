@@ -1,91 +1,68 @@
 #include "cli/cli_app.h"
 
+#include "cli/cli_help.h"
+#include "cli/stdio_output.h"
 #include "core/error.h"
 #include "core/hosts/editor_paths.h"
 #include "core/hosts/hosts_file_access.h"
 
 #include <algorithm>
 #include <optional>
+#include <span>
 
 namespace vendrel::cli {
 namespace {
 
-void printHelp(std::ostream& out)
-{
-    out << "Usage: vendrel-cli [--hosts PATH] [--data-dir DIR] COMMAND [ARGUMENTS]\n\n"
-           "Runs the hosts-file editor's commands on the hosts file, for scripts.\n\n"
-           "Options:\n"
-           "  --hosts PATH     the hosts file (default: the one the editor opens)\n"
-           "  --data-dir DIR   the folder of the backup and whitelist (default: the editor's)\n"
-           "  --dry-run        change nothing: print what the command would change in the hosts file\n"
-           "  --diff           as --dry-run, and print the change as a unified diff too\n"
-           "  --help           show this text\n"
-           "  --version        show the program's name and version\n\n"
-           "Commands:\n";
-    for (const CliCommand& command : commandTable()) {
-        std::string left = command.name;
-        if (!command.argumentsHelp.empty())
-            left += " " + command.argumentsHelp;
-        // At least two spaces, so that readers (help2man too) tell a long command from its summary.
-        const std::size_t gap = std::max<std::size_t>(left.size() + 2, 17) - left.size();
-        out << "  " << left << std::string(gap, ' ') << command.summary << '\n';
-    }
-}
-
-const CliCommand* findCommand(const std::string& name)
+const CliCommand& findCommand(const std::string& name)
 {
     const auto& table = commandTable();
     const auto found = std::find_if(table.begin(), table.end(),
                                     [&name](const CliCommand& command) { return command.name == name; });
-    return found == table.end() ? nullptr : &*found;
+    if (found == table.end())
+        throw UsageError("unknown command " + name);
+    return *found;
 }
 
-struct ParsedLine {
-    std::optional<std::string> hostsPath;
-    std::optional<std::string> dataDir;
-    bool help = false;
-    bool version = false;
-    DryRun dryRun = DryRun::No;
-    std::string command;
-    std::vector<std::string> arguments;
-};
-
-// Takes --dry-run and --diff from anywhere on the line, before or after the command.
-std::vector<std::string> takeDryRunOptions(std::vector<std::string> arguments, DryRun& dryRun)
+DryRun dryRunOf(const GivenOptions& options)
 {
-    std::erase_if(arguments, [&dryRun](const std::string& argument) {
-        if (argument == "--diff")
-            dryRun = DryRun::WithDiff;
-        else if (argument == "--dry-run" && dryRun == DryRun::No)
-            dryRun = DryRun::Summary;
-        return argument == "--diff" || argument == "--dry-run";
-    });
-    return arguments;
+    if (options.has("--diff"))
+        return DryRun::WithDiff;
+    return options.has("--dry-run") ? DryRun::Summary : DryRun::No;
 }
 
-ParsedLine parse(const std::vector<std::string>& commandLine)
+// The command's options and arguments, with --dry-run and --diff also when they came before the command.
+// A command that does not change the hosts file is told apart from one that has no such option.
+ParsedWords parseCommandWords(const CliCommand& command, std::span<const std::string> words,
+                              const GivenOptions& programOptions)
 {
-    ParsedLine parsed;
-    const std::vector<std::string> arguments = takeDryRunOptions(commandLine, parsed.dryRun);
-    std::size_t i = 0;
-    for (; i < arguments.size() && arguments[i].starts_with("--"); ++i) {
-        const std::string& option = arguments[i];
-        if (option == "--help") {
-            parsed.help = true;
-        } else if (option == "--version") {
-            parsed.version = true;
-        } else if (option == "--hosts" || option == "--data-dir") {
-            if (i + 1 >= arguments.size())
-                throw UsageError(option + " needs a value");
-            (option == "--hosts" ? parsed.hostsPath : parsed.dataDir) = arguments[++i];
-        } else {
-            throw UsageError("unknown option " + option);
-        }
+    std::vector<CliOption> declared = command.options;
+    declared.push_back(helpOption);
+    if (!command.changesHostsFile())
+        declared.insert(declared.end(), dryRunOptions().begin(), dryRunOptions().end());
+    ParsedWords parsed = parseWords(words, declared, WordsEnd::AtLastWord);
+    for (const CliOption& option : dryRunOptions()) {
+        if (programOptions.has(option.name))
+            parsed.options.add(option.name, {});
+        if (parsed.options.has(option.name) && !command.changesHostsFile())
+            throw UsageError(command.name + " does not change the hosts file, so it has no " + option.name);
     }
-    if (i < arguments.size())
-        parsed.command = arguments[i++];
-    parsed.arguments.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i), arguments.end());
     return parsed;
+}
+
+void checkArgumentCount(const CliCommand& command, const std::vector<std::string>& arguments)
+{
+    const std::size_t wanted = command.arguments.size();
+    if (arguments.size() < wanted)
+        throw UsageError(command.name + " needs " + command.arguments[arguments.size()]);
+    if (arguments.size() > wanted)
+        throw UsageError(command.name + " takes no argument '" + arguments[wanted] + "'");
+}
+
+std::string hostsPathOf(const GivenOptions& options, platform::Platform& system)
+{
+    if (const auto given = options.value("--hosts"))
+        return *given;
+    return hostsPathIn(system, locateEditorPaths(system));
 }
 
 void runReportingMemory(const CliCommand& command, CliContext& context)
@@ -98,54 +75,81 @@ void runReportingMemory(const CliCommand& command, CliContext& context)
     }
 }
 
-} // namespace
-
-int runCli(const std::vector<std::string>& arguments, platform::Platform& system, std::ostream& out,
-           std::ostream& err, bool errIsTerminal)
+// Output that could not be written fails the command; a reader that went away
+// (a closed pipe) ends it quietly, as SIGPIPE would.
+int withOutputChecked(int status, std::ostream& out, std::ostream& err)
 {
+    const std::error_code outFailure = writeFailure(out);
+    if (outFailure && outFailure != std::errc::broken_pipe) {
+        err << "ERROR: could not write the output: " << outFailure.message() << '\n';
+        status = Failure;
+    }
+    const std::error_code errFailure = writeFailure(err);
+    return errFailure && errFailure != std::errc::broken_pipe ? Failure : status;
+}
+
+int runCommandLine(const std::vector<std::string>& arguments, platform::Platform& system, std::ostream& out,
+                   std::ostream& err, bool errIsTerminal)
+{
+    const CliCommand* command = nullptr;
     try {
-        const ParsedLine parsed = parse(arguments);
-        if (parsed.help) {
-            printHelp(out);
+        const ParsedWords program = parseWords(arguments, programOptions(), WordsEnd::AtFirstPositional);
+        if (program.options.has(helpOption.name)) {
+            printProgramHelp(out);
             return Success;
         }
-        if (parsed.version) {
+        if (program.options.has("--version")) {
             out << "vendrel-cli " VENDREL_VERSION "\n";
             return Success;
         }
-        if (parsed.command.empty())
+        if (program.wordsUsed == arguments.size())
             throw UsageError("no command given");
-        const CliCommand* command = findCommand(parsed.command);
-        if (!command)
-            throw UsageError("unknown command " + parsed.command);
-        if (parsed.arguments.size() < command->minimumArguments ||
-            parsed.arguments.size() > command->maximumArguments)
-            throw UsageError("usage: vendrel-cli " + command->name + " " + command->argumentsHelp);
-
-        const std::string dataDir = parsed.dataDir ? *parsed.dataDir : system.programFolder();
-        std::string hostsPath;
-        if (parsed.hostsPath) {
-            hostsPath = *parsed.hostsPath;
-        } else {
-            hostsPath = hostsPathIn(system, locateEditorPaths(system));
+        command = &findCommand(arguments[program.wordsUsed]);
+        ParsedWords words =
+            parseCommandWords(*command, std::span(arguments).subspan(program.wordsUsed + 1), program.options);
+        if (words.options.has(helpOption.name)) {
+            printCommandHelp(out, *command);
+            return Success;
         }
+        checkArgumentCount(*command, words.positionals);
+
+        const std::string hostsPath = hostsPathOf(program.options, system);
         if (const auto note = finishInterruptedHostsWrite(hostsPath))
             err << *note << '\n';
-        if (parsed.dryRun != DryRun::No && !command->changesHostsFile)
-            throw UsageError(command->name + " does not change the hosts file, so it has no --dry-run");
-        CliContext context{system, hostsPath, dataDir, parsed.arguments, out, err, errIsTerminal, parsed.dryRun};
+        CliContext context{system,
+                           hostsPath,
+                           program.options.value("--data-dir").value_or(system.programFolder()),
+                           std::move(words.positionals),
+                           words.options,
+                           out,
+                           err,
+                           errIsTerminal,
+                           dryRunOf(words.options)};
         std::optional<platform::FileLock> lock;
         if (command->locksHostsFile)
             lock.emplace(lockHostsFile(hostsPath));
         runReportingMemory(*command, context);
         return Success;
     } catch (const UsageError& error) {
-        err << "vendrel-cli: " << error.what() << "\nTry 'vendrel-cli --help'.\n";
+        err << "vendrel-cli: " << error.what() << '\n';
+        if (command)
+            err << "usage: vendrel-cli " << commandUsage(*command) << "\nTry 'vendrel-cli " << command->name
+                << " --help'.\n";
+        else
+            err << "Try 'vendrel-cli --help'.\n";
         return WrongUsage;
     } catch (const std::exception& error) {
         err << "ERROR: " << error.what() << '\n';
         return Failure;
     }
+}
+
+} // namespace
+
+int runCli(const std::vector<std::string>& arguments, platform::Platform& system, std::ostream& out,
+           std::ostream& err, bool errIsTerminal)
+{
+    return withOutputChecked(runCommandLine(arguments, system, out, err, errIsTerminal), out, err);
 }
 
 } // namespace vendrel::cli

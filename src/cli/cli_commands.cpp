@@ -1,39 +1,83 @@
 #include "cli/cli_app.h"
 #include "cli/cli_handlers.h"
 
+#include <algorithm>
+
 namespace vendrel::cli {
+namespace {
+
+std::vector<CliOption> withDryRun(std::vector<CliOption> options)
+{
+    options.insert(options.end(), dryRunOptions().begin(), dryRunOptions().end());
+    return options;
+}
+
+} // namespace
+
+bool CliCommand::changesHostsFile() const
+{
+    return std::any_of(options.begin(), options.end(),
+                       [](const CliOption& option) { return option.name == dryRunOptions().front().name; });
+}
+
+const std::vector<CliOption>& dryRunOptions()
+{
+    static const std::vector<CliOption> options = {
+        {"--dry-run", "", "change nothing: print what the command would change in the hosts file"},
+        {"--diff", "", "as --dry-run, and print the change as a unified diff too"},
+    };
+    return options;
+}
+
+const std::vector<CliOption>& programOptions()
+{
+    static const std::vector<CliOption> options = [] {
+        std::vector<CliOption> files = withDryRun({
+            {"--hosts", "PATH", "the hosts file (default: the one the editor opens)"},
+            {"--data-dir", "DIR", "the folder of the backup and whitelist (default: the editor's)"},
+        });
+        files.push_back(helpOption);
+        files.push_back({"--version", "", "show the program's name and version"});
+        return files;
+    }();
+    return options;
+}
 
 const std::vector<CliCommand>& commandTable()
 {
+    const std::vector<CliOption>& change = dryRunOptions();
     static const std::vector<CliCommand> table = {
-        {"show", "", "print the hosts file as the editor saves it", 0, 0, showCommand, true, false},
-        {"lines", "", "print the line count as the editor's status bar shows it", 0, 0, linesCommand, true, false},
-        {"toggle", "N", "comment line N out, or in again", 1, 1, toggleCommand},
-        {"delete", "N", "delete line N", 1, 1, deleteCommand},
-        {"add", "TEXT", "add TEXT as the last line", 1, 1, addCommand},
-        {"sort", "", "normalise, de-duplicate and sort the blocking entries", 0, 0, sortCommand},
-        {"merge", "FILE", "merge FILE into the hosts file, then sort", 1, 1, mergeCommand},
-        {"append", "FILE", "append the lines of FILE", 1, 1, appendCommand},
-        {"replace", "FILE", "replace the hosts file by FILE", 1, 1, replaceCommand},
-        {"remove-blocking", "", "remove every line that holds the blocking address", 0, 0, removeBlockingCommand},
-        {"swap", "", "switch the blocking address between 127.0.0.1 and 0.0.0.0", 0, 0, swapCommand},
-        {"backup", "[--force]", "save the backup (--force overwrites an existing one)", 0, 1, backupCommand, true,
+        {"show", {}, "print the hosts file as the editor saves it", showCommand, {}},
+        {"lines", {}, "print the line count as the editor's status bar shows it", linesCommand, {}},
+        {"toggle", {"N"}, "comment line N out, or in again", toggleCommand, change},
+        {"delete", {"N"}, "delete line N", deleteCommand, change},
+        {"add", {"TEXT"}, "add TEXT as the last line", addCommand, change},
+        {"sort", {}, "normalise, de-duplicate and sort the blocking entries", sortCommand, change},
+        {"merge", {"FILE"}, "merge FILE into the hosts file, then sort", mergeCommand, change},
+        {"append", {"FILE"}, "append the lines of FILE", appendCommand, change},
+        {"replace", {"FILE"}, "replace the hosts file by FILE", replaceCommand, change},
+        {"remove-blocking", {}, "remove every line that holds the blocking address", removeBlockingCommand, change},
+        {"swap", {}, "switch the blocking address between 127.0.0.1 and 0.0.0.0", swapCommand, change},
+        {"backup", {}, "save the backup (--force overwrites an existing one)", backupCommand,
+         {{"--force", "", "overwrite the backup when there is one already"}}},
+        {"restore", {}, "restore the hosts file from the backup", restoreCommand, change},
+        {"restore-default", {}, "write the operating system's default hosts file", restoreDefaultCommand, change},
+        {"whitelist-remove", {}, "delete every line whose host is on the whitelist", whitelistRemoveCommand, change},
+        {"whitelist-add", {}, "add every whitelisted host back as a blocking entry, then sort", whitelistAddCommand,
+         change},
+        {"whitelist-line", {"N"}, "put the host of line N on the whitelist and delete the line",
+         whitelistLineCommand, change},
+        {"history", {}, "list the versions kept before each change: number, time (UTC), command, lines",
+         historyCommand, {}},
+        {"undo", {}, "write back the hosts file as it was before the last change", undoCommand, change},
+        {"redo", {}, "make the last undone change again", redoCommand, change},
+        {"restore-version", {"N"}, "write back version N of the history", restoreVersionCommand, change},
+        {"download", {"mvps|hphosts", "merge|replace"}, "download a block list and apply it", downloadCommand,
+         withDryRun({{"--url", "URL", "download from URL instead of the list's own address"},
+                     {"--max-seconds", "N", "give up when the download takes longer than N seconds"},
+                     {"--quiet", "", "show no progress"}}),
          false},
-        {"restore", "", "restore the hosts file from the backup", 0, 0, restoreCommand},
-        {"restore-default", "", "write the operating system's default hosts file", 0, 0, restoreDefaultCommand},
-        {"whitelist-remove", "", "delete every line whose host is on the whitelist", 0, 0, whitelistRemoveCommand},
-        {"whitelist-add", "", "add every whitelisted host back as a blocking entry, then sort", 0, 0,
-         whitelistAddCommand},
-        {"whitelist-line", "N", "put the host of line N on the whitelist and delete the line", 1, 1,
-         whitelistLineCommand},
-        {"history", "", "list the versions kept before each change: number, time (UTC), command, lines", 0, 0,
-         historyCommand, true, false},
-        {"undo", "", "write back the hosts file as it was before the last change", 0, 0, undoCommand},
-        {"redo", "", "make the last undone change again", 0, 0, redoCommand},
-        {"restore-version", "N", "write back version N of the history", 1, 1, restoreVersionCommand},
-        {"download", "mvps|hphosts merge|replace [--url URL] [--max-seconds N] [--quiet]",
-         "download a block list and apply it", 2, 7, downloadCommand, false},
-        {"unzip", "ARCHIVE MEMBER DIR", "extract MEMBER of a ZIP archive into DIR", 3, 3, unzipCommand, false, false},
+        {"unzip", {"ARCHIVE", "MEMBER", "DIR"}, "extract MEMBER of a ZIP archive into DIR", unzipCommand, {}, false},
     };
     return table;
 }

@@ -17,9 +17,6 @@ const char* const dnsRunning =
     "the DNS Client service is running and should be disabled before a large hosts file is used; "
     "download cancelled";
 
-const char* const downloadUsage =
-    "usage: vendrel-cli download mvps|hphosts merge|replace [--url URL] [--max-seconds N] [--quiet]";
-
 struct DownloadRequest {
     const BlockListSource* list = nullptr;
     bool merge = false;
@@ -39,32 +36,25 @@ int secondsArgument(const std::string& text)
     return seconds;
 }
 
-// The list and the mode, then the options --url, --max-seconds and --quiet,
-// each at most once and in any order.
-DownloadRequest parseDownload(const std::vector<std::string>& arguments)
+// The list and the mode, and the options --url, --max-seconds and --quiet.
+DownloadRequest parseDownload(const CliContext& context)
 {
     DownloadRequest request;
-    if (arguments[0] == mvpsHostsList.name)
+    const std::string& list = context.arguments[0];
+    const std::string& mode = context.arguments[1];
+    if (list == mvpsHostsList.name)
         request.list = &mvpsHostsList;
-    else if (arguments[0] == hpHostsList.name)
+    else if (list == hpHostsList.name)
         request.list = &hpHostsList;
-    if (!request.list || (arguments[1] != "merge" && arguments[1] != "replace"))
-        throw UsageError(downloadUsage);
-    request.merge = arguments[1] == "merge";
-    std::optional<std::string> url;
-    for (std::size_t i = 2; i < arguments.size(); ++i) {
-        const std::string& option = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
-        if (option == "--quiet" && !request.quiet)
-            request.quiet = true;
-        else if (option == "--url" && !url && hasValue)
-            url = arguments[++i];
-        else if (option == "--max-seconds" && !request.timeLimitSeconds && hasValue)
-            request.timeLimitSeconds = secondsArgument(arguments[++i]);
-        else
-            throw UsageError(downloadUsage);
-    }
-    request.url = url.value_or(std::string());
+    else
+        throw UsageError("unknown block list " + list);
+    if (mode != "merge" && mode != "replace")
+        throw UsageError("unknown use " + mode + " of the block list");
+    request.merge = mode == "merge";
+    request.url = context.options.value("--url").value_or(std::string());
+    if (const auto seconds = context.options.value("--max-seconds"))
+        request.timeLimitSeconds = secondsArgument(*seconds);
+    request.quiet = context.options.has("--quiet");
     return request;
 }
 
@@ -124,7 +114,7 @@ void fetch(BlockListFetch& fetch, const DownloadRequest& request, const std::str
 
 void downloadCommand(CliContext& context)
 {
-    const DownloadRequest request = parseDownload(context.arguments);
+    const DownloadRequest request = parseDownload(context);
     if (dnsClientRefusesDownload(context.system))
         throw Error(dnsRunning);
     loadHostsFile(context.hostsPath); // a hosts file the editor cannot hold is refused before the download

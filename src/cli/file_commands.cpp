@@ -103,9 +103,7 @@ void swapCommand(CliContext& context)
 
 void backupCommand(CliContext& context)
 {
-    const bool force = !context.arguments.empty();
-    if (force && context.arguments[0] != "--force")
-        throw UsageError("usage: vendrel-cli backup [--force]");
+    const bool force = context.options.has("--force");
     CliSession session = openSession(context);
     const std::string backupPath = session.paths.backupPath();
     if (exists(backupPath) && !force)

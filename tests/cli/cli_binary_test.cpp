@@ -42,18 +42,29 @@ protected:
     // touches nothing of the user's.
     FakePlatform scratch;
 
-    ProgramRun run(const std::vector<std::string>& arguments)
+    const std::string errFile = scratch.root() + "/stderr";
+
+    // The shell words that run the program with `arguments`.
+    std::string programLine(const std::vector<std::string>& arguments)
     {
-        const std::string errFile = scratch.root() + "/stderr";
         std::string command = "XDG_DATA_HOME=" + shellQuoted(scratch.root() + "/data") + " " + shellQuoted(program);
         for (const std::string& argument : arguments)
             command += " " + shellQuoted(argument);
-        command += " 2>" + shellQuoted(errFile);
+        return command;
+    }
 
+    ProgramRun run(const std::vector<std::string>& arguments)
+    {
+        return runShell(programLine(arguments) + " 2>" + shellQuoted(errFile));
+    }
+
+    // Runs a shell line that sends the program's stderr to errFile.
+    ProgramRun runShell(const std::string& line)
+    {
         ProgramRun result;
-        std::FILE* pipe = ::popen(command.c_str(), "r");
+        std::FILE* pipe = ::popen(line.c_str(), "r");
         if (!pipe) {
-            ADD_FAILURE() << "cannot start " << command;
+            ADD_FAILURE() << "cannot start " << line;
             return result;
         }
         char buffer[4096];
@@ -88,6 +99,37 @@ TEST_F(CliProgram, FailuresGiveTheirExitStatus)
     const ProgramRun wrongUsage = run({"frobnicate"});
     EXPECT_EQ(wrongUsage.status, 2);
     EXPECT_EQ(wrongUsage.out, "");
+}
+
+TEST_F(CliProgram, OutputThatCannotBeWrittenFailsTheCommand)
+{
+    const std::string hosts = dataFolder + "/arcaz21_hosts_tab-led-line_unchecky-block";
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--hosts", hosts, "show"}, std::vector<std::string>{"--help"}}) {
+        const ProgramRun result = runShell(programLine(arguments) + " >/dev/full 2>" + shellQuoted(errFile));
+        EXPECT_EQ(result.status, 1) << arguments.back();
+        EXPECT_EQ(result.err, "ERROR: could not write the output: No space left on device\n");
+    }
+}
+
+// More output than a pipe holds, to a reader that stops after one byte: the
+// program ends without a word, stopped by SIGPIPE or, where SIGPIPE is
+// ignored, on its failed write.
+TEST_F(CliProgram, AReaderThatStopsEarlyEndsTheProgramQuietly)
+{
+    std::string list = "127.0.0.1 localhost\n";
+    for (int i = 0; i < 40000; ++i)
+        list += "0.0.0.0 host" + std::to_string(i) + ".example\n";
+    const std::string hosts = scratch.writeFile(scratch.root() + "/hosts", list);
+    const std::string statusFile = scratch.root() + "/status";
+    for (const auto& [pipeSignal, status] : {std::pair{"", "141"}, std::pair{"trap '' PIPE; ", "0"}}) {
+        const ProgramRun result = runShell(std::string("{ ") + pipeSignal + programLine({"--hosts", hosts, "show"}) +
+                                           " 2>" + shellQuoted(errFile) + "; echo $? >" + shellQuoted(statusFile) +
+                                           "; } | head -c 1");
+        EXPECT_EQ(result.out, "1");
+        EXPECT_EQ(FakePlatform::readFile(statusFile), std::string(status) + "\n") << pipeSignal;
+        EXPECT_EQ(result.err, "") << pipeSignal;
+    }
 }
 
 } // namespace
