@@ -96,15 +96,12 @@ struct Settings {
 // Lines printed after the table; run-benchmarks collects them by their prefix.
 std::vector<std::string> notes;
 
-void note(const std::string& text)
-{
-    notes.push_back(text);
-}
+void note(const std::string& text) { notes.push_back(text); }
 
 // A locale the sorts run in: the inherited one (no changes) or LC_ALL set.
 struct LocaleRound {
-    std::string label;                       // shown in the measures' names
-    std::vector<std::string> environment;    // changes for the child processes
+    std::string label;                    // shown in the measures' names
+    std::vector<std::string> environment; // changes for the child processes
 };
 
 // The collation locale the C library's sort takes from the environment.
@@ -213,14 +210,14 @@ std::string peakRange(const std::vector<double>& peaks)
 
 // `sort -f -u` of a fresh copy of `source` into another file: its wall-clock seconds.
 double timeSystemSort(const std::string& source, const LocaleRound& round, const std::string& sortProgram,
-                   const bench::TempFolder& work)
+                      const bench::TempFolder& work)
 {
     const std::string input = work.file("sort-input");
     const std::string output = work.file("sort-output");
     bench::freshCopy(source, input);
     fs::remove(output);
-    const bench::ChildResult sort =
-        bench::runProgram(sortProgram, {"-f", "-u", input, "-o", output}, round.environment);
+    const bench::ChildResult sort = bench::runProgram(sortProgram, {"-f", "-u", input, "-o", output},
+                                                      round.environment);
     if (sort.exitCode != 0 || !fs::exists(output) || fs::file_size(output) == 0)
         throw std::runtime_error(sortProgram + " -f -u failed for a copy of " + source);
     return sort.seconds;
@@ -283,8 +280,8 @@ SortResult benchmarkSort(const bench::HostsFile& subject, const LocaleRound& rou
     std::snprintf(peakGoalText, sizeof peakGoalText, "<= %.0f MB", peakGoal);
 
     const std::string tag = " [" + round.label + "]";
-    bench::printRow("FileSort" + tag, subject.label, bench::seconds(fileSortMedian),
-                    bench::secondsRange(fileSortTimes), "<= 1.0 s", bench::verdict(fileSortMedian <= sortGoalSeconds));
+    bench::printRow("FileSort" + tag, subject.label, bench::seconds(fileSortMedian), bench::secondsRange(fileSortTimes),
+                    "<= 1.0 s", bench::verdict(fileSortMedian <= sortGoalSeconds));
     bench::printRow("sort -f -u" + tag, subject.label, bench::seconds(sortMedian), bench::secondsRange(sortTimes), "-",
                     "");
     bench::printRow("  sort/FileSort time" + tag, subject.label, bench::times(ratio),
@@ -352,8 +349,8 @@ void benchmarkAppend(const bench::HostsFile& hosts, const bench::HostsFile& line
         if (fs::file_size(copy) != expectedBytes)
             throw std::runtime_error("FileAppend did not append every line of " + linesFile.path);
     }
-    note("FileAppend of " + label + ": the " + std::to_string(appended.lines.size()) + " lines of " +
-         linesFile.label + " appended to a copy of " + hosts.label);
+    note("FileAppend of " + label + ": the " + std::to_string(appended.lines.size()) + " lines of " + linesFile.label +
+         " appended to a copy of " + hosts.label);
     bench::printRow("FileAppend", label, bench::seconds(bench::median(times)), bench::secondsRange(times), "-", "");
 }
 
@@ -364,8 +361,8 @@ struct CliSortRuns {
     std::vector<double> peaks;
 };
 
-void reportCliSort(const CliSortRuns& runs, const bench::HostsFile& subject, const std::string& tag,
-                   double sortMedian, double pipelineMedian)
+void reportCliSort(const CliSortRuns& runs, const bench::HostsFile& subject, const std::string& tag, double sortMedian,
+                   double pipelineMedian)
 {
     const double median = bench::median(runs.times);
     const double fileMegabytes = static_cast<double>(fs::file_size(subject.path)) / 1e6;
@@ -381,8 +378,8 @@ void reportCliSort(const CliSortRuns& runs, const bench::HostsFile& subject, con
     bench::printRow("  peak RSS" + tag, subject.label, bench::megabytes(bench::median(runs.peaks)),
                     peakRange(runs.peaks), "<= 2.5x file",
                     bench::verdict(peakMegabytes <= cliSortPeakFileFactor * fileMegabytes));
-    bench::printRow("  peak RSS / file size" + tag, subject.label, bench::times(peakMegabytes / fileMegabytes),
-                    "", "-", "");
+    bench::printRow("  peak RSS / file size" + tag, subject.label, bench::times(peakMegabytes / fileMegabytes), "", "-",
+                    "");
 }
 
 // `vendrel-cli sort` of fresh copies of `subject` as whole processes (start,
@@ -401,8 +398,8 @@ void benchmarkCliSort(const bench::HostsFile& subject, const LocaleRound& round,
     std::vector<double> pipelineTimes;
     for (std::size_t run = 0; run < runs; ++run) {
         for (CliSortRuns& variant : variants) {
-            const bench::CliResult cli =
-                bench::runCliOnCopy({cliProgram, subject.path, {"sort"}, variant.history, round.environment}, work);
+            const bench::CliResult cli = bench::runCliOnCopy(
+                {cliProgram, subject.path, {"sort"}, variant.history, round.environment}, work);
             checkSortedFile(cli.hostsCopy, "vendrel-cli sort");
             variant.times.push_back(cli.child.seconds);
             variant.peaks.push_back(static_cast<double>(cli.child.peakRssKiB));
@@ -431,8 +428,8 @@ void benchmarkCliMerge(const bench::HostsFile& hosts, const bench::HostsFile& me
     std::vector<double> times;
     std::vector<double> peaks;
     for (std::size_t run = 0; run < runs; ++run) {
-        const bench::CliResult cli =
-            bench::runCliOnCopy({cliProgram, hosts.path, {"merge", merged.path}, bench::CliHistory::None, {}}, work);
+        const bench::CliResult cli = bench::runCliOnCopy(
+            {cliProgram, hosts.path, {"merge", merged.path}, bench::CliHistory::None, {}}, work);
         checkSortedFile(cli.hostsCopy, "vendrel-cli merge");
         times.push_back(cli.child.seconds);
         peaks.push_back(static_cast<double>(cli.child.peakRssKiB));
@@ -538,18 +535,18 @@ int runBenchmarks(const Settings& settings)
         for (const SortResult& first : sorted)
             if (first.round == rounds.front().label && first.label == english.label)
                 note("FileSort of " + english.label + " [" + english.round + "] " +
-                     (first.digest == english.digest ? "gave the same bytes as" : "ordered differently from") +
-                     " [" + first.round + "]");
+                     (first.digest == english.digest ? "gave the same bytes as" : "ordered differently from") + " [" +
+                     first.round + "]");
     }
 
     if (fs::is_regular_file(settings.mergeHosts) && fs::is_regular_file(settings.mergeFile)) {
         benchmarkMerge({settings.mergeHosts, bench::fileLabel(settings.mergeHosts), 0},
                        {settings.mergeFile, bench::fileLabel(settings.mergeFile), 0}, "two real lists", runs, work);
     } else {
-        const std::string& missing =
-            fs::is_regular_file(settings.mergeHosts) ? settings.mergeFile : settings.mergeHosts;
-        bench::printRow("mergeAndSortHostsFile, real lists", bench::fileLabel(missing), "skipped", "file not found", "-",
-                        "");
+        const std::string& missing = fs::is_regular_file(settings.mergeHosts) ? settings.mergeFile
+                                                                              : settings.mergeHosts;
+        bench::printRow("mergeAndSortHostsFile, real lists", bench::fileLabel(missing), "skipped", "file not found",
+                        "-", "");
         std::fprintf(stderr, "skipped the merge of two real lists: %s was not found\n", missing.c_str());
     }
     // The real file has the most lines of the real lists, the merge file the most bytes.
@@ -567,8 +564,8 @@ int runBenchmarks(const Settings& settings)
     if (real)
         benchmarkAppend(generated, *real, runs, work);
     bench::reportMissingRealFile(chosen, "FileSort, merge, FileAppend");
-    bench::printRow("idle process peak RSS (baseline)", "-", bench::megabytes(static_cast<double>(idle.peakRssKiB)),
-                    "", "-", "");
+    bench::printRow("idle process peak RSS (baseline)", "-", bench::megabytes(static_cast<double>(idle.peakRssKiB)), "",
+                    "-", "");
     for (const std::string& text : notes)
         std::printf("note: %s\n", text.c_str());
     return 0;

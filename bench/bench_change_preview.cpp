@@ -62,8 +62,8 @@ void benchmarkFile(const bench::HostsFile& file, std::size_t runs, const bench::
     std::fprintf(stderr, "  %s: sort, summarizeChange and unifiedDiff, %zu runs each\n", file.label.c_str(), runs);
     const std::string text = vendrel::readWholeFile(file.path);
     std::string sorted;
-    const std::vector<double> sortTimes =
-        bench::timeRuns(runs, [&] { sorted = vendrel::sortHostsText(text, redirectAddress); });
+    const std::vector<double> sortTimes = bench::timeRuns(
+        runs, [&] { sorted = vendrel::sortHostsText(text, redirectAddress); });
     const std::string sortedPath = work.file("sorted");
     vendrel::writeWholeFile(sortedPath, sorted);
 
@@ -76,8 +76,8 @@ void benchmarkFile(const bench::HostsFile& file, std::size_t runs, const bench::
     const double bytesPerLine = lines > 0 ? extraKiB * 1024 / lines : 0;
 
     vendrel::ChangeSummary summary;
-    const std::vector<double> summaryTimes =
-        bench::timeRuns(runs, [&] { summary = vendrel::summarizeChange(text, sorted); });
+    const std::vector<double> summaryTimes = bench::timeRuns(runs,
+                                                             [&] { summary = vendrel::summarizeChange(text, sorted); });
     std::size_t diffBytes = 0;
     const std::vector<double> diffTimes = bench::timeRuns(
         runs, [&] { diffBytes = vendrel::unifiedDiff(text, sorted, "hosts", "hosts (sorted)").size(); });

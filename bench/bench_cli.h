@@ -40,9 +40,9 @@ inline std::string historyLabel(CliHistory history)
 }
 
 struct CliRun {
-    std::string program;                  // vendrel-cli
-    std::string source;                   // the hosts file a fresh copy is made of
-    std::vector<std::string> command;     // the command and its arguments
+    std::string program;              // vendrel-cli
+    std::string source;               // the hosts file a fresh copy is made of
+    std::vector<std::string> command; // the command and its arguments
     CliHistory history = CliHistory::None;
     std::vector<std::string> environment; // "NAME=value" changes for the process
 };
@@ -79,8 +79,8 @@ inline CliResult runCliOnCopy(const CliRun& run, const TempFolder& work)
         throw std::runtime_error(what + " failed");
     const bool kept = versionsIn(dataFolder) > 0;
     if (kept != (run.history == CliHistory::Kept))
-        throw std::runtime_error(what + (kept ? " kept a version without being asked to"
-                                              : " kept no version in its data folder"));
+        throw std::runtime_error(
+            what + (kept ? " kept a version without being asked to" : " kept no version in its data folder"));
     return result;
 }
 

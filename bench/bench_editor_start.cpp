@@ -117,8 +117,8 @@ int startOnce(int argc, char** argv, const std::string& hostsFile, std::size_t e
     if (bar->value() != 0 || view.rowAt(0) != 0)
         throw std::runtime_error("scrollToTop() did not reach the first row");
 
-    std::printf("rows=%zu\nstart=%.6f\nfirst_paint=%.6f\nbottom=%.6f\ntop=%.6f\npeak_kib=%ld\n", rows,
-                startSeconds, firstPaintSeconds, bottomSeconds, topSeconds, bench::ownPeakRssKiB());
+    std::printf("rows=%zu\nstart=%.6f\nfirst_paint=%.6f\nbottom=%.6f\ntop=%.6f\npeak_kib=%ld\n", rows, startSeconds,
+                firstPaintSeconds, bottomSeconds, topSeconds, bench::ownPeakRssKiB());
     std::fflush(stdout);
     return 0;
 }
@@ -132,8 +132,8 @@ void benchmarkSubject(const bench::HostsFile& subject, std::size_t runs, Goals g
     std::size_t rows = 0;
     for (std::size_t run = 0; run < runs; ++run) {
         std::fprintf(stderr, "  %s: start %zu of %zu\n", subject.label.c_str(), run + 1, runs);
-        const bench::ChildResult child =
-            bench::runSelf({"--start-once", subject.path, std::to_string(subject.expectedRows)});
+        const bench::ChildResult child = bench::runSelf(
+            {"--start-once", subject.path, std::to_string(subject.expectedRows)});
         if (child.exitCode != 0)
             throw std::runtime_error("a start of the editor failed for " + subject.path);
         for (const char* key : {"start", "first_paint", "bottom", "top", "peak_kib"})

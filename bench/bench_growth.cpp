@@ -90,8 +90,8 @@ void measure(Subject& subject, const Settings& settings, const bench::TempFolder
 {
     std::fprintf(stderr, "  %zu lines: vendrel-cli sort and lines, %zu runs each\n", subject.lines, settings.runs);
     for (std::size_t run = 0; run < settings.runs; ++run) {
-        const bench::CliResult sorted =
-            bench::runCliOnCopy({settings.cli, subject.path, {"sort"}, bench::CliHistory::None, {}}, work);
+        const bench::CliResult sorted = bench::runCliOnCopy(
+            {settings.cli, subject.path, {"sort"}, bench::CliHistory::None, {}}, work);
         record(subject.sort, sorted.child);
         const bench::ChildResult loaded = bench::runProgram(settings.cli, {"--hosts", subject.path, "lines"});
         if (loaded.exitCode != 0 || bench::rowsInStatus(loaded.output) != subject.lines)

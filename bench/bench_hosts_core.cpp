@@ -212,8 +212,7 @@ EmptyLines measureEmptyLines(const std::string& cli, const bench::TempFolder& wo
         while (!message.empty() && (message.back() == '\n' || message.back() == '\0'))
             message.pop_back();
         measured.met = child.exitCode == 1 && message.starts_with("ERROR: ");
-        measured.outcome =
-            child.exitCode < 0 ? "killed or crashed" : "refused, exit " + std::to_string(child.exitCode);
+        measured.outcome = child.exitCode < 0 ? "killed or crashed" : "refused, exit " + std::to_string(child.exitCode);
         std::printf("note: vendrel-cli lines of 100 MB of empty lines said: %s\n", message.c_str());
     }
     return measured;
@@ -248,8 +247,7 @@ void timeSubject(const Subject& subject, const bench::Options& options, const be
     });
 
     const std::string savedPath = work.file("saved-hosts");
-    const std::vector<double> saveTimes =
-        timeRuns(options.runs, [&] { vendrel::SaveList(loaded.rows, savedPath); });
+    const std::vector<double> saveTimes = timeRuns(options.runs, [&] { vendrel::SaveList(loaded.rows, savedPath); });
 
     std::size_t formattedBytes = 0;
     const std::vector<double> formatTimes = timeRuns(options.runs, [&] {
@@ -265,15 +263,15 @@ void timeSubject(const Subject& subject, const bench::Options& options, const be
     const double peakMedian = bench::median(subject.peakKiB);
     bench::printRow("load, fresh process", subject.label, bench::seconds(freshLoadMedian),
                     secondsRange(subject.freshLoadSeconds), "<= 0.5 s", verdict(freshLoadMedian <= loadGoalSeconds));
-    bench::printRow("load, repeated in one process", subject.label, bench::seconds(loadMedian),
-                    secondsRange(loadTimes), "<= 0.5 s", verdict(loadMedian <= loadGoalSeconds));
+    bench::printRow("load, repeated in one process", subject.label, bench::seconds(loadMedian), secondsRange(loadTimes),
+                    "<= 0.5 s", verdict(loadMedian <= loadGoalSeconds));
     bench::printRow("load peak RSS, fresh process", subject.label, bench::megabytes(peakMedian),
                     bench::megabytes(bench::minimum(subject.peakKiB)) + " .. " +
                         bench::megabytes(bench::maximum(subject.peakKiB)),
                     "<= 150 MB", verdict(bench::megabytesFromKiB(peakMedian) <= loadPeakGoalMegabytes));
     reportLoadMemory(subject);
-    bench::printRow("SaveList (format+write+sync)", subject.label, bench::seconds(saveMedian),
-                    secondsRange(saveTimes), "<= 0.3 s", verdict(saveMedian <= saveGoalSeconds));
+    bench::printRow("SaveList (format+write+sync)", subject.label, bench::seconds(saveMedian), secondsRange(saveTimes),
+                    "<= 0.3 s", verdict(saveMedian <= saveGoalSeconds));
     bench::printRow("  of which formatList", subject.label, bench::seconds(bench::median(formatTimes)),
                     secondsRange(formatTimes), "-", "");
 }
@@ -319,8 +317,8 @@ int runBenchmarks(const bench::Options& options)
         bench::printRow("idle vendrel-cli peak RSS (--version)", "-", bench::megabytes(static_cast<double>(idleCliKiB)),
                         "", "-", "");
     }
-    bench::printRow("idle process peak RSS (baseline)", "-", bench::megabytes(static_cast<double>(idle.peakRssKiB)),
-                    "", "-", "");
+    bench::printRow("idle process peak RSS (baseline)", "-", bench::megabytes(static_cast<double>(idle.peakRssKiB)), "",
+                    "-", "");
     bench::reportMissingRealFile(chosen, "load, SaveList, peak RSS");
     return 0;
 }

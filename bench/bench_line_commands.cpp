@@ -50,7 +50,8 @@ constexpr double searchGoalSeconds = 0.5;
 
 // Texts that occur in no hosts file under test, so that a search runs to the end.
 constexpr const char* asciiSearchText = "no-such-host-anywhere";
-constexpr const char* nonAsciiSearchText = "\xC3\xB1" "and\xC3\xBA-nowhere"; // "ñandú-nowhere" in UTF-8
+constexpr const char* nonAsciiSearchText = "\xC3\xB1"
+                                           "and\xC3\xBA-nowhere"; // "ñandú-nowhere" in UTF-8
 constexpr const char* typedLine = "0.0.0.0 new.example.com";
 
 struct Settings {
@@ -159,8 +160,8 @@ void benchmarkSearch(const bench::HostsFile& subject, std::size_t runs, const ve
         std::fprintf(stderr, "  %s: search for \"%s\" from row 0\n", subject.label.c_str(), text);
         const vendrel::RowMatcher matcher(text);
         const std::vector<double> times = bench::timeRuns(runs, [&] {
-            const vendrel::SearchOutcome outcome =
-                vendrel::searchRows(rows, 0, vendrel::SearchDirection::Forward, matcher);
+            const vendrel::SearchOutcome outcome = vendrel::searchRows(rows, 0, vendrel::SearchDirection::Forward,
+                                                                       matcher);
             if (outcome.found || outcome.selection != 0)
                 throw std::runtime_error(std::string("the search found \"") + text + "\"");
         });

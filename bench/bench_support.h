@@ -112,16 +112,18 @@ private:
     void appendName(std::string& out)
     {
         static constexpr std::array<std::string_view, 20> prefixes = {
-            "ad", "ads", "track", "stat", "pix", "cdn", "img", "log", "met", "beacon",
-            "click", "srv", "api", "tag", "view", "count", "data", "sync", "push", "m"};
-        static constexpr std::array<std::string_view, 12> words = {
-            "tracker", "adserve", "metrics", "analytic", "banner", "promo",
-            "telemetry", "example", "clickbank", "popunder", "adnet", "advert"};
-        static constexpr std::array<std::string_view, 10> domains = {
-            "com", "net", "org", "io", "info", "biz", "de", "ru", "co.uk", "xyz"};
-        static constexpr std::array<std::string_view, 8> hosts = {
-            "eu.", "us.", "www.", "api.", "cdn.", "static.", "secure.", "srv."};
-        const auto pick = [this](const auto& list) { return list[random_.below(static_cast<std::uint32_t>(list.size()))]; };
+            "ad",    "ads", "track", "stat", "pix",  "cdn",   "img",  "log",  "met",  "beacon",
+            "click", "srv", "api",   "tag",  "view", "count", "data", "sync", "push", "m"};
+        static constexpr std::array<std::string_view, 12> words = {"tracker",   "adserve",  "metrics",   "analytic",
+                                                                   "banner",    "promo",    "telemetry", "example",
+                                                                   "clickbank", "popunder", "adnet",     "advert"};
+        static constexpr std::array<std::string_view, 10> domains = {"com", "net", "org", "io",    "info",
+                                                                     "biz", "de",  "ru",  "co.uk", "xyz"};
+        static constexpr std::array<std::string_view, 8> hosts = {"eu.",  "us.",     "www.",    "api.",
+                                                                  "cdn.", "static.", "secure.", "srv."};
+        const auto pick = [this](const auto& list) {
+            return list[random_.below(static_cast<std::uint32_t>(list.size()))];
+        };
         if (random_.percent(70))
             out += pick(hosts);
         switch (random_.below(4)) {
@@ -167,11 +169,11 @@ private:
 
     void appendBodyLine(std::string& out)
     {
-        static constexpr std::array<std::string_view, 6> remarks = {
-            "# ads", "# tracking", "# added by hand", "# malware", "#telemetry", "# see list"};
+        static constexpr std::array<std::string_view, 6> remarks = {"# ads",     "# tracking", "# added by hand",
+                                                                    "# malware", "#telemetry", "# see list"};
         static constexpr std::array<std::string_view, 6> comments = {
-            "# [Section: advertising]", "# Tracking and analytics", "#", "# ---- merged list ----",
-            "# Updated weekly", "# Mobile ad networks"};
+            "# [Section: advertising]", "# Tracking and analytics", "#",
+            "# ---- merged list ----",  "# Updated weekly",         "# Mobile ad networks"};
         static constexpr std::array<std::string_view, 4> indents = {" ", "  ", "\t", " \t "};
         const std::uint32_t kind = random_.below(100);
         if (kind < 76) {
@@ -290,10 +292,10 @@ private:
 };
 
 struct ChildResult {
-    int exitCode = -1;      // -1 when the child did not exit normally
-    long peakRssKiB = 0;    // ru_maxrss of the child, in KiB on Linux
-    double seconds = 0;     // wall-clock time from fork() until the child was reaped
-    std::string output;     // what the child wrote to standard output
+    int exitCode = -1;   // -1 when the child did not exit normally
+    long peakRssKiB = 0; // ru_maxrss of the child, in KiB on Linux
+    double seconds = 0;  // wall-clock time from fork() until the child was reaped
+    std::string output;  // what the child wrote to standard output
 };
 
 inline std::string selfExecutable()
@@ -434,10 +436,7 @@ inline long ownPeakRssKiB()
     return usage.ru_maxrss;
 }
 
-inline std::string fileLabel(const std::string& path)
-{
-    return std::filesystem::path(path).filename().string();
-}
+inline std::string fileLabel(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
 inline std::size_t parseCount(const char* text, const char* what)
 {
@@ -496,10 +495,7 @@ inline std::string times(double quotient)
 }
 
 // Two medians side by side, "0.456 s vs 1.203 s", for the row of their quotient.
-inline std::string secondsVersus(double ours, double theirs)
-{
-    return seconds(ours) + " vs " + seconds(theirs);
-}
+inline std::string secondsVersus(double ours, double theirs) { return seconds(ours) + " vs " + seconds(theirs); }
 
 // The last column of a row with a goal.
 inline std::string verdict(bool met) { return met ? "yes" : "NO"; }
@@ -567,13 +563,13 @@ inline Options parseOptions(int argc, char** argv, const std::string& usage, std
 // A hosts file under test.
 struct HostsFile {
     std::string path;
-    std::string label;             // its name in the results table
-    std::size_t expectedRows = 0;  // 0: not known in advance
+    std::string label;            // its name in the results table
+    std::size_t expectedRows = 0; // 0: not known in advance
 };
 
 struct HostsFiles {
-    std::vector<HostsFile> files;  // the generated file, then the real one
-    std::string missingRealFile;   // the real file asked for, when it does not exist
+    std::vector<HostsFile> files; // the generated file, then the real one
+    std::string missingRealFile;  // the real file asked for, when it does not exist
 };
 
 // The generated file (written into `work` unless --generated names one) and

@@ -108,8 +108,8 @@ void benchmarkFile(const bench::HostsFile& hosts, std::size_t runs, const std::s
 {
     const std::string archive = zipWithInfoZip(zipProgram, hosts, work);
     std::fprintf(stderr, "  %s: %ju bytes zipped to %ju, %zu runs each\n", hosts.label.c_str(),
-                 static_cast<std::uintmax_t>(fs::file_size(hosts.path)), static_cast<std::uintmax_t>(fs::file_size(archive)),
-                 runs);
+                 static_cast<std::uintmax_t>(fs::file_size(hosts.path)),
+                 static_cast<std::uintmax_t>(fs::file_size(archive)), runs);
     if (vendrel::ZipArchive::fromFile(archive).extract(0) != fileBytes(hosts.path))
         throw std::runtime_error("the unpacker did not give back " + hosts.path);
 
@@ -125,7 +125,8 @@ void benchmarkFile(const bench::HostsFile& hosts, std::size_t runs, const std::s
                     bench::secondsRange(ours), "-", "");
     bench::printRow("unzip -p > /dev/null", hosts.label, bench::milliseconds(bench::median(theirs)),
                     bench::secondsRange(theirs), "-", "");
-    bench::printRow("  ours/unzip time", hosts.label, ratioText(ratio), "", "<= 1.50x", bench::verdict(ratio <= ratioGoal));
+    bench::printRow("  ours/unzip time", hosts.label, ratioText(ratio), "", "<= 1.50x",
+                    bench::verdict(ratio <= ratioGoal));
 
     const std::vector<double> inProcess = bench::timeRuns(runs, [&] {
         const auto opened = vendrel::ZipArchive::fromFile(archive);
@@ -135,8 +136,8 @@ void benchmarkFile(const bench::HostsFile& hosts, std::size_t runs, const std::s
                     bench::secondsRange(inProcess), "-", "");
     const std::string target = work.file("extracted");
     fs::create_directories(target);
-    const std::vector<double> toFolder =
-        bench::timeRuns(runs, [&] { vendrel::extractMembers(archive, memberName, target); });
+    const std::vector<double> toFolder = bench::timeRuns(runs,
+                                                         [&] { vendrel::extractMembers(archive, memberName, target); });
     bench::printRow("extractMembers (write + fsync)", hosts.label, bench::milliseconds(bench::median(toFolder)),
                     bench::secondsRange(toFolder), "-", "");
 }

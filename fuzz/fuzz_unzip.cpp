@@ -16,8 +16,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     try {
-        const auto archive =
-            vendrel::ZipArchive::fromBytes(std::string(reinterpret_cast<const char*>(data), size), "fuzz.zip");
+        const auto archive = vendrel::ZipArchive::fromBytes(std::string(reinterpret_cast<const char*>(data), size),
+                                                            "fuzz.zip");
         vendrel::selectedMembers(archive.members(), "hosts");
         std::uint64_t unpacked = 0;
         for (std::size_t index = 0; index < archive.members().size(); ++index) {

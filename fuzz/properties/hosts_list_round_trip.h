@@ -99,8 +99,8 @@ inline Violation hostsListRoundTrip(std::string_view input)
         return std::string("hosts loader: refuses the saved list: ") + error.what();
     }
     const bool firstRowChanged = expected.byteOrderMark != loaded.rows.utf8ByteOrderMark();
-    if (Violation difference =
-            differenceOf("hosts loader", expected, listRowsOf(reloaded.rows), firstRowChanged ? 1 : 0))
+    if (Violation difference = differenceOf("hosts loader", expected, listRowsOf(reloaded.rows),
+                                            firstRowChanged ? 1 : 0))
         return difference;
     if (!firstRowChanged && reloaded.redirectAddress != loaded.redirectAddress)
         return "hosts loader: the redirect address changed from " + shown(loaded.redirectAddress.value_or("(none)")) +

@@ -95,8 +95,8 @@ inline Violation mergeFault(const SortMergeInput& in, std::string_view merged)
 {
     if (Violation fault = lineBreakFault(merged))
         return "merge: " + *fault;
-    const std::size_t lines =
-        vendrel::countLines(in.hostsText) + vendrel::countLines(vendrel::withoutByteOrderMark(in.mergeText));
+    const std::size_t lines = vendrel::countLines(in.hostsText) +
+                              vendrel::countLines(vendrel::withoutByteOrderMark(in.mergeText));
     if (vendrel::countLines(merged) != lines)
         return "merge: " + std::to_string(vendrel::countLines(merged)) + " lines instead of " + std::to_string(lines);
     const auto other = vendrel::otherBlockingAddress(in.redirectAddress);

@@ -105,8 +105,8 @@ int runCommandLine(const std::vector<std::string>& arguments, platform::Platform
         if (program.wordsUsed == arguments.size())
             throw UsageError("no command given");
         command = &findCommand(arguments[program.wordsUsed]);
-        ParsedWords words =
-            parseCommandWords(*command, std::span(arguments).subspan(program.wordsUsed + 1), program.options);
+        ParsedWords words = parseCommandWords(*command, std::span(arguments).subspan(program.wordsUsed + 1),
+                                              program.options);
         if (words.options.has(helpOption.name)) {
             printCommandHelp(out, *command);
             return Success;
@@ -146,8 +146,8 @@ int runCommandLine(const std::vector<std::string>& arguments, platform::Platform
 
 } // namespace
 
-int runCli(const std::vector<std::string>& arguments, platform::Platform& system, std::ostream& out,
-           std::ostream& err, bool errIsTerminal)
+int runCli(const std::vector<std::string>& arguments, platform::Platform& system, std::ostream& out, std::ostream& err,
+           bool errIsTerminal)
 {
     return withOutputChecked(runCommandLine(arguments, system, out, err, errIsTerminal), out, err);
 }

@@ -68,7 +68,7 @@ const std::vector<CliOption>& dryRunOptions();
 // `err` when the command fails or its output could not be written, 2 for
 // wrong usage. With --dry-run (or --diff), a command that changes the hosts
 // file writes nothing and prints what it would change instead.
-int runCli(const std::vector<std::string>& arguments, platform::Platform& system, std::ostream& out,
-           std::ostream& err, bool errIsTerminal = false);
+int runCli(const std::vector<std::string>& arguments, platform::Platform& system, std::ostream& out, std::ostream& err,
+           bool errIsTerminal = false);
 
 } // namespace vendrel::cli

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/cli_app.h"
-#include "core/hosts/hosts_rows.h"
 #include "core/hosts/editor_paths.h"
+#include "core/hosts/hosts_rows.h"
 #include "core/session/change_writer.h"
 #include "core/session/hosts_document.h"
 #include "core/session/planned_change.h"

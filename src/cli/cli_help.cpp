@@ -51,7 +51,8 @@ std::string commandUsage(const CliCommand& command) { return commandLine(command
 
 void printProgramHelp(std::ostream& out)
 {
-    out << "Usage: vendrel-cli " << programOptionsUsage << " COMMAND [ARGUMENTS]\n\n"
+    out << "Usage: vendrel-cli " << programOptionsUsage
+        << " COMMAND [ARGUMENTS]\n\n"
            "Runs the hosts-file editor's commands on the hosts file, for scripts.\n\n";
     printOptions(out, programOptions());
     out << "\nCommands:\n";

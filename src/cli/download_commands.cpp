@@ -97,8 +97,8 @@ private:
 // Fetches the request's list into the data folder, showing progress on the
 // console; throws Error with the reason when the transfer fails, which
 // leaves the archive's path as it was.
-void fetch(BlockListFetch& fetch, const DownloadRequest& request, const std::string& dataFolder,
-           const bool& delivered, const std::string& failure, ProgressLine& progress)
+void fetch(BlockListFetch& fetch, const DownloadRequest& request, const std::string& dataFolder, const bool& delivered,
+           const std::string& failure, ProgressLine& progress)
 {
     fetch.start(*request.list, request.merge ? DownloadUse::Merge : DownloadUse::Replace, request.url, dataFolder,
                 request.timeLimitSeconds);

@@ -23,8 +23,7 @@ bool exists(const std::string& path)
 CliSession openSession(const CliContext& context)
 {
     CliSession session{HostsDocument(context.hostsPath, Locking::HeldByOwner),
-                       ChangeWriter(context.dataDir, Locking::HeldByOwner),
-                       EditorPaths{{}, {}, context.dataDir}};
+                       ChangeWriter(context.dataDir, Locking::HeldByOwner), EditorPaths{{}, {}, context.dataDir}};
     session.writer.writeWithPrivileges(context.system.privilegedHostsWriter(context.hostsPath));
     return session;
 }
@@ -35,8 +34,7 @@ void printLineCount(CliContext& context)
     context.out << lineCountText(countHostsFileRows(context.hostsPath)) << '\n';
 }
 
-bool finishChange(CliContext& context, CliSession& session, const PlannedChange& change,
-                  const std::string& appliedNote)
+bool finishChange(CliContext& context, CliSession& session, const PlannedChange& change, const std::string& appliedNote)
 {
     if (context.dryRun != DryRun::No) {
         printPlannedChange(context, change);

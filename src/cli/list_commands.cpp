@@ -58,9 +58,8 @@ void linesCommand(CliContext& context)
 
 void toggleCommand(CliContext& context)
 {
-    changeRows(context, "Toggle Comment", [&context](HostsRows& rows) {
-        toggleLineComment(rows, rowArgument(context.arguments[0], rows));
-    });
+    changeRows(context, "Toggle Comment",
+               [&context](HostsRows& rows) { toggleLineComment(rows, rowArgument(context.arguments[0], rows)); });
 }
 
 void deleteCommand(CliContext& context)

@@ -20,16 +20,15 @@ int scaled(int value, int numerator, int denominator)
 DialogBaseUnits dialogBaseUnits(const QFont& font)
 {
     const QFontMetrics metrics(font);
-    const int alphabetWidth =
-        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int alphabetWidth = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     // The average of the 52 letters, rounded.
     return {(alphabetWidth / 26 + 1) / 2, metrics.height()};
 }
 
 QRect dialogUnitsToPixels(const DialogBaseUnits& units, int x, int y, int width, int height)
 {
-    return QRect(scaled(x, units.x, 4), scaled(y, units.y, 8), scaled(width, units.x, 4),
-                 scaled(height, units.y, 8));
+    return QRect(scaled(x, units.x, 4), scaled(y, units.y, 8), scaled(width, units.x, 4), scaled(height, units.y, 8));
 }
 
 } // namespace pellbrook

@@ -17,13 +17,13 @@ QPainterPath handOutline()
         piece.addRoundedRect(part, radius, radius);
         hand = hand.united(piece);
     };
-    add(QRectF(10, 4, 4, 15), 2);   // index finger
-    add(QRectF(14, 10, 4, 9), 2);   // middle finger
-    add(QRectF(17, 11, 4, 9), 2);   // ring finger
-    add(QRectF(20, 12, 4, 9), 2);   // little finger
-    add(QRectF(5, 15, 7, 5), 2.5);  // thumb
-    add(QRectF(8, 17, 16, 9), 3);   // palm
-    add(QRectF(10, 24, 13, 5), 1);  // wrist
+    add(QRectF(10, 4, 4, 15), 2);  // index finger
+    add(QRectF(14, 10, 4, 9), 2);  // middle finger
+    add(QRectF(17, 11, 4, 9), 2);  // ring finger
+    add(QRectF(20, 12, 4, 9), 2);  // little finger
+    add(QRectF(5, 15, 7, 5), 2.5); // thumb
+    add(QRectF(8, 17, 16, 9), 3);  // palm
+    add(QRectF(10, 24, 13, 5), 1); // wrist
     return hand.simplified();
 }
 

@@ -11,10 +11,7 @@ class MarkupLabelAccessible final : public QAccessibleWidget {
 public:
     explicit MarkupLabelAccessible(MarkupLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
 
-    QAccessible::Role role() const override
-    {
-        return label()->isLink() ? QAccessible::Link : QAccessible::StaticText;
-    }
+    QAccessible::Role role() const override { return label()->isLink() ? QAccessible::Link : QAccessible::StaticText; }
 
     QAccessible::State state() const override
     {

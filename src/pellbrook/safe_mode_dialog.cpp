@@ -63,8 +63,7 @@ QLabel* banner(QWidget* parent)
 
 } // namespace
 
-SafeModeDialog::SafeModeDialog(platform::BootPlatform& system, Prompter& prompter, WebLinkOpener& web,
-                               QWidget* parent)
+SafeModeDialog::SafeModeDialog(platform::BootPlatform& system, Prompter& prompter, WebLinkOpener& web, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       system_(system), prompter_(prompter), web_(web), choices_(new QButtonGroup(this))
 {

@@ -23,8 +23,7 @@ class SafeModeDialog final : public QDialog {
     Q_OBJECT
 
 public:
-    SafeModeDialog(platform::BootPlatform& system, Prompter& prompter, WebLinkOpener& web,
-                   QWidget* parent = nullptr);
+    SafeModeDialog(platform::BootPlatform& system, Prompter& prompter, WebLinkOpener& web, QWidget* parent = nullptr);
 
     // The controls in tab order, one for each row of the dialog template.
     const std::vector<QWidget*>& controls() const { return controls_; }

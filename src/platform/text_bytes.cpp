@@ -13,7 +13,7 @@ std::size_t sequenceLength(const unsigned char* text, std::size_t at, std::size_
 {
     const unsigned char lead = text[at];
     std::size_t length = 0;
-    unsigned char low = 0x80; // bounds of the second byte, which rule out
+    unsigned char low = 0x80;  // bounds of the second byte, which rule out
     unsigned char high = 0xBF; // overlong forms, surrogates and > U+10FFFF
     if (lead >= 0xC2 && lead <= 0xDF)
         length = 2;

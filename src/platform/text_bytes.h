@@ -16,10 +16,7 @@ inline bool isAscii(std::string_view bytes)
     return true;
 }
 
-inline char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+inline char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Whether two texts are equal when ASCII letters are folded.
 inline bool equalIgnoringAsciiCase(std::string_view first, std::string_view second)

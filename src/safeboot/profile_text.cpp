@@ -28,10 +28,7 @@ std::string_view trimmed(std::string_view text)
     return text;
 }
 
-bool sameName(std::string_view a, std::string_view b)
-{
-    return platform::equalIgnoringAsciiCase(a, b);
-}
+bool sameName(std::string_view a, std::string_view b) { return platform::equalIgnoringAsciiCase(a, b); }
 
 // One line of the text: its bytes are [begin, end), its line break (if any)
 // [end, next).
@@ -75,8 +72,7 @@ std::optional<KeyLine> keyLine(std::string_view text, const Line& line)
         return std::nullopt;
     const std::string_view afterEquals = content.substr(equals + 1);
     const std::string_view value = trimmed(afterEquals);
-    const std::size_t valueBegin =
-        line.begin + equals + 1 + (afterEquals.size() - trimmedLeft(afterEquals).size());
+    const std::size_t valueBegin = line.begin + equals + 1 + (afterEquals.size() - trimmedLeft(afterEquals).size());
     return KeyLine{trimmed(content.substr(0, equals)), valueBegin, valueBegin + value.size()};
 }
 
@@ -113,10 +109,7 @@ Location locate(std::string_view text, std::string_view section, std::string_vie
     return where;
 }
 
-bool endsWithLineBreak(std::string_view text)
-{
-    return !text.empty() && (text.back() == '\r' || text.back() == '\n');
-}
+bool endsWithLineBreak(std::string_view text) { return !text.empty() && (text.back() == '\r' || text.back() == '\n'); }
 
 // The line break of the text's first line; CR LF for a text without any.
 std::string lineBreakOf(std::string_view text)
@@ -139,8 +132,8 @@ std::string_view valueAt(std::string_view text, const KeyLine& key)
 
 // `text` with the key line added to the section, or with the section and
 // the key line appended when the section is missing.
-std::string withKeyAdded(std::string_view text, const Location& where, std::string_view section,
-                         std::string_view key, std::string_view value)
+std::string withKeyAdded(std::string_view text, const Location& where, std::string_view section, std::string_view key,
+                         std::string_view value)
 {
     const std::string lineBreak = lineBreakOf(text);
     std::string result(text);

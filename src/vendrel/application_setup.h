@@ -20,9 +20,6 @@ inline void prepareToolkit()
 // Call once QApplication exists. No display name is set: the platform would
 // append one to every window and box caption. The display name falls back to
 // this name all the same.
-inline void nameApplication()
-{
-    QCoreApplication::setApplicationName(QStringLiteral("Vendrel"));
-}
+inline void nameApplication() { QCoreApplication::setApplicationName(QStringLiteral("Vendrel")); }
 
 } // namespace vendrel::gui

@@ -48,11 +48,10 @@ void BackupCommands::CreateBackup()
 
 void BackupCommands::restoreBackupClick()
 {
-    if (confirmChange(QStringLiteral("Press OK to restore Backup Hosts File."),
-                      [this] {
-                          return vendrel::planRestoreBackup(host_.document(), host_.paths().backupPath(),
-                                                            host_.widgets().progressBar->reporter());
-                      }))
+    if (confirmChange(QStringLiteral("Press OK to restore Backup Hosts File."), [this] {
+            return vendrel::planRestoreBackup(host_.document(), host_.paths().backupPath(),
+                                              host_.widgets().progressBar->reporter());
+        }))
         host_.PopulateList();
 }
 

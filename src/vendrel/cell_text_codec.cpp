@@ -10,8 +10,8 @@ QString fromUtf16(const std::u16string& text) { return QString::fromStdU16String
 
 std::optional<std::string> encodeEightBit(QStringView text)
 {
-    return platform::encodeEightBit(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                        static_cast<std::size_t>(text.size())));
+    return platform::encodeEightBit(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
 }
 
 // The first character (a surrogate pair counts as one) the 8-bit code page cannot hold.

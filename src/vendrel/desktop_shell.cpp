@@ -14,9 +14,6 @@ QUrl desktopUrl(const QString& target)
     return QUrl::fromEncoded("http://" + target.toUtf8(), QUrl::TolerantMode);
 }
 
-void SystemDesktopShell::open(const QString& target)
-{
-    QDesktopServices::openUrl(desktopUrl(target));
-}
+void SystemDesktopShell::open(const QString& target) { QDesktopServices::openUrl(desktopUrl(target)); }
 
 } // namespace vendrel::gui

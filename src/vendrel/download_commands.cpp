@@ -5,8 +5,8 @@
 #include "vendrel/download_commands.h"
 
 #include "core/download/service_state.h"
-#include "core/hosts/hosts_file_access.h"
 #include "core/hosts/editor_paths.h"
+#include "core/hosts/hosts_file_access.h"
 #include "core/session/hosts_document.h"
 #include "platform/platform.h"
 #include "vendrel/busy_cursor.h"
@@ -31,8 +31,8 @@ const QString dnsRunningWarning = QStringLiteral(
     "Your DNSClient Service is running and\r\nShould be disabled before utilizing a large Hosts file.\r\n\r\n"
     "See Help file for more information.\r\n\r\nDownload CANCELLED.");
 const QString troubleText = QStringLiteral("Vendrel had trouble downloading.");
-const QString stillFinishing =
-    QStringLiteral("The previous download is still finishing. Please try again in a moment.");
+const QString stillFinishing = QStringLiteral(
+    "The previous download is still finishing. Please try again in a moment.");
 
 } // namespace
 
@@ -40,7 +40,9 @@ DownloadCommands::DownloadCommands(CommandHost& host, std::string downloadHost, 
     : CommandFamily(host), downloadHost_(std::move(downloadHost))
 {
     fetch_ = std::make_unique<vendrel::BlockListFetch>(
-        [this](std::function<void()> event) { QMetaObject::invokeMethod(this, std::move(event), Qt::QueuedConnection); },
+        [this](std::function<void()> event) {
+            QMetaObject::invokeMethod(this, std::move(event), Qt::QueuedConnection);
+        },
         vendrel::BlockListFetch::Events{
             [this](std::uint64_t position, std::uint64_t total) { Grabber1Progress(position, total); },
             [this] { Grabber1DoneFile(); }, [this](const std::string& message) { Grabber1Error(message); }});
@@ -101,15 +103,9 @@ void DownloadCommands::setDownloadCursor(bool busy)
         QApplication::restoreOverrideCursor();
 }
 
-void DownloadCommands::Downloadmenusoff()
-{
-    host_.setMode(WindowMode::Downloading);
-}
+void DownloadCommands::Downloadmenusoff() { host_.setMode(WindowMode::Downloading); }
 
-void DownloadCommands::Downloadmenuson()
-{
-    host_.setMode(WindowMode::Idle);
-}
+void DownloadCommands::Downloadmenuson() { host_.setMode(WindowMode::Idle); }
 
 void DownloadCommands::Grabber1Progress(std::uint64_t position, std::uint64_t totalSize)
 {
@@ -190,15 +186,9 @@ void DownloadCommands::reportDownloadTrouble(const std::string& reason)
     ask({Prompter::Kind::Warning, QStringLiteral("Warning"), text, false});
 }
 
-void DownloadCommands::Grabber1Error(const std::string& message)
-{
-    reportDownloadTrouble(message);
-}
+void DownloadCommands::Grabber1Error(const std::string& message) { reportDownloadTrouble(message); }
 
-void DownloadCommands::cancelDownloadClick()
-{
-    endDownload();
-}
+void DownloadCommands::cancelDownloadClick() { endDownload(); }
 
 void DownloadCommands::statusOfDnsServiceClick()
 {

@@ -55,10 +55,8 @@ FileCommands::FileCommands(CommandHost& host, ControlRecords controls) : Command
 {
     MainMenus& menus = controls.menus;
     MainWidgets& widgets = controls.widgets;
-    menus.appendFile = newAction(
-        "&Append File", [this] { changeWithChosenFile(appendQuestion, planAppendFile); });
-    menus.replaceFile = newAction(
-        "Replace File", [this] { changeWithChosenFile(replaceQuestion, planReplaceFile); });
+    menus.appendFile = newAction("&Append File", [this] { changeWithChosenFile(appendQuestion, planAppendFile); });
+    menus.replaceFile = newAction("Replace File", [this] { changeWithChosenFile(replaceQuestion, planReplaceFile); });
     menus.mergeFile = newAction("Merge File", [this] { mergeFileClick(); });
     menus.sortFile = newAction("Sort File", [this] { SortFile1Click(); });
     menus.swapLocalhosts = newAction("Swap localhosts", [this] { swapLocalhostsClick(); });
@@ -72,8 +70,8 @@ FileCommands::FileCommands(CommandHost& host, ControlRecords controls) : Command
     widgets.mergeChoice = choice("Merge");
     widgets.selectFile = newButton<QPushButton>(QStringLiteral("Select File"), [this] { selectFileClick(); });
     widgets.selectFile->setEnabled(false);
-    widgets.removeAllBlocking =
-        newButton<QPushButton>(QStringLiteral("Remove All Blocking Entries"), [this] { removeAllBlockingClick(); });
+    widgets.removeAllBlocking = newButton<QPushButton>(QStringLiteral("Remove All Blocking Entries"),
+                                                       [this] { removeAllBlockingClick(); });
 }
 
 std::string FileCommands::pickFile()
@@ -111,9 +109,8 @@ void FileCommands::mergeFileClick()
 
 void FileCommands::SortFile1Click()
 {
-    const bool sorted = confirmChange(sortQuestion, [this] {
-        return vendrel::planSort(host_.document(), host_.widgets().progressBar->reporter());
-    });
+    const bool sorted = confirmChange(
+        sortQuestion, [this] { return vendrel::planSort(host_.document(), host_.widgets().progressBar->reporter()); });
     if (sorted)
         showChangedFile();
 }
@@ -153,8 +150,7 @@ void FileCommands::selectFileClick()
 
 void FileCommands::tellNoBlockingAddress(const vendrel::NoBlockingAddress& refusal)
 {
-    ask({Prompter::Kind::Information, QStringLiteral("Information"),
-                         QString::fromStdString(refusal.what()), false});
+    ask({Prompter::Kind::Information, QStringLiteral("Information"), QString::fromStdString(refusal.what()), false});
 }
 
 void FileCommands::removeAllBlockingClick()
@@ -170,8 +166,7 @@ void FileCommands::removeAllBlockingClick()
         tellNoBlockingAddress(refusal);
         return;
     }
-    ask({Prompter::Kind::Notice, QStringLiteral("Vendrel"), QStringLiteral("Your changes have been made"),
-                         false});
+    ask({Prompter::Kind::Notice, QStringLiteral("Vendrel"), QStringLiteral("Your changes have been made"), false});
 }
 
 void FileCommands::swapLocalhostsClick()

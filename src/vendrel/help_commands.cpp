@@ -26,19 +26,17 @@ HelpCommands::HelpCommands(CommandHost& host, DesktopShell& shell, MainMenus& me
 {
     menus.viewHelpFile = newAction("View Help File", [this] { helpFileClick(); });
     menus.viewHelpFile->setVisible(false);
-    menus.visitMakerSite =
-        newAction("Visit www.vendrel.example.org", [this] { LaunchWebsite(web_addresses::makerSite); });
-    menus.makeDonation = newAction("Make Donation via Paypal", [this] { shell_.open(web_addresses::donationAddress()); });
-    menus.visitForums =
-        newAction("Visit Rodavavur Security Forums for PC Help", [this] { shell_.open(web_addresses::forumSite); });
+    menus.visitMakerSite = newAction("Visit www.vendrel.example.org",
+                                     [this] { LaunchWebsite(web_addresses::makerSite); });
+    menus.makeDonation = newAction("Make Donation via Paypal",
+                                   [this] { shell_.open(web_addresses::donationAddress()); });
+    menus.visitForums = newAction("Visit Rodavavur Security Forums for PC Help",
+                                  [this] { shell_.open(web_addresses::forumSite); });
     menus.mvpsVisit = newAction("Visit www.mvps.org", [this] { LaunchWebsite(web_addresses::mvpsPage); });
     menus.hphostsVisit = newAction("Visit hpHosts", [this] { LaunchWebsite(web_addresses::hpHostsPage); });
 }
 
-void HelpCommands::LaunchWebsite(const QString& websiteUrl)
-{
-    shell_.open(websiteUrl);
-}
+void HelpCommands::LaunchWebsite(const QString& websiteUrl) { shell_.open(websiteUrl); }
 
 void HelpCommands::helpFileClick()
 {

@@ -16,10 +16,7 @@ int HostsTableModel::rowCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
-int HostsTableModel::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : 2;
-}
+int HostsTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
 
 QVariant HostsTableModel::data(const QModelIndex& index, int role) const
 {

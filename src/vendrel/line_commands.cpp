@@ -50,14 +50,15 @@ LineCommands::LineCommands(CommandHost& host, HostsTableModel& model, ControlRec
             [this] { UpdateCommentState(); });
 
     auto* addLineBoxClicks = new ClickWatcher(widgets.addLineBox);
-    connect(addLineBoxClicks, &ClickWatcher::clicked, this, [this] { host_.runCommand([this] { addLineBoxClick(); }); });
+    connect(addLineBoxClicks, &ClickWatcher::clicked, this,
+            [this] { host_.runCommand([this] { addLineBoxClick(); }); });
     widgets.addLineButton = newButton<QPushButton>(QStringLiteral("+"), [this] { addLineClick(); });
     widgets.addLineButton->setToolTip(QStringLiteral("Add Line"));
 
     menus.deleteLine = newAction("Delete Line", [this] { deleteLineClick(); });
     menus.popupDeleteLine = newAction("Delete line", [this] { deleteLineClick(); });
-    widgets.deleteSelectedLine =
-        newButton<QPushButton>(QStringLiteral("Delete Selected Line"), [this] { deleteLineClick(); });
+    widgets.deleteSelectedLine = newButton<QPushButton>(QStringLiteral("Delete Selected Line"),
+                                                        [this] { deleteLineClick(); });
 
     menus.copyHostsToClipboard = newAction("Copy Hosts to Clipboard", [this] { copyHostsToClipboardClick(); });
     menus.popupCopyDomain = newAction("Copy Domain to Clipboard", [this] { copyDomainToClipboardClick(); });
@@ -66,10 +67,7 @@ LineCommands::LineCommands(CommandHost& host, HostsTableModel& model, ControlRec
     widgets.searchForward = newButton<QPushButton>(QStringLiteral(">>"), [this] { search(true); });
 }
 
-int LineCommands::selectedRow() const
-{
-    return host_.widgets().hostsList->selectedRow();
-}
+int LineCommands::selectedRow() const { return host_.widgets().hostsList->selectedRow(); }
 
 void LineCommands::UpdateCommentState()
 {
@@ -113,7 +111,7 @@ void LineCommands::addLineClick()
     const std::optional<std::string> line = model_.encodeTyped(typed);
     if (!line) {
         ask({Prompter::Kind::Error, QStringLiteral("Error"),
-                             codePageRefusal(typed, QStringLiteral("the line was not added.")), false});
+             codePageRefusal(typed, QStringLiteral("the line was not added.")), false});
         return;
     }
     const auto [address, host] = vendrel::splitTypedLine(*line);
@@ -144,9 +142,8 @@ void LineCommands::deleteline()
 void LineCommands::copyHostsToClipboardClick()
 {
     std::string text;
-    vendrel::forEachLine(vendrel::readWholeFile(host_.document().path()), [&text](std::string_view line) {
-        text.append(line).append("\r\n");
-    });
+    vendrel::forEachLine(vendrel::readWholeFile(host_.document().path()),
+                         [&text](std::string_view line) { text.append(line).append("\r\n"); });
     QGuiApplication::clipboard()->setText(decodeCellBytes(text));
     ask({Prompter::Kind::Notice, QStringLiteral("Vendrel"), QStringLiteral("Copied to Clipboard"), false});
 }
@@ -174,8 +171,8 @@ void LineCommands::search(bool forward)
         UpdateCommentState();
         return;
     }
-    if (ask({Prompter::Kind::Notice, QStringLiteral("Nothing Found"),
-                             QStringLiteral("Search String Not Found"), false}))
+    if (ask({Prompter::Kind::Notice, QStringLiteral("Nothing Found"), QStringLiteral("Search String Not Found"),
+             false}))
         host_.widgets().searchBox->setFocus();
 }
 

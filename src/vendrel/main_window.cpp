@@ -2,31 +2,31 @@
 
 #include "core/error.h"
 #include "core/hosts/default_hosts.h"
-#include "core/hosts/hosts_loader.h"
 #include "core/hosts/hosts_file_access.h"
-#include "core/session/hosts_commands.h"
+#include "core/hosts/hosts_loader.h"
 #include "core/hosts/line_count.h"
 #include "core/hosts/list_file_format.h"
+#include "core/session/hosts_commands.h"
 #include "platform/platform.h"
 #include "platform/privileged_writer.h"
 #include "vendrel/anchor_keeper.h"
-#include "vendrel/busy_cursor.h"
 #include "vendrel/backup_commands.h"
+#include "vendrel/busy_cursor.h"
 #include "vendrel/desktop_shell.h"
-#include "vendrel/file_commands.h"
 #include "vendrel/download_commands.h"
+#include "vendrel/file_commands.h"
 #include "vendrel/help_commands.h"
 #include "vendrel/history_commands.h"
+#include "vendrel/hosts_table_model.h"
+#include "vendrel/hosts_table_view.h"
 #include "vendrel/line_commands.h"
 #include "vendrel/memopad_commands.h"
 #include "vendrel/plain_text_area.h"
-#include "vendrel/whitelist_commands.h"
-#include "vendrel/hosts_table_model.h"
-#include "vendrel/hosts_table_view.h"
 #include "vendrel/prompter.h"
 #include "vendrel/startup_layout.h"
 #include "vendrel/status_progress_bar.h"
 #include "vendrel/web_addresses.h"
+#include "vendrel/whitelist_commands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -56,10 +56,10 @@ const QString systemFileWarning = QStringLiteral(
 const QString reloadChangedQuestion = QStringLiteral(
     "\r\n\r\nPress OK to load the file as it is now, CANCEL to keep the list as shown "
     "(your next change then replaces the file).");
-const QString administratorRightsQuestion =
-    QStringLiteral("Vendrel needs administrator rights to change the hosts file.");
-const QString missingHostsQuestion =
-    QStringLiteral("HOSTS file does not exist, press OK to create HOSTS file, Cancel to Quit.");
+const QString administratorRightsQuestion = QStringLiteral(
+    "Vendrel needs administrator rights to change the hosts file.");
+const QString missingHostsQuestion = QStringLiteral(
+    "HOSTS file does not exist, press OK to create HOSTS file, Cancel to Quit.");
 
 // Thrown to end the program from inside a command; runCommand() ends it.
 struct ProgramEnd {
@@ -134,25 +134,13 @@ void MainWindow::createCommandFamilies()
     menus_.exit = new QAction(QStringLiteral("Exit"), this); // the window's own item, connected with its controls
 }
 
-void MainWindow::deleteline()
-{
-    lines_->deleteline();
-}
+void MainWindow::deleteline() { lines_->deleteline(); }
 
-void MainWindow::updateHelpItemVisibility()
-{
-    help_->updateHelpItemVisibility();
-}
+void MainWindow::updateHelpItemVisibility() { help_->updateHelpItemVisibility(); }
 
-void MainWindow::rememberChosenFile(std::string path)
-{
-    files_->rememberChosenFile(std::move(path));
-}
+void MainWindow::rememberChosenFile(std::string path) { files_->rememberChosenFile(std::move(path)); }
 
-vendrel::HttpUrlGrabber& MainWindow::grabber()
-{
-    return download_->grabber();
-}
+vendrel::HttpUrlGrabber& MainWindow::grabber() { return download_->grabber(); }
 
 void MainWindow::runCommand(const std::function<void()>& command)
 {
@@ -221,10 +209,7 @@ bool MainWindow::FormCreate()
     return !programEnded_;
 }
 
-int MainWindow::windowWidth() const
-{
-    return centralWidget()->width();
-}
+int MainWindow::windowWidth() const { return centralWidget()->width(); }
 
 void MainWindow::layOutWindow()
 {
@@ -293,10 +278,7 @@ void MainWindow::showLoadedRows()
     TrimMemory();
 }
 
-void MainWindow::rowsAboutToBeReplaced()
-{
-    model_->rowsAboutToBeReplaced();
-}
+void MainWindow::rowsAboutToBeReplaced() { model_->rowsAboutToBeReplaced(); }
 
 void MainWindow::rowsReplaced()
 {
@@ -325,10 +307,7 @@ void MainWindow::setMode(WindowMode mode)
     showWindowState(state_, menus_, widgets_, *model_, palette());
 }
 
-void MainWindow::SaveList()
-{
-    applyChange(vendrel::planSaveRows(document_, "Edit Line"));
-}
+void MainWindow::SaveList() { applyChange(vendrel::planSaveRows(document_, "Edit Line")); }
 
 void MainWindow::ShowLineCount()
 {
@@ -344,14 +323,12 @@ void MainWindow::AdjustTabs()
     text->update();
 }
 
-void MainWindow::TrimMemory()
-{
-    system_.trimWorkingSet();
-}
+void MainWindow::TrimMemory() { system_.trimWorkingSet(); }
 
 void MainWindow::connectButton(QAbstractButton* button, void (MainWindow::*handler)())
 {
-    connect(button, &QAbstractButton::clicked, this, [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
+    connect(button, &QAbstractButton::clicked, this,
+            [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
 }
 
 void MainWindow::connectCommands()
@@ -361,8 +338,9 @@ void MainWindow::connectCommands()
     connect(menus_.exit, &QAction::triggered, this, [this] { runCommand([this] { throw ProgramEnd{0}; }); });
     connect(widgets_.hostsList, &HostsTableView::cellEditorLeft, this,
             [this] { runCommand([this] { saveAfterCellEdit(); }); });
-    connect(widgets_.hostsList, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& position) { menus_.popup->popup(widgets_.hostsList->viewport()->mapToGlobal(position)); });
+    connect(widgets_.hostsList, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        menus_.popup->popup(widgets_.hostsList->viewport()->mapToGlobal(position));
+    });
 }
 
 void MainWindow::widenButtonClick()
@@ -410,15 +388,12 @@ void MainWindow::offerAdministratorRights()
 void MainWindow::endAdministratorRights(const vendrel::WriteNotAuthorised& refused)
 {
     writer_.writeWithPrivileges(nullptr);
-    prompter_.ask(this, {Prompter::Kind::Information, QStringLiteral("Information"),
-                         QString::fromLocal8Bit(refused.what()) + QStringLiteral(" The list is read-only again."),
-                         false});
+    prompter_.ask(this,
+                  {Prompter::Kind::Information, QStringLiteral("Information"),
+                   QString::fromLocal8Bit(refused.what()) + QStringLiteral(" The list is read-only again."), false});
     runCommand([this] { PopulateList(); });
 }
 
-void MainWindow::saveAfterCellEdit()
-{
-    SaveList();
-}
+void MainWindow::saveAfterCellEdit() { SaveList(); }
 
 } // namespace vendrel::gui

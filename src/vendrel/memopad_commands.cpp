@@ -4,8 +4,8 @@
 
 #include "core/hosts/hosts_file_access.h"
 #include "core/hosts/text_file.h"
-#include "core/session/hosts_document.h"
 #include "core/session/hosts_commands.h"
+#include "core/session/hosts_document.h"
 #include "vendrel/main_menus.h"
 #include "vendrel/plain_text_area.h"
 
@@ -16,8 +16,8 @@ namespace vendrel::gui {
 
 namespace {
 
-const QString overwriteChangedQuestion =
-    QStringLiteral("\r\n\r\nPress OK to replace it with the text shown, CANCEL to go on editing.");
+const QString overwriteChangedQuestion = QStringLiteral(
+    "\r\n\r\nPress OK to replace it with the text shown, CANCEL to go on editing.");
 
 } // namespace
 
@@ -75,10 +75,7 @@ void MemopadCommands::saveHostsExitMemopadClick()
         leaveMemopad();
 }
 
-void MemopadCommands::exitMemopadClick()
-{
-    leaveMemopad();
-}
+void MemopadCommands::exitMemopadClick() { leaveMemopad(); }
 
 void MemopadCommands::leaveMemopad()
 {

@@ -99,7 +99,8 @@ bool PlainTextArea::save(const std::function<void(const std::string& bytes)>& wr
 bool PlainTextArea::showError(const QString& message)
 {
     // Ending the program here would throw the typed text away: say what failed and stay.
-    prompter_.ask(&window_, {Prompter::Kind::Error, QStringLiteral("Error"), QStringLiteral("ERROR: ") + message, false});
+    prompter_.ask(&window_,
+                  {Prompter::Kind::Error, QStringLiteral("Error"), QStringLiteral("ERROR: ") + message, false});
     return false;
 }
 

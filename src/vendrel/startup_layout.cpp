@@ -26,7 +26,7 @@ void placeWidenButton(MainWidgets& w)
 QSize visibleControlsExtent(const MainWidgets& w)
 {
     QRect extent;
-    const std::initializer_list<const QWidget*> visible = {w.hostsList,   w.toolColumn, w.progressBar,
+    const std::initializer_list<const QWidget*> visible = {w.hostsList,   w.toolColumn,  w.progressBar,
                                                            w.widenButton, w.searchPanel, w.writableToggle};
     for (const QWidget* control : visible)
         extent = extent.united(control->geometry());

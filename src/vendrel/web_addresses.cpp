@@ -5,10 +5,7 @@ namespace vendrel::gui {
 namespace web_addresses {
 namespace {
 
-QString escapeDots(QString text)
-{
-    return text.replace(QLatin1Char('.'), QStringLiteral("%2e"));
-}
+QString escapeDots(QString text) { return text.replace(QLatin1Char('.'), QStringLiteral("%2e")); }
 
 } // namespace
 

@@ -3,8 +3,8 @@
 
 #include "vendrel/whitelist_commands.h"
 
-#include "core/hosts/text_file.h"
 #include "core/hosts/editor_paths.h"
+#include "core/hosts/text_file.h"
 #include "core/session/hosts_commands.h"
 #include "core/whitelist/whitelist.h"
 #include "platform/platform.h"
@@ -26,8 +26,8 @@ WhitelistCommands::WhitelistCommands(CommandHost& host, PlainTextArea& area, Con
     : CommandFamily(host), area_(area)
 {
     MainMenus& menus = controls.menus;
-    controls.widgets.deleteLineAddToWhitelist =
-        newButton<QPushButton>(QStringLiteral("Delete Line / Add into Whitelist"), [this] { DeleteAddtoWL(); });
+    controls.widgets.deleteLineAddToWhitelist = newButton<QPushButton>(
+        QStringLiteral("Delete Line / Add into Whitelist"), [this] { DeleteAddtoWL(); });
     menus.deleteLineAddToWhitelist = newAction("Delete Line/Add to Whitelist", [this] { DeleteAddtoWL(); });
     menus.popupDeleteLineAddToWhitelist = newAction("Delete Line/Add into Whitelist", [this] { DeleteAddtoWL(); });
     menus.removeWhitelistItems = newAction("Remove Whitelist Items", [this] { removeWhitelistItemsClick(); });
@@ -69,15 +69,9 @@ void WhitelistCommands::addWhitelistItemsClick()
     host_.ShowLineCount();
 }
 
-void WhitelistCommands::Whitelistmenutoggleon()
-{
-    host_.setMode(WindowMode::Whitelist);
-}
+void WhitelistCommands::Whitelistmenutoggleon() { host_.setMode(WindowMode::Whitelist); }
 
-void WhitelistCommands::Whitelistmenutoggleoff()
-{
-    host_.setMode(WindowMode::Idle);
-}
+void WhitelistCommands::Whitelistmenutoggleoff() { host_.setMode(WindowMode::Idle); }
 
 void WhitelistCommands::viewEditWhitelistClick()
 {

@@ -1,7 +1,6 @@
 // Runs the built vendrel-cli program, to check what the library tests cannot:
 // the program's own main(), its exit status and its byte-exact stdout.
 
-
 #include "fake_platform.h"
 
 #include <gtest/gtest.h>

@@ -115,13 +115,14 @@ TEST_P(CliDownloadRefused, FailsWithTheServersAnswerAndChangesNothing)
     expectNothingChanged();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cli, CliDownloadRefused,
-    testing::Values(RefusalCase{"ServerErrorWithAnArchiveBody", {500, archive},
-                                "The server answered 500 Internal Server Error."},
-                    RefusalCase{"NotFoundPage", {404, "<html><body>Not Found</body></html>"},
-                                "The server answered 404 Not Found."}),
-    [](const testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cli, CliDownloadRefused,
+                         testing::Values(RefusalCase{"ServerErrorWithAnArchiveBody",
+                                                     {500, archive},
+                                                     "The server answered 500 Internal Server Error."},
+                                         RefusalCase{"NotFoundPage",
+                                                     {404, "<html><body>Not Found</body></html>"},
+                                                     "The server answered 404 Not Found."}),
+                         [](const testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
 
 TEST_F(CliDownload, MaxSecondsStopsAServerThatSendsThreeBytesASecond)
 {

@@ -55,10 +55,22 @@ TEST_F(CliDryRun, EveryChangingCommandTellsItsChangeAndWritesNothing)
     ASSERT_EQ(run({"sort"}).status, vendrel::cli::Success); // one version, for undo and restore-version
     ASSERT_EQ(run({"undo"}).status, vendrel::cli::Success); // and one step for redo, kept as version 2
     const std::map<std::string, std::string> before = everyFile();
-    const std::vector<std::vector<std::string>> commands = {
-        {"toggle", "2"}, {"delete", "2"}, {"add", "0.0.0.0 added.example"}, {"sort"}, {"merge", other},
-        {"append", other}, {"replace", other}, {"remove-blocking"}, {"swap"}, {"restore"}, {"restore-default"},
-        {"whitelist-remove"}, {"whitelist-add"}, {"whitelist-line", "2"}, {"redo"}, {"restore-version", "2"}};
+    const std::vector<std::vector<std::string>> commands = {{"toggle", "2"},
+                                                            {"delete", "2"},
+                                                            {"add", "0.0.0.0 added.example"},
+                                                            {"sort"},
+                                                            {"merge", other},
+                                                            {"append", other},
+                                                            {"replace", other},
+                                                            {"remove-blocking"},
+                                                            {"swap"},
+                                                            {"restore"},
+                                                            {"restore-default"},
+                                                            {"whitelist-remove"},
+                                                            {"whitelist-add"},
+                                                            {"whitelist-line", "2"},
+                                                            {"redo"},
+                                                            {"restore-version", "2"}};
     for (std::vector<std::string> command : commands) {
         const std::string name = command.front();
         command.insert(command.begin(), "--dry-run");

@@ -31,7 +31,8 @@ protected:
     FakePlatform fake;
     std::string hostsFile = fake.root() + "/etc/hosts";
     std::string dataDir = fake.root() + "/data";
-    std::string listFile = fake.writeFile(fake.root() + "/list.txt", "0.0.0.0 one.example\r\n127.0.0.1 two.example\r\n");
+    std::string listFile = fake.writeFile(fake.root() + "/list.txt",
+                                          "0.0.0.0 one.example\r\n127.0.0.1 two.example\r\n");
 
     void SetUp() override
     {
@@ -83,21 +84,19 @@ TEST_P(OneWrite, EveryCommandReplacesTheHostsFileInOneStep)
     EXPECT_EQ(std::distance(begin(versions), end(versions)), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cli, OneWrite,
-                         testing::Values(std::vector<std::string>{"sort"}, std::vector<std::string>{"merge", "LIST"},
-                                         std::vector<std::string>{"append", "LIST"},
-                                         std::vector<std::string>{"replace", "LIST"},
-                                         std::vector<std::string>{"remove-blocking"}, std::vector<std::string>{"swap"},
-                                         std::vector<std::string>{"toggle", "2"},
-                                         std::vector<std::string>{"add", "0.0.0.0 c.example"},
-                                         std::vector<std::string>{"restore"},
-                                         std::vector<std::string>{"whitelist-remove"},
-                                         std::vector<std::string>{"whitelist-add"}),
-                         [](const testing::TestParamInfo<std::vector<std::string>>& info) {
-                             std::string name = info.param[0];
-                             std::erase(name, '-');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Cli, OneWrite,
+    testing::Values(std::vector<std::string>{"sort"}, std::vector<std::string>{"merge", "LIST"},
+                    std::vector<std::string>{"append", "LIST"}, std::vector<std::string>{"replace", "LIST"},
+                    std::vector<std::string>{"remove-blocking"}, std::vector<std::string>{"swap"},
+                    std::vector<std::string>{"toggle", "2"}, std::vector<std::string>{"add", "0.0.0.0 c.example"},
+                    std::vector<std::string>{"restore"}, std::vector<std::string>{"whitelist-remove"},
+                    std::vector<std::string>{"whitelist-add"}),
+    [](const testing::TestParamInfo<std::vector<std::string>>& info) {
+        std::string name = info.param[0];
+        std::erase(name, '-');
+        return name;
+    });
 
 TEST_F(CliSafety, AnInterruptedRewriteIsFinishedBeforeTheNextCommand)
 {
@@ -169,8 +168,7 @@ TEST_F(CliSafety, RunningOutOfMemoryWhileLoadingNamesTheFileAndItsLines)
                                 "' lines 2>'" + errFile + "'";
     const int status = std::system(command.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
-    EXPECT_EQ(FakePlatform::readFile(errFile),
-              "ERROR: Not enough memory to load " + huge + " (50000000 lines)\n");
+    EXPECT_EQ(FakePlatform::readFile(errFile), "ERROR: Not enough memory to load " + huge + " (50000000 lines)\n");
 #endif
 }
 

@@ -54,8 +54,8 @@ TEST_F(CliScripts, AByteOrderMarkOfAListNeverLandsInsideTheHostsFile)
 {
     const std::string list = fake.writeFile(fake.root() + "/list.txt", mark + "0.0.0.0 a.example\r\n");
     // The merge sorts (and moves the entry to the redirect address); the append adds the line as it is.
-    for (const auto& [command, line] : {std::pair{"merge", "\n127.0.0.1\ta.example\r\n"},
-                                        std::pair{"append", "\n0.0.0.0 a.example\r\n"}}) {
+    for (const auto& [command, line] :
+         {std::pair{"merge", "\n127.0.0.1\ta.example\r\n"}, std::pair{"append", "\n0.0.0.0 a.example\r\n"}}) {
         const CliRun result = run({command, list});
         ASSERT_EQ(result.status, 0) << command << ": " << result.err;
         EXPECT_EQ(marksInside(), 0u) << command << ": " << FakePlatform::readFile(hostsFile);

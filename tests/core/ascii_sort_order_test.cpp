@@ -128,9 +128,9 @@ TEST(AsciiSortOrder, LocaleWithContractionsHasNoTableAndSortsByItsCollator)
 {
     const UsingLocale using_("cs_CZ");
     EXPECT_FALSE(vendrel::AsciiSortOrder::ofCurrentLocale().has_value());
-    EXPECT_EQ(vendrel::sortHostsText(std::string("0.0.0.0 ci.example\n0.0.0.0 ch.example\n0.0.0.0 h.example\n"),
-                                     "0.0.0.0"),
-              "0.0.0.0\tlocalhost\r\n\r\n0.0.0.0\tci.example\r\n0.0.0.0\th.example\r\n0.0.0.0\tch.example\r\n");
+    EXPECT_EQ(
+        vendrel::sortHostsText(std::string("0.0.0.0 ci.example\n0.0.0.0 ch.example\n0.0.0.0 h.example\n"), "0.0.0.0"),
+        "0.0.0.0\tlocalhost\r\n\r\n0.0.0.0\tci.example\r\n0.0.0.0\th.example\r\n0.0.0.0\tch.example\r\n");
 }
 
 // A text of ASCII lines sorts by the byte table; one line of other text sends
@@ -143,14 +143,25 @@ TEST(AsciiSortOrder, SortByTheTableEqualsSortByTheCollator)
     for (int i = 0; i < 4000; ++i) {
         std::string host = parts[random() % parts.size()] + parts[random() % parts.size()];
         switch (random() % 5) {
-        case 0: text += "0.0.0.0 " + host + "\n"; break;
-        case 1: text += "127.0.0.1\t" + host + " # note\n"; break;
-        case 2: text += "10.0.0." + std::to_string(random() % 10) + " " + host + "\r\n"; break;
-        case 3: text += host + "\n"; break;
-        default: text += " \t0.0.0.0  " + host + "  \r"; break;
+        case 0:
+            text += "0.0.0.0 " + host + "\n";
+            break;
+        case 1:
+            text += "127.0.0.1\t" + host + " # note\n";
+            break;
+        case 2:
+            text += "10.0.0." + std::to_string(random() % 10) + " " + host + "\r\n";
+            break;
+        case 3:
+            text += host + "\n";
+            break;
+        default:
+            text += " \t0.0.0.0  " + host + "  \r";
+            break;
         }
     }
-    const std::string other = "\xC3\xB1" "and\xC3\xBA.lan";
+    const std::string other = "\xC3\xB1"
+                              "and\xC3\xBA.lan";
     for (const char* locale : weighedLocales) {
         const UsingLocale using_(locale);
         SCOPED_TRACE(locale);

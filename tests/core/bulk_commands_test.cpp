@@ -148,18 +148,18 @@ TEST_P(LineFileWrite, WritesTheSourceLinesWithCrLf)
 
 INSTANTIATE_TEST_SUITE_P(
     BulkCommands, LineFileWrite,
-    testing::Values(
-        WriteCase{"AppendToMissingFileCreatesIt", false, std::nullopt, "a.example\r\nb.example\r\n",
-                  "a.example\r\nb.example\r\n"},
-        WriteCase{"AppendToEmptyFile", false, "", "a", "a\r\n"},
-        WriteCase{"AppendAfterFinalBreak", false, "x\r\n", "a\r\n", "x\r\na\r\n"},
-        WriteCase{"AppendToFileWithoutFinalBreakStartsANewLine", false, "x", "a\r\n", "x\r\na\r\n"},
-        WriteCase{"AppendLeavesOldLfBreaksAndWritesLfInputWithCrLf", false, "x\ny\n", "a\nb\n", "x\ny\na\r\nb\r\n"},
-        WriteCase{"AppendAfterLoneCrWritesCrInputWithCrLf", false, "x\r", "a\rb", "x\ra\r\nb\r\n"},
-        WriteCase{"AppendKeepsBlankAndPaddedLines", false, "x\r\n", "a\n\n b \n", "x\r\na\r\n\r\n b \r\n"},
-        WriteCase{"RewriteWithEmptyFileLeavesAnEmptyFile", true, "old\r\n", "", ""},
-        WriteCase{"RewriteWritesLfInputWithCrLf", true, "old", "a\nb", "a\r\nb\r\n"},
-        WriteCase{"RewriteOfMissingFileCreatesIt", true, std::nullopt, "a\r", "a\r\n"}),
+    testing::Values(WriteCase{"AppendToMissingFileCreatesIt", false, std::nullopt, "a.example\r\nb.example\r\n",
+                              "a.example\r\nb.example\r\n"},
+                    WriteCase{"AppendToEmptyFile", false, "", "a", "a\r\n"},
+                    WriteCase{"AppendAfterFinalBreak", false, "x\r\n", "a\r\n", "x\r\na\r\n"},
+                    WriteCase{"AppendToFileWithoutFinalBreakStartsANewLine", false, "x", "a\r\n", "x\r\na\r\n"},
+                    WriteCase{"AppendLeavesOldLfBreaksAndWritesLfInputWithCrLf", false, "x\ny\n", "a\nb\n",
+                              "x\ny\na\r\nb\r\n"},
+                    WriteCase{"AppendAfterLoneCrWritesCrInputWithCrLf", false, "x\r", "a\rb", "x\ra\r\nb\r\n"},
+                    WriteCase{"AppendKeepsBlankAndPaddedLines", false, "x\r\n", "a\n\n b \n", "x\r\na\r\n\r\n b \r\n"},
+                    WriteCase{"RewriteWithEmptyFileLeavesAnEmptyFile", true, "old\r\n", "", ""},
+                    WriteCase{"RewriteWritesLfInputWithCrLf", true, "old", "a\nb", "a\r\nb\r\n"},
+                    WriteCase{"RewriteOfMissingFileCreatesIt", true, std::nullopt, "a\r", "a\r\n"}),
     [](const testing::TestParamInfo<WriteCase>& info) { return std::string(info.param.name); });
 
 TEST_F(BulkFiles, AppendingTwiceAppendsTwice)
@@ -218,24 +218,40 @@ TEST_P(FailedWrite, IntoMissingFolderCreatesNothing)
     EXPECT_FALSE(fs::exists(fake.root() + "/gone"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BulkCommands, FailedWrite,
-    testing::Values(
-        FailureCase{"Sort", [](const std::string& hosts, const std::string&) { applyOn(hosts, [](const vendrel::HostsDocument& d) { return vendrel::planSort(d); }); }},
-        FailureCase{"MergeAndSort",
-                    [](const std::string& hosts, const std::string& other) { applyOn(hosts, [&](const vendrel::HostsDocument& d) { return vendrel::planMerge(d, other); }); }},
-        FailureCase{"Append",
-                    [](const std::string& hosts, const std::string& other) { applyOn(hosts, [&](const vendrel::HostsDocument& d) { return vendrel::planAppend(d, other); }); }},
-        FailureCase{"Rewrite",
-                    [](const std::string& hosts, const std::string& other) { applyOn(hosts, [&](const vendrel::HostsDocument& d) { return vendrel::planReplace(d, other); }); }}),
-    [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(BulkCommands, FailedWrite,
+                         testing::Values(FailureCase{"Sort",
+                                                     [](const std::string& hosts, const std::string&) {
+                                                         applyOn(hosts, [](const vendrel::HostsDocument& d) {
+                                                             return vendrel::planSort(d);
+                                                         });
+                                                     }},
+                                         FailureCase{"MergeAndSort",
+                                                     [](const std::string& hosts, const std::string& other) {
+                                                         applyOn(hosts, [&](const vendrel::HostsDocument& d) {
+                                                             return vendrel::planMerge(d, other);
+                                                         });
+                                                     }},
+                                         FailureCase{"Append",
+                                                     [](const std::string& hosts, const std::string& other) {
+                                                         applyOn(hosts, [&](const vendrel::HostsDocument& d) {
+                                                             return vendrel::planAppend(d, other);
+                                                         });
+                                                     }},
+                                         FailureCase{"Rewrite",
+                                                     [](const std::string& hosts, const std::string& other) {
+                                                         applyOn(hosts, [&](const vendrel::HostsDocument& d) {
+                                                             return vendrel::planReplace(d, other);
+                                                         });
+                                                     }}),
+                         [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 TEST_F(BulkFiles, MissingMergeFileLeavesHostsFileAlone)
 {
     const std::string old = "127.0.0.1 localhost\n";
     fake.writeFile(hostsPath, old);
     const std::string missing = fake.root() + "/in/none";
-    EXPECT_THROW(applyOn(hostsPath, [&](const vendrel::HostsDocument& d) { return vendrel::planMerge(d, missing); }), vendrel::Error);
+    EXPECT_THROW(applyOn(hostsPath, [&](const vendrel::HostsDocument& d) { return vendrel::planMerge(d, missing); }),
+                 vendrel::Error);
     EXPECT_EQ(FakePlatform::readFile(hostsPath), old);
 }
 
@@ -267,9 +283,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         RemoveCase{"SortedFileKeepsItsOtherLines", sortedFile, "127.0.0.1",
                    "127.0.0.1 \tlocalhost\r\n192.168.1.5\tnas\r\n"},
-        RemoveCase{"SortedNullRouteFile",
-                   "0.0.0.0\tlocalhost\r\n\r\n0.0.0.0\ta.example\r\n192.168.1.5\tnas\r\n", "0.0.0.0",
-                   "0.0.0.0 \tlocalhost\r\n192.168.1.5\tnas\r\n"},
+        RemoveCase{"SortedNullRouteFile", "0.0.0.0\tlocalhost\r\n\r\n0.0.0.0\ta.example\r\n192.168.1.5\tnas\r\n",
+                   "0.0.0.0", "0.0.0.0 \tlocalhost\r\n192.168.1.5\tnas\r\n"},
         RemoveCase{"RedirectAnywhereInTheLineDropsIt",
                    "#127.0.0.1 off.example\n10.0.0.1 nas # was 127.0.0.1\n127.0.0.10 longer.example\nkeep.lan\n",
                    "127.0.0.1", "127.0.0.1 \tlocalhost\r\nkeep.lan\r\n"},
@@ -289,8 +304,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---------------------------------------------------------------------------
 // swapLocalhosts
-
-
 
 struct SwapCase {
     const char* name;
@@ -312,32 +325,39 @@ TEST_P(SwapLocalhosts, ChangesOnlyAddressCells)
     EXPECT_EQ(cellsOf(rows), c.after);
 }
 
-const std::vector<Cells> loopbackRows = {{"127.0.0.1", "localhost"},  {"127.0.0.1", "a.example"},
-                                         {"#127.0.0.1", "off.example"}, {"10.0.0.1", "127.0.0.1"},
-                                         {"", ""},                     {"192.168.1.5", "nas # 127.0.0.1"}};
-const std::vector<Cells> nullRouteRows = {{"0.0.0.0", "localhost"},  {"0.0.0.0", "a.example"},
-                                          {"#0.0.0.0", "off.example"}, {"10.0.0.1", "127.0.0.1"},
-                                          {"", ""},                   {"192.168.1.5", "nas # 127.0.0.1"}};
+const std::vector<Cells> loopbackRows = {{"127.0.0.1", "localhost"},
+                                         {"127.0.0.1", "a.example"},
+                                         {"#127.0.0.1", "off.example"},
+                                         {"10.0.0.1", "127.0.0.1"},
+                                         {"", ""},
+                                         {"192.168.1.5", "nas # 127.0.0.1"}};
+const std::vector<Cells> nullRouteRows = {{"0.0.0.0", "localhost"},
+                                          {"0.0.0.0", "a.example"},
+                                          {"#0.0.0.0", "off.example"},
+                                          {"10.0.0.1", "127.0.0.1"},
+                                          {"", ""},
+                                          {"192.168.1.5", "nas # 127.0.0.1"}};
 
 INSTANTIATE_TEST_SUITE_P(
     BulkCommands, SwapLocalhosts,
-    testing::Values(
-        SwapCase{"LoopbackToNullRoute", loopbackRows, "127.0.0.1", nullRouteRows, "0.0.0.0"},
-        SwapCase{"NullRouteToLoopback", nullRouteRows, "0.0.0.0",
-                 {{"127.0.0.1", "localhost"},
-                  {"127.0.0.1", "a.example"},
-                  {"#127.0.0.1", "off.example"},
-                  {"10.0.0.1", "127.0.0.1"},
-                  {"", ""},
-                  {"192.168.1.5", "nas # 127.0.0.1"}},
-                 "127.0.0.1"},
-        SwapCase{"CellAlreadyHoldingTheNewAddressKeepsIt",
-                 {{"127.0.0.1", "localhost"}, {"0.0.0.0", "b.example"}},
-                 "127.0.0.1",
-                 {{"0.0.0.0", "localhost"}, {"0.0.0.0", "b.example"}},
-                 "0.0.0.0"},
-        SwapCase{"NoRedirectLeavesRowsAlone", loopbackRows, "", loopbackRows, std::nullopt},
-        SwapCase{"OtherRedirectLeavesRowsAlone", loopbackRows, "10.0.0.1", loopbackRows, std::nullopt}),
+    testing::Values(SwapCase{"LoopbackToNullRoute", loopbackRows, "127.0.0.1", nullRouteRows, "0.0.0.0"},
+                    SwapCase{"NullRouteToLoopback",
+                             nullRouteRows,
+                             "0.0.0.0",
+                             {{"127.0.0.1", "localhost"},
+                              {"127.0.0.1", "a.example"},
+                              {"#127.0.0.1", "off.example"},
+                              {"10.0.0.1", "127.0.0.1"},
+                              {"", ""},
+                              {"192.168.1.5", "nas # 127.0.0.1"}},
+                             "127.0.0.1"},
+                    SwapCase{"CellAlreadyHoldingTheNewAddressKeepsIt",
+                             {{"127.0.0.1", "localhost"}, {"0.0.0.0", "b.example"}},
+                             "127.0.0.1",
+                             {{"0.0.0.0", "localhost"}, {"0.0.0.0", "b.example"}},
+                             "0.0.0.0"},
+                    SwapCase{"NoRedirectLeavesRowsAlone", loopbackRows, "", loopbackRows, std::nullopt},
+                    SwapCase{"OtherRedirectLeavesRowsAlone", loopbackRows, "10.0.0.1", loopbackRows, std::nullopt}),
     [](const testing::TestParamInfo<SwapCase>& info) { return std::string(info.param.name); });
 
 TEST(BulkCommands, SwappingTwiceRestoresAndTurnsPriorNewAddressesToTheOld)

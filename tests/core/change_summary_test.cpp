@@ -38,23 +38,20 @@ struct Counts {
 
 void PrintTo(const Counts& c, std::ostream* out)
 {
-    *out << "lines " << c.linesBefore << "->" << c.linesAfter << " added " << c.added << " duplicates "
-         << c.duplicates << " removed " << c.removed << " rewritten " << c.rewritten << " comments -"
-         << c.commentsDropped << "/+" << c.commentsAdded << " blanks -" << c.blanksDropped << "/+" << c.blanksAdded
-         << " other -" << c.otherDropped << "/+" << c.otherAdded;
+    *out << "lines " << c.linesBefore << "->" << c.linesAfter << " added " << c.added << " duplicates " << c.duplicates
+         << " removed " << c.removed << " rewritten " << c.rewritten << " comments -" << c.commentsDropped << "/+"
+         << c.commentsAdded << " blanks -" << c.blanksDropped << "/+" << c.blanksAdded << " other -" << c.otherDropped
+         << "/+" << c.otherAdded;
 }
 
 Counts countsOf(const ChangeSummary& s)
 {
-    return {s.linesBefore,     s.linesAfter,    s.entriesAdded,      s.duplicatesRemoved,
-            s.entriesRemoved,  s.rewritten,     s.commentsDropped,   s.commentsAdded,
-            s.blanksDropped,   s.blanksAdded,   s.otherLinesDropped, s.otherLinesAdded};
+    return {s.linesBefore,    s.linesAfter,  s.entriesAdded,      s.duplicatesRemoved,
+            s.entriesRemoved, s.rewritten,   s.commentsDropped,   s.commentsAdded,
+            s.blanksDropped,  s.blanksAdded, s.otherLinesDropped, s.otherLinesAdded};
 }
 
-Counts counted(std::string_view before, std::string_view after)
-{
-    return countsOf(summarizeChange(before, after));
-}
+Counts counted(std::string_view before, std::string_view after) { return countsOf(summarizeChange(before, after)); }
 
 // The balance every summary keeps.
 void expectBalanced(const Counts& c)
@@ -310,9 +307,8 @@ TEST(ChangeSummaryTest, CountsWhatTheSortDoes)
 TEST(ChangeSummaryTest, CountsWhatMergeRemoveBlockingAndAppendDo)
 {
     const std::string hosts = "127.0.0.1 localhost\n0.0.0.0 a.example\n";
-    const std::string merged =
-        vendrel::mergeAndSortText(hosts, "# list\n127.0.0.1 b.example\n0.0.0.0 a.example\n127.0.0.1 A.example\n",
-                                  "0.0.0.0");
+    const std::string merged = vendrel::mergeAndSortText(
+        hosts, "# list\n127.0.0.1 b.example\n0.0.0.0 a.example\n127.0.0.1 A.example\n", "0.0.0.0");
     // localhost moves to 0.0.0.0 in the header, b.example is new, and the header's blank line comes.
     EXPECT_EQ(counted(hosts, merged), (Counts{2, 4, 1, 0, 0, 1, 0, 0, 0, 1}));
 

@@ -97,8 +97,7 @@ TEST_F(FileKinds, ADanglingLinkIsRefusedAndNothingIsCreated)
     const std::string link = folder + "/hosts";
     fs::create_symlink(folder + "/gone", link);
     const std::string message = refusal([&] { vendrel::writeWholeFile(link, "0.0.0.0 x\r\n"); });
-    EXPECT_NE(message.find("symbolic link to " + folder + "/gone, which does not exist"), std::string::npos)
-        << message;
+    EXPECT_NE(message.find("symbolic link to " + folder + "/gone, which does not exist"), std::string::npos) << message;
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_FALSE(fs::exists(folder + "/gone"));
 }

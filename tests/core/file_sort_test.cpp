@@ -101,8 +101,7 @@ const std::string longComment(499, 'x');
 INSTANTIATE_TEST_SUITE_P(
     FileSort, SortText,
     testing::Values(
-        SortCase{"EmptyInputGivesHeaderOnly", "", ""},
-        SortCase{"DefaultTextGivesHeaderOnly", defaultText(), ""},
+        SortCase{"EmptyInputGivesHeaderOnly", "", ""}, SortCase{"DefaultTextGivesHeaderOnly", defaultText(), ""},
         SortCase{"CommentsBlanksAndCommentedEntriesDropped",
                  "# comment\n#\n\n   \t \n\x01\x02\n#127.0.0.1 host.example\n# 0.0.0.0 other.example\n", ""},
         SortCase{"LocalhostInAnyCaseAndPlaceDropped",
@@ -129,12 +128,10 @@ INSTANTIATE_TEST_SUITE_P(
         SortCase{"LinesDifferingInMoreThanCaseAllKept",
                  "nas.lan # box\nnas\x01.lan\nnas.lan\n0.0.0.0 b.example\n0.0.0.0 b.example # other\n",
                  "@\tb.example\r\nnas\x01.lan\r\nnas.lan\r\nnas.lan # box\r\n"},
-        SortCase{"CommentOf500CharsRemovedWhole", "0.0.0.0 host.example #" + longComment + "\n",
-                 "@\thost.example\r\n"},
+        SortCase{"CommentOf500CharsRemovedWhole", "0.0.0.0 host.example #" + longComment + "\n", "@\thost.example\r\n"},
         SortCase{"CommentOf501CharsLeavesItsLastChar", "0.0.0.0 host.example #" + longComment + "Z\n",
                  "@\thost.example Z\r\n"},
-        SortCase{"FullLineCommentOver500CharsKeptAsWritten", "#" + longComment + "Z\n",
-                 "#" + longComment + "Z\r\n"},
+        SortCase{"FullLineCommentOver500CharsKeptAsWritten", "#" + longComment + "Z\n", "#" + longComment + "Z\r\n"},
         SortCase{"CrLfAndLoneCrAndLoneLfBreaks", "0.0.0.0 c.example\r0.0.0.0 b.example\n0.0.0.0 a.example\r\n",
                  "@\ta.example\r\n@\tb.example\r\n@\tc.example\r\n"}),
     [](const testing::TestParamInfo<SortCase>& info) { return std::string(info.param.name); });
@@ -144,7 +141,9 @@ INSTANTIATE_TEST_SUITE_P(
 // and sorting the result again must not change their order.
 TEST(FileSort, EntriesWithEqualKeysKeepTheirOrderWhenSortedAgain)
 {
-    const std::string input = "0.0.0.0 ab.example\n0.0.0.0 a\x01" "b.example\n0.0.0.0 \xEF\xBD\x81" "b.example\n";
+    const std::string input = "0.0.0.0 ab.example\n0.0.0.0 a\x01"
+                              "b.example\n0.0.0.0 \xEF\xBD\x81"
+                              "b.example\n";
     for (const char* locale : sortLocales) {
         const UsingLocale using_(locale);
         SCOPED_TRACE(std::string("locale ") + locale);
@@ -180,8 +179,9 @@ TEST(FileSort, ManyLinesAreSortedAndDeduplicatedWholly)
     }
     std::vector<std::string> expected = {"127.0.0.1\tlocalhost", ""};
     for (int i = 0; i < hosts; ++i) {
-        std::snprintf(name, sizeof name, i % 7 == 0 ? "127.0.0.1\tTRACKER-%05d.shared-prefix.example"
-                                                    : "127.0.0.1\ttracker-%05d.shared-prefix.example",
+        std::snprintf(name, sizeof name,
+                      i % 7 == 0 ? "127.0.0.1\tTRACKER-%05d.shared-prefix.example"
+                                 : "127.0.0.1\ttracker-%05d.shared-prefix.example",
                       i);
         expected.emplace_back(name);
     }
@@ -190,8 +190,8 @@ TEST(FileSort, ManyLinesAreSortedAndDeduplicatedWholly)
     const std::vector<std::string_view> lines = vendrel::splitLines(sorted);
     ASSERT_EQ(lines.size(), expected.size());
     const auto [got, wanted] = std::mismatch(lines.begin(), lines.end(), expected.begin());
-    EXPECT_TRUE(got == lines.end()) << "line " << (got - lines.begin()) + 1 << " is '" << *got << "', not '"
-                                    << *wanted << "'";
+    EXPECT_TRUE(got == lines.end()) << "line " << (got - lines.begin()) + 1 << " is '" << *got << "', not '" << *wanted
+                                    << "'";
     EXPECT_EQ(vendrel::joinLines(lines), sorted);
 }
 
@@ -263,21 +263,27 @@ TEST(FileSort, FileTextSortsAsItsLoadedRowsDo)
 {
     std::vector<std::string> texts = {
         "\t 0.0.0.0\t\tads.example \t\r\n127.0.0.1 Localhost\r\n# comment\nkept line  with \t blanks\n",
-        "\xEF\xBB\xBF" "0.0.0.0 a.example\r#\r\nx\ty\tz\n\xEF\xBB\xBF" "0.0.0.0 b\n",
-        "#\n # \n#0.0.0.0 c\n\x01" "0.0.0.0\x01host\x02 d\n0.0.0.0\x01\n127.0.0.1\n",
-        "", "\xEF\xBB\xBF", "   \n\t\n\r\r\n", "1.2.3.4\tLOCALHOST\n0.0.0.0 b #c\n0.0.0.0 B\n",
+        "\xEF\xBB\xBF"
+        "0.0.0.0 a.example\r#\r\nx\ty\tz\n\xEF\xBB\xBF"
+        "0.0.0.0 b\n",
+        "#\n # \n#0.0.0.0 c\n\x01"
+        "0.0.0.0\x01host\x02 d\n0.0.0.0\x01\n127.0.0.1\n",
+        "",
+        "\xEF\xBB\xBF",
+        "   \n\t\n\r\r\n",
+        "1.2.3.4\tLOCALHOST\n0.0.0.0 b #c\n0.0.0.0 B\n",
         "a\x01 b\n\x01\x02 0.0.0.0 e\n0.0.0.0  \t f g \t\n# 0.0.0.0\tcommented\n",
     };
-    for (const char* name : {"abadi199_hosts_lan-mappings_no-final-newline", "arcaz21_hosts_tab-led-line_unchecky-block",
-                             "urlhaus_hosts_tab-separated", "whatzittooya_hosts_bang-comments_trailing-tabs",
-                             "yabooo666_hosts_leading-trailing-spaces"})
+    for (const char* name :
+         {"abadi199_hosts_lan-mappings_no-final-newline", "arcaz21_hosts_tab-led-line_unchecky-block",
+          "urlhaus_hosts_tab-separated", "whatzittooya_hosts_bang-comments_trailing-tabs",
+          "yabooo666_hosts_leading-trailing-spaces"})
         texts.push_back(vendrel::readWholeFile(dataFolder + "/" + name));
     for (const char* locale : sortLocales) {
         const UsingLocale using_(locale);
         for (const std::string& address : blockingAddresses)
             for (std::size_t i = 0; i < texts.size(); ++i) {
-                SCOPED_TRACE(std::string("locale ") + locale + ", redirect " + address + ", text " +
-                             std::to_string(i));
+                SCOPED_TRACE(std::string("locale ") + locale + ", redirect " + address + ", text " + std::to_string(i));
                 const vendrel::LoadedHosts loaded = vendrel::parseHostsText(texts[i], "hosts");
                 const std::string fromRows = vendrel::sortHostsText(vendrel::formatList(loaded.rows), address);
                 EXPECT_EQ(vendrel::sortHostsFileText(std::string(texts[i]), address), fromRows);
@@ -293,8 +299,8 @@ class SortRealFile : public testing::TestWithParam<const char*> {};
 TEST_P(SortRealFile, GivesNormalisedUniqueLinesAndIsIdempotent)
 {
     const std::string text = vendrel::readTextFile(dataFolder + "/" + GetParam());
-    for (const auto& [locale, address] : {std::pair<const char*, std::string>{sortLocales[0], "127.0.0.1"},
-                                          {sortLocales[1], "0.0.0.0"}}) {
+    for (const auto& [locale, address] :
+         {std::pair<const char*, std::string>{sortLocales[0], "127.0.0.1"}, {sortLocales[1], "0.0.0.0"}}) {
         const UsingLocale using_(locale);
         SCOPED_TRACE(std::string("locale ") + locale + ", redirect " + address);
         const std::string other = address == "127.0.0.1" ? "0.0.0.0" : "127.0.0.1";
@@ -319,10 +325,9 @@ TEST_P(SortRealFile, GivesNormalisedUniqueLinesAndIsIdempotent)
 
 INSTANTIATE_TEST_SUITE_P(FileSort, SortRealFile,
                          testing::Values("abadi199_hosts_lan-mappings_no-final-newline",
-                                         "arcaz21_hosts_tab-led-line_unchecky-block",
-                                         "fademind_add.2o7Net_hosts_crlf", "minecraft-hosts_domains-only_no-ip",
-                                         "s8seer_hosts_edited-header", "stevenblack-fork_myhosts.example",
-                                         "urlhaus_hosts_tab-separated",
+                                         "arcaz21_hosts_tab-led-line_unchecky-block", "fademind_add.2o7Net_hosts_crlf",
+                                         "minecraft-hosts_domains-only_no-ip", "s8seer_hosts_edited-header",
+                                         "stevenblack-fork_myhosts.example", "urlhaus_hosts_tab-separated",
                                          "whatzittooya_hosts_bang-comments_trailing-tabs",
                                          "windows-default-hosts_excerpt.txt",
                                          "yabooo666_hosts_leading-trailing-spaces"),
@@ -335,8 +340,9 @@ INSTANTIATE_TEST_SUITE_P(FileSort, SortRealFile,
 
 TEST(FileSort, DefaultExcerptKeepsNothingButTheHeader)
 {
-    EXPECT_EQ(vendrel::sortHostsText(vendrel::readTextFile(dataFolder + "/windows-default-hosts_excerpt.txt"), "0.0.0.0"),
-              header("0.0.0.0"));
+    EXPECT_EQ(
+        vendrel::sortHostsText(vendrel::readTextFile(dataFolder + "/windows-default-hosts_excerpt.txt"), "0.0.0.0"),
+        header("0.0.0.0"));
 }
 
 } // namespace

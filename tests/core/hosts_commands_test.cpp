@@ -69,9 +69,9 @@ TEST_F(HostsCommandsTest, AViewIsToldAroundEveryWholesaleChangeOfTheRows)
     session.document.load();
     session.apply(vendrel::planSwap(session.document));
     EXPECT_EQ(session.document.redirectAddress(), "0.0.0.0");
-    EXPECT_EQ(observer.calls, (std::vector<std::string>{"about to replace 1", "replaced 3", "about to replace 3",
-                                                        "replaced 40", "about to replace 40", "replaced 3",
-                                                        "about to replace 3", "replaced 3"}));
+    EXPECT_EQ(observer.calls,
+              (std::vector<std::string>{"about to replace 1", "replaced 3", "about to replace 3", "replaced 40",
+                                        "about to replace 40", "replaced 3", "about to replace 3", "replaced 3"}));
     EXPECT_EQ(FakePlatform::readFile(hosts), "0.0.0.0\tlocalhost\r\n0.0.0.0\tads.example\r\n#\tnote\r\n");
 }
 
@@ -184,16 +184,16 @@ TEST_P(APlanThatChangesNothing, WritesNothingAndKeepsNoVersion)
 
 INSTANTIATE_TEST_SUITE_P(
     HostsCommands, APlanThatChangesNothing,
-    testing::Values(
-        UnchangedCase{"SortOfASortedFile", [](SessionDriver& s, auto&) { return vendrel::planSort(s.document); }},
-        UnchangedCase{"LeanSortOfASortedFile",
-                      [](SessionDriver& s, auto&) {
-                          return vendrel::planSortFile(s.document, vendrel::BytesBefore::GivenUp);
-                      }},
-        UnchangedCase{"MergeOfWhatIsThere",
-                      [](SessionDriver& s, const std::string& data) {
-                          return vendrel::planMerge(s.document, data + "/list.txt");
-                      }}),
+    testing::Values(UnchangedCase{"SortOfASortedFile",
+                                  [](SessionDriver& s, auto&) { return vendrel::planSort(s.document); }},
+                    UnchangedCase{"LeanSortOfASortedFile",
+                                  [](SessionDriver& s, auto&) {
+                                      return vendrel::planSortFile(s.document, vendrel::BytesBefore::GivenUp);
+                                  }},
+                    UnchangedCase{"MergeOfWhatIsThere",
+                                  [](SessionDriver& s, const std::string& data) {
+                                      return vendrel::planMerge(s.document, data + "/list.txt");
+                                  }}),
     [](const testing::TestParamInfo<UnchangedCase>& info) { return std::string(info.param.name); });
 
 TEST_F(HostsCommandsTest, TheSameDownloadMergedAgainAndAgainIsWrittenOnce)
@@ -202,8 +202,9 @@ TEST_F(HostsCommandsTest, TheSameDownloadMergedAgainAndAgainIsWrittenOnce)
     std::vector<bool> written;
     for (int run = 0; run < 3; ++run) {
         std::filesystem::copy_file(VENDREL_ARCHIVE_FIXTURES "/stored-upper.zip", data + "/hosts.zip");
-        written.push_back(session.apply(vendrel::planDownloadedList(session.document, data + "/hosts.zip", "hosts",
-                                                                    vendrel::DownloadUse::Merge, data))
+        written.push_back(session
+                              .apply(vendrel::planDownloadedList(session.document, data + "/hosts.zip", "hosts",
+                                                                 vendrel::DownloadUse::Merge, data))
                               .written);
     }
     EXPECT_EQ(written, (std::vector<bool>{true, false, false}));
@@ -215,9 +216,8 @@ TEST_F(HostsCommandsTest, CommandsThatNeedABlockingAddressChangeNothingWithoutOn
     const std::string unusual = "fe80::1%lo0 localhost\r\n0.0.0.0 ads.example\r\n";
     fake.writeFile(hosts, unusual);
     session.document.load();
-    for (const auto& command :
-         {std::function<void()>([&] { vendrel::planSwap(session.document); }),
-          std::function<void()>([&] { vendrel::planRemoveBlocking(session.document); })}) {
+    for (const auto& command : {std::function<void()>([&] { vendrel::planSwap(session.document); }),
+                                std::function<void()>([&] { vendrel::planRemoveBlocking(session.document); })}) {
         try {
             command();
             ADD_FAILURE() << "the command ran";
@@ -235,8 +235,8 @@ TEST_F(HostsCommandsTest, ADownloadedListIsAppliedAndRemovedWithItsArchiveHoweve
     std::filesystem::copy_file(VENDREL_ARCHIVE_FIXTURES "/stored-upper.zip", archive);
     session.document.load();
     std::string list;
-    session.apply(
-        vendrel::planDownloadedList(session.document, archive, "hosts", vendrel::DownloadUse::Replace, data, {}, &list));
+    session.apply(vendrel::planDownloadedList(session.document, archive, "hosts", vendrel::DownloadUse::Replace, data,
+                                              {}, &list));
     EXPECT_TRUE(FakePlatform::readFile(hosts).starts_with("# Test block list")) << FakePlatform::readFile(hosts);
     EXPECT_FALSE(std::filesystem::exists(archive));
     EXPECT_FALSE(std::filesystem::exists(list));

@@ -2,15 +2,15 @@
 // and redo write them back exactly, and nothing another program wrote or a
 // failed write leaves is ever taken for a change.
 
+#include "core/download/block_list_fetch.h"
 #include "core/editing/line_commands.h"
 #include "core/history/hosts_history.h"
 #include "core/history/version_compactor.h"
 #include "core/history/version_file.h"
 #include "core/hosts/hosts_file_access.h"
-#include "core/download/block_list_fetch.h"
 #include "core/hosts/text_file.h"
-#include "session_driver.h"
 #include "platform/write_faults.h"
+#include "session_driver.h"
 
 #include "fake_platform.h"
 
@@ -82,34 +82,39 @@ TEST_P(UndoEveryCommand, GivesBackTheExactBytesAndRedoTheChangedOnes)
 
 INSTANTIATE_TEST_SUITE_P(
     History, UndoEveryCommand,
-    testing::Values(
-        Command{"Toggle Comment",
-                [](SessionDriver& s, auto&, auto&) {
-                    vendrel::toggleLineComment(s.document.rows(), 2);
-                    s.apply(vendrel::planSaveRows(s.document, "Toggle Comment"));
-                }},
-        Command{"Add Line",
-                [](SessionDriver& s, auto&, auto&) {
-                    s.document.rows().appendRow("0.0.0.0", "new.example");
-                    s.apply(vendrel::planSaveRows(s.document, "Add Line"));
-                }},
-        Command{"Sort File", [](SessionDriver& s, auto&, auto&) { s.apply(vendrel::planSort(s.document)); }},
-        Command{"Merge File", [](SessionDriver& s, const std::string& other, auto&) { s.apply(vendrel::planMerge(s.document, other)); }},
-        Command{"Append File", [](SessionDriver& s, const std::string& other, auto&) { s.apply(vendrel::planAppend(s.document, other)); }},
-        Command{"Replace File", [](SessionDriver& s, const std::string& other, auto&) { s.apply(vendrel::planReplace(s.document, other)); }},
-        Command{"Remove All Blocking Entries", [](SessionDriver& s, auto&, auto&) { s.apply(vendrel::planRemoveBlocking(s.document)); }},
-        Command{"Add Whitelist Items",
-                [](SessionDriver& s, auto&, const std::string& data) {
-                    vendrel::writeWholeFile(data + "/whitelist.txt", "kept.example\r\n");
-                    s.apply(*vendrel::planAddWhitelisted(s.document, data + "/whitelist.txt"));
-                }},
-        Command{"Download Replace",
-                [](SessionDriver& s, auto&, const std::string& data) {
-                    fs::copy_file(VENDREL_ARCHIVE_FIXTURES "/stored-upper.zip", data + "/hosts.zip");
-                    s.apply(vendrel::planDownloadedList(s.document, data + "/hosts.zip", "hosts",
-                                                       vendrel::DownloadUse::Replace, data));
-                }},
-        Command{"Save Hosts", [](SessionDriver& s, auto&, auto&) { s.apply(vendrel::planSaveText(s.document, "typed\r\n")); }}),
+    testing::Values(Command{"Toggle Comment",
+                            [](SessionDriver& s, auto&, auto&) {
+                                vendrel::toggleLineComment(s.document.rows(), 2);
+                                s.apply(vendrel::planSaveRows(s.document, "Toggle Comment"));
+                            }},
+                    Command{"Add Line",
+                            [](SessionDriver& s, auto&, auto&) {
+                                s.document.rows().appendRow("0.0.0.0", "new.example");
+                                s.apply(vendrel::planSaveRows(s.document, "Add Line"));
+                            }},
+                    Command{"Sort File",
+                            [](SessionDriver& s, auto&, auto&) { s.apply(vendrel::planSort(s.document)); }},
+                    Command{"Merge File", [](SessionDriver& s, const std::string& other,
+                                             auto&) { s.apply(vendrel::planMerge(s.document, other)); }},
+                    Command{"Append File", [](SessionDriver& s, const std::string& other,
+                                              auto&) { s.apply(vendrel::planAppend(s.document, other)); }},
+                    Command{"Replace File", [](SessionDriver& s, const std::string& other,
+                                               auto&) { s.apply(vendrel::planReplace(s.document, other)); }},
+                    Command{"Remove All Blocking Entries",
+                            [](SessionDriver& s, auto&, auto&) { s.apply(vendrel::planRemoveBlocking(s.document)); }},
+                    Command{"Add Whitelist Items",
+                            [](SessionDriver& s, auto&, const std::string& data) {
+                                vendrel::writeWholeFile(data + "/whitelist.txt", "kept.example\r\n");
+                                s.apply(*vendrel::planAddWhitelisted(s.document, data + "/whitelist.txt"));
+                            }},
+                    Command{"Download Replace",
+                            [](SessionDriver& s, auto&, const std::string& data) {
+                                fs::copy_file(VENDREL_ARCHIVE_FIXTURES "/stored-upper.zip", data + "/hosts.zip");
+                                s.apply(vendrel::planDownloadedList(s.document, data + "/hosts.zip", "hosts",
+                                                                    vendrel::DownloadUse::Replace, data));
+                            }},
+                    Command{"Save Hosts", [](SessionDriver& s, auto&,
+                                             auto&) { s.apply(vendrel::planSaveText(s.document, "typed\r\n")); }}),
     [](const testing::TestParamInfo<Command>& info) {
         std::string name;
         for (const char c : std::string(info.param.name))
@@ -397,8 +402,8 @@ TEST(VersionPacking, AVersionFileOfAnEarlierReleaseStillReadsAndIsWhatIsWrittenN
 {
     const std::string bytes = manyHostLines(300000);
     const std::string header = "vendrel history version 1\nnumber 3\ntime 1600000000\ncommand Sort File\n"
-                               "lines-before 2\nlines-after 1\nhash " + vendrel::contentHash(bytes) +
-                               "\nhash-after 9-12345678\nmove change\nstepped 0\nchunk " +
+                               "lines-before 2\nlines-after 1\nhash " +
+                               vendrel::contentHash(bytes) + "\nhash-after 9-12345678\nmove change\nstepped 0\nchunk " +
                                std::to_string(bytes.size()) + " ";
     for (const int level : {1, 9}) {
         const std::string packed = zlibCompressed(bytes, level);
@@ -464,7 +469,9 @@ TEST_F(DraftedSortTest, ASecondWriterDuringTheSortIsRefusedAndLeavesNoTrace)
     const std::string theirs = "127.0.0.1 localhost\r\n0.0.0.0 theirs.example\r\n";
     vendrel::Progress progress;
     progress.startPhase = [&](const char*, std::size_t) { changeElsewhere(theirs); };
-    EXPECT_THROW(owner.apply(vendrel::planSortFile(owner.document, vendrel::BytesBefore::GivenUp, owner.writer.draftFolder(), progress)), vendrel::ChangedElsewhere);
+    EXPECT_THROW(owner.apply(vendrel::planSortFile(owner.document, vendrel::BytesBefore::GivenUp,
+                                                   owner.writer.draftFolder(), progress)),
+                 vendrel::ChangedElsewhere);
     EXPECT_EQ(onDisk(), theirs);
     EXPECT_FALSE(fs::exists(data + "/history")) << "the refused change left a version or a draft";
 }
@@ -486,7 +493,9 @@ TEST_F(DraftedSortTest, ADraftThatMeetsAFullDiskStopsTheChange)
 TEST_F(DraftedSortTest, AFailedWriteOfTheFileLeavesNeitherVersionNorDraft)
 {
     failNewFile(3); // the draft and the version go in, the hosts file finds the disk full
-    EXPECT_THROW(owner.apply(vendrel::planSortFile(owner.document, vendrel::BytesBefore::GivenUp, owner.writer.draftFolder())), vendrel::Error);
+    EXPECT_THROW(
+        owner.apply(vendrel::planSortFile(owner.document, vendrel::BytesBefore::GivenUp, owner.writer.draftFolder())),
+        vendrel::Error);
     platform::write_faults::clear();
     EXPECT_EQ(onDisk(), original);
     EXPECT_FALSE(fs::exists(data + "/history"));

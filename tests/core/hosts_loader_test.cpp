@@ -26,7 +26,6 @@ using rows_test_support::cellsOf;
 
 const std::string dataFolder = VENDREL_TEST_DATA;
 
-
 vendrel::LoadedHosts parse(std::string text) { return vendrel::parseHostsText(std::move(text), "test-hosts"); }
 
 // ---------------------------------------------------------------------------
@@ -54,32 +53,54 @@ TEST_P(LineSplitting, GivesAddressAndHostCells)
 
 INSTANTIATE_TEST_SUITE_P(
     HostsLoader, LineSplitting,
-    testing::Values(
-        LineCase{"AddressAndName", "127.0.0.1 localhost", "127.0.0.1", "localhost"},
-        LineCase{"TabsBecomeBlanksInTheRest", "addr\thost\t# remark", "addr", "host # remark"},
-        LineCase{"CommentedEntryKeepsHashInAddress", "#127.0.0.1 host", "#127.0.0.1", "host"},
-        LineCase{"CommentWordsFollowTheHash", "# For example:", "#", "For example:"},
-        LineCase{"LoneHashIsAnAddress", "#", "#", ""},
-        LineCase{"HashWithTrailingTabAndBlankIsLoneHash", "#\t ", "#", ""},
-        LineCase{"HashTabLineSplitsAtTheTab", "#\t::1             localhost", "#", "::1             localhost"},
-        LineCase{"SingleWordIsAHost", "word", "", "word"},
-        LineCase{"EmptyLine", "", "", ""},
-        LineCase{"OnlyBlanksAndTabs", "  \t ", "", ""},
-        LineCase{"InnerBlanksOfTheRestAreKept", "127.0.0.1    example.com     # remark", "127.0.0.1",
-                 "example.com     # remark"},
-        LineCase{"LeadingAndTrailingBlanksAreTrimmed", "   1.2.3.4 host   ", "1.2.3.4", "host"},
-        LineCase{"TabLedLine", "\t127.0.0.1       localhost", "127.0.0.1", "localhost"},
-        LineCase{"TrailingTabsAreTrimmed", "0.0.0.0 counsel.umeng.com \t", "0.0.0.0", "counsel.umeng.com"},
-        LineCase{"ControlCharsAreTrimmedLikeBlanks", "\v\x01" "1.2.3.4 host\f\x1f", "1.2.3.4", "host"},
-        LineCase{"ControlCharsBeforeTheHostAreSkipped", "1.2.3.4 \x01\x02host", "1.2.3.4", "host"},
-        LineCase{"ControlCharInsideAWordDoesNotSplit", "a\x01" "b c", "a\x01" "b", "c"},
-        LineCase{"DeleteCharIsNotTrimmed", "\x7f" "a b\x7f", "\x7f" "a", "b\x7f"},
-        // 0xA0 is a no-break space in Western code pages and negative as a signed char:
-        // such bytes belong to the text and must survive the trim.
-        LineCase{"HighBytesAreNotTrimmed", "\xA0" "addr host\xA0", "\xA0" "addr", "host\xA0"},
-        LineCase{"HighBytesAreKeptByteForByte", "10.0.0.1 caf\xE9.\xC3\xA9t\xC3\xA9", "10.0.0.1",
-                 "caf\xE9.\xC3\xA9t\xC3\xA9"},
-        LineCase{"UtfEightMarkLaterInTextIsOrdinaryBytes", "a \xEF\xBB\xBF" "b", "a", "\xEF\xBB\xBF" "b"}),
+    testing::Values(LineCase{"AddressAndName", "127.0.0.1 localhost", "127.0.0.1", "localhost"},
+                    LineCase{"TabsBecomeBlanksInTheRest", "addr\thost\t# remark", "addr", "host # remark"},
+                    LineCase{"CommentedEntryKeepsHashInAddress", "#127.0.0.1 host", "#127.0.0.1", "host"},
+                    LineCase{"CommentWordsFollowTheHash", "# For example:", "#", "For example:"},
+                    LineCase{"LoneHashIsAnAddress", "#", "#", ""},
+                    LineCase{"HashWithTrailingTabAndBlankIsLoneHash", "#\t ", "#", ""},
+                    LineCase{"HashTabLineSplitsAtTheTab", "#\t::1             localhost", "#",
+                             "::1             localhost"},
+                    LineCase{"SingleWordIsAHost", "word", "", "word"}, LineCase{"EmptyLine", "", "", ""},
+                    LineCase{"OnlyBlanksAndTabs", "  \t ", "", ""},
+                    LineCase{"InnerBlanksOfTheRestAreKept", "127.0.0.1    example.com     # remark", "127.0.0.1",
+                             "example.com     # remark"},
+                    LineCase{"LeadingAndTrailingBlanksAreTrimmed", "   1.2.3.4 host   ", "1.2.3.4", "host"},
+                    LineCase{"TabLedLine", "\t127.0.0.1       localhost", "127.0.0.1", "localhost"},
+                    LineCase{"TrailingTabsAreTrimmed", "0.0.0.0 counsel.umeng.com \t", "0.0.0.0", "counsel.umeng.com"},
+                    LineCase{"ControlCharsAreTrimmedLikeBlanks",
+                             "\v\x01"
+                             "1.2.3.4 host\f\x1f",
+                             "1.2.3.4", "host"},
+                    LineCase{"ControlCharsBeforeTheHostAreSkipped", "1.2.3.4 \x01\x02host", "1.2.3.4", "host"},
+                    LineCase{"ControlCharInsideAWordDoesNotSplit",
+                             "a\x01"
+                             "b c",
+                             "a\x01"
+                             "b",
+                             "c"},
+                    LineCase{"DeleteCharIsNotTrimmed",
+                             "\x7f"
+                             "a b\x7f",
+                             "\x7f"
+                             "a",
+                             "b\x7f"},
+                    // 0xA0 is a no-break space in Western code pages and negative as a signed char:
+                    // such bytes belong to the text and must survive the trim.
+                    LineCase{"HighBytesAreNotTrimmed",
+                             "\xA0"
+                             "addr host\xA0",
+                             "\xA0"
+                             "addr",
+                             "host\xA0"},
+                    LineCase{"HighBytesAreKeptByteForByte", "10.0.0.1 caf\xE9.\xC3\xA9t\xC3\xA9", "10.0.0.1",
+                             "caf\xE9.\xC3\xA9t\xC3\xA9"},
+                    LineCase{"UtfEightMarkLaterInTextIsOrdinaryBytes",
+                             "a \xEF\xBB\xBF"
+                             "b",
+                             "a",
+                             "\xEF\xBB\xBF"
+                             "b"}),
     [](const testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
 
 TEST(HostsLoader, LongLinesAreKeptWhole)
@@ -119,7 +140,9 @@ TEST(HostsLoader, RowCountWithoutLoadingAgreesOnOddFiles)
         const std::string path = fake.writeFile(fake.hostsPath(), text);
         EXPECT_EQ(vendrel::countHostsFileRows(path), vendrel::loadHostsFile(path).rows.size()) << text;
     }
-    const std::string utf16 = fake.writeFile(fake.hostsPath(), std::string("\xFF\xFE" "a\0", 4));
+    const std::string utf16 = fake.writeFile(fake.hostsPath(), std::string("\xFF\xFE"
+                                                                           "a\0",
+                                                                           4));
     EXPECT_THROW(vendrel::countHostsFileRows(utf16), vendrel::Error);
 }
 
@@ -171,20 +194,20 @@ TEST_P(RedirectAddress, IsFoundInTheTextAsTheLoadFindsIt)
 
 INSTANTIATE_TEST_SUITE_P(
     HostsLoader, RedirectAddress,
-    testing::Values(
-        RedirectCase{"PlainLocalhostLine", "# hosts\r\n127.0.0.1 localhost\r\n", "127.0.0.1"},
-        RedirectCase{"CaseIsIgnored", "10.0.0.2 LocalHost\n", "10.0.0.2"},
-        RedirectCase{"TabSeparatedLine", "\t127.0.0.1\tlocalhost\t\n", "127.0.0.1"},
-        RedirectCase{"RemarkAfterNameDoesNotCount", "127.0.0.1 localhost # x\n", std::nullopt},
-        RedirectCase{"CommentedLineCountsWithItsHash", "#127.0.0.1 localhost\n", "#127.0.0.1"},
-        RedirectCase{"HashAloneCountsAsAddress", "# localhost\n", "#"},
-        RedirectCase{"LaterLineOverridesEarlier", "127.0.0.1 localhost\n::1 localhost\n", "::1"},
-        RedirectCase{"LaterNonMatchingLineDoesNotClear", "127.0.0.1 localhost\n1.2.3.4 example.com\n", "127.0.0.1"},
-        RedirectCase{"NameWithoutAddressGivesEmptyAddress", "localhost\n", ""},
-        RedirectCase{"LongerNameDoesNotCount", "127.0.0.1 localhost.localdomain\n", std::nullopt},
-        RedirectCase{"SecondNameOnLineDoesNotCount", "127.0.0.1 localhost myhost\n", std::nullopt},
-        RedirectCase{"NoLocalhostLine", "1.2.3.4 example.com\n", std::nullopt},
-        RedirectCase{"EmptyText", "", std::nullopt}),
+    testing::Values(RedirectCase{"PlainLocalhostLine", "# hosts\r\n127.0.0.1 localhost\r\n", "127.0.0.1"},
+                    RedirectCase{"CaseIsIgnored", "10.0.0.2 LocalHost\n", "10.0.0.2"},
+                    RedirectCase{"TabSeparatedLine", "\t127.0.0.1\tlocalhost\t\n", "127.0.0.1"},
+                    RedirectCase{"RemarkAfterNameDoesNotCount", "127.0.0.1 localhost # x\n", std::nullopt},
+                    RedirectCase{"CommentedLineCountsWithItsHash", "#127.0.0.1 localhost\n", "#127.0.0.1"},
+                    RedirectCase{"HashAloneCountsAsAddress", "# localhost\n", "#"},
+                    RedirectCase{"LaterLineOverridesEarlier", "127.0.0.1 localhost\n::1 localhost\n", "::1"},
+                    RedirectCase{"LaterNonMatchingLineDoesNotClear", "127.0.0.1 localhost\n1.2.3.4 example.com\n",
+                                 "127.0.0.1"},
+                    RedirectCase{"NameWithoutAddressGivesEmptyAddress", "localhost\n", ""},
+                    RedirectCase{"LongerNameDoesNotCount", "127.0.0.1 localhost.localdomain\n", std::nullopt},
+                    RedirectCase{"SecondNameOnLineDoesNotCount", "127.0.0.1 localhost myhost\n", std::nullopt},
+                    RedirectCase{"NoLocalhostLine", "1.2.3.4 example.com\n", std::nullopt},
+                    RedirectCase{"EmptyText", "", std::nullopt}),
     [](const testing::TestParamInfo<RedirectCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
@@ -215,24 +238,45 @@ TEST_P(RefusedText, ThrowsErrorNamingPathAndReason)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    HostsLoader, RefusedText,
-    testing::Values(RefusedCase{"NulInsideALine", std::string("127.0.0.1 local\0host\r\n", 22), "NUL"},
-                    RefusedCase{"Utf16LittleEndianMark", std::string("\xFF\xFE" "1\0" "2\0", 6), "UTF-16"},
-                    RefusedCase{"Utf16BigEndianMark", std::string("\xFE\xFF\0" "1\0" "2", 6), "UTF-16"},
-                    RefusedCase{"Utf32LittleEndianMark", std::string("\xFF\xFE\0\0" "1\0\0\0", 8), "UTF-32"},
-                    RefusedCase{"Utf32BigEndianMark", std::string("\0\0\xFE\xFF" "\0\0\0" "1", 8), "UTF-32"}),
-    [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(HostsLoader, RefusedText,
+                         testing::Values(RefusedCase{"NulInsideALine", std::string("127.0.0.1 local\0host\r\n", 22),
+                                                     "NUL"},
+                                         RefusedCase{"Utf16LittleEndianMark",
+                                                     std::string("\xFF\xFE"
+                                                                 "1\0"
+                                                                 "2\0",
+                                                                 6),
+                                                     "UTF-16"},
+                                         RefusedCase{"Utf16BigEndianMark",
+                                                     std::string("\xFE\xFF\0"
+                                                                 "1\0"
+                                                                 "2",
+                                                                 6),
+                                                     "UTF-16"},
+                                         RefusedCase{"Utf32LittleEndianMark",
+                                                     std::string("\xFF\xFE\0\0"
+                                                                 "1\0\0\0",
+                                                                 8),
+                                                     "UTF-32"},
+                                         RefusedCase{"Utf32BigEndianMark",
+                                                     std::string("\0\0\xFE\xFF"
+                                                                 "\0\0\0"
+                                                                 "1",
+                                                                 8),
+                                                     "UTF-32"}),
+                         [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
 
 TEST(HostsLoader, Utf8MarkIsSetAsideAndWrittenBackInFront)
 {
-    const vendrel::LoadedHosts loaded = parse("\xEF\xBB\xBF" "127.0.0.1 localhost\r\n# end\r\n");
+    const vendrel::LoadedHosts loaded = parse("\xEF\xBB\xBF"
+                                              "127.0.0.1 localhost\r\n# end\r\n");
     EXPECT_TRUE(loaded.rows.utf8ByteOrderMark());
     ASSERT_EQ(loaded.rows.size(), 2u);
     EXPECT_EQ(loaded.rows.address(0), "127.0.0.1");
     EXPECT_EQ(loaded.rows.host(0), "localhost");
     EXPECT_EQ(loaded.redirectAddress, "127.0.0.1");
-    EXPECT_EQ(vendrel::formatList(loaded.rows), "\xEF\xBB\xBF" "127.0.0.1\tlocalhost\r\n#\tend\r\n");
+    EXPECT_EQ(vendrel::formatList(loaded.rows), "\xEF\xBB\xBF"
+                                                "127.0.0.1\tlocalhost\r\n#\tend\r\n");
 }
 
 // An address cell may begin with the bytes of a UTF-16 mark ("\xFF\xFE" in
@@ -269,8 +313,8 @@ TEST_P(RealHostsFile, GivesOneRowPerLineWithTrimmedTabFreeCells)
     const vendrel::LoadedHosts loaded = vendrel::loadHostsFile(path());
     ASSERT_EQ(loaded.rows.size(), vendrel::countLines(text));
     const auto isTrimmed = [](std::string_view cell) {
-        return cell.empty() || (static_cast<unsigned char>(cell.front()) > 32 &&
-                                static_cast<unsigned char>(cell.back()) > 32);
+        return cell.empty() ||
+               (static_cast<unsigned char>(cell.front()) > 32 && static_cast<unsigned char>(cell.back()) > 32);
     };
     for (std::size_t row = 0; row < loaded.rows.size(); ++row) {
         SCOPED_TRACE("row " + std::to_string(row));
@@ -309,12 +353,9 @@ TEST_P(RealHostsFile, RowsAreCountedAndTheRedirectLineFoundWithoutLoading)
 
 INSTANTIATE_TEST_SUITE_P(HostsLoader, RealHostsFile,
                          testing::Values("abadi199_hosts_lan-mappings_no-final-newline",
-                                         "arcaz21_hosts_tab-led-line_unchecky-block",
-                                         "fademind_add.2o7Net_hosts_crlf",
-                                         "minecraft-hosts_domains-only_no-ip",
-                                         "s8seer_hosts_edited-header",
-                                         "stevenblack-fork_myhosts.example",
-                                         "urlhaus_hosts_tab-separated",
+                                         "arcaz21_hosts_tab-led-line_unchecky-block", "fademind_add.2o7Net_hosts_crlf",
+                                         "minecraft-hosts_domains-only_no-ip", "s8seer_hosts_edited-header",
+                                         "stevenblack-fork_myhosts.example", "urlhaus_hosts_tab-separated",
                                          "whatzittooya_hosts_bang-comments_trailing-tabs",
                                          "windows-default-hosts_excerpt.txt",
                                          "yabooo666_hosts_leading-trailing-spaces"),
@@ -384,11 +425,11 @@ TEST_P(RealHostsRedirect, FindsTheLocalhostAddress)
 
 INSTANTIATE_TEST_SUITE_P(
     HostsLoader, RealHostsRedirect,
-    testing::Values(
-        RealRedirectCase{"TabLedLineIsTheEntry", "arcaz21_hosts_tab-led-line_unchecky-block", "127.0.0.1"},
-        RealRedirectCase{"OnlyHashTabLinesGiveNone", "abadi199_hosts_lan-mappings_no-final-newline", std::nullopt},
-        RealRedirectCase{"HashBlankEntriesDoNotCount", "s8seer_hosts_edited-header", std::nullopt},
-        RealRedirectCase{"NoLocalhostAtAll", "minecraft-hosts_domains-only_no-ip", std::nullopt}),
+    testing::Values(RealRedirectCase{"TabLedLineIsTheEntry", "arcaz21_hosts_tab-led-line_unchecky-block", "127.0.0.1"},
+                    RealRedirectCase{"OnlyHashTabLinesGiveNone", "abadi199_hosts_lan-mappings_no-final-newline",
+                                     std::nullopt},
+                    RealRedirectCase{"HashBlankEntriesDoNotCount", "s8seer_hosts_edited-header", std::nullopt},
+                    RealRedirectCase{"NoLocalhostAtAll", "minecraft-hosts_domains-only_no-ip", std::nullopt}),
     [](const testing::TestParamInfo<RealRedirectCase>& info) { return std::string(info.param.name); });
 
 } // namespace

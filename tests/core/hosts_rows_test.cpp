@@ -1,5 +1,5 @@
-#include "core/hosts/hosts_rows.h"
 #include "core/bulk/blocking_entries.h"
+#include "core/hosts/hosts_rows.h"
 #include "platform/text_bytes.h"
 
 #include "rows_test_support.h"
@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <stdexcept>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,7 +18,6 @@ namespace {
 using vendrel::HostsRows;
 using rows_test_support::Cells;
 using rows_test_support::cellsOf;
-
 
 HostsRows threeRows()
 {
@@ -58,24 +57,29 @@ TEST(HostsRows, CellsOfAnySizeAndPlaceReadBackWhole)
                              std::string(70000, '\x01') + " far\n# c\n";
     const std::size_t second = 8 + longHost.size() + 1;
     const std::size_t third = second + longAddress.size() + 3;
-    HostsRows rows(text, {HostsRows::Row{{0, 7}, {8, 70000}}, HostsRows::Row{{static_cast<std::uint32_t>(second), 70000},
-                                                                         {static_cast<std::uint32_t>(second + 70001), 1}},
-                          HostsRows::Row{{static_cast<std::uint32_t>(third), 70007},
-                                         {static_cast<std::uint32_t>(third + 70008), 3}},
-                          HostsRows::Row{{static_cast<std::uint32_t>(third + 70012), 1},
-                                         {static_cast<std::uint32_t>(third + 70014), 1}}});
-    const std::vector<Cells> loaded = {{"0.0.0.0", longHost}, {longAddress, "x"},
-                                       {"1.2.3.4" + std::string(70000, '\x01'), "far"}, {"#", "c"}};
+    HostsRows rows(
+        text,
+        {HostsRows::Row{{0, 7}, {8, 70000}},
+         HostsRows::Row{{static_cast<std::uint32_t>(second), 70000}, {static_cast<std::uint32_t>(second + 70001), 1}},
+         HostsRows::Row{{static_cast<std::uint32_t>(third), 70007}, {static_cast<std::uint32_t>(third + 70008), 3}},
+         HostsRows::Row{{static_cast<std::uint32_t>(third + 70012), 1},
+                        {static_cast<std::uint32_t>(third + 70014), 1}}});
+    const std::vector<Cells> loaded = {{"0.0.0.0", longHost},
+                                       {longAddress, "x"},
+                                       {"1.2.3.4" + std::string(70000, '\x01'), "far"},
+                                       {"#", "c"}};
     EXPECT_EQ(cellsOf(rows), loaded);
     rows.setCell(0, HostsRows::AddressColumn, "127.0.0.1");
     rows.setCell(1, HostsRows::HostColumn, "y");
     rows.setRow(3, "address with blanks", "and host");
     rows.appendRow(longAddress, longHost);
     rows.removeRowsWhere(0, [](std::string_view address, std::string_view) { return address.starts_with("1.2"); });
-    EXPECT_EQ(cellsOf(rows), (std::vector<Cells>{{"127.0.0.1", longHost}, {longAddress, "y"},
-                                                 {"address with blanks", "and host"}, {longAddress, longHost}}));
-    EXPECT_EQ(rows.cellBytes(), 9 + longHost.size() + longAddress.size() + 1 + 27 + longAddress.size() +
-                                    longHost.size());
+    EXPECT_EQ(cellsOf(rows), (std::vector<Cells>{{"127.0.0.1", longHost},
+                                                 {longAddress, "y"},
+                                                 {"address with blanks", "and host"},
+                                                 {longAddress, longHost}}));
+    EXPECT_EQ(rows.cellBytes(),
+              9 + longHost.size() + longAddress.size() + 1 + 27 + longAddress.size() + longHost.size());
 }
 
 TEST(HostsRows, SetCellChangesOnlyThatCell)
@@ -184,9 +188,9 @@ TEST(TextEncoding, OnlyWellFormedUtf8CountsAsUtf8)
     for (const std::string_view utf8 : {"", "plain ascii text, long enough for whole blocks", "caf\xC3\xA9",
                                         "\xE2\x82\xAC euro", "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF", "\xED\x9F\xBF"})
         EXPECT_TRUE(platform::isValidUtf8(utf8)) << utf8;
-    for (const std::string_view other : {"caf\xE9", "\xC3", "ascii first, then a cut-off \xE2\x82", "\x80",
-                                         "\xC0\xAF", "\xE0\x80\xAF", "\xF0\x80\x80\xAF", "\xED\xA0\x80",
-                                         "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xC3\xA9\xFF"})
+    for (const std::string_view other :
+         {"caf\xE9", "\xC3", "ascii first, then a cut-off \xE2\x82", "\x80", "\xC0\xAF", "\xE0\x80\xAF",
+          "\xF0\x80\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xC3\xA9\xFF"})
         EXPECT_FALSE(platform::isValidUtf8(other)) << other;
 }
 

@@ -17,8 +17,6 @@ using rows_test_support::Cells;
 using rows_test_support::cellsOf;
 using rows_test_support::rowsOf;
 
-
-
 // The commands work on the middle one of three rows; the outer two must not change.
 const Cells above{"10.0.0.1", "above"};
 const Cells below{"10.0.0.3", "below"};
@@ -52,21 +50,20 @@ TEST_P(RefillRow, FillsTheCellsLineByLine)
     EXPECT_EQ(cellsOf(rows), (std::vector<Cells>{above, GetParam().cells, below}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    LineCommands, RefillRow,
-    testing::Values(RefillCase{"CrLfBreaks", "a\r\nb\r\n", {"a", "b"}},
-                    RefillCase{"LfBreaks", "a\nb\n", {"a", "b"}},
-                    RefillCase{"CrBreaks", "a\rb\r", {"a", "b"}},
-                    RefillCase{"NoFinalBreak", "a\r\nb", {"a", "b"}},
-                    RefillCase{"EmptyFirstLineIsABlank", "\r\nb\r\n", {" ", "b"}},
-                    RefillCase{"EmptySecondLineIsABlank", "a\r\n\r\n", {"a", " "}},
-                    RefillCase{"CrCrIsTwoBreaks", "a\r\rb\r\n", {"a", " "}},
-                    RefillCase{"LfCrIsTwoBreaks", "a\n\rb\r\n", {"a", " "}},
-                    RefillCase{"LinesPastTheSecondDropped", "a\r\nb\r\nc\r\nd\r\n", {"a", "b"}},
-                    RefillCase{"OneLineEmptiesTheHost", "a\r\n", {"a", ""}},
-                    RefillCase{"NoTextEmptiesBothCells", "", {"", ""}},
-                    RefillCase{"BlanksAndTabsKept", " a\tb \r\n\tc ", {" a\tb ", "\tc "}}),
-    [](const testing::TestParamInfo<RefillCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(LineCommands, RefillRow,
+                         testing::Values(RefillCase{"CrLfBreaks", "a\r\nb\r\n", {"a", "b"}},
+                                         RefillCase{"LfBreaks", "a\nb\n", {"a", "b"}},
+                                         RefillCase{"CrBreaks", "a\rb\r", {"a", "b"}},
+                                         RefillCase{"NoFinalBreak", "a\r\nb", {"a", "b"}},
+                                         RefillCase{"EmptyFirstLineIsABlank", "\r\nb\r\n", {" ", "b"}},
+                                         RefillCase{"EmptySecondLineIsABlank", "a\r\n\r\n", {"a", " "}},
+                                         RefillCase{"CrCrIsTwoBreaks", "a\r\rb\r\n", {"a", " "}},
+                                         RefillCase{"LfCrIsTwoBreaks", "a\n\rb\r\n", {"a", " "}},
+                                         RefillCase{"LinesPastTheSecondDropped", "a\r\nb\r\nc\r\nd\r\n", {"a", "b"}},
+                                         RefillCase{"OneLineEmptiesTheHost", "a\r\n", {"a", ""}},
+                                         RefillCase{"NoTextEmptiesBothCells", "", {"", ""}},
+                                         RefillCase{"BlanksAndTabsKept", " a\tb \r\n\tc ", {" a\tb ", "\tc "}}),
+                         [](const testing::TestParamInfo<RefillCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
 // Comments.
@@ -86,16 +83,15 @@ TEST_P(IsCommentRow, LooksAtTheAddressCellOnly)
     EXPECT_EQ(vendrel::isCommentRow(middleRowOf(GetParam().cells), 1), GetParam().comment);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    LineCommands, IsCommentRow,
-    testing::Values(CommentCase{"LoneHash", {"#", "words"}, true},
-                    CommentCase{"HashBeforeAddress", {"#1.2.3.4", "ads.example"}, true},
-                    CommentCase{"PlainAddress", {"1.2.3.4", "ads.example"}, false},
-                    CommentCase{"HashInHostOfEmptyAddress", {"", "#words"}, false},
-                    CommentCase{"HashInHostOnly", {"1.2.3.4", "#words"}, false},
-                    CommentCase{"BlankBeforeHash", {" #", "words"}, false},
-                    CommentCase{"EmptyRow", {"", ""}, false}),
-    [](const testing::TestParamInfo<CommentCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(LineCommands, IsCommentRow,
+                         testing::Values(CommentCase{"LoneHash", {"#", "words"}, true},
+                                         CommentCase{"HashBeforeAddress", {"#1.2.3.4", "ads.example"}, true},
+                                         CommentCase{"PlainAddress", {"1.2.3.4", "ads.example"}, false},
+                                         CommentCase{"HashInHostOfEmptyAddress", {"", "#words"}, false},
+                                         CommentCase{"HashInHostOnly", {"1.2.3.4", "#words"}, false},
+                                         CommentCase{"BlankBeforeHash", {" #", "words"}, false},
+                                         CommentCase{"EmptyRow", {"", ""}, false}),
+                         [](const testing::TestParamInfo<CommentCase>& info) { return std::string(info.param.name); });
 
 struct ToggleCase {
     const char* name;
@@ -170,10 +166,7 @@ void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
 
 class SplitTypedLine : public testing::TestWithParam<SplitCase> {};
 
-TEST_P(SplitTypedLine, GivesAddressAndHost)
-{
-    EXPECT_EQ(vendrel::splitTypedLine(GetParam().typed), GetParam().cells);
-}
+TEST_P(SplitTypedLine, GivesAddressAndHost) { EXPECT_EQ(vendrel::splitTypedLine(GetParam().typed), GetParam().cells); }
 
 const std::string longHost(2000, 'h');
 
@@ -181,14 +174,14 @@ INSTANTIATE_TEST_SUITE_P(
     LineCommands, SplitTypedLine,
     testing::Values(SplitCase{"AddressAndHost", "127.0.0.1 new.example", {"127.0.0.1", "new.example"}},
                     SplitCase{"RunOfBlanksBetween", "127.0.0.1  new.example", {"127.0.0.1", "new.example"}},
-                    SplitCase{"RestKeepsItsInnerBlanks", "0.0.0.0 a.example  # note ", {"0.0.0.0", "a.example  # note"}},
+                    SplitCase{
+                        "RestKeepsItsInnerBlanks", "0.0.0.0 a.example  # note ", {"0.0.0.0", "a.example  # note"}},
                     SplitCase{"AddressTrimmedOfControls", "1.2.3.4\t host\r", {"1.2.3.4", "host"}},
                     SplitCase{"TrailingBlankLeavesNoHost", "1.2.3.4 ", {"1.2.3.4", ""}},
                     SplitCase{"NoBlankIsAllHost", "new.example", {"", "new.example"}},
                     SplitCase{"NoBlankTrimmedOfControls", "\tnew.example\t", {"", "new.example"}},
                     SplitCase{"LeadingBlankIsAllHost", " lead words ", {"", "lead words"}},
-                    SplitCase{"OnlyBlanks", "   ", {"", ""}},
-                    SplitCase{"Empty", "", {"", ""}},
+                    SplitCase{"OnlyBlanks", "   ", {"", ""}}, SplitCase{"Empty", "", {"", ""}},
                     SplitCase{"HighBytesAreNotTrimmed", "\xE9t\xE9 caf\xE9\xA0", {"\xE9t\xE9", "caf\xE9\xA0"}},
                     SplitCase{"LongHostKeptWhole", "1.2.3.4 " + longHost, {"1.2.3.4", longHost}}),
     [](const testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
@@ -217,7 +210,8 @@ TEST_P(DeleteRow, LeavesTheRestInOrder)
 INSTANTIATE_TEST_SUITE_P(
     LineCommands, DeleteRow,
     testing::Values(DeleteCase{"First", {{"a", "1"}, {"b", "2"}, {"c", "3"}}, 0, {{"b", "2"}, {"c", "3"}}},
-                    DeleteCase{"MiddleRowsBelowMoveUp", {{"a", "1"}, {"b", "2"}, {"c", "3"}}, 1, {{"a", "1"}, {"c", "3"}}},
+                    DeleteCase{
+                        "MiddleRowsBelowMoveUp", {{"a", "1"}, {"b", "2"}, {"c", "3"}}, 1, {{"a", "1"}, {"c", "3"}}},
                     DeleteCase{"Last", {{"a", "1"}, {"b", "2"}, {"c", "3"}}, 2, {{"a", "1"}, {"b", "2"}}},
                     DeleteCase{"OfTwoLeavesOne", {{"a", "1"}, {"b", "2"}}, 0, {{"b", "2"}}},
                     DeleteCase{"OnlyRowKeepsItsCells", {{"a", "1"}}, 0, {{"a", "1"}}}),

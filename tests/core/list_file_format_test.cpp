@@ -20,8 +20,6 @@ using rows_test_support::Cells;
 using rows_test_support::cellsOf;
 using rows_test_support::rowsOf;
 
-
-
 // ---------------------------------------------------------------------------
 // One row and the saved line it becomes; the line also parses back to the row.
 
@@ -48,22 +46,22 @@ TEST_P(SavedLine, ParsesBackToTheCells)
     EXPECT_EQ(vendrel::parseListLine(c.line), Cells(c.address, c.host));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ListFileFormat, SavedLine,
-    testing::Values(LineCase{"AddressTabHost", "127.0.0.1", "localhost", "127.0.0.1\tlocalhost"},
-                    LineCase{"EmptyRowIsLoneTab", "", "", "\t"},
-                    LineCase{"AddressOnly", "#", "", "#\t"},
-                    LineCase{"HostOnly", "", "example.com", "\texample.com"},
-                    LineCase{"BlanksWithoutTabAreNotQuoted", "0.0.0.0", "a.com   # remark", "0.0.0.0\ta.com   # remark"},
-                    LineCase{"TrailingBlankWithoutTabIsNotQuoted", "a ", "b ", "a \tb "},
-                    LineCase{"AddressWithTabIsQuoted", "a\tb", "host", " a\tb \thost"},
-                    LineCase{"HostWithTabIsQuoted", "addr", "x\ty", "addr\t x\ty "},
-                    LineCase{"BlanksInQuotedCellAreDoubled", "addr", "a b\tc", "addr\t a  b\tc "},
-                    LineCase{"QuotedCellEndingInBlank", "a\t ", "h", " a\t   \th"},
-                    LineCase{"QuotedCellOfOnlyATab", "\t", "\t", " \t \t \t "},
-                    LineCase{"BothCellsQuoted", " \t ", "\t x", "   \t   \t \t  x "},
-                    LineCase{"HighBytesPassThrough", "\xA0", "caf\xE9", "\xA0\tcaf\xE9"}),
-    [](const testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(ListFileFormat, SavedLine,
+                         testing::Values(LineCase{"AddressTabHost", "127.0.0.1", "localhost", "127.0.0.1\tlocalhost"},
+                                         LineCase{"EmptyRowIsLoneTab", "", "", "\t"},
+                                         LineCase{"AddressOnly", "#", "", "#\t"},
+                                         LineCase{"HostOnly", "", "example.com", "\texample.com"},
+                                         LineCase{"BlanksWithoutTabAreNotQuoted", "0.0.0.0", "a.com   # remark",
+                                                  "0.0.0.0\ta.com   # remark"},
+                                         LineCase{"TrailingBlankWithoutTabIsNotQuoted", "a ", "b ", "a \tb "},
+                                         LineCase{"AddressWithTabIsQuoted", "a\tb", "host", " a\tb \thost"},
+                                         LineCase{"HostWithTabIsQuoted", "addr", "x\ty", "addr\t x\ty "},
+                                         LineCase{"BlanksInQuotedCellAreDoubled", "addr", "a b\tc", "addr\t a  b\tc "},
+                                         LineCase{"QuotedCellEndingInBlank", "a\t ", "h", " a\t   \th"},
+                                         LineCase{"QuotedCellOfOnlyATab", "\t", "\t", " \t \t \t "},
+                                         LineCase{"BothCellsQuoted", " \t ", "\t x", "   \t   \t \t  x "},
+                                         LineCase{"HighBytesPassThrough", "\xA0", "caf\xE9", "\xA0\tcaf\xE9"}),
+                         [](const testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
 
 struct ParseOnlyCase {
     const char* name;
@@ -82,19 +80,21 @@ TEST_P(ListLineParsing, SplitsAtTheFirstTab)
     EXPECT_EQ(vendrel::parseListLine(c.line), Cells(c.address, c.host));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ListFileFormat, ListLineParsing,
-    testing::Values(ParseOnlyCase{"EmptyLine", "", "", ""},
-                    ParseOnlyCase{"NoTabIsAllAddress", "abc", "abc", ""},
-                    ParseOnlyCase{"HostTakesTheRestWithItsTabs", "a\tb\tc", "a", "b\tc"},
-                    ParseOnlyCase{"QuotedAddressThenPlainHost", " x\ty \tz", "x\ty", "z"}),
-    [](const testing::TestParamInfo<ParseOnlyCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(ListFileFormat, ListLineParsing,
+                         testing::Values(ParseOnlyCase{"EmptyLine", "", "", ""},
+                                         ParseOnlyCase{"NoTabIsAllAddress", "abc", "abc", ""},
+                                         ParseOnlyCase{"HostTakesTheRestWithItsTabs", "a\tb\tc", "a", "b\tc"},
+                                         ParseOnlyCase{"QuotedAddressThenPlainHost", " x\ty \tz", "x\ty", "z"}),
+                         [](const testing::TestParamInfo<ParseOnlyCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(ListFileFormat, Utf8MarkIsWrittenOnceInFrontOfTheFirstLine)
 {
     vendrel::HostsRows rows = rowsOf({{"a", "b"}, {"c", "d"}});
     rows.setUtf8ByteOrderMark(true);
-    EXPECT_EQ(vendrel::formatList(rows), "\xEF\xBB\xBF" "a\tb\r\nc\td\r\n");
+    EXPECT_EQ(vendrel::formatList(rows), "\xEF\xBB\xBF"
+                                         "a\tb\r\nc\td\r\n");
 }
 
 // ---------------------------------------------------------------------------
@@ -135,16 +135,15 @@ TEST_P(ListRoundTrip, ReadListFileGivesTheSavedCells)
 
 INSTANTIATE_TEST_SUITE_P(
     ListFileFormat, ListRoundTrip,
-    testing::Values(
-        RoundTripCase{"PlainRows", {{"#", "header"}, {"127.0.0.1", "localhost"}}},
-        RoundTripCase{"OneEmptyRow", {{"", ""}}},
-        RoundTripCase{"EmptyRowsAmongOthers", {{"", ""}, {"a", "b"}, {"", ""}, {"", ""}, {"c", ""}}},
-        RoundTripCase{"CellsWithTabs", {{"a\tb", "c\td"}, {"\t", "\t\t"}, {"x\t", "\ty"}}},
-        RoundTripCase{"CellsWithTabsAndBlanks", {{"a b\tc", " \t "}, {"x  \t  y", "p\t q r "}}},
-        RoundTripCase{"InnerAndTrailingBlanks", {{"a b", "c  d  "}, {"1.2.3.4", "host # remark"}}},
-        // A leading blank is also what opens a quoted cell, so these must not be mistaken for one.
-        RoundTripCase{"CellsStartingWithABlank", {{" lead", "x"}, {"y", " lead"}, {" ", " "}}},
-        RoundTripCase{"HighBytes", {{"\xA0\xFF", "caf\xE9 \xC3\xA9"}}}),
+    testing::Values(RoundTripCase{"PlainRows", {{"#", "header"}, {"127.0.0.1", "localhost"}}},
+                    RoundTripCase{"OneEmptyRow", {{"", ""}}},
+                    RoundTripCase{"EmptyRowsAmongOthers", {{"", ""}, {"a", "b"}, {"", ""}, {"", ""}, {"c", ""}}},
+                    RoundTripCase{"CellsWithTabs", {{"a\tb", "c\td"}, {"\t", "\t\t"}, {"x\t", "\ty"}}},
+                    RoundTripCase{"CellsWithTabsAndBlanks", {{"a b\tc", " \t "}, {"x  \t  y", "p\t q r "}}},
+                    RoundTripCase{"InnerAndTrailingBlanks", {{"a b", "c  d  "}, {"1.2.3.4", "host # remark"}}},
+                    // A leading blank is also what opens a quoted cell, so these must not be mistaken for one.
+                    RoundTripCase{"CellsStartingWithABlank", {{" lead", "x"}, {"y", " lead"}, {" ", " "}}},
+                    RoundTripCase{"HighBytes", {{"\xA0\xFF", "caf\xE9 \xC3\xA9"}}}),
     [](const testing::TestParamInfo<RoundTripCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ListFile, Utf8MarkSurvivesSaveAndReadListFile)
@@ -161,11 +160,13 @@ TEST_F(ListFile, Utf8MarkSurvivesSaveAndReadListFile)
 
 TEST_F(ListFile, Utf8MarkSurvivesSaveAndLoadHostsFile)
 {
-    const vendrel::LoadedHosts loaded =
-        vendrel::parseHostsText("\xEF\xBB\xBF" "127.0.0.1 localhost\r\n", "hosts");
+    const vendrel::LoadedHosts loaded = vendrel::parseHostsText("\xEF\xBB\xBF"
+                                                                "127.0.0.1 localhost\r\n",
+                                                                "hosts");
     const std::string file = path("hosts");
     vendrel::SaveList(loaded.rows, file);
-    EXPECT_EQ(FakePlatform::readFile(file), "\xEF\xBB\xBF" "127.0.0.1\tlocalhost\r\n");
+    EXPECT_EQ(FakePlatform::readFile(file), "\xEF\xBB\xBF"
+                                            "127.0.0.1\tlocalhost\r\n");
     const vendrel::LoadedHosts again = vendrel::loadHostsFile(file);
     EXPECT_TRUE(again.rows.utf8ByteOrderMark());
     EXPECT_EQ(cellsOf(again.rows), cellsOf(loaded.rows));

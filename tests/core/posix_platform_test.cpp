@@ -126,8 +126,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ModeChangeCase{"ReadOnlyKeepsReadAndExecuteBits", 0751, platform::ReadOnly, 0551},
                     ModeChangeCase{"ClearingAddsTheOwnersWriteBit", 0444, 0, 0644},
                     ModeChangeCase{"ClearingLeavesOtherWriteBitsAlone", 0460, 0, 0660},
-                    ModeChangeCase{"HiddenAndSystemAloneClearReadOnly", 0400,
-                                   platform::Hidden | platform::System, 0600}),
+                    ModeChangeCase{"HiddenAndSystemAloneClearReadOnly", 0400, platform::Hidden | platform::System,
+                                   0600}),
     [](const testing::TestParamInfo<ModeChangeCase>& info) { return std::string(info.param.name); });
 
 TEST_F(PosixPlatform, ProgramFolderIsInsideXdgDataHomeAndIsCreated)

@@ -28,16 +28,13 @@ void PrintTo(const LowerCase& c, std::ostream* os) { *os << c.name; }
 
 class LowerCaseForLocale : public testing::TestWithParam<LowerCase> {};
 
-TEST_P(LowerCaseForLocale, GivesUtf8)
-{
-    EXPECT_EQ(platform::lowerCaseForLocale(GetParam().bytes), GetParam().lowered);
-}
+TEST_P(LowerCaseForLocale, GivesUtf8) { EXPECT_EQ(platform::lowerCaseForLocale(GetParam().bytes), GetParam().lowered); }
 
 INSTANTIATE_TEST_SUITE_P(
     TextCase, LowerCaseForLocale,
-    testing::Values(LowerCase{"Empty", "", ""},
-                    LowerCase{"Ascii", "LocalHost 127.0.0.1", "localhost 127.0.0.1"},
-                    LowerCase{"Utf8Letters", "CAF\xC3\x89 \xC3\x84\xC3\x96\xC3\x9C", "caf\xC3\xA9 \xC3\xA4\xC3\xB6\xC3\xBC"},
+    testing::Values(LowerCase{"Empty", "", ""}, LowerCase{"Ascii", "LocalHost 127.0.0.1", "localhost 127.0.0.1"},
+                    LowerCase{"Utf8Letters", "CAF\xC3\x89 \xC3\x84\xC3\x96\xC3\x9C",
+                              "caf\xC3\xA9 \xC3\xA4\xC3\xB6\xC3\xBC"},
                     LowerCase{"Windows1252Letter", "CAF\xC9", "caf\xC3\xA9"},
                     LowerCase{"Windows1252EuroSign", "\x80", "\xE2\x82\xAC"},
                     LowerCase{"CutUtf8SequenceIsWindows1252", "\xC3", "\xC3\xA3"},
@@ -69,27 +66,26 @@ TEST_P(RowMatcherCase, MatchesWhenEitherCellHoldsTheText)
 
 INSTANTIATE_TEST_SUITE_P(
     RowSearch, RowMatcherCase,
-    testing::Values(
-        MatchCase{"UpperCaseFindsLowerCase", "LOCALHOST", "127.0.0.1", "localhost", true},
-        MatchCase{"MixedCaseFindsPart", "Ads.Exam", "0.0.0.0", "ads.example.com", true},
-        MatchCase{"LowerCaseFindsUpperCase", "ads", "0.0.0.0", "ADS.EXAMPLE", true},
-        MatchCase{"FoundInAddress", "127.0", "127.0.0.1", "localhost", true},
-        MatchCase{"FoundAtTheEnd", "ple.com", "", "ads.example.com", true},
-        MatchCase{"StartAgainAfterPartialMatch", "AAB", "", "aaab", true},
-        MatchCase{"NotInEither", "example.org", "127.0.0.1", "example.com", false},
-        MatchCase{"LongerThanTheCells", "localhost.example", "127.0.0.1", "localhost", false},
-        MatchCase{"NotAcrossTheCells", "0.1 local", "127.0.0.1", "localhost", false},
-        MatchCase{"EmptyTextNeverMatches", "", "127.0.0.1", "localhost", false},
-        MatchCase{"EmptyTextNeverMatchesEmptyCells", "", "", "", false},
-        MatchCase{"AccentFindsUtf8Cell", "\xC3\x89", "", "caf\xC3\xA9", true},
-        MatchCase{"AccentFindsWindows1252Cell", "\xC3\x89", "", "caf\xE9", true},
-        MatchCase{"AccentedWordFindsWindows1252Cell", "CAF\xC3\x89", "#", "caf\xE9 menu", true},
-        MatchCase{"AccentFindsUpperCaseUtf8Cell", "\xC3\xA9", "CAF\xC3\x89", "", true},
-        MatchCase{"AsciiTextFindsCellWithAccents", "caf", "", "\xC3\x89T\xC3\x89 CAF\xC3\x89", true},
-        MatchCase{"OtherAccentNotFound", "\xC3\xA4", "", "caf\xC3\xA9", false},
-        MatchCase{"AccentNotFoundInAsciiCell", "\xC3\xA9", "cafe", "e", false},
-        // KELVIN SIGN lower-cases to an ASCII "k".
-        MatchCase{"AsciiTextFindsLetterThatLowerCasesToAscii", "ok", "", "O\xE2\x84\xAA", true}),
+    testing::Values(MatchCase{"UpperCaseFindsLowerCase", "LOCALHOST", "127.0.0.1", "localhost", true},
+                    MatchCase{"MixedCaseFindsPart", "Ads.Exam", "0.0.0.0", "ads.example.com", true},
+                    MatchCase{"LowerCaseFindsUpperCase", "ads", "0.0.0.0", "ADS.EXAMPLE", true},
+                    MatchCase{"FoundInAddress", "127.0", "127.0.0.1", "localhost", true},
+                    MatchCase{"FoundAtTheEnd", "ple.com", "", "ads.example.com", true},
+                    MatchCase{"StartAgainAfterPartialMatch", "AAB", "", "aaab", true},
+                    MatchCase{"NotInEither", "example.org", "127.0.0.1", "example.com", false},
+                    MatchCase{"LongerThanTheCells", "localhost.example", "127.0.0.1", "localhost", false},
+                    MatchCase{"NotAcrossTheCells", "0.1 local", "127.0.0.1", "localhost", false},
+                    MatchCase{"EmptyTextNeverMatches", "", "127.0.0.1", "localhost", false},
+                    MatchCase{"EmptyTextNeverMatchesEmptyCells", "", "", "", false},
+                    MatchCase{"AccentFindsUtf8Cell", "\xC3\x89", "", "caf\xC3\xA9", true},
+                    MatchCase{"AccentFindsWindows1252Cell", "\xC3\x89", "", "caf\xE9", true},
+                    MatchCase{"AccentedWordFindsWindows1252Cell", "CAF\xC3\x89", "#", "caf\xE9 menu", true},
+                    MatchCase{"AccentFindsUpperCaseUtf8Cell", "\xC3\xA9", "CAF\xC3\x89", "", true},
+                    MatchCase{"AsciiTextFindsCellWithAccents", "caf", "", "\xC3\x89T\xC3\x89 CAF\xC3\x89", true},
+                    MatchCase{"OtherAccentNotFound", "\xC3\xA4", "", "caf\xC3\xA9", false},
+                    MatchCase{"AccentNotFoundInAsciiCell", "\xC3\xA9", "cafe", "e", false},
+                    // KELVIN SIGN lower-cases to an ASCII "k".
+                    MatchCase{"AsciiTextFindsLetterThatLowerCasesToAscii", "ok", "", "O\xE2\x84\xAA", true}),
     [](const testing::TestParamInfo<MatchCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
@@ -127,7 +123,8 @@ class SearchRows : public testing::TestWithParam<SearchCase> {};
 TEST_P(SearchRows, SelectsTheRowFound)
 {
     const SearchCase& c = GetParam();
-    const auto outcome = vendrel::searchRows(listWithHits(c.rowCount, c.hits), c.selected, c.direction, RowMatcher("HIT"));
+    const auto outcome = vendrel::searchRows(listWithHits(c.rowCount, c.hits), c.selected, c.direction,
+                                             RowMatcher("HIT"));
     EXPECT_EQ(outcome.selection, c.selection);
     EXPECT_EQ(outcome.found, c.found);
 }
@@ -135,28 +132,26 @@ TEST_P(SearchRows, SelectsTheRowFound)
 constexpr auto down = SearchDirection::Forward;
 constexpr auto up = SearchDirection::Backward;
 
-INSTANTIATE_TEST_SUITE_P(
-    RowSearch, SearchRows,
-    testing::Values(
-        SearchCase{"DownFindsNearestBelow", 5, {0, 2, 4}, 1, down, 2, true},
-        SearchCase{"DownSkipsTheSelectedRow", 5, {1, 3}, 1, down, 3, true},
-        SearchCase{"DownReachesTheLastRow", 5, {4}, 2, down, 4, true},
-        SearchCase{"DownFromMiddleDoesNotWrap", 5, {0}, 2, down, 2, false},
-        SearchCase{"DownFromLastWrapsToRowZero", 5, {0}, 4, down, 0, true},
-        SearchCase{"DownFromLastFindsTopmost", 5, {1, 3}, 4, down, 1, true},
-        SearchCase{"DownFromLastNotFoundSelectsRowZero", 5, {4}, 4, down, 0, false},
-        SearchCase{"UpFindsNearestAbove", 5, {0, 2, 4}, 3, up, 2, true},
-        SearchCase{"UpSkipsTheSelectedRow", 5, {1, 3}, 3, up, 1, true},
-        SearchCase{"UpReachesRowZero", 5, {0}, 3, up, 0, true},
-        SearchCase{"UpFromMiddleDoesNotWrap", 5, {4}, 2, up, 2, false},
-        SearchCase{"UpFromFirstWrapsToLastRow", 5, {4}, 0, up, 4, true},
-        SearchCase{"UpFromFirstFindsRowOne", 5, {1}, 0, up, 1, true},
-        SearchCase{"UpFromFirstNotFoundSelectsLastRow", 5, {0}, 0, up, 4, false},
-        SearchCase{"TwoRowsDownFromLast", 2, {0}, 1, down, 0, true},
-        SearchCase{"TwoRowsUpFromFirst", 2, {1}, 0, up, 1, true},
-        SearchCase{"OneRowDownNeverFound", 1, {0}, 0, down, 0, false},
-        SearchCase{"OneRowUpNeverFound", 1, {0}, 0, up, 0, false}),
-    [](const testing::TestParamInfo<SearchCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(RowSearch, SearchRows,
+                         testing::Values(SearchCase{"DownFindsNearestBelow", 5, {0, 2, 4}, 1, down, 2, true},
+                                         SearchCase{"DownSkipsTheSelectedRow", 5, {1, 3}, 1, down, 3, true},
+                                         SearchCase{"DownReachesTheLastRow", 5, {4}, 2, down, 4, true},
+                                         SearchCase{"DownFromMiddleDoesNotWrap", 5, {0}, 2, down, 2, false},
+                                         SearchCase{"DownFromLastWrapsToRowZero", 5, {0}, 4, down, 0, true},
+                                         SearchCase{"DownFromLastFindsTopmost", 5, {1, 3}, 4, down, 1, true},
+                                         SearchCase{"DownFromLastNotFoundSelectsRowZero", 5, {4}, 4, down, 0, false},
+                                         SearchCase{"UpFindsNearestAbove", 5, {0, 2, 4}, 3, up, 2, true},
+                                         SearchCase{"UpSkipsTheSelectedRow", 5, {1, 3}, 3, up, 1, true},
+                                         SearchCase{"UpReachesRowZero", 5, {0}, 3, up, 0, true},
+                                         SearchCase{"UpFromMiddleDoesNotWrap", 5, {4}, 2, up, 2, false},
+                                         SearchCase{"UpFromFirstWrapsToLastRow", 5, {4}, 0, up, 4, true},
+                                         SearchCase{"UpFromFirstFindsRowOne", 5, {1}, 0, up, 1, true},
+                                         SearchCase{"UpFromFirstNotFoundSelectsLastRow", 5, {0}, 0, up, 4, false},
+                                         SearchCase{"TwoRowsDownFromLast", 2, {0}, 1, down, 0, true},
+                                         SearchCase{"TwoRowsUpFromFirst", 2, {1}, 0, up, 1, true},
+                                         SearchCase{"OneRowDownNeverFound", 1, {0}, 0, down, 0, false},
+                                         SearchCase{"OneRowUpNeverFound", 1, {0}, 0, up, 0, false}),
+                         [](const testing::TestParamInfo<SearchCase>& info) { return std::string(info.param.name); });
 
 // The rows each search selects when it is repeated from the row the last one
 // selected, until one finds nothing (at most ten searches).

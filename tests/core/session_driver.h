@@ -13,7 +13,8 @@ namespace testing_support {
 // drive them: a command's plan is applied, and the rows then stand for what
 // was written.
 struct SessionDriver {
-    SessionDriver(std::string hostsPath, std::string dataFolder, vendrel::Locking locking = vendrel::Locking::EachAccess)
+    SessionDriver(std::string hostsPath, std::string dataFolder,
+                  vendrel::Locking locking = vendrel::Locking::EachAccess)
         : document(std::move(hostsPath), locking), writer(std::move(dataFolder), locking)
     {
     }

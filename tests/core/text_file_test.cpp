@@ -36,21 +36,18 @@ TEST_P(LineBreaks, SplitsAndCountsTheSameLines)
 
 INSTANTIATE_TEST_SUITE_P(
     TextFile, LineBreaks,
-    testing::Values(LineBreakCase{"EmptyTextHasNoLines", "", {}},
-                    LineBreakCase{"TextWithoutBreakIsOneLine", "a", {"a"}},
-                    LineBreakCase{"LfBreaks", "a\nb", {"a", "b"}},
-                    LineBreakCase{"LoneCrBreaks", "a\rb", {"a", "b"}},
-                    LineBreakCase{"CrLfIsOneBreak", "a\r\nb", {"a", "b"}},
-                    LineBreakCase{"FinalLfAddsNoLine", "a\nb\n", {"a", "b"}},
-                    LineBreakCase{"FinalCrAddsNoLine", "a\r", {"a"}},
-                    LineBreakCase{"FinalCrLfAddsNoLine", "a\r\n", {"a"}},
-                    LineBreakCase{"LoneBreakIsOneEmptyLine", "\n", {""}},
-                    LineBreakCase{"EmptyLinesInsideAreKept", "a\n\n\nb", {"a", "", "", "b"}},
-                    LineBreakCase{"LfCrIsTwoBreaks", "a\n\rb", {"a", "", "b"}},
-                    LineBreakCase{"CrCrLfIsTwoBreaks", "a\r\r\nb", {"a", "", "b"}},
-                    LineBreakCase{"MixedBreaksInOneText", "a\r\nb\nc\rd\r\n", {"a", "b", "c", "d"}},
-                    LineBreakCase{"OnlyCrLfPairs", "\r\n\r\n", {"", ""}},
-                    LineBreakCase{"TabsAndBlanksAreNotBreaks", " \ta b\t", {" \ta b\t"}}),
+    testing::Values(
+        LineBreakCase{"EmptyTextHasNoLines", "", {}}, LineBreakCase{"TextWithoutBreakIsOneLine", "a", {"a"}},
+        LineBreakCase{"LfBreaks", "a\nb", {"a", "b"}}, LineBreakCase{"LoneCrBreaks", "a\rb", {"a", "b"}},
+        LineBreakCase{"CrLfIsOneBreak", "a\r\nb", {"a", "b"}}, LineBreakCase{"FinalLfAddsNoLine", "a\nb\n", {"a", "b"}},
+        LineBreakCase{"FinalCrAddsNoLine", "a\r", {"a"}}, LineBreakCase{"FinalCrLfAddsNoLine", "a\r\n", {"a"}},
+        LineBreakCase{"LoneBreakIsOneEmptyLine", "\n", {""}},
+        LineBreakCase{"EmptyLinesInsideAreKept", "a\n\n\nb", {"a", "", "", "b"}},
+        LineBreakCase{"LfCrIsTwoBreaks", "a\n\rb", {"a", "", "b"}},
+        LineBreakCase{"CrCrLfIsTwoBreaks", "a\r\r\nb", {"a", "", "b"}},
+        LineBreakCase{"MixedBreaksInOneText", "a\r\nb\nc\rd\r\n", {"a", "b", "c", "d"}},
+        LineBreakCase{"OnlyCrLfPairs", "\r\n\r\n", {"", ""}},
+        LineBreakCase{"TabsAndBlanksAreNotBreaks", " \ta b\t", {" \ta b\t"}}),
     [](const testing::TestParamInfo<LineBreakCase>& info) { return std::string(info.param.name); });
 
 class TextFileIo : public testing::Test {

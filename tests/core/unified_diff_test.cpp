@@ -115,10 +115,7 @@ std::size_t linesMarked(std::string_view diff, char mark)
     return count;
 }
 
-std::size_t hunks(std::string_view diff)
-{
-    return linesMarked(diff, '@');
-}
+std::size_t hunks(std::string_view diff) { return linesMarked(diff, '@'); }
 
 // ---------------------------------------------------------------------------
 
@@ -270,8 +267,8 @@ public:
         const std::string diff = fake_.writeFile(fake_.root() + "/diff", unifiedDiff(before, after, "old", "new"));
         const std::string out = fake_.root() + "/out";
         fs::remove(out);
-        const std::string command =
-            program_ + " -s --fuzz=0 -o '" + out + "' '" + old + "' -i '" + diff + "' </dev/null >/dev/null 2>&1";
+        const std::string command = program_ + " -s --fuzz=0 -o '" + out + "' '" + old + "' -i '" + diff +
+                                    "' </dev/null >/dev/null 2>&1";
         if (std::system(command.c_str()) != 0)
             throw std::runtime_error("patch refused the diff of:\n" + before + "\nto:\n" + after);
         return FakePlatform::readFile(out);

@@ -126,9 +126,8 @@ TEST_F(WriteSafety, HardLinkedFileIsRewrittenInPlaceAndStaysOneFile)
 TEST_F(WriteSafety, InPlaceFailureMidwayKeepsTheCompleteCopyAndTheNextStartFinishesIt)
 {
     linkTarget();
-    platform::write_faults::install([](Step step, std::uint64_t offset) {
-        return step == Step::InPlace && offset >= mebibyte ? ENOSPC : 0;
-    });
+    platform::write_faults::install(
+        [](Step step, std::uint64_t offset) { return step == Step::InPlace && offset >= mebibyte ? ENOSPC : 0; });
     try {
         vendrel::writeWholeFile(target, newText);
         FAIL() << "the write succeeded";

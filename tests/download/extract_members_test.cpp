@@ -61,11 +61,11 @@ INSTANTIATE_TEST_SUITE_P(Names, Selection, testing::ValuesIn(selectionCases),
 // holds an old file named as the request.
 struct ExtractCase {
     const char* name;
-    const char* archive;                // under tests/download/data
+    const char* archive; // under tests/download/data
     const char* request;
-    std::vector<std::string> written;   // the name of the file written, if any
-    const char* refusal = "";           // part of the message when it fails
-    const char* list = "fixtures/hosts-sample";  // what the written file holds
+    std::vector<std::string> written;           // the name of the file written, if any
+    const char* refusal = "";                   // part of the message when it fails
+    const char* list = "fixtures/hosts-sample"; // what the written file holds
 };
 
 class Extraction : public testing::TestWithParam<ExtractCase> {};
@@ -84,7 +84,8 @@ TEST_P(Extraction, WritesExactlyTheSelectedMembers)
     for (const std::string& name : row.written)
         expected.push_back(base + "/" + name);
     const std::string archive = dataPath(row.archive);
-    const auto error = errorOf([&] { EXPECT_EQ(vendrel::extractMembers(archive, row.request, base).writtenFiles, expected); });
+    const auto error = errorOf(
+        [&] { EXPECT_EQ(vendrel::extractMembers(archive, row.request, base).writtenFiles, expected); });
     if (*row.refusal) {
         ASSERT_TRUE(error);
         EXPECT_NE(error->find(archive), std::string::npos) << *error;
@@ -97,12 +98,12 @@ TEST_P(Extraction, WritesExactlyTheSelectedMembers)
     if (expected.empty()) {
         EXPECT_EQ(readFile(base + "/" + row.request), "old list\n");
     }
-    EXPECT_EQ(namesIn(temporary.path()), std::vector<std::string>{"a"});  // nothing written beside the folder
+    EXPECT_EQ(namesIn(temporary.path()), std::vector<std::string>{"a"}); // nothing written beside the folder
     std::vector<std::string> names = row.written;
     names.push_back(row.request);
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
-    EXPECT_EQ(namesIn(base), names);  // and no temporary file left in it
+    EXPECT_EQ(namesIn(base), names); // and no temporary file left in it
 }
 
 const ExtractCase extractCases[] = {
@@ -140,9 +141,9 @@ TEST_F(Extract, SaysWhichOfSeveralMatchesItTook)
 
 TEST_F(Extract, LeavesTheMatchesAfterTheFirstUnpacked)
 {
-    std::string bytes =
-        unzip_test::handMadeArchive({{"a/hosts", "first\n"}, {"b/HOSTS", "second\n"}, {"hosts", "third\n"}});
-    bytes.replace(bytes.find("third\n"), 6, "thirt\n");  // fails its CRC-32 check
+    std::string bytes = unzip_test::handMadeArchive(
+        {{"a/hosts", "first\n"}, {"b/HOSTS", "second\n"}, {"hosts", "third\n"}});
+    bytes.replace(bytes.find("third\n"), 6, "thirt\n"); // fails its CRC-32 check
     const auto archive = vendrel::ZipArchive::fromBytes(bytes, "three.zip");
     const vendrel::ExtractResult result = vendrel::extractMembers(archive, "hosts", folder.path());
     EXPECT_EQ(result.writtenFiles, std::vector<std::string>{folder.file("hosts")});
@@ -191,12 +192,12 @@ bool writable(const std::string& path)
 
 TEST_F(Extract, CarriesOverDosTimeAndReadOnlyAttribute)
 {
-    extract("fixtures/read-only.zip", "hosts");  // made on DOS, attributes 0x21
+    extract("fixtures/read-only.zip", "hosts"); // made on DOS, attributes 0x21
     EXPECT_EQ(localModificationTime(folder.file("hosts")), "2021-03-14 15:09:26");
     EXPECT_FALSE(writable(folder.file("hosts")));
 
     TempFolder other;
-    vendrel::extractMembers(dataPath("fixtures/deflated.zip"), "hosts", other.path());  // made on Unix
+    vendrel::extractMembers(dataPath("fixtures/deflated.zip"), "hosts", other.path()); // made on Unix
     EXPECT_EQ(localModificationTime(other.file("hosts")), "2023-05-17 10:42:30");
     EXPECT_TRUE(writable(other.file("hosts")));
 }
@@ -220,8 +221,8 @@ TEST_F(Extract, WritesIntoTheFolderALinkedFolderPathLeadsTo)
 {
     fs::create_directory(folder.file("real"));
     fs::create_directory_symlink(folder.file("real"), folder.file("linked"));
-    const vendrel::ExtractResult result =
-        vendrel::extractMembers(dataPath("fixtures/deflated.zip"), "hosts", folder.file("linked"));
+    const vendrel::ExtractResult result = vendrel::extractMembers(dataPath("fixtures/deflated.zip"), "hosts",
+                                                                  folder.file("linked"));
     EXPECT_EQ(result.writtenFiles, std::vector<std::string>{folder.file("linked") + "/hosts"});
     EXPECT_EQ(readFile(folder.file("real/hosts")), sample);
     EXPECT_EQ(namesIn(folder.file("real")), std::vector<std::string>{"hosts"});

@@ -34,25 +34,22 @@ std::uint32_t crcOf(const std::string& data)
 std::string commonFields(const HandMadeMember& member, std::uint64_t compressedSize)
 {
     std::string out;
-    put(out, 20, 2);                                           // version needed
-    put(out, 0, 2);                                            // flags
+    put(out, 20, 2); // version needed
+    put(out, 0, 2);  // flags
     put(out, member.method, 2);
-    put(out, 0x5A31, 2);                                       // 11:17:34
-    put(out, 0x56B1, 2);                                       // 2023-05-17
+    put(out, 0x5A31, 2); // 11:17:34
+    put(out, 0x56B1, 2); // 2023-05-17
     put(out, crcOf(member.data), 4);
     put(out, compressedSize, 4);
     put(out, member.declaredSize.value_or(member.data.size()), 4);
     put(out, member.name.size(), 2);
-    put(out, 0, 2);                                            // extra field
+    put(out, 0, 2); // extra field
     return out;
 }
 
 } // namespace
 
-std::string dataPath(const std::string& relative)
-{
-    return std::string(UNZIP_TEST_DATA) + "/" + relative;
-}
+std::string dataPath(const std::string& relative) { return std::string(UNZIP_TEST_DATA) + "/" + relative; }
 
 std::string readFile(const std::string& path)
 {
@@ -64,10 +61,7 @@ std::string readFile(const std::string& path)
     return bytes.str();
 }
 
-TempFolder::TempFolder()
-{
-    path_ = testing_support::createTemporaryFolder("vendrel-unzip-test-");
-}
+TempFolder::TempFolder() { path_ = testing_support::createTemporaryFolder("vendrel-unzip-test-"); }
 
 TempFolder::~TempFolder()
 {
@@ -97,10 +91,10 @@ std::string handMadeArchive(const std::vector<HandMadeMember>& members, bool zip
     std::string directory;
     for (const HandMadeMember& member : members) {
         put(directory, 0x02014b50, 4);
-        put(directory, 0x031E, 2);                              // made by Unix, 3.0
+        put(directory, 0x031E, 2); // made by Unix, 3.0
         directory += commonFields(member, member.declaredCompressedSize.value_or(member.data.size()));
-        put(directory, 0, 2 + 2 + 2);                           // comment, disk, internal attributes
-        put(directory, 0100644u << 16, 4);                      // external attributes
+        put(directory, 0, 2 + 2 + 2);      // comment, disk, internal attributes
+        put(directory, 0100644u << 16, 4); // external attributes
         put(directory, member.headerOffset.value_or(archive.size()), 4);
         directory += member.name;
         put(archive, 0x04034b50, 4);
@@ -113,8 +107,8 @@ std::string handMadeArchive(const std::vector<HandMadeMember>& members, bool zip
         const std::uint64_t recordAt = archive.size();
         put(archive, 0x06064b50, 4);
         put(archive, 44, 8);
-        put(archive, 0x2D2D, 4);                                // made by, needed: 4.5
-        put(archive, 0, 8);                                     // disks
+        put(archive, 0x2D2D, 4); // made by, needed: 4.5
+        put(archive, 0, 8);      // disks
         put(archive, count, 8);
         put(archive, count, 8);
         put(archive, directory.size(), 8);
@@ -126,12 +120,12 @@ std::string handMadeArchive(const std::vector<HandMadeMember>& members, bool zip
     }
     const std::uint64_t shownCount = zip64End ? 0xFFFF : std::min<std::uint64_t>(count, 0xFFFF);
     put(archive, 0x06054b50, 4);
-    put(archive, 0, 4);                                         // disks
+    put(archive, 0, 4); // disks
     put(archive, shownCount, 2);
     put(archive, shownCount, 2);
     put(archive, directory.size(), 4);
     put(archive, directoryOffset, 4);
-    put(archive, 0, 2);                                         // comment
+    put(archive, 0, 2); // comment
     return archive;
 }
 

@@ -35,7 +35,6 @@ private:
     std::string path_;
 };
 
-
 // The message of the vendrel::Error that `call` throws, or nothing when it
 // returns normally. Any other exception fails the test.
 std::optional<std::string> errorOf(const std::function<void()>& call);
@@ -44,7 +43,7 @@ std::optional<std::string> errorOf(const std::function<void()>& call);
 struct HandMadeMember {
     std::string name{};
     std::string data{};
-    std::optional<std::uint64_t> declaredSize{};  // the unpacked size claimed; data.size() when unset
+    std::optional<std::uint64_t> declaredSize{}; // the unpacked size claimed; data.size() when unset
     std::uint16_t method = 0;
     // What the directory entry alone claims: where the local header is (the
     // member's own header is still written) and how many bytes of data follow it.

@@ -17,16 +17,16 @@ using unzip_test::errorOf;
 using unzip_test::readFile;
 
 enum class Outcome {
-    Unpacks,         // opens, and every member unpacks with its CRC-32 matching
-    ArchiveRefused,  // opening fails with the message
-    MemberRefused,   // opens, but a member fails with the message
+    Unpacks,        // opens, and every member unpacks with its CRC-32 matching
+    ArchiveRefused, // opening fails with the message
+    MemberRefused,  // opens, but a member fails with the message
 };
 
 struct ArchiveCase {
-    const char* name;      // what the row catches
-    const char* file;      // under tests/download/data
+    const char* name; // what the row catches
+    const char* file; // under tests/download/data
     Outcome outcome;
-    const char* detail;    // part of the expected message; for Unpacks, the member holding the sample list
+    const char* detail; // part of the expected message; for Unpacks, the member holding the sample list
 };
 
 std::string firstMemberError(const vendrel::ZipArchive& archive)
@@ -140,7 +140,7 @@ TEST(ZipArchive, RefusesAnArchiveThatWouldUnpackToMoreThan256MiB)
 TEST(ZipArchive, FindsTheArchiveAmidJunk)
 {
     const std::string archive = readFile(dataPath("fixtures/forced-zip64.zip"));
-    const std::string junk(70000, 'x');  // more than an end-record comment can hold
+    const std::string junk(70000, 'x'); // more than an end-record comment can hold
     for (const std::string& bytes : {junk + archive, archive + junk, junk + archive + junk}) {
         const auto opened = vendrel::ZipArchive::fromBytes(bytes, "junk.zip");
         ASSERT_EQ(opened.members().size(), 1u);

@@ -20,7 +20,7 @@ constexpr std::uint64_t mebibyte = 1024 * 1024;
 struct LimitCase {
     const char* name;
     std::vector<HandMadeMember> members;
-    const char* refusal;  // part of the message; empty when the archive opens
+    const char* refusal; // part of the message; empty when the archive opens
     bool zip64End = false;
 };
 

@@ -75,7 +75,8 @@ TEST_F(DownloadTest, MergeAsksThenAppliesTheListAndCleansUp)
     m().mvpsMerge->trigger();
     ASSERT_FALSE(prompter.shown().empty());
     EXPECT_EQ(prompter.shown()[0].caption, u"Warning"_s);
-    EXPECT_EQ(prompter.shown()[0].text, u"Press OK to download\r\nhttp://"_s + QString::fromStdString(server.hostAndPort()) +
+    EXPECT_EQ(prompter.shown()[0].text, u"Press OK to download\r\nhttp://"_s +
+                                            QString::fromStdString(server.hostAndPort()) +
                                             u"/winhelp2002/hosts.zip\r\nand MERGE it with your Hosts file."_s);
     EXPECT_TRUE(m().cancelDownload->isEnabled());
     EXPECT_FALSE(m().mvpsSubmenu->menuAction()->isEnabled());

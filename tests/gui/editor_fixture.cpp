@@ -21,12 +21,6 @@ std::string EditorFixture::cell(int row, int column) const
     return std::string(window->model().rows().cell(static_cast<std::size_t>(row), column));
 }
 
-int EditorFixture::rowCount() const
-{
-    return window->model().rowCount();
-}
+int EditorFixture::rowCount() const { return window->model().rowCount(); }
 
-std::string EditorFixture::progressText() const
-{
-    return window->widgets().progressBar->text().toStdString();
-}
+std::string EditorFixture::progressText() const { return window->widgets().progressBar->text().toStdString(); }

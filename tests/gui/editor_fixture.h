@@ -16,10 +16,7 @@
 using namespace vendrel::gui; // the editor's classes
 
 // Shows QString values readably in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 // A desktop that records what it was asked to open instead of opening it.
 class RecordingShell final : public DesktopShell {

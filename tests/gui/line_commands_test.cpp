@@ -177,8 +177,9 @@ TEST_F(LineCommandsTest, CopyHostsCopiesTheSavedFileFromDisk)
     m().toggleComment->trigger();
     prompter.answer(true);
     m().copyHostsToClipboard->trigger();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              u"127.0.0.1\tlocalhost\r\n#0.0.0.0\tads.example.com\r\n#\ta remark\r\n0.0.0.0\ttracker.example.net # why\r\n"_s);
+    EXPECT_EQ(
+        QGuiApplication::clipboard()->text(),
+        u"127.0.0.1\tlocalhost\r\n#0.0.0.0\tads.example.com\r\n#\ta remark\r\n0.0.0.0\ttracker.example.net # why\r\n"_s);
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].kind, Prompter::Kind::Notice);
     EXPECT_EQ(prompter.shown()[0].caption, u"Vendrel"_s);

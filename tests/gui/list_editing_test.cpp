@@ -114,20 +114,23 @@ TEST_F(ListEditingTest, RightClickDoesNotMoveTheSelection)
 
 TEST_F(ListEditingTest, RowsTheUserDidNotEditKeepTheirBytes)
 {
-    const std::string mixed = "0.0.0.0 caf\xE9.example\r\n0.0.0.0 \xC3\xBC" "ber.example\r\n0.0.0.0 plain.example\r\n";
+    const std::string mixed = "0.0.0.0 caf\xE9.example\r\n0.0.0.0 \xC3\xBC"
+                              "ber.example\r\n0.0.0.0 plain.example\r\n";
     writeHosts(mixed);
     ASSERT_TRUE(start());
     EXPECT_EQ(window->model().data(window->model().index(0, 1), Qt::DisplayRole).toString(),
               QString::fromUtf8("caf\xC3\xA9.example"));
     EXPECT_EQ(window->model().data(window->model().index(1, 1), Qt::DisplayRole).toString(),
-              QString::fromUtf8("\xC3\xBC" "ber.example"));
+              QString::fromUtf8("\xC3\xBC"
+                                "ber.example"));
 
     window->activateWindow();
     doubleClickCell(2, 1);
     typeIntoCell(QString::fromUtf8("n\xC3\xA9w.example"));
     QTest::mouseClick(w().widenButton, Qt::LeftButton);
     // The file as a whole is not UTF-8, so the typed text joins it in the 8-bit code page.
-    EXPECT_EQ(hostsOnDisk(), "0.0.0.0\tcaf\xE9.example\r\n0.0.0.0\t\xC3\xBC" "ber.example\r\n"
+    EXPECT_EQ(hostsOnDisk(), "0.0.0.0\tcaf\xE9.example\r\n0.0.0.0\t\xC3\xBC"
+                             "ber.example\r\n"
                              "0.0.0.0\tn\xE9w.example\r\n");
 }
 
@@ -143,7 +146,8 @@ TEST_F(ListEditingTest, FailedSaveShowsTheErrorAndEndsTheProgram)
     QTest::mouseClick(w().widenButton, Qt::LeftButton);
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].caption, u"Error"_s);
-    EXPECT_TRUE(prompter.shown()[0].text.startsWith(u"ERROR: Cannot create file "_s + QString::fromStdString(hostsPath())));
+    EXPECT_TRUE(
+        prompter.shown()[0].text.startsWith(u"ERROR: Cannot create file "_s + QString::fromStdString(hostsPath())));
     EXPECT_EQ(endedWith, 1);
     EXPECT_EQ(hostsOnDisk(), threeLines);
 }
@@ -164,8 +168,9 @@ const QString polishL = QString::fromUtf8("\xC5\x82"); // not in the Western 8-b
 
 TEST_F(ListEditingTest, TypedLinesAndCellsTakeTheCodePageOfTheFile)
 {
-    for (const auto& [file, expectedE] : {std::pair{eightBitFile, std::string("\xE9")},
-                                          std::pair{std::string("127.0.0.1\tlocalhost\r\n"), std::string("\xC3\xA9")}}) {
+    for (const auto& [file, expectedE] :
+         {std::pair{eightBitFile, std::string("\xE9")},
+          std::pair{std::string("127.0.0.1\tlocalhost\r\n"), std::string("\xC3\xA9")}}) {
         writeHosts(file);
         ASSERT_TRUE(start());
         window->activateWindow();
@@ -194,10 +199,12 @@ TEST_F(ListEditingTest, TextTheCodePageCannotHoldIsRefusedWithAMessage)
     EXPECT_EQ(prompter.shown()[0].caption, u"Error"_s);
     EXPECT_TRUE(prompter.shown()[0].text.contains(u"Windows-1252"_s)) << prompter.shown()[0].text.toStdString();
     EXPECT_TRUE(prompter.shown()[0].text.contains(polishL)) << "names the character";
-    EXPECT_TRUE(prompter.shown()[0].text.endsWith(u"the line was not added."_s)) << prompter.shown()[0].text.toStdString();
+    EXPECT_TRUE(prompter.shown()[0].text.endsWith(u"the line was not added."_s))
+        << prompter.shown()[0].text.toStdString();
     EXPECT_EQ(rowCount(), 2);
     EXPECT_EQ(hostsOnDisk(), eightBitFile);
-    EXPECT_EQ(w().addLineBox->text(), u"0.0.0.0 "_s + polishL + u"odz.example"_s) << "the typed text stays to be mended";
+    EXPECT_EQ(w().addLineBox->text(), u"0.0.0.0 "_s + polishL + u"odz.example"_s)
+        << "the typed text stays to be mended";
 
     doubleClickCell(1, 1);
     typeIntoCell(u"x"_s + polishL + u"y"_s);

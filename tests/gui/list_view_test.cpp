@@ -42,7 +42,8 @@ protected:
 
     void click(int row, int column, Qt::KeyboardModifiers modifiers = {})
     {
-        QTest::mouseClick(list()->viewport(), Qt::LeftButton, modifiers, list()->visualRect(index(row, column)).center());
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, modifiers,
+                          list()->visualRect(index(row, column)).center());
     }
     // Lets the list's delayed reaction to a click (it waits out a possible double click) run.
     static void waitOutDoubleClick() { QTest::qWait(QApplication::doubleClickInterval() + 150); }

@@ -182,8 +182,9 @@ TEST_F(MemopadTest, WebLinksAndTheHelpFileGoToTheDesktop)
     EXPECT_EQ(shell.opened[2], u"http://forums.rodavavur.example.net"_s);
     EXPECT_EQ(shell.opened[3], u"www.mvps.org/winhelp2002/hosts.htm"_s);
     EXPECT_EQ(shell.opened[4], u"http://hosts-file.net/"_s);
-    EXPECT_EQ(shell.opened[5], QString::fromLatin1(QUrl::fromLocalFile(QString::fromStdString(
-                                   system.programFolder() + "/Vendrel.chm")).toEncoded()));
+    EXPECT_EQ(shell.opened[5],
+              QString::fromLatin1(
+                  QUrl::fromLocalFile(QString::fromStdString(system.programFolder() + "/Vendrel.chm")).toEncoded()));
 }
 
 TEST_F(MemopadTest, HelpItemFollowsTheHelpFileAfterEveryAdd)

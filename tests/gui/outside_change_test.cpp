@@ -37,7 +37,8 @@ TEST_F(OutsideChangeTest, AnEditIsNotWrittenOverItAndOkLoadsTheOtherChange)
     m().toggleComment->trigger();
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].caption, u"Warning"_s);
-    EXPECT_TRUE(prompter.shown()[0].text.contains(u"was changed by another program"_s)) << prompter.shown()[0].text.toStdString();
+    EXPECT_TRUE(prompter.shown()[0].text.contains(u"was changed by another program"_s))
+        << prompter.shown()[0].text.toStdString();
     EXPECT_EQ(hostsOnDisk(), theirs);
     EXPECT_FALSE(endedWith.has_value());
     ASSERT_EQ(rowCount(), 2);

@@ -41,10 +41,10 @@ TEST_F(StartupTest, SystemFileOkClearsOnlyHiddenAndSystem)
     const auto& warning = prompter.shown()[0];
     EXPECT_EQ(warning.caption, u"Warning"_s);
     EXPECT_TRUE(warning.okCancel);
-    EXPECT_EQ(warning.text, QString::fromLatin1(
-        "Your HOSTS file is marked as a \"system file\" and can NOT be manipulated.\r\n"
-        "Press OK to remove hidden and system file attributes, CANCEL to Quit.\r\n\r\n"
-        "       ***Vendrel will NOT reset these attributes.***"));
+    EXPECT_EQ(warning.text,
+              QString::fromLatin1("Your HOSTS file is marked as a \"system file\" and can NOT be manipulated.\r\n"
+                                  "Press OK to remove hidden and system file attributes, CANCEL to Quit.\r\n\r\n"
+                                  "       ***Vendrel will NOT reset these attributes.***"));
     EXPECT_EQ(system.fileAttributes(hostsPath()), platform::ReadOnly);
     EXPECT_EQ(rowCount(), 3);
     EXPECT_TRUE(window->hostsReadOnly());
@@ -98,8 +98,7 @@ TEST_F(StartupTest, MissingFileOkWritesTheDefaultTextAndLoadsIt)
     ASSERT_TRUE(start());
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].caption, u"Confirm"_s);
-    EXPECT_EQ(prompter.shown()[0].text,
-              u"HOSTS file does not exist, press OK to create HOSTS file, Cancel to Quit."_s);
+    EXPECT_EQ(prompter.shown()[0].text, u"HOSTS file does not exist, press OK to create HOSTS file, Cancel to Quit."_s);
     EXPECT_EQ(rowCount(), 19);
     EXPECT_EQ(window->redirectAddress(), "127.0.0.1");
     const std::string written = hostsOnDisk();

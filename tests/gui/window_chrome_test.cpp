@@ -42,10 +42,7 @@ namespace {
 
 const QString mainCaption = QStringLiteral("Vendrel 3.6      by the Vendrel developers");
 
-QString encoded(const QUrl& url)
-{
-    return QString::fromLatin1(url.toEncoded());
-}
+QString encoded(const QUrl& url) { return QString::fromLatin1(url.toEncoded()); }
 
 class WindowChromeTest : public EditorFixture {
 protected:
@@ -72,8 +69,7 @@ TEST_F(WindowChromeTest, TheProgramsNameIsKnownButAppendedToNoCaption)
     nameApplication();
     EXPECT_EQ(QCoreApplication::applicationName(), u"Vendrel"_s);
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), u"Vendrel"_s);
-    EXPECT_FALSE(displayNameSetOnItsOwn()) << "the window would read \"" << mainCaption.toStdString()
-                                           << " — Vendrel\"";
+    EXPECT_FALSE(displayNameSetOnItsOwn()) << "the window would read \"" << mainCaption.toStdString() << " — Vendrel\"";
     ASSERT_TRUE(start());
     EXPECT_EQ(window->windowTitle(), mainCaption);
     EXPECT_EQ(window->windowHandle()->title(), mainCaption);
@@ -144,8 +140,10 @@ QRect indicatorOf(const QAbstractButton* button)
 
 WindowGeometry measure(const MainWindow& window)
 {
-    WindowGeometry result{window.centralWidget()->size(), window.widgets().fileHandling->geometry(),
-                          window.widgets().fileOperationFrame->geometry(), {}};
+    WindowGeometry result{window.centralWidget()->size(),
+                          window.widgets().fileHandling->geometry(),
+                          window.widgets().fileOperationFrame->geometry(),
+                          {}};
     for (const QWidget* control : window.centralWidget()->findChildren<QWidget*>()) {
         if (control->isWindow() || !control->isVisibleTo(&window))
             continue;
@@ -170,8 +168,8 @@ QString toText(const WindowGeometry& g)
     return QStringLiteral("client %1x%2; File Handling %3; its frame %4; clipped: %5")
         .arg(g.client.width())
         .arg(g.client.height())
-        .arg(toText(g.fileHandling), toText(g.fileFrame), g.clipped.isEmpty() ? QStringLiteral("none")
-                                                                                : g.clipped.join(QLatin1Char(' ')));
+        .arg(toText(g.fileHandling), toText(g.fileFrame),
+             g.clipped.isEmpty() ? QStringLiteral("none") : g.clipped.join(QLatin1Char(' ')));
 }
 
 struct ScaleCase {
@@ -188,10 +186,7 @@ const ScaleCase scaleCases[] = {
     {"At144", 144, {QSize(375, 332), QRect(0, 179, 138, 53), QRect(11, 11, 55, 39), {}}},
 };
 
-void PrintTo(const ScaleCase& c, std::ostream* out)
-{
-    *out << c.dpi << " DPI";
-}
+void PrintTo(const ScaleCase& c, std::ostream* out) { *out << c.dpi << " DPI"; }
 
 class WindowScaleTest : public EditorFixture, public ::testing::WithParamInterface<ScaleCase> {
 protected:
@@ -274,8 +269,8 @@ TEST_F(WindowOnScreen, DISABLED_ReportsItsGeometry)
     options.shell = &shell;
     window = std::make_unique<MainWindow>(system, prompter, options);
     ASSERT_TRUE(window->FormCreate());
-    std::cout << "window: " << toText(measure(*window)).toStdString() << "; pixel ratio "
-              << window->devicePixelRatioF() << std::endl;
+    std::cout << "window: " << toText(measure(*window)).toStdString() << "; pixel ratio " << window->devicePixelRatioF()
+              << std::endl;
 }
 
 TEST(ToolkitScaling, IsSwitchedOffUnlessTheUserChose)
@@ -334,8 +329,7 @@ TEST_F(WindowChromeTest, AltAndTheUnderlinedLetterOpenEachMenuFromTheAddLineBox)
 
 TEST_F(WindowChromeTest, HelpFileOpensFromTheProgramFolderWhateverTheCurrentFolder)
 {
-    const QString help =
-        QFile::decodeName(system.writeFile(system.programFolder() + "/Vendrel.chm", "help").c_str());
+    const QString help = QFile::decodeName(system.writeFile(system.programFolder() + "/Vendrel.chm", "help").c_str());
     ASSERT_TRUE(start());
     QTemporaryDir elsewhere;
     const QString startFolder = QDir::currentPath();
@@ -360,9 +354,12 @@ TEST(DesktopUrl, DonationFormReadsTheQueryInOrderWithItsValuesIntact)
               u"&item_name=Vendrel%20by%20www.vendrel.example.org&no_shipping=0&no_note=1&tax=0&currency_code=USD"_s);
     using Item = std::pair<QString, QString>;
     const QList<Item> expected = {
-        {u"cmd"_s, u"_xclick"_s}, {u"business"_s, u"donate@vendrel.example.org"_s},
-        {u"item_name"_s, u"Vendrel by www.vendrel.example.org"_s}, {u"no_shipping"_s, u"0"_s},
-        {u"no_note"_s, u"1"_s},   {u"tax"_s, u"0"_s},
+        {u"cmd"_s, u"_xclick"_s},
+        {u"business"_s, u"donate@vendrel.example.org"_s},
+        {u"item_name"_s, u"Vendrel by www.vendrel.example.org"_s},
+        {u"no_shipping"_s, u"0"_s},
+        {u"no_note"_s, u"1"_s},
+        {u"tax"_s, u"0"_s},
         {u"currency_code"_s, u"USD"_s},
     };
     EXPECT_EQ(QUrlQuery(url).queryItems(QUrl::FullyDecoded), expected);

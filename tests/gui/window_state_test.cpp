@@ -86,7 +86,7 @@ protected:
 
 // What the user can use in each state: "Exit" and the toggle always; the rest only while writable.
 const Names readOnly = {"Exit", "Make Hosts Writable?"};
-const Names editing = {"Exit", "Make Hosts ReadOnly?", "Editing Tools", "Backup and Restore", "File Handling",
+const Names editing = {"Exit",  "Make Hosts ReadOnly?", "Editing Tools", "Backup and Restore", "File Handling",
                        "widen", "cell editing"};
 Names editingAnd(Names names)
 {

@@ -107,8 +107,8 @@ TEST_P(RedirectElsewhere, IsRefused)
 {
     // A local file the redirect points at; its text must never be delivered.
     const std::string secret = folders.writeFile(folders.root() + "/secret", "local file text");
-    const std::string location =
-        std::string(GetParam()) == "file" ? "file://" + secret : "ftp://" + server.hostAndPort() + "/hosts.zip";
+    const std::string location = std::string(GetParam()) == "file" ? "file://" + secret
+                                                                   : "ftp://" + server.hostAndPort() + "/hosts.zip";
     folders.writeFile(target, olderDownload);
     server.serve("/hosts.zip", {302, "", location});
     fetch("/hosts.zip");

@@ -80,10 +80,9 @@ TEST_P(CutShort, IsAnErrorAndWritesNothing)
     EXPECT_EQ(written(), "older download");
 }
 
-INSTANTIATE_TEST_SUITE_P(UrlGrabber, CutShort, testing::Bool(),
-                         [](const testing::TestParamInfo<bool>& info) {
-                             return info.param ? "ChunkedBody" : "BodyWithContentLength";
-                         });
+INSTANTIATE_TEST_SUITE_P(UrlGrabber, CutShort, testing::Bool(), [](const testing::TestParamInfo<bool>& info) {
+    return info.param ? "ChunkedBody" : "BodyWithContentLength";
+});
 
 TEST_F(UrlGrabberTest, ASilentServerIsGivenUp)
 {

@@ -18,8 +18,7 @@ TEST(Art, HandCursorIsBlackAndWhiteWithItsHotSpotOnTheFingerTip)
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {
             const QRgb pixel = image.pixel(x, y);
-            EXPECT_TRUE(qAlpha(pixel) == 0 || pixel == qRgb(0, 0, 0) || pixel == qRgb(255, 255, 255))
-                << x << "," << y;
+            EXPECT_TRUE(qAlpha(pixel) == 0 || pixel == qRgb(0, 0, 0) || pixel == qRgb(255, 255, 255)) << x << "," << y;
         }
     EXPECT_NE(qAlpha(image.pixel(12, 5)), 0) << "the hot spot lies on the hand";
     for (int y = 0; y < 4; ++y)
@@ -29,8 +28,8 @@ TEST(Art, HandCursorIsBlackAndWhiteWithItsHotSpotOnTheFingerTip)
 TEST(Art, FourDistinctComputerIcons)
 {
     std::vector<QImage> icons;
-    for (const int id : {pellbrook::ComputerIcon, pellbrook::DsRepairIcon, pellbrook::NetworkIcon,
-                         pellbrook::SafeModeIcon})
+    for (const int id :
+         {pellbrook::ComputerIcon, pellbrook::DsRepairIcon, pellbrook::NetworkIcon, pellbrook::SafeModeIcon})
         icons.push_back(pellbrook::computerIcon(id).toImage());
     for (std::size_t i = 0; i < icons.size(); ++i) {
         EXPECT_EQ(icons[i].size(), QSize(32, 32));

@@ -170,10 +170,10 @@ TEST_P(RealBootIniTest, OnlyTheDefaultEntryGainsTheSwitch)
 INSTANTIATE_TEST_SUITE_P(
     Files, RealBootIniTest,
     ::testing::Values(
-        RealBootIniCase{"BlanksBeforeLineEnds",
-                        "forum_2010-07_default-is-recovery-console_wubi-spaces-around-equals_boot.ini",
-                        "C:\\CMDCONS\\BOOTSECT.DAT=\"Microsoft Windows Recovery Console\" /cmdcons \n",
-                        "C:\\CMDCONS\\BOOTSECT.DAT=\"Microsoft Windows Recovery Console\" /cmdcons /safeboot:minimal \n"},
+        RealBootIniCase{
+            "BlanksBeforeLineEnds", "forum_2010-07_default-is-recovery-console_wubi-spaces-around-equals_boot.ini",
+            "C:\\CMDCONS\\BOOTSECT.DAT=\"Microsoft Windows Recovery Console\" /cmdcons \n",
+            "C:\\CMDCONS\\BOOTSECT.DAT=\"Microsoft Windows Recovery Console\" /cmdcons /safeboot:minimal \n"},
         RealBootIniCase{"DefaultEntryNotFirst", "forum_2010-10_default-entry-not-first_boot.ini",
                         "partition(2)\\WINDOWS=\"Microsoft Windows XP Home Edition\" /noexecute=optin /fastdetect \n",
                         "partition(2)\\WINDOWS=\"Microsoft Windows XP Home Edition\" /noexecute=optin /fastdetect "

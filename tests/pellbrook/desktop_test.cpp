@@ -57,7 +57,8 @@ int pixelsNear(QWidget* widget, QColor colour)
         for (int x = 0; x < picture.width(); ++x) {
             const QColor pixel = picture.pixelColor(x, y);
             if (std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green()) +
-                    std::abs(pixel.blue() - colour.blue()) < 60)
+                    std::abs(pixel.blue() - colour.blue()) <
+                60)
                 ++count;
         }
     return count;

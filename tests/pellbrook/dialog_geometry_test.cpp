@@ -27,15 +27,14 @@ TEST_P(DialogUnitsTest, ConvertsWithRounding)
     EXPECT_EQ(pellbrook::dialogUnitsToPixels(c.units, du.x(), du.y(), du.width(), du.height()), c.pixels);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Units, DialogUnitsTest,
-    ::testing::Values(
-        // The classic 8-point dialog font: 6 by 13 pixels.
-        UnitsCase{"WholeDialog", {6, 13}, QRect(0, 0, 346, 250), QRect(0, 0, 519, 406)},
-        UnitsCase{"HalvesRoundUp", {6, 13}, QRect(43, 62, 21, 20), QRect(65, 101, 32, 33)},
-        UnitsCase{"Banner", {6, 13}, QRect(7, 7, 332, 41), QRect(11, 11, 498, 67)},
-        UnitsCase{"LargerFont", {7, 16}, QRect(220, 229, 60, 14), QRect(385, 458, 105, 28)}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Units, DialogUnitsTest,
+                         ::testing::Values(
+                             // The classic 8-point dialog font: 6 by 13 pixels.
+                             UnitsCase{"WholeDialog", {6, 13}, QRect(0, 0, 346, 250), QRect(0, 0, 519, 406)},
+                             UnitsCase{"HalvesRoundUp", {6, 13}, QRect(43, 62, 21, 20), QRect(65, 101, 32, 33)},
+                             UnitsCase{"Banner", {6, 13}, QRect(7, 7, 332, 41), QRect(11, 11, 498, 67)},
+                             UnitsCase{"LargerFont", {7, 16}, QRect(220, 229, 60, 14), QRect(385, 458, 105, 28)}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DialogBaseUnits, AverageLetterWidthAndLineHeight)
 {
@@ -43,8 +42,9 @@ TEST(DialogBaseUnits, AverageLetterWidthAndLineHeight)
     font.setPixelSize(20);
     const QFontMetrics metrics(font);
     const DialogBaseUnits units = pellbrook::dialogBaseUnits(font);
-    const double average =
-        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52.0;
+    const double average = metrics.horizontalAdvance(
+                               QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
+                           52.0;
     EXPECT_LE(std::abs(units.x - average), 1.0);
     EXPECT_EQ(units.y, metrics.height());
 }

@@ -55,16 +55,17 @@ const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
 INSTANTIATE_TEST_SUITE_P(
     Labels, MarkupLabelLookTest,
     ::testing::Values(
-        LookCase{"BoldHeading", u"<B>Обычная перезагрузка"_s, left, Kind::Text, u"Обычная перезагрузка"_s, 8, true, false,
-                 false},
+        LookCase{"BoldHeading", u"<B>Обычная перезагрузка"_s, left, Kind::Text, u"Обычная перезагрузка"_s, 8, true,
+                 false, false},
         LookCase{"SizedTitle", u"<S=14><B>Title"_s, left, Kind::Text, u"Title"_s, 14, true, false, false},
         LookCase{"Link", u"<URL>Visit our web site"_s, left, Kind::Text, u"Visit our web site"_s, 8, false, true, true},
-        LookCase{"Centred", u"<I>mid"_s, Qt::AlignHCenter | Qt::AlignVCenter, Kind::Text, u"mid"_s, 8, false, false, false},
+        LookCase{"Centred", u"<I>mid"_s, Qt::AlignHCenter | Qt::AlignVCenter, Kind::Text, u"mid"_s, 8, false, false,
+                 false},
         LookCase{"CheckMark", u"<CM>"_s, left, Kind::Text, pellbrook::checkMarkGlyph().text, 8, false, false, false},
         LookCase{"EtchedLine", u"<HL>"_s, left, Kind::EtchedLine, u""_s, 0, false, false, false},
         LookCase{"PlainText", u"Version 1.0.1002"_s, left, Kind::Plain, u""_s, 0, false, false, false},
-        LookCase{"RightAlignedKeepsItsTags", u"<B>Title"_s, Qt::AlignRight | Qt::AlignVCenter, Kind::Plain, u""_s, 0, false,
-                 false, false}),
+        LookCase{"RightAlignedKeepsItsTags", u"<B>Title"_s, Qt::AlignRight | Qt::AlignVCenter, Kind::Plain, u""_s, 0,
+                 false, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct NameCase {
@@ -90,13 +91,13 @@ TEST_P(MarkupLabelNameTest, AssistiveTechnologyReadsTheShownText)
 
 INSTANTIATE_TEST_SUITE_P(
     Labels, MarkupLabelNameTest,
-    ::testing::Values(
-        NameCase{"TagsDropped", u"<S=14><B>Title"_s, left, u"Title"_s, QAccessible::StaticText},
-        NameCase{"Link", u"<URL>Visit"_s, left, u"Visit"_s, QAccessible::Link},
-        NameCase{"CheckMarkIsTheCheckMarkCharacter", u"<CM>"_s, left, u"\u2714"_s, QAccessible::StaticText},
-        NameCase{"EtchedLineSaysNothing", u"<HL>"_s, left, u""_s, QAccessible::StaticText},
-        NameCase{"RightAlignedShowsItsTags", u"<B>Title"_s, Qt::AlignRight | Qt::AlignVCenter, u"<B>Title"_s,
-                 QAccessible::StaticText}),
+    ::testing::Values(NameCase{"TagsDropped", u"<S=14><B>Title"_s, left, u"Title"_s, QAccessible::StaticText},
+                      NameCase{"Link", u"<URL>Visit"_s, left, u"Visit"_s, QAccessible::Link},
+                      NameCase{"CheckMarkIsTheCheckMarkCharacter", u"<CM>"_s, left, u"\u2714"_s,
+                               QAccessible::StaticText},
+                      NameCase{"EtchedLineSaysNothing", u"<HL>"_s, left, u""_s, QAccessible::StaticText},
+                      NameCase{"RightAlignedShowsItsTags", u"<B>Title"_s, Qt::AlignRight | Qt::AlignVCenter,
+                               u"<B>Title"_s, QAccessible::StaticText}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MarkupLabelName, GivenNameWinsAndTextChangesAreFollowed)

@@ -69,9 +69,6 @@ TEST_F(ProfileFileTest, ReadOnlyFileIsNotWrittenAndKeepsItsBytes)
     EXPECT_EQ(FakeBootPlatform::readFile(path), "[a]\nk=1\n");
 }
 
-TEST_F(ProfileFileTest, FolderIsNoProfileFile)
-{
-    EXPECT_FALSE(ProfileFile::open(machine.drive('D')));
-}
+TEST_F(ProfileFileTest, FolderIsNoProfileFile) { EXPECT_FALSE(ProfileFile::open(machine.drive('D'))); }
 
 } // namespace

@@ -30,24 +30,24 @@ TEST_P(ProfileReadTest, ReadsTheValue)
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, ProfileReadTest,
-    ::testing::Values(
-        ReadCase{"NamesIgnoreCase", "[Boot Loader]\r\nDefault=x\r\n", "boot loader", "DEFAULT", "x"},
-        ReadCase{"BlanksInBracketsAndAroundEqualsDropped", "[ boot loader ]\n  timeout =\t30 \n", "boot loader",
-                 "timeout", "30"},
-        ReadCase{"LoneCrEndsALine", "[a]\rk=1\rj=2", "a", "j", "2"},
-        ReadCase{"MixedLineEnds", "[a]\r\nk=1\nj=2\r", "a", "k", "1"},
-        ReadCase{"LineWithoutEqualsIsNoKey", "[a]\nk\nk=2\n", "a", "k", "2"},
-        ReadCase{"CommentedKeyIsNoKey", "[a]\n;k=1\nk=2\n", "a", "k", "2"},
-        ReadCase{"FirstOfDuplicatesWins", "[a]\nk=1\nk=2\n", "a", "k", "1"},
-        ReadCase{"QuotesKept", "[a]\nk=\"Windows XP\"\n", "a", "k", "\"Windows XP\""},
-        ReadCase{"ValueMayHoldEquals", "[a]\nk=x=y\n", "a", "k", "x=y"},
-        ReadCase{"EmptyValueIsPresent", "[a]\nk=\n", "a", "k", ""},
-        ReadCase{"MissingKey", "[a]\nk=1\n", "a", "j", std::nullopt},
-        ReadCase{"MissingSection", "[a]\nk=1\n", "b", "k", std::nullopt},
-        ReadCase{"KeyOfAnotherSection", "[a]\nk=1\n[b]\nj=2\n", "b", "k", std::nullopt},
-        ReadCase{"KeyBeforeAnySection", "k=1\n[a]\n", "a", "k", std::nullopt},
-        ReadCase{"OnlyTheFirstSectionOfANameCounts", "[a]\nx=1\n[A]\nk=2\n", "a", "k", std::nullopt},
-        ReadCase{"LongValueWhole", "[a]\nk=" + std::string(5000, 'v') + "\n", "a", "k", std::string(5000, 'v')}),
+    ::testing::Values(ReadCase{"NamesIgnoreCase", "[Boot Loader]\r\nDefault=x\r\n", "boot loader", "DEFAULT", "x"},
+                      ReadCase{"BlanksInBracketsAndAroundEqualsDropped", "[ boot loader ]\n  timeout =\t30 \n",
+                               "boot loader", "timeout", "30"},
+                      ReadCase{"LoneCrEndsALine", "[a]\rk=1\rj=2", "a", "j", "2"},
+                      ReadCase{"MixedLineEnds", "[a]\r\nk=1\nj=2\r", "a", "k", "1"},
+                      ReadCase{"LineWithoutEqualsIsNoKey", "[a]\nk\nk=2\n", "a", "k", "2"},
+                      ReadCase{"CommentedKeyIsNoKey", "[a]\n;k=1\nk=2\n", "a", "k", "2"},
+                      ReadCase{"FirstOfDuplicatesWins", "[a]\nk=1\nk=2\n", "a", "k", "1"},
+                      ReadCase{"QuotesKept", "[a]\nk=\"Windows XP\"\n", "a", "k", "\"Windows XP\""},
+                      ReadCase{"ValueMayHoldEquals", "[a]\nk=x=y\n", "a", "k", "x=y"},
+                      ReadCase{"EmptyValueIsPresent", "[a]\nk=\n", "a", "k", ""},
+                      ReadCase{"MissingKey", "[a]\nk=1\n", "a", "j", std::nullopt},
+                      ReadCase{"MissingSection", "[a]\nk=1\n", "b", "k", std::nullopt},
+                      ReadCase{"KeyOfAnotherSection", "[a]\nk=1\n[b]\nj=2\n", "b", "k", std::nullopt},
+                      ReadCase{"KeyBeforeAnySection", "k=1\n[a]\n", "a", "k", std::nullopt},
+                      ReadCase{"OnlyTheFirstSectionOfANameCounts", "[a]\nx=1\n[A]\nk=2\n", "a", "k", std::nullopt},
+                      ReadCase{"LongValueWhole", "[a]\nk=" + std::string(5000, 'v') + "\n", "a", "k",
+                               std::string(5000, 'v')}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct WriteCase {
@@ -78,8 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"ReplacesWhateverTheCase", "[options]\r\nbootsafe=0\r\n", "Options", "BootSafe", "1",
                   "[options]\r\nbootsafe=1\r\n"},
         WriteCase{"FillsAnEmptyValue", "[a]\nk=\nj=2\n", "a", "k", "v", "[a]\nk=v\nj=2\n"},
-        WriteCase{"AddsAfterTheSectionsLastLineBeforeBlanks", "[a]\r\nx=1\r\n;pad\r\n\r\n[b]\r\ny=2\r\n", "a", "k",
-                  "v", "[a]\r\nx=1\r\n;pad\r\nk=v\r\n\r\n[b]\r\ny=2\r\n"},
+        WriteCase{"AddsAfterTheSectionsLastLineBeforeBlanks", "[a]\r\nx=1\r\n;pad\r\n\r\n[b]\r\ny=2\r\n", "a", "k", "v",
+                  "[a]\r\nx=1\r\n;pad\r\nk=v\r\n\r\n[b]\r\ny=2\r\n"},
         WriteCase{"AddsToAHeaderOnlySection", "[a]\n[b]\n", "a", "k", "v", "[a]\nk=v\n[b]\n"},
         WriteCase{"AddsAfterAnUnendedLastLine", "[a]\nx=1", "a", "k", "v", "[a]\nx=1\nk=v\n"},
         WriteCase{"AddsInALoneCrFile", "[a]\rx=1\r", "a", "k", "v", "[a]\rx=1\rk=v\r"},
@@ -144,13 +144,10 @@ TEST_P(ProfileStringTest, ReadsWithoutEnclosingQuotes)
 INSTANTIATE_TEST_SUITE_P(
     Rules, ProfileStringTest,
     ::testing::Values(StringCase{"EnclosingPairRemoved", "\"multi(0)disk(0)\\WINDOWS\"", "multi(0)disk(0)\\WINDOWS"},
-                      StringCase{"OnlyOnePair", "\"\"x\"\"", "\"x\""},
-                      StringCase{"BlanksInsideKept", "\" x \"", " x "},
-                      StringCase{"EmptyPair", "\"\"", ""},
-                      StringCase{"LoneQuoteKept", "\"", "\""},
+                      StringCase{"OnlyOnePair", "\"\"x\"\"", "\"x\""}, StringCase{"BlanksInsideKept", "\" x \"", " x "},
+                      StringCase{"EmptyPair", "\"\"", ""}, StringCase{"LoneQuoteKept", "\"", "\""},
                       StringCase{"QuotedNameWithSwitchesKept", "\"XP\" /fastdetect", "\"XP\" /fastdetect"},
-                      StringCase{"SingleQuotesKept", "'x'", "'x'"},
-                      StringCase{"Unquoted", "30", "30"}),
+                      StringCase{"SingleQuotesKept", "'x'", "'x'"}, StringCase{"Unquoted", "30", "30"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProfileQuotedValues, MissingKeyReadsAsNothing)
@@ -202,7 +199,8 @@ TEST(ProfileRealFiles, Windows31SystemIni)
 
 TEST(ProfileRealFiles, BlanksAroundEqualsInABootIni)
 {
-    const std::string text = readTestData("forum_2010-07_default-is-recovery-console_wubi-spaces-around-equals_boot.ini");
+    const std::string text = readTestData(
+        "forum_2010-07_default-is-recovery-console_wubi-spaces-around-equals_boot.ini");
     EXPECT_EQ(profileValue(text, "operating systems", "c:\\WUBILDR.MBR"), "\"Ubuntu\"");
     EXPECT_EQ(profileValue(text, "boot loader", "default"), "C:\\CMDCONS\\BOOTSECT.DAT");
 }

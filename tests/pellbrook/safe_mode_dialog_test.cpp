@@ -89,8 +89,8 @@ TEST_F(SafeModeDialogTest, StartStateOnNt)
 {
     open();
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Pellbrook - Выбор режима следующей загрузки"));
-    for (const int id : {pellbrook::NormalChoice, pellbrook::MinimalChoice, pellbrook::NetworkChoice,
-                         pellbrook::DsRepairChoice})
+    for (const int id :
+         {pellbrook::NormalChoice, pellbrook::MinimalChoice, pellbrook::NetworkChoice, pellbrook::DsRepairChoice})
         EXPECT_TRUE(button(id)->isEnabled()) << id;
     EXPECT_TRUE(button(pellbrook::NormalChoice)->isChecked());
     EXPECT_TRUE(qobject_cast<QPushButton*>(button(pellbrook::RestartButton))->isDefault());
@@ -115,8 +115,16 @@ TEST_F(SafeModeDialogTest, EveryControlInTemplateOrderWithItsTextAndPlace)
     EXPECT_EQ(dialog->size(), pellbrook::dialogUnitsToPixels(units, 0, 0, 346, 250).size());
 
     const std::vector<QString> texts = {
-        u"Перезагрузка"_s, u"Закрыть"_s, u""_s, u""_s, u""_s, u""_s, u""_s,
-        u"<B>Обычная перезагрузка"_s, u"<B>Безопасный режим"_s, u"<B>Безопасный режим с поддержкой сети"_s,
+        u"Перезагрузка"_s,
+        u"Закрыть"_s,
+        u""_s,
+        u""_s,
+        u""_s,
+        u""_s,
+        u""_s,
+        u"<B>Обычная перезагрузка"_s,
+        u"<B>Безопасный режим"_s,
+        u"<B>Безопасный режим с поддержкой сети"_s,
         u"<B>Безопасный режим с восстановлением службы каталогов"_s,
         u"Перезагрузка в обычном режиме. Все драйвера, службы и программы будут загружены при старте Windows."_s,
         u"Перезагрузка в безопасном режиме без доступа к локальной сети или интернет. При старте системы будет "_s
@@ -125,7 +133,9 @@ TEST_F(SafeModeDialogTest, EveryControlInTemplateOrderWithItsTextAndPlace)
         u"минимально-необходимый набор драйверов."_s,
         u"Этот режим может быть использован только на контроллерах домена Windows. С его помощью производится "_s
         u"восстановление службы каталогов."_s,
-        u"<URL>Visit our web site"_s, u""_s, u"Version 1.0.1002"_s};
+        u"<URL>Visit our web site"_s,
+        u""_s,
+        u"Version 1.0.1002"_s};
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(i + 1);
         QWidget* widget = dialog->controls()[i];
@@ -246,13 +256,12 @@ TEST_P(SafeModeDialogChoiceTest, YesRestoresThenSetsThenRestartsOnce)
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Choices, SafeModeDialogChoiceTest,
-    ::testing::Values(ChoiceCase{"Normal", pellbrook::NormalChoice, ""},
-                      ChoiceCase{"Minimal", pellbrook::MinimalChoice, "/safeboot:minimal"},
-                      ChoiceCase{"Network", pellbrook::NetworkChoice, "/safeboot:network"},
-                      ChoiceCase{"DsRepair", pellbrook::DsRepairChoice, "/safeboot:dsrepair"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Choices, SafeModeDialogChoiceTest,
+                         ::testing::Values(ChoiceCase{"Normal", pellbrook::NormalChoice, ""},
+                                           ChoiceCase{"Minimal", pellbrook::MinimalChoice, "/safeboot:minimal"},
+                                           ChoiceCase{"Network", pellbrook::NetworkChoice, "/safeboot:network"},
+                                           ChoiceCase{"DsRepair", pellbrook::DsRepairChoice, "/safeboot:dsrepair"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SafeModeDialogTest, OffNtNetworkWritesMsdosSys)
 {
@@ -343,13 +352,13 @@ TEST_P(SafeModeDialogCloseTest, EndsWithNothingChanged)
 
 INSTANTIATE_TEST_SUITE_P(
     Ways, SafeModeDialogCloseTest,
-    ::testing::Values(
-        CloseCase{"CloseButton",
-                  [](SafeModeDialog& d) {
-                      QTest::mouseClick(qobject_cast<QPushButton*>(d.control(pellbrook::CloseButton)), Qt::LeftButton);
-                  }},
-        CloseCase{"Escape", [](SafeModeDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
-        CloseCase{"TitleBarClose", [](SafeModeDialog& d) { d.close(); }}),
+    ::testing::Values(CloseCase{"CloseButton",
+                                [](SafeModeDialog& d) {
+                                    QTest::mouseClick(qobject_cast<QPushButton*>(d.control(pellbrook::CloseButton)),
+                                                      Qt::LeftButton);
+                                }},
+                      CloseCase{"Escape", [](SafeModeDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
+                      CloseCase{"TitleBarClose", [](SafeModeDialog& d) { d.close(); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SafeModeDialogTest, WebLinkOpensTheMakersPageAndTheDialogStays)

@@ -3,8 +3,8 @@
 #include "platform/platform.h"
 
 #include <map>
-#include <vector>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 

@@ -51,14 +51,22 @@ Socket socketOf(std::intptr_t connection) { return static_cast<Socket>(connectio
 const char* reasonFor(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 300: return "Multiple Choices";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 307: return "Temporary Redirect";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 300:
+        return "Multiple Choices";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 307:
+        return "Temporary Redirect";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    default:
+        return "Status";
     }
 }
 
@@ -138,10 +146,7 @@ void LocalHttpServer::serve(const std::string& path, Response response)
     responses_[path] = std::move(response);
 }
 
-std::string LocalHttpServer::hostAndPort() const
-{
-    return "127.0.0.1:" + std::to_string(port_);
-}
+std::string LocalHttpServer::hostAndPort() const { return "127.0.0.1:" + std::to_string(port_); }
 
 std::vector<std::string> LocalHttpServer::requests() const
 {

@@ -23,13 +23,13 @@ public:
         }
         int status;
         std::string body;
-        std::string location;       // for redirects
-        std::optional<std::string> reason; // the status line's reason phrase; the usual one when unset
-        bool announceLength = true;  // send Content-Length
-        bool chunked = false;        // answer HTTP/1.1 with a chunked body and no Content-Length
+        std::string location;                     // for redirects
+        std::optional<std::string> reason;        // the status line's reason phrase; the usual one when unset
+        bool announceLength = true;               // send Content-Length
+        bool chunked = false;                     // answer HTTP/1.1 with a chunked body and no Content-Length
         std::size_t cutAfter = std::string::npos; // close after this many body bytes
-        int stallMilliseconds = 0;   // wait this long after the headers before the body
-        int byteIntervalMilliseconds = 0; // send the body one byte at a time, this long apart
+        int stallMilliseconds = 0;                // wait this long after the headers before the body
+        int byteIntervalMilliseconds = 0;         // send the body one byte at a time, this long apart
     };
 
     LocalHttpServer();

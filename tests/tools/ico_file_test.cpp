@@ -38,15 +38,9 @@ QList<QImage> readAll(QByteArray bytes)
     return images;
 }
 
-quint32 little32(const QByteArray& bytes, qsizetype at)
-{
-    return qFromLittleEndian<quint32>(bytes.constData() + at);
-}
+quint32 little32(const QByteArray& bytes, qsizetype at) { return qFromLittleEndian<quint32>(bytes.constData() + at); }
 
-quint16 little16(const QByteArray& bytes, qsizetype at)
-{
-    return qFromLittleEndian<quint16>(bytes.constData() + at);
-}
+quint16 little16(const QByteArray& bytes, qsizetype at) { return qFromLittleEndian<quint16>(bytes.constData() + at); }
 
 } // namespace
 
@@ -61,8 +55,8 @@ TEST(IcoFile, EverySizeReadsBackWithItsExactPixels)
     for (qsizetype index = 0; index < sizes.size(); ++index) {
         SCOPED_TRACE(sizes[index]);
         ASSERT_EQ(read[index].size(), pictures[index].size());
-        for (const QPoint point : {QPoint(0, 0), QPoint(sizes[index] - 1, 0), QPoint(0, sizes[index] - 1),
-                                   QPoint(5, 7)})
+        for (const QPoint point :
+             {QPoint(0, 0), QPoint(sizes[index] - 1, 0), QPoint(0, sizes[index] - 1), QPoint(5, 7)})
             EXPECT_EQ(read[index].pixel(point), pictures[index].pixel(point)) << point.x() << "," << point.y();
     }
 }

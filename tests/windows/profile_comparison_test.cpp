@@ -70,8 +70,8 @@ public:
     std::vector<std::string> keys(const std::string& section) const
     {
         std::vector<char> buffer(65536);
-        return listOf(buffer, ::GetPrivateProfileStringA(section.c_str(), nullptr, "", buffer.data(), 65536,
-                                                         path_.c_str()));
+        return listOf(buffer,
+                      ::GetPrivateProfileStringA(section.c_str(), nullptr, "", buffer.data(), 65536, path_.c_str()));
     }
     std::optional<std::string> value(const std::string& section, const std::string& key) const
     {
@@ -127,8 +127,8 @@ TEST_F(ProfileComparison, EveryKeyTheSystemFindsReadsTheSame)
                 const auto ours = profileString(text, section, key);
                 const auto theirs = system.value(section, key);
                 if (ours != theirs)
-                    difference(file, "[" + section + "] " + key + ": ours " + shown(ours) + ", system's " +
-                                         shown(theirs));
+                    difference(file,
+                               "[" + section + "] " + key + ": ours " + shown(ours) + ", system's " + shown(theirs));
             }
     }
 }
@@ -144,8 +144,7 @@ TEST_F(ProfileComparison, TheDefaultEntryOfEveryBootIniReadsTheSame)
         const auto entryKey = profileString(text, "boot loader", "default");
         ASSERT_TRUE(entryKey) << file;
         EXPECT_EQ(entryKey, system.value("boot loader", "default")) << file;
-        EXPECT_EQ(profileString(text, "operating systems", *entryKey),
-                  system.value("operating systems", *entryKey))
+        EXPECT_EQ(profileString(text, "operating systems", *entryKey), system.value("operating systems", *entryKey))
             << file;
     }
 }
@@ -216,8 +215,8 @@ TEST_F(ProfileComparison, TheReadingRulesBesideTheSystems)
         const auto ours = profileString(probe.text, probe.section, probe.key);
         const auto theirs = system.value(probe.section, probe.key);
         if (ours != theirs)
-            difference("probe.ini", std::string(probe.name) + ": ours " + shown(ours).substr(0, 60) +
-                                        ", system's " + shown(theirs).substr(0, 60) + " (" +
+            difference("probe.ini", std::string(probe.name) + ": ours " + shown(ours).substr(0, 60) + ", system's " +
+                                        shown(theirs).substr(0, 60) + " (" +
                                         std::to_string(theirs ? theirs->size() : 0) + " bytes)");
     }
     // What the utility relies on agrees in every one of them but the long value.

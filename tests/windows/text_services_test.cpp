@@ -39,8 +39,8 @@ TEST(Win32Text, SortKeysOrderWithoutCaseAndMarkDuplicatesEqual)
     std::vector<std::string> sorted = texts;
     std::stable_sort(sorted.begin(), sorted.end(),
                      [&](const std::string& a, const std::string& b) { return keyOf(keys, a) < keyOf(keys, b); });
-    EXPECT_EQ(sorted, (std::vector<std::string>{"", "A.example", "a.example", "\xC3\xA4.example", "b.example",
-                                                "C.example"}));
+    EXPECT_EQ(sorted,
+              (std::vector<std::string>{"", "A.example", "a.example", "\xC3\xA4.example", "b.example", "C.example"}));
     EXPECT_EQ(keyOf(keys, "ADSERVER.example"), keyOf(keys, "adserver.EXAMPLE"));
     for (const std::string& text : texts) {
         const std::string key = keyOf(keys, text);

@@ -13,6 +13,6 @@ inline bool runningUnderWine()
     return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
 }
 
-#define SKIP_UNLESS_UNDER_WINE()                                                                                      \
-    if (!runningUnderWine())                                                                                          \
+#define SKIP_UNLESS_UNDER_WINE()                                                                                       \
+    if (!runningUnderWine())                                                                                           \
     GTEST_SKIP() << "changes the root of drive C:, which only a Wine prefix may have changed"

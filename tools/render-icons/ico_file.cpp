@@ -98,9 +98,9 @@ QByteArray icoFileBytes(const QList<QImage>& images)
     for (qsizetype index = 0; index < images.size(); ++index) {
         const int size = images[index].width();
         const auto sizeByte = static_cast<char>(size == largestSize ? 0 : size); // 0 means 256
-        file.append(sizeByte).append(sizeByte).append('\0').append('\0'); // no palette
-        appendLittle16(file, 1);  // planes
-        appendLittle16(file, 32); // bits per pixel
+        file.append(sizeByte).append(sizeByte).append('\0').append('\0');        // no palette
+        appendLittle16(file, 1);                                                 // planes
+        appendLittle16(file, 32);                                                // bits per pixel
         appendLittle32(file, static_cast<quint32>(encoded[index].size()));
         appendLittle32(file, offset);
         offset += static_cast<quint32>(encoded[index].size());

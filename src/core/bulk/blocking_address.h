@@ -20,10 +20,7 @@ inline std::optional<std::string_view> otherBlockingAddress(std::string_view add
     return std::nullopt;
 }
 
-inline bool isBlockingAddress(std::string_view address)
-{
-    return otherBlockingAddress(address).has_value();
-}
+inline bool isBlockingAddress(std::string_view address) { return otherBlockingAddress(address).has_value(); }
 
 // The address sorted entries are written with: the redirect address when it
 // is a blocking address, otherwise the loopback address, so that no entry is

@@ -4,7 +4,6 @@
 #include "core/bulk/file_sort.h"
 #include "core/hosts/text_file.h"
 
-
 namespace vendrel {
 namespace {
 
@@ -15,8 +14,7 @@ void appendLinesReplacing(std::string& out, std::string_view text, std::string_v
     forEachLine(text, [&](std::string_view line) {
         std::size_t start = 0;
         if (!from.empty())
-            for (std::size_t found = line.find(from); found != std::string_view::npos;
-                 found = line.find(from, start)) {
+            for (std::size_t found = line.find(from); found != std::string_view::npos; found = line.find(from, start)) {
                 out.append(line.substr(start, found - start)).append(to);
                 start = found + from.size();
             }

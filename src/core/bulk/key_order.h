@@ -22,7 +22,10 @@ struct SortSlot {
     static constexpr std::uint32_t markBit = std::uint32_t{1} << 31;
 
     std::size_t keyLength() const { return lengthAndMark & ~markBit; }
-    void setKeyLength(std::size_t length) { lengthAndMark = static_cast<std::uint32_t>(length) | (lengthAndMark & markBit); }
+    void setKeyLength(std::size_t length)
+    {
+        lengthAndMark = static_cast<std::uint32_t>(length) | (lengthAndMark & markBit);
+    }
     // Whether the line's key equals that of the line before it.
     bool sameKeyAsPrevious() const { return (lengthAndMark & markBit) != 0; }
     void setSameKeyAsPrevious(bool same) { lengthAndMark = (lengthAndMark & ~markBit) | (same ? markBit : 0); }

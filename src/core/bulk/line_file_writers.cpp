@@ -2,7 +2,6 @@
 
 #include "core/hosts/text_file.h"
 
-
 namespace vendrel {
 
 TextLines readTextLines(const std::string& path)

@@ -49,18 +49,12 @@ public:
 
     // Among lines of equal keys the first added stays: entries count as added
     // bottom-up, before any kept line, kept lines top-down after them.
-    bool addedBefore(std::size_t first, std::size_t second) const
-    {
-        return additionRank(first) < additionRank(second);
-    }
+    bool addedBefore(std::size_t first, std::size_t second) const { return additionRank(first) < additionRank(second); }
 
 private:
     static constexpr std::uint32_t entryBit = std::uint32_t{1} << 31;
 
-    std::uint64_t additionRank(std::size_t line) const
-    {
-        return isEntry(line) ? size() - line : size() + line;
-    }
+    std::uint64_t additionRank(std::size_t line) const { return isEntry(line) ? size() - line : size() + line; }
 
     std::string entryPrefix_;
     std::string bodies_;

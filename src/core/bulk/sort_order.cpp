@@ -160,8 +160,8 @@ enum class GroupTexts { DifferInCaseOnly, AsciiText, AnyText };
 // Writes one group: the line added first stays of each set of duplicates.
 // The survivors, which the collator cannot tell apart, are put in byte
 // order, so that sorting the result again changes nothing.
-void appendGroup(std::string& out, const SortLines& lines, const PackedOrder& order, std::size_t begin,
-                 std::size_t end, GroupTexts kind)
+void appendGroup(std::string& out, const SortLines& lines, const PackedOrder& order, std::size_t begin, std::size_t end,
+                 GroupTexts kind)
 {
     if (end - begin == 1 || kind == GroupTexts::DifferInCaseOnly) {
         lines.appendText(out, order.line(begin));

@@ -225,7 +225,7 @@ private:
         auto* transfer = static_cast<Transfer*>(self);
         const std::string_view chunk(data, size * count);
         return transfer->guarded([transfer, chunk] { return transfer->bodyChunk(chunk); }) ? chunk.size()
-                                                                                         : CURL_WRITEFUNC_ERROR;
+                                                                                           : CURL_WRITEFUNC_ERROR;
     }
 
     // False when the chunk would take the body over its limit; a body
@@ -250,10 +250,7 @@ private:
         return transfer->stop_.stop_requested() || transfer->overTime_ ? 1 : 0;
     }
 
-    bool pastDeadline() const
-    {
-        return request_.timeLimitSeconds > 0 && std::chrono::steady_clock::now() >= deadline_;
-    }
+    bool pastDeadline() const { return request_.timeLimitSeconds > 0 && std::chrono::steady_clock::now() >= deadline_; }
 
     HttpUrlGrabber& grabber_;
     const Request& request_;

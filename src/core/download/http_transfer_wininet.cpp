@@ -20,8 +20,8 @@
 #include "platform/atomic_file.h"
 
 #include <algorithm>
-#include <chrono>
 #include <charconv>
+#include <chrono>
 
 namespace vendrel {
 
@@ -32,8 +32,8 @@ namespace {
 constexpr DWORD chunkSize = 1025;
 // Every cache is bypassed (INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE);
 // redirects are followed by the transfer, which checks each one.
-constexpr DWORD requestFlags =
-    INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
+constexpr DWORD requestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_CACHE_WRITE |
+                               INTERNET_FLAG_NO_AUTO_REDIRECT;
 
 std::optional<std::uint64_t> lengthOf(const std::optional<std::string>& header)
 {
@@ -144,12 +144,11 @@ private:
         requestHandle_.close();
         connection_.close();
         const INTERNET_PORT standard = address.secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
-        const INTERNET_PORT port = address.port ? address.port
+        const INTERNET_PORT port = address.port    ? address.port
                                    : request_.port ? static_cast<INTERNET_PORT>(request_.port)
                                                    : standard;
-        connection_ = wininet::Handle(::InternetConnectA(internet_.get(), address.host.c_str(), port, nullptr,
-                                                         nullptr, INTERNET_SERVICE_HTTP, 0,
-                                                         reinterpret_cast<DWORD_PTR>(this)));
+        connection_ = wininet::Handle(::InternetConnectA(internet_.get(), address.host.c_str(), port, nullptr, nullptr,
+                                                         INTERNET_SERVICE_HTTP, 0, reinterpret_cast<DWORD_PTR>(this)));
         if (stop_.stop_requested())
             return false;
         if (!connection_)
@@ -157,7 +156,7 @@ private:
         const char* referer = request_.referer.empty() ? nullptr : request_.referer.c_str();
         const DWORD flags = requestFlags | (address.secure ? INTERNET_FLAG_SECURE : 0);
         requestHandle_ = wininet::Handle(::HttpOpenRequestA(connection_.get(), "GET", ("/" + address.path).c_str(),
-                                                             "HTTP/1.0", referer, nullptr, flags, 0));
+                                                            "HTTP/1.0", referer, nullptr, flags, 0));
         if (!requestHandle_)
             return refuse(wininet::lastResponseText());
         setTimeouts(requestHandle_.get());
@@ -190,8 +189,8 @@ private:
         if (status >= 200 && status <= 299)
             return true;
         const std::string reason = wininet::headerText(requestHandle_.get(), HTTP_QUERY_STATUS_TEXT).value_or("");
-        return refuse("The server answered " + statusAnswer("HTTP/1.0 " + std::to_string(status) + " " + reason,
-                                                            static_cast<long>(status)) +
+        return refuse("The server answered " +
+                      statusAnswer("HTTP/1.0 " + std::to_string(status) + " " + reason, static_cast<long>(status)) +
                       ".");
     }
 
@@ -257,8 +256,7 @@ private:
         if (stop_.stop_requested())
             return false;
         if (isTimeout(error) && !pastDeadline())
-            fail("The server stopped sending (nothing arrived for " +
-                 secondsText(request_.stallTimeoutSeconds) + ").");
+            fail("The server stopped sending (nothing arrived for " + secondsText(request_.stallTimeoutSeconds) + ").");
         else
             fail(readFailure(error));
         return false;
@@ -286,10 +284,7 @@ private:
         return "The download took longer than " + secondsText(request_.timeLimitSeconds) + " and was stopped.";
     }
 
-    bool pastDeadline() const
-    {
-        return request_.timeLimitSeconds > 0 && std::chrono::steady_clock::now() >= deadline_;
-    }
+    bool pastDeadline() const { return request_.timeLimitSeconds > 0 && std::chrono::steady_clock::now() >= deadline_; }
 
     void deliver()
     {

@@ -17,8 +17,8 @@ std::string statusAnswer(std::string_view statusLine, long code)
 {
     const std::string codeText = std::to_string(code);
     const std::size_t space = statusLine.find(' ');
-    const std::string_view rest =
-        space == std::string_view::npos ? std::string_view() : trimSpaceAndControls(statusLine.substr(space));
+    const std::string_view rest = space == std::string_view::npos ? std::string_view()
+                                                                  : trimSpaceAndControls(statusLine.substr(space));
     if (!rest.starts_with(codeText))
         return codeText;
     return std::string(trimSpaceAndControls(printable(rest)));
@@ -32,9 +32,6 @@ std::string sizeText(std::uint64_t bytes)
     return std::to_string(bytes) + " bytes";
 }
 
-std::string secondsText(int seconds)
-{
-    return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
-}
+std::string secondsText(int seconds) { return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds"); }
 
 } // namespace vendrel::transfer_text

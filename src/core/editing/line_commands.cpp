@@ -23,10 +23,7 @@ void refillRow(HostsRows& rows, std::size_t row, std::string_view text)
     rows.setRow(row, cells[0], cells[1]);
 }
 
-bool isCommentRow(const HostsRows& rows, std::size_t row)
-{
-    return rows.address(row).starts_with('#');
-}
+bool isCommentRow(const HostsRows& rows, std::size_t row) { return rows.address(row).starts_with('#'); }
 
 void toggleLineComment(HostsRows& rows, std::size_t row)
 {

@@ -29,7 +29,9 @@ struct HistoryBounds {
 // nothing a step replaces is lost.
 class HostsHistory {
 public:
-    explicit HostsHistory(std::string folder, HistoryBounds bounds = {}) : folder_(std::move(folder)), bounds_(bounds) {}
+    explicit HostsHistory(std::string folder, HistoryBounds bounds = {}) : folder_(std::move(folder)), bounds_(bounds)
+    {
+    }
 
     const std::string& folder() const { return folder_; }
 

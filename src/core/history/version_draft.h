@@ -18,8 +18,8 @@ struct PackedVersion {
     ChunkSizes chunks;
     // The names of each chunk's draft files, in the order of its bytes.
     std::vector<std::vector<std::string>> pieces;
-    std::string hash;                // contentHash of the bytes
-    std::size_t lines = 0;           // countLines of the bytes
+    std::string hash;      // contentHash of the bytes
+    std::size_t lines = 0; // countLines of the bytes
 };
 
 // Packs a version of the hosts file on a thread of its own while the change

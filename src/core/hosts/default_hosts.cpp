@@ -1,6 +1,5 @@
 #include "core/hosts/default_hosts.h"
 
-
 namespace vendrel {
 
 const std::vector<std::string>& defaultHostsLines()

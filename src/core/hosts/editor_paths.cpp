@@ -5,8 +5,7 @@
 
 namespace vendrel {
 
-std::string chooseHostsPath(platform::Platform& system, const std::string& systemDir,
-                            const std::string& windowsDir)
+std::string chooseHostsPath(platform::Platform& system, const std::string& systemDir, const std::string& windowsDir)
 {
     const std::string folder = system.hostsFolder(systemDir);
     if (system.directoryExists(folder))

@@ -23,8 +23,7 @@ struct EditorPaths {
 
 // The hosts file: inside the hosts folder when that folder exists, otherwise
 // the older systems' file in the OS directory.
-std::string chooseHostsPath(platform::Platform& system, const std::string& systemDir,
-                            const std::string& windowsDir);
+std::string chooseHostsPath(platform::Platform& system, const std::string& systemDir, const std::string& windowsDir);
 
 // Reads the system folders (throwing Error with the platform's text when one
 // cannot be read) and the program folder.

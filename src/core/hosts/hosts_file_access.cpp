@@ -39,8 +39,8 @@ std::optional<std::string> finishInterruptedHostsWrite(const std::string& path)
     const platform::FileLock lock = lockHostsFile(path);
     try {
         if (const auto copy = platform::finishInterruptedRewrite(path))
-            return "The last rewrite of " + path + " was interrupted; it was finished from its complete copy " +
-                   *copy + ".";
+            return "The last rewrite of " + path + " was interrupted; it was finished from its complete copy " + *copy +
+                   ".";
     } catch (const platform::FileError& error) {
         throw Error(std::string(error.what()) + " " + path +
                     " was left incomplete by an interrupted rewrite; run the program as a user who may write it.");

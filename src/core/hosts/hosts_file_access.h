@@ -56,8 +56,7 @@ CurrentFile readHostsFile(const std::string& path, Locking locking);
 // `bytes` only then). This is the one rule by which a change made from one
 // state of the file is refused over another.
 template <typename ReadBytes>
-bool stillHasBasis(const FileBasis& basis, const std::optional<platform::FileIdentity>& identity,
-                   ReadBytes&& bytes)
+bool stillHasBasis(const FileBasis& basis, const std::optional<platform::FileIdentity>& identity, ReadBytes&& bytes)
 {
     if (identity == basis.identity)
         return true;

@@ -16,7 +16,6 @@ namespace {
 // copy every row.
 constexpr std::size_t spareRows = 4096;
 
-
 using Span = HostsRows::Span;
 
 // The line [begin, end) of `text`, whose TABs are blanks already, without
@@ -42,8 +41,9 @@ HostsRows::Row splitLine(std::string_view text, Span line)
     std::size_t restStart = blank;
     while (restStart < view.size() && isSpaceOrControl(view[restStart]))
         ++restStart;
-    return {Span{line.offset, static_cast<std::uint32_t>(blank)},
-            Span{static_cast<std::uint32_t>(line.offset + restStart), static_cast<std::uint32_t>(view.size() - restStart)}};
+    return {
+        Span{line.offset, static_cast<std::uint32_t>(blank)},
+        Span{static_cast<std::uint32_t>(line.offset + restStart), static_cast<std::uint32_t>(view.size() - restStart)}};
 }
 
 // The address and the whole line of a row whose host cell is "localhost" in

@@ -102,7 +102,7 @@ private:
     static constexpr std::uint16_t inSideTable = 0xFFFF;
 
     struct PackedRow {
-        std::uint32_t start = 0;      // the address's offset, or the side table's index
+        std::uint32_t start = 0;        // the address's offset, or the side table's index
         std::uint16_t hostDistance = 0; // from the address's start to the host's
         std::uint16_t hostLength = 0;
     };

@@ -85,10 +85,7 @@ std::string formatList(const HostsRows& rows)
     return out;
 }
 
-void SaveList(const HostsRows& rows, const std::string& path)
-{
-    writeWholeFile(path, formatList(rows));
-}
+void SaveList(const HostsRows& rows, const std::string& path) { writeWholeFile(path, formatList(rows)); }
 
 std::pair<std::string, std::string> parseListLine(std::string_view line)
 {

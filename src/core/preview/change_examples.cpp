@@ -38,10 +38,7 @@ std::uint64_t wordOf(const KeyGroup& group, const GroupOutcome& outcome)
     return ((group.group << 1) & ~flagBits) | flagsOf(outcome);
 }
 
-bool isEntry(LineKind kind)
-{
-    return kind == LineKind::BlockingEntry || kind == LineKind::OtherEntry;
-}
+bool isEntry(LineKind kind) { return kind == LineKind::BlockingEntry || kind == LineKind::OtherEntry; }
 
 // The kinds of example a line of `kind` under address `bit` can be, on one side.
 unsigned kindsOfLine(LineKind kind, unsigned flags, bool after, unsigned bit)
@@ -51,7 +48,7 @@ unsigned kindsOfLine(LineKind kind, unsigned flags, bool after, unsigned bit)
     if (after) {
         if (!(flags & addedFlag(bit)))
             return 0;
-        return bitOf(isEntry(kind) ? ExampleKind::Added
+        return bitOf(isEntry(kind)               ? ExampleKind::Added
                      : kind == LineKind::Comment ? ExampleKind::CommentAdded
                                                  : ExampleKind::OtherAdded);
     }
@@ -96,10 +93,7 @@ unsigned ChangeExamples::neededKinds() const
     return kinds;
 }
 
-bool ChangeExamples::wanted() const
-{
-    return neededKinds() != 0;
-}
+bool ChangeExamples::wanted() const { return neededKinds() != 0; }
 
 void ChangeExamples::collect(const KeyGroup& group, const GroupOutcome& outcome)
 {
@@ -131,8 +125,8 @@ void ChangeExamples::findIn(std::string_view text, bool after)
         const std::uint64_t* word = lookup(key);
         if (!word)
             continue;
-        const unsigned kinds =
-            kindsOfLine(kindOfKey(key), static_cast<unsigned>(*word & flagBits), after, addressBitOfKey(key));
+        const unsigned kinds = kindsOfLine(kindOfKey(key), static_cast<unsigned>(*word & flagBits), after,
+                                           addressBitOfKey(key));
         if (kinds & needed) {
             offer(*word, kinds & needed, line.content);
             if ((neededKinds() & side) != needed) {

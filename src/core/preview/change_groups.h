@@ -2,10 +2,10 @@
 
 #include "core/preview/line_key.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <vector>
 
 namespace vendrel {

@@ -108,8 +108,7 @@ ChangeSummary summarizeChange(std::string_view markedBefore, std::string_view ma
     if (!examples.wanted())
         return summary;
     examples.reserve();
-    forEachKeyGroup(keysBefore, keysAfter,
-                    [&](const KeyGroup& group) { examples.collect(group, outcomeOf(group)); });
+    forEachKeyGroup(keysBefore, keysAfter, [&](const KeyGroup& group) { examples.collect(group, outcomeOf(group)); });
     keysBefore = {};
     keysAfter = {};
     examples.find(before, after);

@@ -17,8 +17,8 @@ struct DiffBlock {
 };
 
 struct DiffLimits {
-    std::size_t maxEdits = 2000;          // lines removed plus lines added
-    std::size_t maxWork = 50'000'000;     // comparisons of lines
+    std::size_t maxEdits = 2000;      // lines removed plus lines added
+    std::size_t maxWork = 50'000'000; // comparisons of lines
 };
 
 // The shortest edit script from `oldCount` lines to `newCount` lines (Myers'

@@ -27,21 +27,12 @@ enum class LineKind : std::uint8_t {
 // `scratch` is reused between calls to avoid an allocation per line.
 std::uint64_t lineKey(std::string_view line, std::string& scratch);
 
-inline LineKind kindOfKey(std::uint64_t key)
-{
-    return static_cast<LineKind>(key >> 61);
-}
+inline LineKind kindOfKey(std::uint64_t key) { return static_cast<LineKind>(key >> 61); }
 
 // 1 for a blocking entry under 127.0.0.1, 0 for every other key.
-inline unsigned addressBitOfKey(std::uint64_t key)
-{
-    return static_cast<unsigned>(key & 1);
-}
+inline unsigned addressBitOfKey(std::uint64_t key) { return static_cast<unsigned>(key & 1); }
 
 // The keys of a host under either blocking address share their group.
-inline std::uint64_t groupOfKey(std::uint64_t key)
-{
-    return key >> 1;
-}
+inline std::uint64_t groupOfKey(std::uint64_t key) { return key >> 1; }
 
 } // namespace vendrel

@@ -1,6 +1,5 @@
 #include "core/preview/text_lines.h"
 
-
 namespace vendrel {
 
 TextLine lineAt(std::string_view text, std::size_t start)

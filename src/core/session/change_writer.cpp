@@ -88,8 +88,9 @@ AppliedChange ChangeWriter::apply(const PlannedChange& change)
         afterFingerprint = kept->hashAfter;
         compactAfterWrite(*kept, change);
     }
-    return AppliedChange{true, {platform::fileIdentity(change.path),
-                                afterFingerprint ? *afterFingerprint : contentHash(change.after)}};
+    return AppliedChange{
+        true,
+        {platform::fileIdentity(change.path), afterFingerprint ? *afterFingerprint : contentHash(change.after)}};
 }
 
 std::optional<VersionInfo> ChangeWriter::keepVersion(const PlannedChange& change, std::optional<std::string>& current)

@@ -5,8 +5,9 @@ namespace {
 
 PlannedChange planStep(const HostsDocument& document, const std::optional<HostsHistory>& history, HistoryMove move)
 {
-    const std::optional<std::uint64_t> number =
-        !history ? std::nullopt : move == HistoryMove::Undo ? history->nextUndo() : history->nextRedo();
+    const std::optional<std::uint64_t> number = !history                    ? std::nullopt
+                                                : move == HistoryMove::Undo ? history->nextUndo()
+                                                                            : history->nextRedo();
     const char* const verb = move == HistoryMove::Undo ? "undo" : "redo";
     if (!number)
         throw Error(std::string("There is no change to ") + verb + ".");

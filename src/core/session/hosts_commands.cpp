@@ -119,8 +119,7 @@ PlannedChange planSwap(HostsDocument& document)
     return planFromRows(document, std::move(current), "Swap localhosts");
 }
 
-PlannedChange planRestoreBackup(const HostsDocument& document, const std::string& backupPath,
-                                const Progress& progress)
+PlannedChange planRestoreBackup(const HostsDocument& document, const std::string& backupPath, const Progress& progress)
 {
     std::string restored = formatList(loadHostsFile(backupPath, progress).rows);
     return planFrom(document.path(), document.readCurrent(), "Restore Backup", std::move(restored));

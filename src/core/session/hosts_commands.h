@@ -39,20 +39,17 @@ enum class BytesBefore { Kept, GivenUp };
 // With BytesBefore::GivenUp the text goes as soon as it is read, its version
 // packed meanwhile into `draftFolder` when one is given.
 PlannedChange planSortFile(HostsDocument& document, BytesBefore bytesBefore = BytesBefore::Kept,
-                           const std::optional<std::string>& draftFolder = std::nullopt,
-                           const Progress& progress = {});
+                           const std::optional<std::string>& draftFolder = std::nullopt, const Progress& progress = {});
 // The merge sequence: the file at `path` merged into the hosts file, sorted.
 PlannedChange planMerge(const HostsDocument& document, const std::string& path, const Progress& progress = {},
                         std::string command = "Merge File");
 // The lines of the file at `path` after the hosts file's (a missing one is
 // created), or in its place.
 PlannedChange planAppend(const HostsDocument& document, const std::string& path);
-PlannedChange planReplace(const HostsDocument& document, const std::string& path,
-                          std::string command = "Replace File");
+PlannedChange planReplace(const HostsDocument& document, const std::string& path, std::string command = "Replace File");
 // Every blocking entry removed; the rows are given up for `rowsMeanwhile`
 // empty ones. Throws NoBlockingAddress, changing nothing, when none can be told.
-PlannedChange planRemoveBlocking(HostsDocument& document, const Progress& progress = {},
-                                 std::size_t rowsMeanwhile = 1);
+PlannedChange planRemoveBlocking(HostsDocument& document, const Progress& progress = {}, std::size_t rowsMeanwhile = 1);
 // The rows switched to the other blocking address, which becomes the redirect
 // address; throws NoBlockingAddress, changing nothing, when there is none.
 PlannedChange planSwap(HostsDocument& document);

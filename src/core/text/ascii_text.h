@@ -11,10 +11,7 @@ namespace vendrel {
 // Byte-level helpers for hosts-file text. Hosts files may be in any 8-bit
 // code page; ASCII letters and the control range are the same in all of them.
 
-inline bool isSpaceOrControl(char c)
-{
-    return static_cast<unsigned char>(c) <= 32;
-}
+inline bool isSpaceOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 using platform::asciiLower;
 

@@ -41,7 +41,8 @@ void appendToWhitelist(const std::string& whitelistPath, std::string_view host)
 std::size_t removeWhitelistedRows(HostsRows& rows, const std::vector<std::string>& whitelist)
 {
     const std::unordered_set<std::string_view> listed(whitelist.begin(), whitelist.end());
-    return rows.removeRowsWhere(1, [&listed](std::string_view, std::string_view host) { return listed.contains(host); });
+    return rows.removeRowsWhere(1,
+                                [&listed](std::string_view, std::string_view host) { return listed.contains(host); });
 }
 
 void addWhitelistRows(HostsRows& rows, const std::vector<std::string>& whitelist, std::string_view redirectAddress)

@@ -51,10 +51,7 @@ public:
 
     std::string windowsDirectory() override { return files_->windowsDirectory(); }
 
-    std::string pathRoot(const std::string& path) override
-    {
-        return !path.empty() && path.front() == '/' ? "/" : "";
-    }
+    std::string pathRoot(const std::string& path) override { return !path.empty() && path.front() == '/' ? "/" : ""; }
 
     std::optional<std::uint16_t> fileAttributes(const std::string& path) override
     {
@@ -109,9 +106,6 @@ std::unique_ptr<InstanceLock> claimInstanceLock(const std::string& folder, const
     return std::make_unique<FileLock>(-1);
 }
 
-std::unique_ptr<BootPlatform> createSystemBootPlatform()
-{
-    return std::make_unique<PosixBootPlatform>();
-}
+std::unique_ptr<BootPlatform> createSystemBootPlatform() { return std::make_unique<PosixBootPlatform>(); }
 
 } // namespace platform

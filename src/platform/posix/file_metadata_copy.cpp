@@ -129,8 +129,8 @@ bool copyFileWithMetadata(const std::string& from, const std::string& to)
     if (target.empty())
         return false;
     try {
-        const std::string bytes =
-            readOpenFile(source.get(), static_cast<std::size_t>(info.st_size), largestCopiedFile, from);
+        const std::string bytes = readOpenFile(source.get(), static_cast<std::size_t>(info.st_size), largestCopiedFile,
+                                               from);
         replaceWithCopy(target, bytes, source.get(), info);
     } catch (const FileError&) {
         return false;

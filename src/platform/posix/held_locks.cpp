@@ -9,8 +9,8 @@ namespace {
 
 struct HeldLock {
     int lockFd;
-    dev_t device;   // what the lock now covers: the locked file, or
-    ino_t inode;    // the latest file that replaced it under the lock
+    dev_t device; // what the lock now covers: the locked file, or
+    ino_t inode;  // the latest file that replaced it under the lock
     std::vector<UniqueFd> replacements;
 };
 

@@ -12,8 +12,7 @@ namespace platform::posix {
 // session of edits.
 class PkexecHostsWriter final : public PrivilegedWriter {
 public:
-    PkexecHostsWriter(std::string pkexec, std::string helper)
-        : pkexec_(std::move(pkexec)), helper_(std::move(helper))
+    PkexecHostsWriter(std::string pkexec, std::string helper) : pkexec_(std::move(pkexec)), helper_(std::move(helper))
     {
     }
 

@@ -36,16 +36,12 @@ public:
     std::string lastErrorText() override { return std::strerror(errno); }
 
     std::string hostsFolder(const std::string& systemDir) override { return systemDir; }
-    std::string legacyHostsPath(const std::string& windowsDir) override
-    {
-        return joinPath(windowsDir, "HOSTS");
-    }
+    std::string legacyHostsPath(const std::string& windowsDir) override { return joinPath(windowsDir, "HOSTS"); }
 
     std::string programFolder() override
     {
         const char* dataHome = std::getenv("XDG_DATA_HOME");
-        const std::string base = (dataHome && *dataHome) ? std::string(dataHome)
-                                                         : homeFolder() + "/.local/share";
+        const std::string base = (dataHome && *dataHome) ? std::string(dataHome) : homeFolder() + "/.local/share";
         const std::string folder = base + "/vendrel";
         std::error_code ignored;
         std::filesystem::create_directories(folder, ignored);
@@ -135,9 +131,6 @@ void adviseLargeBlock(const void* data, std::size_t size)
         ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
-std::unique_ptr<Platform> createSystemPlatform()
-{
-    return std::make_unique<PosixPlatform>();
-}
+std::unique_ptr<Platform> createSystemPlatform() { return std::make_unique<PosixPlatform>(); }
 
 } // namespace platform

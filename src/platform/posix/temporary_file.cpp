@@ -35,8 +35,8 @@ std::string randomSuffix()
 [[noreturn]] void folderRefused(const std::string& shownPath, int error)
 {
     if (error == EACCES || error == EPERM || error == EROFS)
-        throw FileError("Cannot write " + shownPath + ": its folder " + folderOf(shownPath) +
-                        " cannot be written (" + reason(error) + ")");
+        throw FileError("Cannot write " + shownPath + ": its folder " + folderOf(shownPath) + " cannot be written (" +
+                        reason(error) + ")");
     fail("Cannot create file", shownPath, error);
 }
 

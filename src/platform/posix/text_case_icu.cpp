@@ -97,10 +97,7 @@ struct LocaleSortKeys::Collator {
 
 namespace {
 
-bool isPosixLocale(const char* locale)
-{
-    return std::string_view(locale).starts_with("en_US_POSIX");
-}
+bool isPosixLocale(const char* locale) { return std::string_view(locale).starts_with("en_US_POSIX"); }
 
 } // namespace
 

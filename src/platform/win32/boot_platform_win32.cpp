@@ -60,10 +60,7 @@ public:
         return result.ends_with('\\') ? result : result + "\\";
     }
 
-    std::optional<std::uint16_t> fileAttributes(const std::string& path) override
-    {
-        return win32::attributeWord(path);
-    }
+    std::optional<std::uint16_t> fileAttributes(const std::string& path) override { return win32::attributeWord(path); }
 
     bool setFileAttributes(const std::string& path, std::uint16_t attributes) override
     {
@@ -96,17 +93,13 @@ public:
 std::unique_ptr<InstanceLock> claimInstanceLock(const std::string& folder, const std::string& name)
 {
     const std::string path = win32::inFolder(folder, name + ".lock");
-    win32::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
-                                           nullptr));
+    win32::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (!file && ::GetLastError() == ERROR_SHARING_VIOLATION)
         return nullptr;
     return std::make_unique<ExclusiveFile>(std::move(file));
 }
 
-std::unique_ptr<BootPlatform> createSystemBootPlatform()
-{
-    return std::make_unique<Win32BootPlatform>();
-}
+std::unique_ptr<BootPlatform> createSystemBootPlatform() { return std::make_unique<Win32BootPlatform>(); }
 
 } // namespace platform

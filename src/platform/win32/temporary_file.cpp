@@ -27,8 +27,8 @@ std::string uniqueSuffix()
 [[noreturn]] void folderRefused(const std::string& shownPath, DWORD error)
 {
     if (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT)
-        throw FileError("Cannot write " + shownPath + ": its folder " + folderOf(shownPath) +
-                        " cannot be written (" + reason(error) + ")");
+        throw FileError("Cannot write " + shownPath + ": its folder " + folderOf(shownPath) + " cannot be written (" +
+                        reason(error) + ")");
     fail("Cannot create file", shownPath, error);
 }
 
@@ -102,8 +102,7 @@ DWORD TemporaryFile::replace(const std::string& target, bool targetExists)
             ::SetFileAttributesA(path_.c_str(), attributes & keptAttributes);
         // ReplaceFile keeps the target's security, times of creation and
         // streams; where it cannot, a rename over the target still does the job.
-        if (::ReplaceFileA(target.c_str(), path_.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                           nullptr)) {
+        if (::ReplaceFileA(target.c_str(), path_.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
             moved_ = true;
             return 0;
         }

@@ -70,9 +70,9 @@ struct LocaleSortKeys::Collator {
         };
         int length = map();
         if (length == 0 && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-            key.resize(static_cast<std::size_t>(::LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE,
-                                                               text.data(), static_cast<int>(text.size()), nullptr,
-                                                               0)));
+            key.resize(
+                static_cast<std::size_t>(::LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE,
+                                                        text.data(), static_cast<int>(text.size()), nullptr, 0)));
             length = map();
         }
         return length;
@@ -101,7 +101,7 @@ LocaleSortKeys::~LocaleSortKeys() = default;
 
 void LocaleSortKeys::append(std::string_view text, std::string& keys)
 {
-    const int length = text.empty()                 ? 0
+    const int length = text.empty()          ? 0
                        : ansiCallsHold(text) ? collator_->mapAnsi(text)
                                              : collator_->mapWide(wideOf(text));
     // A key ends with its own NUL byte, which is kept as the separator.

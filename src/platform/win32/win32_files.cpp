@@ -11,13 +11,13 @@ namespace platform::win32 {
 std::string reason(DWORD error)
 {
     char* text = nullptr;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-        0, reinterpret_cast<char*>(&text), 0, nullptr);
+    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                              FORMAT_MESSAGE_IGNORE_INSERTS,
+                                          nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string message = length ? std::string(text, length) : "error " + std::to_string(error);
     ::LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
-                                message.back() == '.'))
+    while (!message.empty() &&
+           (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' || message.back() == '.'))
         message.pop_back();
     return message;
 }
@@ -53,8 +53,8 @@ std::string nameOf(const std::string& path)
 UniqueHandle openForReading(const std::string& path)
 {
     constexpr DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    return UniqueHandle(::CreateFileA(path.c_str(), GENERIC_READ, shareAll, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    return UniqueHandle(
+        ::CreateFileA(path.c_str(), GENERIC_READ, shareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 bool writeAll(HANDLE file, std::string_view bytes, write_faults::Step step)

@@ -3,8 +3,8 @@
 #include "platform/win32/system_services.h"
 #include "platform/win32/win32_files.h"
 
-#include <io.h>
 #include <cstdio>
+#include <io.h>
 
 namespace platform {
 namespace {
@@ -23,10 +23,7 @@ public:
 
     std::string programFolder() override { return win32::executableFolder(); }
 
-    std::optional<std::uint16_t> fileAttributes(const std::string& path) override
-    {
-        return win32::attributeWord(path);
-    }
+    std::optional<std::uint16_t> fileAttributes(const std::string& path) override { return win32::attributeWord(path); }
 
     bool setFileAttributes(const std::string& path, std::uint16_t attributes) override
     {
@@ -54,9 +51,6 @@ void giveLargeBlocksBack() {}
 // Large pages on Windows need a privilege users do not hold: no hint is given.
 void adviseLargeBlock(const void*, std::size_t) {}
 
-std::unique_ptr<Platform> createSystemPlatform()
-{
-    return std::make_unique<Win32Platform>();
-}
+std::unique_ptr<Platform> createSystemPlatform() { return std::make_unique<Win32Platform>(); }
 
 } // namespace platform

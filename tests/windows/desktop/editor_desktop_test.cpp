@@ -5,13 +5,13 @@
 // Windows system's hosts file is never touched.
 
 #include "../wine_only.h"
+#include "platform/platform.h"
 #include "scripted_prompter.h"
 #include "vendrel/desktop_shell.h"
 #include "vendrel/hosts_table_model.h"
-#include "vendrel/main_widgets.h"
 #include "vendrel/main_menus.h"
+#include "vendrel/main_widgets.h"
 #include "vendrel/main_window.h"
-#include "platform/platform.h"
 
 #include <QApplication>
 #include <QMenu>

@@ -41,10 +41,7 @@ std::string unpack(std::string_view data, const ZipMember& member)
 
 } // namespace
 
-ZipArchive ZipArchive::fromFile(const std::string& path)
-{
-    return ZipArchive(unzip::readArchiveFile(path), path);
-}
+ZipArchive ZipArchive::fromFile(const std::string& path) { return ZipArchive(unzip::readArchiveFile(path), path); }
 
 ZipArchive ZipArchive::fromBytes(std::string bytes, std::string name)
 {

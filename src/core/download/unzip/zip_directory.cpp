@@ -17,27 +17,15 @@ constexpr std::uint32_t dosReadOnly = 0x01;
 
 // Hosts whose external attributes carry the DOS attribute byte: MS-DOS and
 // its FAT, OS/2 HPFS, Windows NTFS and VFAT.
-bool recordsDosAttributes(std::uint8_t host)
-{
-    return host == 0 || host == 6 || host == 11 || host == 14;
-}
+bool recordsDosAttributes(std::uint8_t host) { return host == 0 || host == 6 || host == 11 || host == 14; }
 
 } // namespace
 
-bool ZipMember::isDirectory() const
-{
-    return !name.empty() && (name.back() == '/' || name.back() == '\\');
-}
+bool ZipMember::isDirectory() const { return !name.empty() && (name.back() == '/' || name.back() == '\\'); }
 
-bool ZipMember::isEncrypted() const
-{
-    return (flags & (encryptedFlag | strongEncryptionFlag)) != 0;
-}
+bool ZipMember::isEncrypted() const { return (flags & (encryptedFlag | strongEncryptionFlag)) != 0; }
 
-bool ZipMember::isReadOnly() const
-{
-    return recordsDosAttributes(madeBy) && (externalAttributes & dosReadOnly) != 0;
-}
+bool ZipMember::isReadOnly() const { return recordsDosAttributes(madeBy) && (externalAttributes & dosReadOnly) != 0; }
 
 } // namespace vendrel
 
@@ -77,8 +65,8 @@ EndFields readZip64EndRecord(std::string_view archive, std::uint64_t at)
 // A field at its largest value says "see the zip64 end record".
 bool needsZip64(const EndFields& end)
 {
-    return end.disk == 0xFFFF || end.directoryDisk == 0xFFFF || end.entriesOnDisk == 0xFFFF ||
-           end.entries == 0xFFFF || end.directorySize == 0xFFFFFFFF || end.directoryOffset == 0xFFFFFFFF;
+    return end.disk == 0xFFFF || end.directoryDisk == 0xFFFF || end.entriesOnDisk == 0xFFFF || end.entries == 0xFFFF ||
+           end.directorySize == 0xFFFFFFFF || end.directoryOffset == 0xFFFFFFFF;
 }
 
 // The zip64 end record belonging to the end record at `endAt`: where its
@@ -277,9 +265,8 @@ void refuseOverlappingMembers(const std::vector<ZipMember>& members, const std::
         spans.push_back({extents[index].headerOffset, extents[index].end, index});
     if (directory.size > 0)
         spans.push_back({directory.offset, directory.offset + directory.size, theDirectory});
-    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) {
-        return a.begin != b.begin ? a.begin < b.begin : a.owner < b.owner;
-    });
+    std::sort(spans.begin(), spans.end(),
+              [](const Span& a, const Span& b) { return a.begin != b.begin ? a.begin < b.begin : a.owner < b.owner; });
     // Sorted by start, a span overlaps an earlier one exactly when it starts
     // before the furthest end reached so far.
     const Span* furthest = nullptr;
@@ -298,7 +285,7 @@ void checkTotalSize(const std::vector<ZipMember>& members)
 {
     std::uint64_t total = 0;
     for (const ZipMember& member : members) {
-        total += member.uncompressedSize;  // each at most maxMemberBytes: no overflow
+        total += member.uncompressedSize; // each at most maxMemberBytes: no overflow
         if (total > maxUnpackedBytesPerArchive)
             throw ZipDefect("its members would unpack to more than " +
                             std::to_string(maxUnpackedBytesPerArchive / mebibyte) + " MiB in all");

@@ -35,10 +35,7 @@ std::string_view fileNamePart(std::string_view storedName)
     return separator == std::string_view::npos ? storedName : storedName.substr(separator + 1);
 }
 
-bool namesNoFile(std::string_view fileName)
-{
-    return fileName.empty() || fileName == "." || fileName == "..";
-}
+bool namesNoFile(std::string_view fileName) { return fileName.empty() || fileName == "." || fileName == ".."; }
 
 std::string printableName(std::string_view storedName)
 {
@@ -58,9 +55,21 @@ std::string printableName(std::string_view storedName)
 std::string describeMethod(std::uint16_t method)
 {
     static constexpr std::array<std::pair<std::uint16_t, const char*>, 15> names = {{
-        {0, "stored"},     {1, "shrunk"},      {2, "reduced"},  {3, "reduced"},      {4, "reduced"},
-        {5, "reduced"},    {6, "imploded"},    {8, "deflate"},  {9, "deflate64"},    {12, "bzip2"},
-        {14, "LZMA"},      {93, "Zstandard"},  {95, "xz"},      {98, "PPMd"},        {99, "AES encryption"},
+        {0, "stored"},
+        {1, "shrunk"},
+        {2, "reduced"},
+        {3, "reduced"},
+        {4, "reduced"},
+        {5, "reduced"},
+        {6, "imploded"},
+        {8, "deflate"},
+        {9, "deflate64"},
+        {12, "bzip2"},
+        {14, "LZMA"},
+        {93, "Zstandard"},
+        {95, "xz"},
+        {98, "PPMd"},
+        {99, "AES encryption"},
     }};
     for (const auto& [number, name] : names)
         if (number == method)
@@ -77,7 +86,7 @@ std::optional<std::time_t> fromDosDateTime(std::uint16_t dosDate, std::uint16_t 
     local.tm_hour = dosTime >> 11;
     local.tm_min = (dosTime >> 5) & 0x3F;
     local.tm_sec = (dosTime & 0x1F) * 2;
-    local.tm_isdst = -1;  // let the time zone say whether summer time applied
+    local.tm_isdst = -1; // let the time zone say whether summer time applied
     if (local.tm_mon < 0 || local.tm_mon > 11 || local.tm_mday == 0 || local.tm_hour > 23 || local.tm_min > 59 ||
         local.tm_sec > 59)
         return std::nullopt;

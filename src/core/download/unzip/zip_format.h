@@ -58,10 +58,7 @@ inline std::uint32_t read32(std::string_view bytes, std::uint64_t offset)
     return static_cast<std::uint32_t>(readLittleEndian(bytes, offset, 4));
 }
 
-inline std::uint64_t read64(std::string_view bytes, std::uint64_t offset)
-{
-    return readLittleEndian(bytes, offset, 8);
-}
+inline std::uint64_t read64(std::string_view bytes, std::uint64_t offset) { return readLittleEndian(bytes, offset, 8); }
 
 // Whether the four bytes at `offset` exist and hold `signature`.
 inline bool hasSignature(std::string_view bytes, std::uint64_t offset, std::uint32_t signature)
