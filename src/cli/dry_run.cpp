@@ -5,10 +5,15 @@
 
 namespace vendrel::cli {
 
+void printNothingToWrite(CliContext& context)
+{
+    context.out << "Dry run: the command would not write " << context.hostsPath << ".\n";
+}
+
 void printPlannedChange(CliContext& context, const PlannedChange& change)
 {
     if (!change.mayChangeFile()) {
-        context.out << "Dry run: the command would not write " << context.hostsPath << ".\n";
+        printNothingToWrite(context);
         return;
     }
     const std::string before = change.before.value_or(std::string());

@@ -1,5 +1,6 @@
 #include "cli/cli_handlers.h"
 
+#include "cli/dry_run.h"
 #include "core/editing/line_commands.h"
 #include "core/session/hosts_commands.h"
 #include "core/whitelist/whitelist.h"
@@ -22,7 +23,7 @@ void whitelistAddCommand(CliContext& context)
     else if (context.dryRun == DryRun::No)
         printLineCount(context);
     else
-        context.out << "Dry run: the command would not write " << context.hostsPath << ".\n";
+        printNothingToWrite(context);
 }
 
 // The host goes on the whitelist only when the line is really deleted, not in a dry run.

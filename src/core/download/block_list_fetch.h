@@ -52,7 +52,6 @@ public:
     bool running() const { return grabber_.status() != GrabberStatus::Stopped; }
     bool waitUntilEnded(int milliseconds) const { return grabber_.waitUntilEnded(milliseconds); }
     const std::string& url() const { return url_; }
-    bool merges() const { return use_ == DownloadUse::Merge; }
     HttpUrlGrabber& grabber() { return grabber_; }
 
     // The change the arrived list makes of the hosts file (planDownloadedList).

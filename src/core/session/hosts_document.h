@@ -64,8 +64,6 @@ public:
     void load(const Progress& progress = {});
     // Loads the rows when the hosts file exists; false when it does not.
     bool loadIfPresent(const Progress& progress = {});
-    // Takes the redirect address (and line) of `text`, as load() takes it, when it has one.
-    void takeRedirectLine(std::string_view text);
     // Reads the hosts file, refused as load() refuses it, and takes its
     // redirect line: for commands on the file's text that show no rows.
     CurrentFile readLoadable();
@@ -79,6 +77,8 @@ public:
 
 private:
     void takeLoaded(LoadedHosts loaded);
+    // Takes the redirect address (and line) of `text`, as load() takes it, when it has one.
+    void takeRedirectLine(std::string_view text);
 
     std::string path_;
     Locking locking_ = Locking::EachAccess;
