@@ -15,6 +15,11 @@ namespace platform {
 // identity of the file that was read.
 std::string readRegularFile(const std::string& path, std::size_t limit, FileIdentity* identity = nullptr);
 
+// The first `bytes` bytes of the regular file at `path` (all of it when it is
+// shorter), refused as readRegularFile refuses what is not a regular file;
+// never waits for a writer, as opening a named pipe would.
+std::string readRegularFileStart(const std::string& path, std::size_t bytes);
+
 // "1 GiB", "256 MiB" or "1000 bytes": a size limit in words.
 std::string sizeInWords(std::size_t bytes);
 

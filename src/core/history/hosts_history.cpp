@@ -3,6 +3,7 @@
 #include "core/error.h"
 #include "core/hosts/text_file.h"
 #include "platform/atomic_file.h"
+#include "platform/file_read.h"
 #include "platform/folder_writer.h"
 #include "platform/platform.h"
 
@@ -10,7 +11,6 @@
 #include <charconv>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 namespace vendrel {
@@ -38,15 +38,15 @@ std::optional<std::uint64_t> numberOfFileName(const std::string& name)
     return number;
 }
 
+// Only a regular file is read: a named pipe planted in the folder would
+// otherwise hold the listing, and the lock, forever.
 std::string readHeader(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw Error("Cannot open the history version " + path + ".");
-    std::string header(headerReadSize, '\0');
-    file.read(header.data(), static_cast<std::streamsize>(header.size()));
-    header.resize(static_cast<std::size_t>(file.gcount()));
-    return header;
+    try {
+        return platform::readRegularFileStart(path, headerReadSize);
+    } catch (const platform::FileError& error) {
+        throw Error(error.what());
+    }
 }
 
 void erase(std::vector<std::uint64_t>& numbers, std::uint64_t number) { std::erase(numbers, number); }

@@ -1,6 +1,7 @@
 #include "core/history/version_file.h"
 
 #include "core/error.h"
+#include "core/hosts/text_file.h"
 
 #include <zlib.h>
 
@@ -16,6 +17,13 @@ namespace vendrel {
 namespace {
 
 constexpr std::string_view signature = "vendrel history version 1\n";
+// What a version may claim: the chunks a writer makes (at most four), the
+// bytes of the largest hosts file the editor reads, and what zlib can make
+// of its compressed bytes at most (1032 to 1, and a little for a tiny stream).
+constexpr std::size_t maximumChunks = 16;
+constexpr std::size_t maximumVersionBytes = maximumTextFileSize;
+constexpr std::size_t zlibRatioBound = 1032;
+constexpr std::size_t zlibSmallStreamSlack = 64;
 constexpr std::size_t chunkThreshold = std::size_t{4} << 20;
 // The fastest zlib level: hosts text still shrinks to about a quarter.
 constexpr int compressionLevel = 1;
@@ -142,10 +150,26 @@ void takeField(ParsedFile& parsed, std::string_view key, std::string_view value,
         info.stepped = parseNumber<std::uint64_t>(value, path);
     else if (key == "chunk") {
         const std::size_t space = value.find(' ');
-        if (space == std::string_view::npos)
+        if (space == std::string_view::npos || parsed.chunks.size() == maximumChunks)
             damaged(path);
         parsed.chunks.push_back({parseNumber<std::size_t>(value.substr(0, space), path),
                                  parseNumber<std::size_t>(value.substr(space + 1), path)});
+    }
+}
+
+// A claim no chunk can hold is damage, found before any memory is spent on it:
+// sizes that add up past the largest version, or more bytes than the
+// compressed ones can possibly inflate to.
+void refuseImpossibleChunks(const std::vector<Chunk>& chunks, const std::string& path)
+{
+    std::size_t raw = 0;
+    for (const Chunk& chunk : chunks) {
+        if (chunk.rawSize > maximumVersionBytes - raw)
+            damaged(path);
+        raw += chunk.rawSize;
+        if (chunk.compressedSize > maximumVersionBytes ||
+            chunk.rawSize > chunk.compressedSize * zlibRatioBound + zlibSmallStreamSlack)
+            damaged(path);
     }
 }
 
@@ -169,6 +193,7 @@ ParsedFile parse(std::string_view file, const std::string& path)
     }
     parsed.data = file.substr(headerEnd + 2);
     parsed.info.diskSize = file.size();
+    refuseImpossibleChunks(parsed.chunks, path);
     return parsed;
 }
 
