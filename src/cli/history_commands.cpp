@@ -28,6 +28,16 @@ std::string utcTime(std::int64_t seconds)
     return text;
 }
 
+// A command name as read from a version's header, with every control
+// character (a terminal's escape codes too) shown as '?'.
+std::string printable(std::string text)
+{
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == '\x7f')
+            c = '?';
+    return text;
+}
+
 std::uint64_t versionArgument(const std::string& text)
 {
     const std::optional<std::uint64_t> number = positiveNumber(text);
@@ -47,7 +57,7 @@ void historyCommand(CliContext& context)
         return;
     }
     for (const VersionInfo& version : versions)
-        context.out << version.number << "  " << utcTime(version.time) << "  " << version.command << "  "
+        context.out << version.number << "  " << utcTime(version.time) << "  " << printable(version.command) << "  "
                     << version.linesBefore << " -> " << version.linesAfter << " lines\n";
 }
 

@@ -59,6 +59,31 @@ TEST_F(CliHistory, ListsTheVersionsAndStepsThroughThem)
     EXPECT_EQ(onDisk(), original);
 }
 
+// What others put in the history folder is read as hostile: a name beyond
+// any number the history writes is no version (the next number would wrap to
+// 0), a header's control characters are not sent to the terminal, and a
+// refused undo says nothing was undone.
+TEST_F(CliHistory, PlantedFilesNeitherRenumberTheVersionsNorReachTheTerminal)
+{
+    ASSERT_EQ(run({"sort"}).status, vendrel::cli::Success);
+    std::string planted = FakePlatform::readFile(dataDir + "/history/00000001.version");
+    planted.replace(planted.find("command Sort File"), 17, "command \x1b[2JSort");
+    fake.writeFile(dataDir + "/history/00000001.version", planted);
+    fake.writeFile(dataDir + "/history/18446744073709551615.version", planted);
+    ASSERT_EQ(run({"toggle", "1"}).status, vendrel::cli::Success);
+
+    const CliRun listing = run({"history"});
+    EXPECT_TRUE(contains(listing.out, "?[2JSort")) << listing.out;
+    EXPECT_FALSE(contains(listing.out, "\x1b")) << listing.out;
+    EXPECT_TRUE(contains(listing.out, "2  ")) << "the toggle's version is version 2: " << listing.out;
+    EXPECT_TRUE(contains(run({"undo"}).out, "Undone: Toggle Comment"));
+
+    fake.writeFile(hostsFile, "127.0.0.1 localhost\r\n");
+    const CliRun refused = run({"undo"});
+    EXPECT_NE(refused.status, vendrel::cli::Success);
+    EXPECT_FALSE(contains(refused.out, "Undone")) << refused.out;
+}
+
 TEST_F(CliHistory, RefusalsNameTheReasonAndChangeNothing)
 {
     const CliRun nothing = run({"undo"});

@@ -26,6 +26,11 @@ std::string versionFileName(std::uint64_t number)
     return std::string(digits.size() < 8 ? 8 - digits.size() : 0, '0') + digits + std::string(versionSuffix);
 }
 
+// Far more versions than a history ever numbers: a planted name beyond it
+// could otherwise make the next number wrap round to 0.
+constexpr std::uint64_t maximumVersionNumber = 999'999'999'999;
+
+// The number of a version file's name, only for a name the history writes.
 std::optional<std::uint64_t> numberOfFileName(const std::string& name)
 {
     if (!name.ends_with(versionSuffix))
@@ -33,7 +38,8 @@ std::optional<std::uint64_t> numberOfFileName(const std::string& name)
     std::uint64_t number = 0;
     const char* end = name.data() + name.size() - versionSuffix.size();
     const auto [stop, error] = std::from_chars(name.data(), end, number);
-    if (error != std::errc() || stop != end || number == 0)
+    if (error != std::errc() || stop != end || number == 0 || number > maximumVersionNumber ||
+        versionFileName(number) != name)
         return std::nullopt;
     return number;
 }
