@@ -518,7 +518,7 @@ int runBenchmarks(const Settings& settings)
                                  : std::vector<bench::CliHistory>{bench::CliHistory::None},
                              runs, cliProgram, sortProgram, work);
         note("vendrel-cli sort keeps a version of the file before it writes when its data folder exists: "
-             "\"no history\" runs with a missing --data-dir, \"with history\" with a fresh, empty one each run; "
+             "\"no history\" runs with --no-history, \"with history\" with a fresh, empty one each run; "
              "\"awk $2 | sort -u\" is awk '{print $2}' FILE | LC_ALL=C sort -u > OUT");
     } else {
         std::fprintf(stderr, "skipped vendrel-cli sort: %s was not found\n", cliProgram.c_str());

@@ -72,6 +72,8 @@ inline CliResult runCliOnCopy(const CliRun& run, const TempFolder& work)
     if (run.history == CliHistory::Kept)
         std::filesystem::create_directories(dataFolder);
     std::vector<std::string> arguments{"--hosts", copy, "--data-dir", dataFolder};
+    if (run.history == CliHistory::None)
+        arguments.push_back("--no-history");
     arguments.insert(arguments.end(), run.command.begin(), run.command.end());
     CliResult result{runProgram(run.program, arguments, run.environment), copy};
     const std::string what = "vendrel-cli " + run.command.front() + " of a copy of " + run.source;

@@ -1,5 +1,6 @@
 #include "cli/cli_app.h"
 
+#include "cli/cli_handlers.h"
 #include "cli/cli_help.h"
 #include "cli/stdio_output.h"
 #include "core/error.h"
@@ -124,7 +125,11 @@ int runCommandLine(const std::vector<std::string>& arguments, platform::Platform
                            out,
                            err,
                            errIsTerminal,
-                           dryRunOf(words.options)};
+                           dryRunOf(words.options),
+                           !program.options.has("--no-history")};
+        // A change keeps its version or is not made: the data folder is there before it.
+        if (command->changesHostsFile() && context.dryRun == DryRun::No && context.keepsHistory)
+            createDataFolder(context);
         std::optional<platform::FileLock> lock;
         if (command->locksHostsFile)
             lock.emplace(lockHostsFile(hostsPath));

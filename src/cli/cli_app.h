@@ -28,6 +28,8 @@ struct CliContext {
     bool errIsTerminal = false;
     // With --dry-run or --diff: the change is shown, not written.
     DryRun dryRun = DryRun::No;
+    // Without --no-history a change keeps the version it replaces in the data folder.
+    bool keepsHistory = true;
 };
 
 // One entry of the command table: it is parsed, run and described in the

@@ -34,7 +34,8 @@ const std::vector<CliOption>& programOptions()
     static const std::vector<CliOption> options = [] {
         std::vector<CliOption> files = withDryRun({
             {"--hosts", "PATH", "the hosts file (default: the one the editor opens)"},
-            {"--data-dir", "DIR", "the folder of the backup and whitelist (default: the editor's)"},
+            {"--data-dir", "DIR", "the folder of the backup, whitelist and history (default: the editor's)"},
+            {"--no-history", "", "keep no version of the hosts file before a change"},
         });
         files.push_back(helpOption);
         files.push_back({"--version", "", "show the program's name and version"});

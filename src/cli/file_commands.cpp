@@ -23,7 +23,8 @@ bool exists(const std::string& path)
 CliSession openSession(const CliContext& context)
 {
     CliSession session{HostsDocument(context.hostsPath, Locking::HeldByOwner),
-                       ChangeWriter(context.dataDir, Locking::HeldByOwner), EditorPaths{{}, {}, context.dataDir}};
+                       ChangeWriter(context.keepsHistory ? context.dataDir : std::string(), Locking::HeldByOwner),
+                       EditorPaths{{}, {}, context.dataDir}};
     session.writer.writeWithPrivileges(context.system.privilegedHostsWriter(context.hostsPath));
     return session;
 }
@@ -51,9 +52,14 @@ bool finishChange(CliContext& context, CliSession& session, const PlannedChange&
 void createDataFolder(const CliContext& context)
 {
     std::error_code error;
-    std::filesystem::create_directories(context.dataDir, error);
+    const bool created = std::filesystem::create_directories(context.dataDir, error);
     if (error)
-        throw Error("Cannot create folder " + context.dataDir + ": " + error.message());
+        throw Error("Cannot create folder " + context.dataDir + ": " + error.message() +
+                    "; nothing was changed (--no-history makes a change without keeping its version)");
+    // It keeps copies of the hosts file: no one else needs to read them.
+    if (created)
+        std::filesystem::permissions(context.dataDir, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace, error);
 }
 
 // Sort and merge work on the file's text; rows would only cost time and memory.

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <string>
 #include <vector>
 
@@ -82,6 +84,27 @@ TEST_F(CliHistory, PlantedFilesNeitherRenumberTheVersionsNorReachTheTerminal)
     const CliRun refused = run({"undo"});
     EXPECT_NE(refused.status, vendrel::cli::Success);
     EXPECT_FALSE(contains(refused.out, "Undone")) << refused.out;
+}
+
+TEST_F(CliHistory, AChangeKeepsItsVersionInADataFolderItCreatesForItsOwnerAlone)
+{
+    dataDir = fake.root() + "/new/data";
+    ASSERT_EQ(run({"sort"}).status, vendrel::cli::Success);
+    EXPECT_EQ(std::filesystem::status(dataDir).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
+    EXPECT_TRUE(contains(run({"undo"}).out, "Undone: Sort File"));
+    EXPECT_EQ(onDisk(), original);
+}
+
+TEST_F(CliHistory, WithoutADataFolderAChangeIsMadeOnlyWhenNoHistoryIsAsked)
+{
+    dataDir = fake.writeFile(fake.root() + "/a-file", "not a folder") + "/data";
+    const CliRun refused = run({"sort"});
+    EXPECT_EQ(refused.status, vendrel::cli::Failure);
+    EXPECT_TRUE(contains(refused.err, "Cannot create folder")) << refused.err;
+    EXPECT_EQ(onDisk(), original);
+    EXPECT_EQ(run({"--no-history", "sort"}).status, vendrel::cli::Success);
+    EXPECT_NE(onDisk(), original);
 }
 
 TEST_F(CliHistory, RefusalsNameTheReasonAndChangeNothing)
