@@ -131,8 +131,11 @@ int runCommandLine(const std::vector<std::string>& arguments, platform::Platform
         if (command->changesHostsFile() && context.dryRun == DryRun::No && context.keepsHistory)
             createDataFolder(context);
         std::optional<platform::FileLock> lock;
-        if (command->locksHostsFile)
+        if (command->locksHostsFile) {
             lock.emplace(lockHostsFile(hostsPath));
+            if (const auto history = ChangeWriter(context.dataDir).history())
+                history->removeLeftovers();
+        }
         runReportingMemory(*command, context);
         return Success;
     } catch (const UsageError& error) {

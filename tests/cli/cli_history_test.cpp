@@ -107,6 +107,21 @@ TEST_F(CliHistory, WithoutADataFolderAChangeIsMadeOnlyWhenNoHistoryIsAsked)
     EXPECT_NE(onDisk(), original);
 }
 
+// Under the hosts file's lock no other writer is at work: what a killed one
+// left in the history folder goes when the next command starts.
+TEST_F(CliHistory, WhatAKilledWriterLeftInTheHistoryGoesAtTheNextCommand)
+{
+    ASSERT_EQ(run({"sort"}).status, vendrel::cli::Success);
+    const std::string history = dataDir + "/history/";
+    fake.writeFile(history + ".00000002.version.tmp-Ab3dE9", std::string(100000, 'x'));
+    fake.writeFile(history + "piece-0-0.draft", std::string(100000, 'x'));
+    ASSERT_EQ(run({"lines"}).status, vendrel::cli::Success);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(history))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"00000001.version"});
+}
+
 TEST_F(CliHistory, RefusalsNameTheReasonAndChangeNothing)
 {
     const CliRun nothing = run({"undo"});

@@ -188,6 +188,18 @@ void HostsHistory::compact(std::uint64_t number) const
     platform::writeFileInFolder(platform::Folder(folder_), versionFileName(number), compressed);
 }
 
+void HostsHistory::removeLeftovers(bool keepDrafts) const
+{
+    if (!keepDrafts)
+        removeStaleDrafts(folder_);
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with('.') && name.find(std::string(versionSuffix) + ".tmp-") != std::string::npos)
+            std::filesystem::remove(entry.path(), error);
+    }
+}
+
 void HostsHistory::withdraw(std::uint64_t number) const
 {
     std::error_code error;

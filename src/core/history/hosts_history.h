@@ -54,6 +54,12 @@ public:
     // file's lock, as every change of the history is.
     void compact(std::uint64_t number) const;
 
+    // Removes what writers killed before they finished left in the folder:
+    // the temporary files of version writes and, unless `keepDrafts`, the
+    // pieces of drafted versions. Only under the hosts file's lock, which
+    // every writer of the history holds, so that no live writer's files go.
+    void removeLeftovers(bool keepDrafts = false) const;
+
     // Takes back the version just kept when the write it was kept for
     // failed, so that a failed change leaves no trace.
     void withdraw(std::uint64_t number) const;

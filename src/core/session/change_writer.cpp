@@ -98,6 +98,7 @@ std::optional<VersionInfo> ChangeWriter::keepVersion(const PlannedChange& change
     std::optional<HostsHistory> kept = history();
     if (!kept)
         return std::nullopt;
+    kept->removeLeftovers(change.draft != nullptr);
     if (change.draft)
         return kept->keep(change.command, change.draft->packed(), change.after, change.move, change.stepped);
     if (!change.before && !current)
