@@ -98,6 +98,15 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
+// The data folder keeps copies of the hosts file: one the tool creates is its owner's alone.
+TEST_F(CliSafety, ADataFolderTheToolCreatesIsForItsOwnerAlone)
+{
+    dataDir = fake.root() + "/new/data";
+    ASSERT_EQ(run({"sort"}).status, vendrel::cli::Success);
+    EXPECT_EQ(std::filesystem::status(dataDir).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
+}
+
 TEST_F(CliSafety, AnInterruptedRewriteIsFinishedBeforeTheNextCommand)
 {
     const std::string copy = fake.root() + "/etc/.hosts.complete-copy";
