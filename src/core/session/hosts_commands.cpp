@@ -39,7 +39,8 @@ PlannedChange planSaveRows(const HostsDocument& document, std::string command)
 PlannedChange planSaveText(const HostsDocument& document, std::string text, const std::optional<FileBasis>& shown)
 {
     CurrentFile current = document.readCurrent();
-    if (shown && !stillHasBasis(*shown, current.basis.identity, [&current] { return current.bytes; }))
+    const auto bytes = [&current]() -> const std::string& { return current.bytes; };
+    if (shown && !stillHasBasis(*shown, current.basis.identity, bytes))
         throw ChangedElsewhere(document.path());
     return planFrom(document.path(), std::move(current), "Save Hosts", std::move(text));
 }
