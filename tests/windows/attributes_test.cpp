@@ -73,17 +73,17 @@ TEST_F(Win32Files, TheHostsFileIsInTheSystemFoldersDriversEtc)
     char expected[MAX_PATH] = {};
     ::GetSystemDirectoryA(expected, MAX_PATH);
     EXPECT_EQ(paths.systemDir, expected);
-    EXPECT_TRUE(lstrcmpiA(paths.hostsPath.c_str(), (std::string(expected) + "\\drivers\\etc\\hosts").c_str()) == 0)
-        << paths.hostsPath;
-    EXPECT_TRUE(lstrcmpiA(paths.hostsPath.c_str(), "C:\\windows\\system32\\drivers\\etc\\hosts") == 0)
-        << paths.hostsPath;
-    EXPECT_TRUE(system->fileExists(paths.hostsPath));
+    const auto hostsPath = vendrel::hostsPathIn(*system, paths);
+    EXPECT_TRUE(lstrcmpiA(hostsPath.c_str(), (std::string(expected) + "\\drivers\\etc\\hosts").c_str()) == 0)
+        << hostsPath;
+    EXPECT_TRUE(lstrcmpiA(hostsPath.c_str(), "C:\\windows\\system32\\drivers\\etc\\hosts") == 0) << hostsPath;
+    EXPECT_TRUE(system->fileExists(hostsPath));
     EXPECT_EQ(system->legacyHostsPath(paths.windowsDir), paths.windowsDir + "\\HOSTS");
 
     char program[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, program, MAX_PATH);
     EXPECT_EQ(paths.programFolder, fs::path(program).parent_path().string());
-    EXPECT_EQ(paths.backupPath, paths.programFolder + "\\hostsbak.bak");
+    EXPECT_EQ(paths.backupPath(), paths.programFolder + "\\hostsbak.bak");
 }
 
 TEST_F(Win32Files, TheWriterReplacesTheFileAndKeepsItsHiddenAndSystemBits)
