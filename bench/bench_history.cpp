@@ -62,7 +62,7 @@ std::vector<double> undoOfSortTimes(const std::string& hosts, const std::string&
         document.load();
         writer.apply(vendrel::planSort(document));
         const auto start = bench::Clock::now();
-        writer.apply(vendrel::planUndo(document, writer.history()));
+        writer.apply(vendrel::planUndo(document, writer));
         times.push_back(bench::secondsSince(start));
     }
     return times;

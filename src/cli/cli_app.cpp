@@ -6,6 +6,8 @@
 #include "core/error.h"
 #include "core/hosts/editor_paths.h"
 #include "core/hosts/hosts_file_access.h"
+#include "core/session/change_writer.h"
+#include "platform/atomic_file.h"
 
 #include <algorithm>
 #include <optional>
@@ -66,6 +68,21 @@ std::string hostsPathOf(const GivenOptions& options, platform::Platform& system)
     return hostsPathIn(system, locateEditorPaths(system));
 }
 
+// What an interrupted rewrite left is settled by a command that changes the
+// file, under its lock; one that only reads, or only shows a change, says so.
+void settleInterruptedWrite(const CliCommand& command, CliContext& context)
+{
+    if (command.changesHostsFile() && context.dryRun == DryRun::No) {
+        ChangeWriter writer(context.keepsHistory ? context.dataDir : std::string(), Locking::HeldByOwner);
+        writer.writeWithPrivileges(context.system.privilegedHostsWriter(context.hostsPath));
+        if (const auto note = writer.settleInterruptedWrite(context.hostsPath))
+            context.err << *note << '\n';
+    } else if (platform::hasInterruptedRewrite(context.hostsPath)) {
+        context.err << "The last rewrite of " << context.hostsPath
+                    << " was interrupted; the next command that changes it finishes it.\n";
+    }
+}
+
 void runReportingMemory(const CliCommand& command, CliContext& context)
 {
     try {
@@ -115,8 +132,6 @@ int runCommandLine(const std::vector<std::string>& arguments, platform::Platform
         checkArgumentCount(*command, words.positionals);
 
         const std::string hostsPath = hostsPathOf(program.options, system);
-        if (const auto note = finishInterruptedHostsWrite(hostsPath))
-            err << *note << '\n';
         CliContext context{system,
                            hostsPath,
                            program.options.value("--data-dir").value_or(system.programFolder()),
@@ -136,6 +151,7 @@ int runCommandLine(const std::vector<std::string>& arguments, platform::Platform
             if (const auto history = ChangeWriter(context.dataDir).history())
                 history->removeLeftovers();
         }
+        settleInterruptedWrite(*command, context);
         runReportingMemory(*command, context);
         return Success;
     } catch (const UsageError& error) {

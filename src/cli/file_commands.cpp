@@ -114,7 +114,7 @@ void backupCommand(CliContext& context)
         throw Error("a backup already exists at " + backupPath + "; use --force to overwrite it");
     session.document.load();
     createDataFolder(context);
-    SaveList(session.document.rows(), backupPath);
+    saveBackupList(session.document.rows(), backupPath);
     printLineCount(context);
 }
 

@@ -64,14 +64,14 @@ void historyCommand(CliContext& context)
 void undoCommand(CliContext& context)
 {
     CliSession session = openSession(context);
-    const PlannedChange change = planUndo(session.document, session.writer.history());
+    const PlannedChange change = planUndo(session.document, session.writer);
     finishChange(context, session, change, "Undone: " + undoneCommand(change.command));
 }
 
 void redoCommand(CliContext& context)
 {
     CliSession session = openSession(context);
-    const PlannedChange change = planRedo(session.document, session.writer.history());
+    const PlannedChange change = planRedo(session.document, session.writer);
     finishChange(context, session, change, "Redone: " + undoneCommand(change.command));
 }
 

@@ -26,11 +26,35 @@ public:
 // says which file is affected and whether it changed.
 void writeFileAtomically(const std::string& path, std::string_view bytes);
 
-// Finishes a rewrite in place of `path` that a kill or a power cut
-// interrupted, from the complete copy it left beside the file. Returns the
-// copy's path when there was one (it is then gone), nothing otherwise.
-// Throws FileError when the copy cannot be put in place. The caller holds
-// the file's lock.
-std::optional<std::string> finishInterruptedRewrite(const std::string& path);
+// What a rewrite in place that a kill or a power cut interrupted left: the
+// record beside the file with its complete new text.
+struct InterruptedRewrite {
+    std::string recordPath;
+    // Empty when the rewrite was finished. Otherwise why the file is not
+    // provably that rewrite's own unfinished work; the file and the record
+    // were left as they are.
+    std::string notFinishedBecause;
+    // The text the rewrite was writing, when it was not finished and the
+    // record is sound and the file's owner's; empty otherwise.
+    std::string newText;
+
+    bool finished() const { return notFinishedBecause.empty(); }
+};
+
+// Finishes an interrupted rewrite in place of `path` from its record, only
+// when the file is provably that rewrite's unfinished work: the same file
+// (device and inode), a record owned by root or the file's owner whose
+// texts have their digests, and bytes that are the new text, or its start
+// followed by the rest of the old text. Returns nothing when there was no
+// record. Throws FileError when the record cannot be read or the rewrite
+// cannot be finished. The caller holds the file's lock.
+std::optional<InterruptedRewrite> finishInterruptedRewrite(const std::string& path);
+
+// Whether a rewrite in place of `path` was interrupted and left its record.
+bool hasInterruptedRewrite(const std::string& path);
+
+// Removes the record of a rewrite that was not finished, once its text is
+// kept elsewhere.
+void discardRewriteRecord(const InterruptedRewrite& record);
 
 } // namespace platform

@@ -36,7 +36,18 @@ struct NewFileDetails {
     std::optional<std::int64_t> modificationTime;
     // The file is left without write permission.
     bool readOnly = false;
+    // Only its owner may read it (where files have permission bits): for a
+    // copy of a file that may be private, which must not grant more.
+    bool ownerOnly = false;
 };
+
+// The details of a private copy: only its owner may read it.
+inline NewFileDetails ownerOnlyFile()
+{
+    NewFileDetails details;
+    details.ownerOnly = true;
+    return details;
+}
 
 // Creates or replaces the file `name` (a plain name, without a separator) in
 // `folder` with `bytes`: written to a temporary file in that folder, synced,

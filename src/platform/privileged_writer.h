@@ -27,6 +27,11 @@ public:
     // Replaces the system hosts file by `bytes`. Throws AuthorisationRefused,
     // or FileError with the helper's reason when it could not write.
     virtual void write(std::string_view bytes) = 0;
+    // Finishes a rewrite in place of the system hosts file that the helper
+    // began and a kill interrupted, under the same proof as
+    // finishInterruptedRewrite. Throws AuthorisationRefused, or FileError
+    // with the helper's reason when it did not finish it.
+    virtual void repair() = 0;
 };
 
 } // namespace platform

@@ -41,7 +41,7 @@ void BackupCommands::CreateBackup()
     if (host_.system().fileExists(host_.paths().backupPath()) &&
         !confirm(QStringLiteral("Press OK to overwrite previous backup")))
         return;
-    vendrel::SaveList(host_.document().rows(), host_.paths().backupPath());
+    vendrel::saveBackupList(host_.document().rows(), host_.paths().backupPath());
     ask({Prompter::Kind::Notice, QStringLiteral("Vendrel"), QStringLiteral("Backup Successfully Created"), false});
     setRestoreBackupEnabled(true);
 }

@@ -34,7 +34,7 @@ void HistoryCommands::step(StepPlan plan)
         return; // the text area's own undo has the keys
     try {
         BusyCursor busy;
-        host_.applyChange(plan(host_.document(), host_.changeWriter().history()));
+        host_.applyChange(plan(host_.document(), host_.changeWriter()));
     } catch (const vendrel::Error& refusal) {
         ask({Prompter::Kind::Information, QStringLiteral("Vendrel"), QString::fromLocal8Bit(refusal.what()), false});
         return;

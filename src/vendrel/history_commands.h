@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/history/hosts_history.h"
+#include "core/session/change_writer.h"
 #include "core/session/hosts_document.h"
 #include "core/session/planned_change.h"
 #include "vendrel/command_host.h"
@@ -21,8 +21,7 @@ public:
     void redoClick();
 
 private:
-    using StepPlan = vendrel::PlannedChange (*)(const vendrel::HostsDocument&,
-                                                const std::optional<vendrel::HostsHistory>&);
+    using StepPlan = vendrel::PlannedChange (*)(const vendrel::HostsDocument&, const vendrel::ChangeWriter&);
     // Plans the step, writes it and shows the file it leaves; a refusal is
     // told and changes nothing.
     void step(StepPlan plan);

@@ -266,6 +266,9 @@ void MainWindow::PopulateList(Rows rows)
 
 void MainWindow::reloadRows()
 {
+    if (const auto note = writer_.settleInterruptedWrite(document_.path()))
+        prompter_.ask(this,
+                      {Prompter::Kind::Information, QStringLiteral("Vendrel"), QString::fromLocal8Bit(*note), false});
     document_.load(widgets_.progressBar->reporter());
     showLoadedRows();
 }

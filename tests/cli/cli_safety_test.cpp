@@ -3,6 +3,7 @@
 // or as the command makes it, never anything between.
 
 #include "cli/cli_app.h"
+#include "platform/posix/rewrite_record.h"
 #include "platform/write_faults.h"
 
 #include "cli_run.h"
@@ -98,27 +99,54 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-// The data folder keeps copies of the hosts file: one the tool creates is its owner's alone.
-TEST_F(CliSafety, ADataFolderTheToolCreatesIsForItsOwnerAlone)
+// The data folder keeps copies of the hosts file, which may be private: the
+// folder the tool creates, the history in it and every copy are the owner's alone.
+TEST_F(CliSafety, CopiesOfAPrivateHostsFileAreTheOwnersAlone)
 {
+    namespace fs = std::filesystem;
+    ASSERT_EQ(::chmod(hostsFile.c_str(), 0600), 0);
     dataDir = fake.root() + "/new/data";
     ASSERT_EQ(run({"sort"}).status, vendrel::cli::Success);
-    EXPECT_EQ(std::filesystem::status(dataDir).permissions() & std::filesystem::perms::all,
-              std::filesystem::perms::owner_all);
+    ASSERT_EQ(run({"add", "0.0.0.0 a.example"}).status, vendrel::cli::Success);
+    ASSERT_EQ(run({"backup"}).status, vendrel::cli::Success);
+    const auto modeOf = [](const std::string& path) { return fs::status(path).permissions() & fs::perms::all; };
+    EXPECT_EQ(modeOf(dataDir), fs::perms::owner_all);
+    EXPECT_EQ(modeOf(dataDir + "/history"), fs::perms::owner_all);
+    for (const auto& entry : fs::directory_iterator(dataDir + "/history"))
+        EXPECT_EQ(modeOf(entry.path().string()), fs::perms::owner_read | fs::perms::owner_write) << entry.path();
+    EXPECT_EQ(modeOf(dataDir + "/hostsbak.bak"), fs::perms::owner_read | fs::perms::owner_write);
 }
 
-TEST_F(CliSafety, AnInterruptedRewriteIsFinishedBeforeTheNextCommand)
+// What a kill in the middle of a rewrite in place leaves: the file cut
+// short and the record of its new text beside it.
+TEST_F(CliSafety, AnInterruptedRewriteIsFinishedByTheNextChangeNotByAReader)
 {
+    const std::string before = "127.0.0.1 localhost\r\n0.0.0.0 old.example\r\n";
+    const std::string after = "127.0.0.1 localhost\r\n0.0.0.0 whole.example\r\n";
     const std::string copy = fake.root() + "/etc/.hosts.complete-copy";
-    fake.writeFile(copy, "127.0.0.1 localhost\r\n0.0.0.0 whole.example\r\n");
-    fake.writeFile(hostsFile, "127.0.0.1 localhost\r\n0.0.0.0 who"); // cut short by a kill
-    const CliRun result = run({"lines"});
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "2 Lines - Idle\n");
-    EXPECT_NE(result.err.find("was interrupted; it was finished from its complete copy " + copy), std::string::npos)
-        << result.err;
-    EXPECT_EQ(FakePlatform::readFile(hostsFile), "127.0.0.1 localhost\r\n0.0.0.0 whole.example\r\n");
+    fake.writeFile(hostsFile, after.substr(0, 30) + before.substr(30));
+    struct stat info {};
+    ASSERT_EQ(::stat(hostsFile.c_str(), &info), 0);
+    fake.writeFile(copy, platform::posix::encodeRewriteRecord(
+                             {info.st_dev, info.st_ino, info.st_uid, info.st_mode, after, before}));
+    const std::string cut = FakePlatform::readFile(hostsFile);
+
+    for (const std::vector<std::string>& reader : {std::vector<std::string>{"lines"}, {"--dry-run", "sort"}}) {
+        const CliRun read = run(reader);
+        EXPECT_EQ(read.status, 0) << read.err;
+        EXPECT_NE(read.err.find("was interrupted; the next command that changes it finishes it"), std::string::npos)
+            << read.err;
+        EXPECT_EQ(FakePlatform::readFile(hostsFile), cut) << reader[0] << " only reads";
+    }
+    const CliRun changed = run({"add", "0.0.0.0 new.example"});
+    EXPECT_EQ(changed.status, 0) << changed.err;
+    EXPECT_NE(changed.err.find("was interrupted; it was finished from its record " + copy), std::string::npos)
+        << changed.err;
+    EXPECT_EQ(FakePlatform::readFile(hostsFile),
+              "127.0.0.1\tlocalhost\r\n0.0.0.0\twhole.example\r\n0.0.0.0\tnew.example\r\n");
     EXPECT_FALSE(std::filesystem::exists(copy));
+    EXPECT_EQ(run({"undo"}).status, 0);
+    EXPECT_EQ(FakePlatform::readFile(hostsFile), after) << "the finished rewrite is where the undo stops";
 }
 
 TEST_F(CliSafety, APipeOrADeviceAsHostsFileIsRefusedWithoutWaiting)

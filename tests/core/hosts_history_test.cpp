@@ -356,6 +356,34 @@ TEST_F(HistoryTest, AKillBetweenTheVersionAndTheFileLeavesBothWhole)
         EXPECT_EQ(entry.path().filename(), "hosts") << "a temporary file was left";
 }
 
+// What a writer killed after keeping its version and before writing the file
+// leaves: a version of the file as it is, for a text it never received.
+TEST_F(HistoryTest, AVersionForAChangeThatNeverHappenedIsDroppedBeforeTheNextStep)
+{
+    session.document.load();
+    const std::string first = onDisk() + "0.0.0.0 first.example\r\n";
+    session.apply(vendrel::planFrom(hosts, session.document.readCurrent(), "Add Line", first));
+    const struct {
+        const char* name;
+        std::function<void()> next;
+    } cases[] = {
+        {"an undo", [] {}},
+        {"a change, then its undo",
+         [&] {
+             session.apply(vendrel::planFrom(hosts, session.document.readCurrent(), "Add Line", first + "# later\r\n"));
+             EXPECT_EQ(session.undo(), "Add Line");
+         }},
+    };
+    for (const auto& c : cases) {
+        history().keep("Sort File", onDisk(), "a text the file never got\r\n");
+        c.next();
+        EXPECT_EQ(session.undo(), "Add Line") << c.name;
+        EXPECT_EQ(onDisk(), original) << c.name;
+        EXPECT_EQ(session.redo(), "Add Line") << c.name;
+        EXPECT_EQ(onDisk(), first) << c.name;
+    }
+}
+
 std::string manyHostLines(std::size_t size)
 {
     std::string text;
@@ -522,9 +550,12 @@ TEST_F(DraftedSortTest, AKillBeforeTheFileLeavesBothWholeAndTheNextSortClearsThe
     EXPECT_EQ(history().bytes(1), original);
     ASSERT_EQ(history().versions().size(), 1u) << "a draft the kill left is no version";
 
+    // The version the kill left was kept for a sort that never reached the
+    // file: it goes, and this sort's own takes its place.
     owner.apply(vendrel::planSortFile(owner.document, vendrel::BytesBefore::GivenUp, owner.writer.draftFolder()));
-    EXPECT_EQ(historyFiles(), (std::vector<std::string>{"00000001.version", "00000002.version"}));
-    EXPECT_EQ(history().bytes(2), original);
+    EXPECT_EQ(historyFiles(), (std::vector<std::string>{"00000001.version"}));
+    EXPECT_EQ(history().bytes(1), original);
+    EXPECT_EQ(history().info(1).hashAfter, vendrel::contentHash(onDisk()));
 }
 
 } // namespace

@@ -26,8 +26,8 @@ struct SessionDriver {
         return applied;
     }
     // Undoes or redoes the last change and returns that change's command.
-    std::string undo() { return step(vendrel::planUndo(document, writer.history())); }
-    std::string redo() { return step(vendrel::planRedo(document, writer.history())); }
+    std::string undo() { return step(vendrel::planUndo(document, writer)); }
+    std::string redo() { return step(vendrel::planRedo(document, writer)); }
 
     vendrel::HostsDocument document;
     vendrel::ChangeWriter writer;

@@ -5,7 +5,9 @@
 #include "core/error.h"
 #include "core/hosts/hosts_file_access.h"
 #include "core/hosts/text_file.h"
+#include "core/session/interrupted_write.h"
 #include "platform/atomic_file.h"
+#include "platform/posix/rewrite_record.h"
 #include "platform/write_faults.h"
 
 #include "fake_platform.h"
@@ -17,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -99,6 +102,11 @@ protected:
             ::umount2(it->c_str(), MNT_DETACH);
     }
 
+    std::optional<std::string> settle()
+    {
+        return vendrel::settleInterruptedWrite(target, std::nullopt, vendrel::Locking::EachAccess);
+    }
+
     // A second name for the target, which makes every write go in place.
     void linkTarget() { ASSERT_EQ(::link(target.c_str(), (folder + "/hosts.link").c_str()), 0); }
 
@@ -137,15 +145,15 @@ TEST_F(WriteSafety, InPlaceFailureMidwayKeepsTheCompleteCopyAndTheNextStartFinis
         EXPECT_NE(message.find(copy), std::string::npos) << message;
     }
     platform::write_faults::clear();
-    EXPECT_EQ(FakePlatform::readFile(copy), newText);
+    EXPECT_EQ(platform::posix::decodeRewriteRecord(FakePlatform::readFile(copy), copy).newText, newText);
 
-    const auto note = vendrel::finishInterruptedHostsWrite(target);
+    const auto note = settle();
     ASSERT_TRUE(note.has_value());
     EXPECT_NE(note->find(copy), std::string::npos) << *note;
     EXPECT_EQ(FakePlatform::readFile(target), newText);
     EXPECT_EQ(FakePlatform::readFile(folder + "/hosts.link"), newText);
     EXPECT_FALSE(fs::exists(copy));
-    EXPECT_FALSE(vendrel::finishInterruptedHostsWrite(target).has_value());
+    EXPECT_FALSE(settle().has_value());
 }
 
 TEST_F(WriteSafety, KillDuringTheInPlaceRewriteIsRepairedByTheNextRun)
@@ -157,7 +165,7 @@ TEST_F(WriteSafety, KillDuringTheInPlaceRewriteIsRepairedByTheNextRun)
     });
     ASSERT_TRUE(WIFSIGNALED(status)) << status;
     EXPECT_NE(FakePlatform::readFile(target), newText); // cut short by the kill
-    ASSERT_TRUE(vendrel::finishInterruptedHostsWrite(target).has_value());
+    ASSERT_TRUE(settle().has_value());
     EXPECT_EQ(FakePlatform::readFile(target), newText);
     EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"hosts", "hosts.link"}));
 }
@@ -171,7 +179,7 @@ TEST_F(WriteSafety, KillWhileTheNewTextIsWrittenLeavesTheOldFileAndNoTemporary)
     ASSERT_TRUE(WIFSIGNALED(status)) << status;
     EXPECT_EQ(FakePlatform::readFile(target), oldText);
     EXPECT_EQ(namesIn(folder), std::vector<std::string>{"hosts"});
-    EXPECT_FALSE(vendrel::finishInterruptedHostsWrite(target).has_value());
+    EXPECT_FALSE(settle().has_value());
 }
 
 TEST_F(WriteSafety, StaleTemporariesOfDeadWritersAreRemovedAndNeverBlockAWrite)
@@ -251,7 +259,7 @@ TEST_F(WriteSafety, AKillBetweenCopyAndRewriteStillEndsInTheNewText)
     });
     ASSERT_TRUE(WIFSIGNALED(status)) << status;
     EXPECT_EQ(FakePlatform::readFile(target), oldText);
-    ASSERT_TRUE(vendrel::finishInterruptedHostsWrite(target).has_value());
+    ASSERT_TRUE(settle().has_value());
     EXPECT_EQ(FakePlatform::readFile(target), newText);
 }
 
@@ -289,12 +297,24 @@ TEST_F(WriteSafety, AReadOnlyFolderIsNamedAsTheReason)
     EXPECT_EQ(FakePlatform::readFile(target), oldText);
 }
 
-TEST_F(WriteSafety, AWholeWriteVoidsAnOlderCompleteCopy)
+// A whole write leaves an older record where it is: it can no longer prove
+// anything about the new file, so it is never put over it.
+TEST_F(WriteSafety, AnOlderRecordIsNeverPutOverAWholeWrite)
 {
-    fake.writeFile(copy, "an older, interrupted rewrite\r\n");
-    vendrel::writeWholeFile(target, newText);
-    EXPECT_FALSE(fs::exists(copy));
-    EXPECT_EQ(FakePlatform::readFile(target), newText);
+    linkTarget();
+    const int status = inChild([&] {
+        dieAt(Step::InPlace, mebibyte);
+        vendrel::writeWholeFile(target, newText);
+    });
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    fs::remove(folder + "/hosts.link");
+    const std::string later = hostsText(mebibyte, 'l');
+    fake.writeFile(target + ".new", later);
+    fs::rename(target + ".new", target); // another program replaces the file whole
+    const auto note = settle();
+    ASSERT_TRUE(note.has_value());
+    EXPECT_NE(note->find("is another file now"), std::string::npos) << *note;
+    EXPECT_EQ(FakePlatform::readFile(target), later);
 }
 
 } // namespace

@@ -17,4 +17,12 @@ void FakePrivilegedWriter::write(std::string_view bytes)
     ++writes;
 }
 
+void FakePrivilegedWriter::repair()
+{
+    ++repairs;
+    const auto found = platform::finishInterruptedRewrite(path_);
+    if (found && !found->finished())
+        throw platform::FileError(found->notFinishedBecause);
+}
+
 } // namespace testing_support

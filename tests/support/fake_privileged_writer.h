@@ -18,10 +18,12 @@ public:
         return grantsAuthorisation;
     }
     void write(std::string_view bytes) override;
+    void repair() override;
 
     bool grantsAuthorisation = true;
     int authorisations = 0;
     int writes = 0;
+    int repairs = 0;
 
 private:
     std::string path_;

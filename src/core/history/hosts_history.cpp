@@ -55,6 +55,10 @@ std::string readHeader(const std::string& path)
     }
 }
 
+// Versions are copies of the hosts file, which may be private: they are
+// their owner's alone, whatever the hosts file grants.
+const platform::NewFileDetails privateCopy = platform::ownerOnlyFile();
+
 void erase(std::vector<std::uint64_t>& numbers, std::uint64_t number) { std::erase(numbers, number); }
 
 std::int64_t now()
@@ -114,6 +118,8 @@ HostsHistory::Lists HostsHistory::lists() const
             erase(lists.redo, version.stepped);
             lists.undo.push_back(version.number);
             break;
+        case HistoryMove::Aside:
+            break;
         }
     }
     return lists;
@@ -121,8 +127,7 @@ HostsHistory::Lists HostsHistory::lists() const
 
 VersionInfo HostsHistory::nextVersion(std::string_view command, HistoryMove move, std::uint64_t stepped) const
 {
-    std::error_code error;
-    std::filesystem::create_directory(folder_, error);
+    createPrivateFolder(folder_);
     const std::vector<std::uint64_t> existing = numbers();
     VersionInfo info;
     info.number = existing.empty() ? 1 : existing.back() + 1;
@@ -136,7 +141,7 @@ VersionInfo HostsHistory::nextVersion(std::string_view command, HistoryMove move
 VersionInfo HostsHistory::store(VersionInfo info, const std::string& file) const
 {
     try {
-        platform::writeFileInFolder(platform::Folder(folder_), versionFileName(info.number), file);
+        platform::writeFileInFolder(platform::Folder(folder_), versionFileName(info.number), file, privateCopy);
         info.diskSize = file.size();
     } catch (const platform::FileError& failure) {
         removeFolderIfEmpty(folder_);
@@ -185,7 +190,7 @@ void HostsHistory::compact(std::uint64_t number) const
     if (!isStoredVersion(file, path))
         return;
     const std::string compressed = encodeVersion(decodeVersionInfo(file, path), decodeVersionBytes(file, path));
-    platform::writeFileInFolder(platform::Folder(folder_), versionFileName(number), compressed);
+    platform::writeFileInFolder(platform::Folder(folder_), versionFileName(number), compressed, privateCopy);
 }
 
 void HostsHistory::removeLeftovers(bool keepDrafts) const
@@ -205,6 +210,22 @@ void HostsHistory::withdraw(std::uint64_t number) const
     std::error_code error;
     std::filesystem::remove(versionPath(number), error);
     removeFolderIfEmpty(folder_);
+}
+
+bool HostsHistory::dropChangeNeverMade(const std::string& fingerprint) const
+{
+    const std::vector<std::uint64_t> all = numbers();
+    if (all.empty() || fingerprint.empty())
+        return false;
+    try {
+        const VersionInfo newest = info(all.back());
+        if (newest.hash != fingerprint || newest.hashAfter == fingerprint)
+            return false;
+    } catch (const Error&) {
+        return false; // not a version this history can speak for
+    }
+    withdraw(all.back());
+    return true;
 }
 
 void HostsHistory::dropBeyondBounds(std::uint64_t newest) const

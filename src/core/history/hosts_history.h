@@ -63,6 +63,12 @@ public:
     // Takes back the version just kept when the write it was kept for
     // failed, so that a failed change leaves no trace.
     void withdraw(std::uint64_t number) const;
+    // Drops the newest version when the change it was kept for never reached
+    // the file, which a writer killed between the two writes leaves: its
+    // text before is the file as it is (`fingerprint`), its text after is
+    // not. Its bytes are the file's, so nothing is lost. Returns whether it
+    // dropped one. Only under the hosts file's lock.
+    bool dropChangeNeverMade(const std::string& fingerprint) const;
 
     // Every kept version, oldest first; an unreadable one is left out.
     std::vector<VersionInfo> versions() const;

@@ -29,6 +29,13 @@ void removeFolderIfEmpty(const std::string& folder)
         std::filesystem::remove(folder, error);
 }
 
+void createPrivateFolder(const std::string& folder)
+{
+    std::error_code error;
+    if (std::filesystem::create_directory(folder, error))
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
+}
+
 void removeStaleDrafts(const std::string& folder)
 {
     std::error_code error;
@@ -39,8 +46,7 @@ void removeStaleDrafts(const std::string& folder)
 
 VersionDraft::VersionDraft(std::string_view bytes, std::string folder) : folder_(std::move(folder))
 {
-    std::error_code error;
-    std::filesystem::create_directory(folder_, error);
+    createPrivateFolder(folder_);
     removeStaleDrafts(folder_);
     packer_ = std::jthread([this, bytes] {
         try {
@@ -72,7 +78,7 @@ void VersionDraft::pack(std::string_view bytes)
         // them, so that a part-written draft goes too.
         std::vector<std::string>& names = packed_.pieces[chunk];
         names.push_back(draftName(chunk, names.size()));
-        platform::writeFileInFolder(folder, names.back(), piece);
+        platform::writeFileInFolder(folder, names.back(), piece, platform::ownerOnlyFile());
     });
     packed_.lines = countLines(bytes);
     packed_.hash = contentHash(bytes);

@@ -58,5 +58,7 @@ private:
 void removeStaleDrafts(const std::string& folder);
 // Removes the folder when nothing is in it.
 void removeFolderIfEmpty(const std::string& folder);
+// Creates the history folder `folder`, for its owner alone, when it does not exist.
+void createPrivateFolder(const std::string& folder);
 
 } // namespace vendrel

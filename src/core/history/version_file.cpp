@@ -95,6 +95,8 @@ std::string_view moveName(HistoryMove move)
         return "undo";
     case HistoryMove::Redo:
         return "redo";
+    case HistoryMove::Aside:
+        return "aside";
     case HistoryMove::Change:
         break;
     }
@@ -145,7 +147,10 @@ void takeField(ParsedFile& parsed, std::string_view key, std::string_view value,
     else if (key == "hash-after")
         info.hashAfter = std::string(value);
     else if (key == "move")
-        info.move = value == "undo" ? HistoryMove::Undo : value == "redo" ? HistoryMove::Redo : HistoryMove::Change;
+        info.move = value == "undo"    ? HistoryMove::Undo
+                    : value == "redo"  ? HistoryMove::Redo
+                    : value == "aside" ? HistoryMove::Aside
+                                       : HistoryMove::Change;
     else if (key == "stepped")
         info.stepped = parseNumber<std::uint64_t>(value, path);
     else if (key == "chunk") {

@@ -17,6 +17,7 @@ enum class HistoryMove {
     Change, // a new change: it can be undone, and nothing is left to redo
     Undo,   // the undo of a change: that change can be redone
     Redo,   // the redo of an undo: the change can be undone again
+    Aside,  // a text kept aside, never written: it can be restored, not undone
 };
 
 // Why a version of the hosts file could not be written, `reason` first: the

@@ -23,8 +23,6 @@ std::optional<platform::FileLock> lockForAccess(const std::string& path, Locking
 
 CurrentFile readHostsFile(const std::string& path, Locking locking)
 {
-    if (locking == Locking::EachAccess)
-        finishInterruptedHostsWrite(path);
     const auto lock = lockForAccess(path, locking);
     CurrentFile current;
     current.basis.identity = platform::fileIdentity(path);
@@ -32,20 +30,6 @@ CurrentFile readHostsFile(const std::string& path, Locking locking)
         current.bytes = readWholeFile(path);
     current.basis.fingerprint = contentHash(current.bytes);
     return current;
-}
-
-std::optional<std::string> finishInterruptedHostsWrite(const std::string& path)
-{
-    const platform::FileLock lock = lockHostsFile(path);
-    try {
-        if (const auto copy = platform::finishInterruptedRewrite(path))
-            return "The last rewrite of " + path + " was interrupted; it was finished from its complete copy " + *copy +
-                   ".";
-    } catch (const platform::FileError& error) {
-        throw Error(std::string(error.what()) + " " + path +
-                    " was left incomplete by an interrupted rewrite; run the program as a user who may write it.");
-    }
-    return std::nullopt;
 }
 
 } // namespace vendrel

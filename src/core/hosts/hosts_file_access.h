@@ -46,9 +46,8 @@ struct CurrentFile {
     FileBasis basis;
 };
 
-// Reads the hosts file at `path` under its lock (unless the owner holds it,
-// in which case the owner has finished an interrupted rewrite already);
-// a missing file reads as no bytes.
+// Reads the hosts file at `path` under its lock (unless the owner holds
+// it); a missing file reads as no bytes.
 CurrentFile readHostsFile(const std::string& path, Locking locking);
 
 // Whether the file, now `identity`, is still in the state `basis`: the same
@@ -71,11 +70,5 @@ platform::FileLock lockHostsFile(const std::string& path);
 
 // The lock for one access, or nothing when the owner holds it.
 std::optional<platform::FileLock> lockForAccess(const std::string& path, Locking locking);
-
-// Finishes a rewrite of `path` that was interrupted (by a kill, say) from the
-// complete copy it left, under the file's lock. Returns what was done, for
-// the user, or nothing when there was nothing to finish. Throws Error when
-// the copy cannot be put in place.
-std::optional<std::string> finishInterruptedHostsWrite(const std::string& path);
 
 } // namespace vendrel

@@ -1,7 +1,13 @@
 #include "core/hosts/list_file_format.h"
 
+#include "core/error.h"
+
 #include "core/hosts/text_file.h"
+#include "platform/atomic_file.h"
+#include "platform/folder_writer.h"
 #include "platform/platform.h"
+
+#include <filesystem>
 
 #include <optional>
 
@@ -86,6 +92,17 @@ std::string formatList(const HostsRows& rows)
 }
 
 void SaveList(const HostsRows& rows, const std::string& path) { writeWholeFile(path, formatList(rows)); }
+
+void saveBackupList(const HostsRows& rows, const std::string& path)
+{
+    const std::filesystem::path file(path);
+    try {
+        platform::writeFileInFolder(platform::Folder(file.parent_path().string()), file.filename().string(),
+                                    formatList(rows), platform::ownerOnlyFile());
+    } catch (const platform::FileError& error) {
+        throw Error(error.what());
+    }
+}
 
 std::pair<std::string, std::string> parseListLine(std::string_view line)
 {

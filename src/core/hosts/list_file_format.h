@@ -17,6 +17,9 @@ std::string formatList(const HostsRows& rows);
 
 // Writes formatList(rows) to `path`, replacing the file atomically.
 void SaveList(const HostsRows& rows, const std::string& path);
+// The same for the backup of the hosts file, which may be private: the
+// backup is its owner's alone, and a link at `path` is replaced, not followed.
+void saveBackupList(const HostsRows& rows, const std::string& path);
 
 // The two cells of one saved line: split at the TAB between them, with a
 // cell the writer quoted unquoted again.

@@ -1,6 +1,7 @@
 #include "core/session/change_writer.h"
 
 #include "core/hosts/text_file.h"
+#include "core/session/interrupted_write.h"
 #include "platform/platform.h"
 
 #include <filesystem>
@@ -36,6 +37,20 @@ std::optional<std::string> ChangeWriter::draftFolder() const
     if (!kept || locking_ != Locking::HeldByOwner)
         return std::nullopt;
     return kept->folder();
+}
+
+std::optional<std::string> ChangeWriter::settleInterruptedWrite(const std::string& path) const
+{
+    return vendrel::settleInterruptedWrite(path, history(), locking_, privileged_);
+}
+
+bool ChangeWriter::dropChangeNeverMade(const std::string& path) const
+{
+    const std::optional<HostsHistory> kept = history();
+    if (!kept)
+        return false;
+    const auto lock = lockForAccess(path, locking_);
+    return kept->dropChangeNeverMade(contentHash(bytesOrNothing(path)));
 }
 
 std::optional<std::string> ChangeWriter::checkBasis(const PlannedChange& change) const
@@ -99,6 +114,7 @@ std::optional<VersionInfo> ChangeWriter::keepVersion(const PlannedChange& change
     if (!kept)
         return std::nullopt;
     kept->removeLeftovers(change.draft != nullptr);
+    kept->dropChangeNeverMade(change.basis.fingerprint);
     if (change.draft)
         return kept->keep(change.command, change.draft->packed(), change.after, change.move, change.stepped);
     if (!change.before && !current)

@@ -48,6 +48,14 @@ public:
 
     AppliedChange apply(const PlannedChange& change);
 
+    // Settles an interrupted rewrite of the hosts file at `path` (see
+    // settleInterruptedWrite), with this writer's history and locking.
+    std::optional<std::string> settleInterruptedWrite(const std::string& path) const;
+    // Drops the newest version when it was kept for a change of the file at
+    // `path` that never reached it (HostsHistory::dropChangeNeverMade), under
+    // the file's lock. Returns whether it dropped one.
+    bool dropChangeNeverMade(const std::string& path) const;
+
     // Waits until the version kept before the last write is compressed.
     void finishHistoryWork() { compactor_.finish(); }
 

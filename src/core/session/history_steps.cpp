@@ -3,8 +3,9 @@
 namespace vendrel {
 namespace {
 
-PlannedChange planStep(const HostsDocument& document, const std::optional<HostsHistory>& history, HistoryMove move)
+PlannedChange planStep(const HostsDocument& document, const ChangeWriter& writer, HistoryMove move)
 {
+    const std::optional<HostsHistory> history = writer.history();
     const std::optional<std::uint64_t> number = !history                    ? std::nullopt
                                                 : move == HistoryMove::Undo ? history->nextUndo()
                                                                             : history->nextRedo();
@@ -15,6 +16,8 @@ PlannedChange planStep(const HostsDocument& document, const std::optional<HostsH
     std::string bytes = history->bytes(*number);
     const std::string command = undoneCommand(version.command);
     CurrentFile current = document.readCurrent();
+    if (current.basis.fingerprint != version.hashAfter && writer.dropChangeNeverMade(document.path()))
+        return planStep(document, writer, move);
     if (current.basis.fingerprint != version.hashAfter)
         throw Error(document.path() + " was changed by another program after \"" + command + "\", so it cannot " +
                     verb + " that change; the file was left as it is.");
@@ -35,14 +38,14 @@ std::string undoneCommand(const std::string& command)
     return command;
 }
 
-PlannedChange planUndo(const HostsDocument& document, const std::optional<HostsHistory>& history)
+PlannedChange planUndo(const HostsDocument& document, const ChangeWriter& writer)
 {
-    return planStep(document, history, HistoryMove::Undo);
+    return planStep(document, writer, HistoryMove::Undo);
 }
 
-PlannedChange planRedo(const HostsDocument& document, const std::optional<HostsHistory>& history)
+PlannedChange planRedo(const HostsDocument& document, const ChangeWriter& writer)
 {
-    return planStep(document, history, HistoryMove::Redo);
+    return planStep(document, writer, HistoryMove::Redo);
 }
 
 PlannedChange planRestoreVersion(const HostsDocument& document, const std::optional<HostsHistory>& history,

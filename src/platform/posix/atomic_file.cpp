@@ -4,6 +4,7 @@
 #include "platform/posix/held_locks.h"
 #include "platform/posix/in_place_rewrite.h"
 #include "platform/posix/posix_files.h"
+#include "platform/posix/rewrite_record.h"
 #include "platform/posix/temporary_file.h"
 
 #include <cerrno>
@@ -16,8 +17,9 @@ namespace {
 using posix::fail;
 using posix::UniqueFd;
 
-// The largest complete copy an interrupted rewrite is finished from.
-constexpr std::size_t largestCopy = std::size_t{4} << 30;
+// The largest text a rewrite in place records, and its record.
+constexpr std::size_t largestText = std::size_t{1} << 30;
+constexpr std::size_t largestRecord = 2 * largestText + 4096;
 
 // The file a write of a path lands in, as it stands before the write.
 struct Target {
@@ -83,12 +85,24 @@ bool mustKeepInode(const Target& target, const posix::TemporaryFile& temporary)
            !posix::copyFileMetadata(target.reader.get(), target.info, temporary.fd());
 }
 
-void rewriteKeepingCopy(posix::TemporaryFile& temporary, int folderFd, const Target& target, std::string_view bytes,
-                        const std::string& shown)
+// The old text, for the record that proves a later repair; none when the
+// file may not be read.
+std::optional<std::string> oldTextOf(const Target& target, const std::string& shown)
 {
-    const std::string copyName = posix::completeCopyName(posix::nameOf(target.path));
-    if (const int error = temporary.moveTo(copyName))
-        throw FileError("Cannot write " + shown + ": no complete copy of its new text can be kept beside it (" +
+    if (!target.reader)
+        return std::nullopt;
+    return posix::readOpenFile(target.reader.get(), static_cast<std::size_t>(target.info.st_size), largestText, shown);
+}
+
+void rewriteKeepingRecord(int folderFd, const Target& target, std::string_view bytes, const std::string& shown)
+{
+    const std::string name = posix::nameOf(target.path);
+    const posix::RewriteRecord record{target.info.st_dev,  target.info.st_ino, target.info.st_uid,
+                                      target.info.st_mode, std::string(bytes), oldTextOf(target, shown)};
+    posix::TemporaryFile recordFile(folderFd, name, shown, 0600);
+    fill(recordFile, posix::encodeRewriteRecord(record), shown);
+    if (const int error = recordFile.moveTo(posix::completeCopyName(name)))
+        throw FileError("Cannot write " + shown + ": no record of its new text can be kept beside it (" +
                         posix::reason(error) + "); the file was not changed");
     posix::syncFolder(folderFd);
     posix::rewriteInPlace(folderFd, target.path, bytes, true);
@@ -117,20 +131,46 @@ void writeFileAtomically(const std::string& requestedPath, std::string_view byte
     posix::TemporaryFile temporary(folder.get(), name, requestedPath, target.exists ? 0600 : 0666);
     fill(temporary, bytes, requestedPath);
     if (target.exists && mustKeepInode(target, temporary))
-        return rewriteKeepingCopy(temporary, folder.get(), target, bytes, requestedPath);
+        return rewriteKeepingRecord(folder.get(), target, bytes, requestedPath);
     const int error = temporary.moveTo(name);
     // A single file mounted over another cannot be renamed over.
     if (error == EBUSY && target.exists)
-        return rewriteKeepingCopy(temporary, folder.get(), target, bytes, requestedPath);
+        return rewriteKeepingRecord(folder.get(), target, bytes, requestedPath);
     if (error)
         fail("Cannot create file", requestedPath, error);
     keepLockedWhileLockHeld(target, folder.get(), temporary.takeFd());
     posix::syncFolder(folder.get());
-    // A copy left by an interrupted rewrite is older than this whole text.
-    ::unlinkat(folder.get(), posix::completeCopyName(name).c_str(), 0);
 }
 
-std::optional<std::string> finishInterruptedRewrite(const std::string& requestedPath)
+namespace {
+
+InterruptedRewrite notFinished(InterruptedRewrite found, std::string why, std::string newText = {})
+{
+    found.notFinishedBecause = std::move(why);
+    found.newText = std::move(newText);
+    return found;
+}
+
+// Whether the record may speak for the file: it is root's, or the file's
+// owner's. Another user could otherwise plant a text in a shared folder.
+std::optional<std::string> foreignOwner(const struct stat& record, bool targetExists, const struct stat& target)
+{
+    if (record.st_uid == 0 || (targetExists ? record.st_uid == target.st_uid : record.st_uid == ::geteuid()))
+        return std::nullopt;
+    return "it belongs to user " + std::to_string(record.st_uid) + ", who does not own the file";
+}
+
+std::string readTarget(const std::string& path, const struct stat& info)
+{
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd)
+        fail("Cannot read file", path, errno);
+    return posix::readOpenFile(fd.get(), static_cast<std::size_t>(info.st_size), largestRecord, path);
+}
+
+} // namespace
+
+std::optional<InterruptedRewrite> finishInterruptedRewrite(const std::string& requestedPath)
 {
     std::string path;
     try {
@@ -141,26 +181,54 @@ std::optional<std::string> finishInterruptedRewrite(const std::string& requested
     const UniqueFd folder(::open(posix::folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder)
         return std::nullopt;
-    const std::string name = posix::nameOf(path);
-    const std::string copyName = posix::completeCopyName(name);
-    const std::string copyPath = posix::folderOf(path) + "/" + copyName;
+    const std::string copyName = posix::completeCopyName(posix::nameOf(path));
+    InterruptedRewrite found{posix::folderOf(path) + "/" + copyName, {}, {}};
     const UniqueFd copy(::openat(folder.get(), copyName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!copy && errno == ENOENT)
         return std::nullopt;
     struct stat info {};
     if (!copy || ::fstat(copy.get(), &info) != 0)
-        fail("Cannot read the complete copy", copyPath, errno);
-    posix::refuseUnlessRegular("Cannot use the complete copy", copyPath, info);
-    const std::string bytes = posix::readOpenFile(copy.get(), static_cast<std::size_t>(info.st_size), largestCopy,
-                                                  copyPath);
-    if (::access(path.c_str(), F_OK) != 0) {
-        if (::renameat(folder.get(), copyName.c_str(), folder.get(), name.c_str()) != 0)
-            fail("Cannot put the complete copy in place of", path, errno);
-        posix::syncFolder(folder.get());
-        return copyPath;
+        fail("Cannot read the record of an interrupted rewrite", found.recordPath, errno);
+    posix::refuseUnlessRegular("Cannot use the record of an interrupted rewrite", found.recordPath, info);
+    struct stat target {};
+    const bool targetExists = ::stat(path.c_str(), &target) == 0;
+    if (auto foreign = foreignOwner(info, targetExists, target))
+        return notFinished(std::move(found), std::move(*foreign));
+    posix::RewriteRecord record;
+    try {
+        record = posix::decodeRewriteRecord(
+            posix::readOpenFile(copy.get(), static_cast<std::size_t>(info.st_size), largestRecord, found.recordPath),
+            found.recordPath);
+    } catch (const FileError& damaged) {
+        return notFinished(std::move(found), damaged.what());
     }
-    posix::rewriteInPlace(folder.get(), path, bytes, false);
-    return copyPath;
+    if (!targetExists)
+        return notFinished(std::move(found), path + " no longer exists", std::move(record.newText));
+    if (target.st_dev != record.device || target.st_ino != record.inode || !S_ISREG(target.st_mode))
+        return notFinished(std::move(found), path + " is another file now", std::move(record.newText));
+    if (!posix::isUnfinishedRewrite(readTarget(path, target), record))
+        return notFinished(std::move(found), path + " was changed since", std::move(record.newText));
+    posix::rewriteInPlace(folder.get(), path, record.newText, false);
+    return found;
+}
+
+bool hasInterruptedRewrite(const std::string& requestedPath)
+{
+    std::string path;
+    try {
+        path = followLink(requestedPath);
+    } catch (const FileError&) {
+        return false;
+    }
+    const std::string record = posix::folderOf(path) + "/" + posix::completeCopyName(posix::nameOf(path));
+    struct stat info {};
+    return ::lstat(record.c_str(), &info) == 0;
+}
+
+void discardRewriteRecord(const InterruptedRewrite& record)
+{
+    if (::unlink(record.recordPath.c_str()) != 0 && errno != ENOENT)
+        fail("Cannot remove the record of an interrupted rewrite", record.recordPath, errno);
 }
 
 } // namespace platform

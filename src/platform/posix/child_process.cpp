@@ -17,18 +17,53 @@ extern char** environ;
 namespace platform::posix {
 namespace {
 
-// Sends all of `input`, then closes the socket so that the child sees the
-// end. A child that stops reading early gives EPIPE, not SIGPIPE.
-void sendAll(UniqueFd socket, std::string_view input)
+// Sends all of `input`, then shuts the socket's sending side so that the
+// child sees the end. A child that stops reading early gives EPIPE, not
+// SIGPIPE.
+void sendAll(int socket, std::string_view input)
 {
     while (!input.empty()) {
-        const ssize_t sent = ::send(socket.get(), input.data(), input.size(), MSG_NOSIGNAL);
+        const ssize_t sent = ::send(socket, input.data(), input.size(), MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR)
             continue;
         if (sent <= 0)
-            return;
+            break;
         input.remove_prefix(static_cast<std::size_t>(sent));
     }
+    ::shutdown(socket, SHUT_WR);
+}
+
+// A socket message of one byte with room for one open file.
+struct FileMessage {
+    FileMessage()
+    {
+        message.msg_iov = &data;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+    }
+    FileMessage(const FileMessage&) = delete;
+    FileMessage& operator=(const FileMessage&) = delete;
+
+    char byte = 'F';
+    iovec data{&byte, 1};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+    msghdr message{};
+};
+
+// The open file the child passed over the socket before it ended, if any.
+UniqueFd receivePassedFile(int socket)
+{
+    FileMessage received;
+    if (::recvmsg(socket, &received.message, MSG_DONTWAIT | MSG_CMSG_CLOEXEC) <= 0)
+        return {};
+    const cmsghdr* header = CMSG_FIRSTHDR(&received.message);
+    if (!header || header->cmsg_level != SOL_SOCKET || header->cmsg_type != SCM_RIGHTS ||
+        header->cmsg_len != CMSG_LEN(sizeof(int)))
+        return {};
+    int fd = -1;
+    std::memcpy(&fd, CMSG_DATA(header), sizeof fd);
+    return UniqueFd(fd);
 }
 
 std::string readAll(int fd)
@@ -83,12 +118,24 @@ ChildOutcome runWithInput(const std::vector<std::string>& arguments, std::string
     theirs = UniqueFd();
     errorWrite = UniqueFd();
 
-    std::jthread sender(sendAll, std::move(ours), input);
+    std::jthread sender(sendAll, ours.get(), input);
     ChildOutcome outcome;
     outcome.errorOutput = readAll(errorRead.get());
     sender.join();
     outcome.exitStatus = waitForExit(child);
+    outcome.passedFile = receivePassedFile(ours.get());
     return outcome;
+}
+
+bool passFileToParent(int fd)
+{
+    FileMessage sent;
+    cmsghdr* header = CMSG_FIRSTHDR(&sent.message);
+    header->cmsg_level = SOL_SOCKET;
+    header->cmsg_type = SCM_RIGHTS;
+    header->cmsg_len = CMSG_LEN(sizeof(int));
+    std::memcpy(CMSG_DATA(header), &fd, sizeof fd);
+    return ::sendmsg(STDIN_FILENO, &sent.message, MSG_NOSIGNAL) == 1;
 }
 
 } // namespace platform::posix

@@ -77,7 +77,7 @@ void writeFileInFolder(const Folder& folder, const std::string& name, std::strin
     refuseFolder(folder, name);
     const int folderFd = static_cast<int>(folder.handle());
     posix::removeStaleTemporaries(folderFd, name);
-    posix::TemporaryFile temporary(folderFd, name, shown, 0666);
+    posix::TemporaryFile temporary(folderFd, name, shown, details.ownerOnly ? 0600 : 0666);
     if (!posix::writeAllAt(temporary.fd(), bytes, 0, write_faults::Step::NewFile) || ::fsync(temporary.fd()) != 0)
         fail("Cannot write file", shown, errno);
     applyDetails(temporary.fd(), details, shown);

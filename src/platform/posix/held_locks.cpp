@@ -16,6 +16,8 @@ struct HeldLock {
 
 std::mutex heldLocksMutex;
 std::vector<HeldLock> heldLocks;
+bool keepingUnclaimed = false;
+UniqueFd unclaimed;
 
 } // namespace
 
@@ -54,6 +56,20 @@ void passHeldLockOn(const struct stat& replaced, UniqueFd replacement)
             held.replacements.push_back(std::move(replacement));
             return;
         }
+    if (keepingUnclaimed)
+        unclaimed = std::move(replacement);
+}
+
+void keepUnclaimedReplacements()
+{
+    const std::lock_guard guard(heldLocksMutex);
+    keepingUnclaimed = true;
+}
+
+UniqueFd takeUnclaimedReplacement()
+{
+    const std::lock_guard guard(heldLocksMutex);
+    return std::move(unclaimed);
 }
 
 } // namespace platform::posix

@@ -22,4 +22,11 @@ void forgetHeldLock(int lockFd);
 // until it is released; otherwise `replacement` is closed here.
 void passHeldLockOn(const struct stat& replaced, UniqueFd replacement);
 
+// For a process that writes on behalf of another, which holds the lock: from
+// now on a replacement that no FileLock of this process takes is kept, still
+// open and locked, until takeUnclaimedReplacement() hands it over, so that
+// the other process can keep it locked in turn.
+void keepUnclaimedReplacements();
+UniqueFd takeUnclaimedReplacement();
+
 } // namespace platform::posix

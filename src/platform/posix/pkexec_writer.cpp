@@ -1,9 +1,12 @@
 #include "platform/posix/pkexec_writer.h"
 
 #include "platform/posix/child_process.h"
+#include "platform/posix/held_locks.h"
+#include "platform/posix/sha256.h"
 
 #include <filesystem>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform::posix {
@@ -15,6 +18,8 @@ constexpr int dialogDismissed = 126;
 constexpr int notAuthorised = 127;
 
 constexpr const char* helperName = "vendrel-hosts-writer";
+// The one file the helper writes.
+constexpr const char* systemHostsFile = "/etc/hosts";
 
 bool isExecutable(const std::filesystem::path& path)
 {
@@ -53,15 +58,34 @@ bool PkexecHostsWriter::authorise()
 
 void PkexecHostsWriter::write(std::string_view bytes)
 {
-    const ChildOutcome outcome = runWithInput({pkexec_, helper_}, bytes);
+    struct stat replaced {};
+    const bool existed = ::stat(systemHostsFile, &replaced) == 0;
+    // The length and digest let the helper tell a text cut short (a caller
+    // killed while sending it) from a whole one.
+    UniqueFd replacement = runHelper({"--length", std::to_string(bytes.size()), "--sha256", sha256Hex(bytes)}, bytes,
+                                     "The helper that writes the hosts file failed; the hosts file was not changed.");
+    // The helper passed back the new file, locked: this process's lock of
+    // the file it replaced goes on to it, as if it had replaced it itself.
+    if (replacement && existed)
+        passHeldLockOn(replaced, std::move(replacement));
+}
+
+void PkexecHostsWriter::repair()
+{
+    runHelper({"--repair"}, {}, "The helper that writes the hosts file could not finish its interrupted rewrite.");
+}
+
+UniqueFd PkexecHostsWriter::runHelper(std::vector<std::string> arguments, std::string_view input, const char* failure)
+{
+    arguments.insert(arguments.begin(), {pkexec_, helper_});
+    ChildOutcome outcome = runWithInput(arguments, input);
     if (outcome.exitStatus == 0)
-        return;
+        return std::move(outcome.passedFile);
     if (outcome.exitStatus == dialogDismissed || outcome.exitStatus == notAuthorised)
         throw AuthorisationRefused("The administrator's authorisation to change the hosts file was not given, "
                                    "so the hosts file was not changed.");
     const std::string reason = trimmed(outcome.errorOutput);
-    throw FileError(reason.empty() ? "The helper that writes the hosts file failed; the hosts file was not changed."
-                                   : reason);
+    throw FileError(reason.empty() ? failure : reason);
 }
 
 std::unique_ptr<PkexecHostsWriter> findPkexecHostsWriter()

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/posix/unique_fd.h"
 #include "platform/privileged_writer.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform::posix {
 
@@ -18,8 +20,14 @@ public:
 
     bool authorise() override;
     void write(std::string_view bytes) override;
+    void repair() override;
 
 private:
+    // Runs the helper with `arguments` and `input` and returns the file it
+    // passed back, if any; throws as write() does, with `failure` when the
+    // helper gave no reason.
+    UniqueFd runHelper(std::vector<std::string> arguments, std::string_view input, const char* failure);
+
     std::string pkexec_;
     std::string helper_;
 };

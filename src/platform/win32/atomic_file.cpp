@@ -49,6 +49,10 @@ void writeFileAtomically(const std::string& path, std::string_view bytes)
 }
 
 // Every write replaces the file in one step, so none is ever left half done.
-std::optional<std::string> finishInterruptedRewrite(const std::string&) { return std::nullopt; }
+std::optional<InterruptedRewrite> finishInterruptedRewrite(const std::string&) { return std::nullopt; }
+
+bool hasInterruptedRewrite(const std::string&) { return false; }
+
+void discardRewriteRecord(const InterruptedRewrite&) {}
 
 } // namespace platform
