@@ -79,7 +79,7 @@ void settleInterruptedWrite(const CliCommand& command, CliContext& context)
             context.err << *note << '\n';
     } else if (platform::hasInterruptedRewrite(context.hostsPath)) {
         context.err << "The last rewrite of " << context.hostsPath
-                    << " was interrupted; the next command that changes it finishes it.\n";
+                    << " was interrupted; the next command that changes the file settles it first.\n";
     }
 }
 
