@@ -10,6 +10,7 @@
 #include "platform/atomic_file.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <span>
 
@@ -66,6 +67,17 @@ std::string hostsPathOf(const GivenOptions& options, platform::Platform& system)
     if (const auto given = options.value("--hosts"))
         return *given;
     return hostsPathIn(system, locateEditorPaths(system));
+}
+
+// The temporary files and drafts of writers killed before they finished,
+// beside the hosts file and in the data folder; under the hosts file's lock.
+void removeWhatDeadWritersLeft(const CliContext& context)
+{
+    const std::filesystem::path hostsFolder = std::filesystem::path(context.hostsPath).parent_path();
+    platform::removeStaleTemporariesIn(hostsFolder.empty() ? "." : hostsFolder.string());
+    platform::removeStaleTemporariesIn(context.dataDir);
+    if (const auto history = ChangeWriter(context.dataDir).history())
+        history->removeLeftovers();
 }
 
 // What an interrupted rewrite left is settled by a command that changes the
@@ -148,8 +160,7 @@ int runCommandLine(const std::vector<std::string>& arguments, platform::Platform
         std::optional<platform::FileLock> lock;
         if (command->locksHostsFile) {
             lock.emplace(lockHostsFile(hostsPath));
-            if (const auto history = ChangeWriter(context.dataDir).history())
-                history->removeLeftovers();
+            removeWhatDeadWritersLeft(context);
         }
         settleInterruptedWrite(*command, context);
         runReportingMemory(*command, context);

@@ -50,6 +50,10 @@ struct InterruptedRewrite {
 // cannot be finished. The caller holds the file's lock.
 std::optional<InterruptedRewrite> finishInterruptedRewrite(const std::string& path);
 
+// Removes the temporary files that writers killed before they finished left
+// in `folder`; a live writer's file is never taken.
+void removeStaleTemporariesIn(const std::string& folder);
+
 // Whether a rewrite in place of `path` was interrupted and left its record.
 bool hasInterruptedRewrite(const std::string& path);
 

@@ -16,6 +16,8 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -115,6 +117,30 @@ TEST_F(CliSafety, CopiesOfAPrivateHostsFileAreTheOwnersAlone)
     for (const auto& entry : fs::directory_iterator(dataDir + "/history"))
         EXPECT_EQ(modeOf(entry.path().string()), fs::perms::owner_read | fs::perms::owner_write) << entry.path();
     EXPECT_EQ(modeOf(dataDir + "/hostsbak.bak"), fs::perms::owner_read | fs::perms::owner_write);
+}
+
+// The temporary files of writers killed before they finished go at the start
+// of the next change; one a live writer holds is left to it.
+TEST_F(CliSafety, TheNextChangeRemovesWhatDeadWritersLeftButNotALiveOnesFile)
+{
+    const std::vector<std::string> dead = {
+        fake.root() + "/etc/.hosts.tmp-Zq81Kd0pLmA2",
+        dataDir + "/.hostsbak.bak.tmp-a81KdQ0pLmZ2",
+        dataDir + "/.hosts.zip.tmp-Kd0p81LmZqA2",
+        dataDir + "/history/.00000001.version.tmp-0pLmA2Zq81Kd",
+        dataDir + "/history/.piece-0-0.draft.tmp-LmA2Zq81Kd0p",
+    };
+    for (const std::string& file : dead)
+        fake.writeFile(file, "a dead writer's text");
+    const std::string live = fake.writeFile(fake.root() + "/etc/.hosts.tmp-LiveWriter00", "a live writer's text");
+    const int liveFd = ::open(live.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(liveFd, LOCK_EX), 0);
+
+    ASSERT_EQ(run({"add", "0.0.0.0 c.example"}).status, vendrel::cli::Success);
+    for (const std::string& file : dead)
+        EXPECT_FALSE(std::filesystem::exists(file)) << file;
+    EXPECT_TRUE(std::filesystem::exists(live));
+    ::close(liveFd);
 }
 
 // What a kill in the middle of a rewrite in place leaves: the file cut

@@ -382,6 +382,11 @@ TEST_F(HistoryTest, AVersionForAChangeThatNeverHappenedIsDroppedBeforeTheNextSte
         EXPECT_EQ(session.redo(), "Add Line") << c.name;
         EXPECT_EQ(onDisk(), first) << c.name;
     }
+    // A redo killed before the file took the undo off the redo list.
+    EXPECT_EQ(session.undo(), "Add Line");
+    history().keep("Redo Add Line", onDisk(), first, vendrel::HistoryMove::Redo, *history().nextRedo());
+    EXPECT_EQ(session.redo(), "Add Line");
+    EXPECT_EQ(onDisk(), first);
 }
 
 std::string manyHostLines(std::size_t size)

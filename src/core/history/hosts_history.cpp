@@ -197,12 +197,7 @@ void HostsHistory::removeLeftovers(bool keepDrafts) const
 {
     if (!keepDrafts)
         removeStaleDrafts(folder_);
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder_, error)) {
-        const std::string name = entry.path().filename().string();
-        if (name.starts_with('.') && name.find(std::string(versionSuffix) + ".tmp-") != std::string::npos)
-            std::filesystem::remove(entry.path(), error);
-    }
+    platform::removeStaleTemporariesIn(folder_);
 }
 
 void HostsHistory::withdraw(std::uint64_t number) const

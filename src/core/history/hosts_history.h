@@ -55,9 +55,10 @@ public:
     void compact(std::uint64_t number) const;
 
     // Removes what writers killed before they finished left in the folder:
-    // the temporary files of version writes and, unless `keepDrafts`, the
-    // pieces of drafted versions. Only under the hosts file's lock, which
-    // every writer of the history holds, so that no live writer's files go.
+    // the temporary files of version and draft writes (a live writer's are
+    // never taken) and, unless `keepDrafts`, the pieces of drafted versions.
+    // Only under the hosts file's lock, which every writer of the history
+    // holds, so that no live writer's drafts go.
     void removeLeftovers(bool keepDrafts = false) const;
 
     // Takes back the version just kept when the write it was kept for

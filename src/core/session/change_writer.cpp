@@ -22,6 +22,17 @@ std::string bytesOrNothing(const std::string& path)
     return platform::fileIdentity(path) ? readWholeFile(path) : std::string();
 }
 
+// Whether the file at `path` is still in the state `basis`, by the one rule
+// (stillHasBasis); `read` keeps the bytes when they had to be read for it.
+bool fileHasBasis(const std::string& path, const FileBasis& basis, std::optional<std::string>& read)
+{
+    return stillHasBasis(basis, platform::fileIdentity(path), [&]() -> const std::string& {
+        if (!read)
+            read = bytesOrNothing(path);
+        return *read;
+    });
+}
+
 } // namespace
 
 std::optional<HostsHistory> ChangeWriter::history() const
@@ -44,24 +55,20 @@ std::optional<std::string> ChangeWriter::settleInterruptedWrite(const std::strin
     return vendrel::settleInterruptedWrite(path, history(), locking_, privileged_);
 }
 
-bool ChangeWriter::dropChangeNeverMade(const std::string& path) const
+bool ChangeWriter::dropChangeNeverMade(const std::string& path, const FileBasis& basis) const
 {
     const std::optional<HostsHistory> kept = history();
     if (!kept)
         return false;
     const auto lock = lockForAccess(path, locking_);
-    return kept->dropChangeNeverMade(contentHash(bytesOrNothing(path)));
+    std::optional<std::string> read;
+    return fileHasBasis(path, basis, read) && kept->dropChangeNeverMade(basis.fingerprint);
 }
 
 std::optional<std::string> ChangeWriter::checkBasis(const PlannedChange& change) const
 {
     std::optional<std::string> read;
-    const auto bytes = [&]() -> const std::string& {
-        if (!read)
-            read = bytesOrNothing(change.path);
-        return *read;
-    };
-    if (!stillHasBasis(change.basis, platform::fileIdentity(change.path), bytes))
+    if (!fileHasBasis(change.path, change.basis, read))
         throw ChangedElsewhere(change.path);
     if (read && change.before && *read != *change.before)
         throw ChangedElsewhere(change.path); // the same fingerprint, other bytes

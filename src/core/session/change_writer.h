@@ -53,8 +53,9 @@ public:
     std::optional<std::string> settleInterruptedWrite(const std::string& path) const;
     // Drops the newest version when it was kept for a change of the file at
     // `path` that never reached it (HostsHistory::dropChangeNeverMade), under
-    // the file's lock. Returns whether it dropped one.
-    bool dropChangeNeverMade(const std::string& path) const;
+    // the file's lock, while the file is in the state `basis`. Returns
+    // whether it dropped one.
+    bool dropChangeNeverMade(const std::string& path, const FileBasis& basis) const;
 
     // Waits until the version kept before the last write is compressed.
     void finishHistoryWork() { compactor_.finish(); }

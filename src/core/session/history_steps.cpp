@@ -5,6 +5,8 @@ namespace {
 
 PlannedChange planStep(const HostsDocument& document, const ChangeWriter& writer, HistoryMove move)
 {
+    CurrentFile current = document.readCurrent();
+    writer.dropChangeNeverMade(document.path(), current.basis);
     const std::optional<HostsHistory> history = writer.history();
     const std::optional<std::uint64_t> number = !history                    ? std::nullopt
                                                 : move == HistoryMove::Undo ? history->nextUndo()
@@ -15,9 +17,6 @@ PlannedChange planStep(const HostsDocument& document, const ChangeWriter& writer
     const VersionInfo version = history->info(*number);
     std::string bytes = history->bytes(*number);
     const std::string command = undoneCommand(version.command);
-    CurrentFile current = document.readCurrent();
-    if (current.basis.fingerprint != version.hashAfter && writer.dropChangeNeverMade(document.path()))
-        return planStep(document, writer, move);
     if (current.basis.fingerprint != version.hashAfter)
         throw Error(document.path() + " was changed by another program after \"" + command + "\", so it cannot " +
                     verb + " that change; the file was left as it is.");

@@ -16,7 +16,8 @@ namespace vendrel {
 // The version before the last change (or the last undo) written back, from
 // the history of `writer`. Throws Error when there is none, or when another
 // program changed the file since that change, which is then left alone. A
-// version kept for a change that never reached the file is dropped first.
+// version kept for a change (or step) that never reached the file is dropped
+// first.
 PlannedChange planUndo(const HostsDocument& document, const ChangeWriter& writer);
 PlannedChange planRedo(const HostsDocument& document, const ChangeWriter& writer);
 // Version `number` written back, as a change of its own.

@@ -212,6 +212,13 @@ std::optional<InterruptedRewrite> finishInterruptedRewrite(const std::string& re
     return found;
 }
 
+void removeStaleTemporariesIn(const std::string& folder)
+{
+    const UniqueFd opened(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (opened)
+        posix::removeStaleTemporariesOfEveryFile(opened.get());
+}
+
 bool hasInterruptedRewrite(const std::string& requestedPath)
 {
     std::string path;

@@ -141,17 +141,32 @@ int TemporaryFile::moveTo(const std::string& name)
     return 0;
 }
 
+namespace {
+
+// A live writer holds its file's lock; a dead one's lock went with it.
+void removeIfStale(int folderFd, const std::string& name)
+{
+    const UniqueFd file(::openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (!file || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return;
+    if (::flock(file.get(), LOCK_EX | LOCK_NB) == 0)
+        ::unlinkat(folderFd, name.c_str(), 0);
+}
+
+} // namespace
+
 void removeStaleTemporaries(int folderFd, const std::string& targetName)
 {
-    for (const std::string& name : namesStartingWith(folderFd, temporaryPrefix(targetName))) {
-        const UniqueFd file(::openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-        struct stat info {};
-        if (!file || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
-            continue;
-        // A live writer holds its file's lock; a dead one's lock went with it.
-        if (::flock(file.get(), LOCK_EX | LOCK_NB) == 0)
-            ::unlinkat(folderFd, name.c_str(), 0);
-    }
+    for (const std::string& name : namesStartingWith(folderFd, temporaryPrefix(targetName)))
+        removeIfStale(folderFd, name);
+}
+
+void removeStaleTemporariesOfEveryFile(int folderFd)
+{
+    for (const std::string& name : namesStartingWith(folderFd, "."))
+        if (name.find(".tmp-") != std::string::npos)
+            removeIfStale(folderFd, name);
 }
 
 } // namespace platform::posix

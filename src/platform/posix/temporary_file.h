@@ -49,5 +49,7 @@ std::string temporaryPrefix(const std::string& targetName);
 // Removes the temporary files of `targetName` in the folder whose writers
 // have ended without removing them (after a kill or a power cut).
 void removeStaleTemporaries(int folderFd, const std::string& targetName);
+// The same for the temporary files of every file in the folder.
+void removeStaleTemporariesOfEveryFile(int folderFd);
 
 } // namespace platform::posix

@@ -51,6 +51,8 @@ void writeFileAtomically(const std::string& path, std::string_view bytes)
 // Every write replaces the file in one step, so none is ever left half done.
 std::optional<InterruptedRewrite> finishInterruptedRewrite(const std::string&) { return std::nullopt; }
 
+void removeStaleTemporariesIn(const std::string& folder) { win32::removeStaleTemporariesOfEveryFile(folder); }
+
 bool hasInterruptedRewrite(const std::string&) { return false; }
 
 void discardRewriteRecord(const InterruptedRewrite&) {}

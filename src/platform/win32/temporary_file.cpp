@@ -113,18 +113,33 @@ DWORD TemporaryFile::replace(const std::string& target, bool targetExists)
     return 0;
 }
 
+namespace {
+
+// A live writer holds its file's lock.
+void removeIfStale(const std::string& folder, const std::string& name)
+{
+    const std::string path = inFolder(folder, name);
+    UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ | DELETE, shareAll, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file && lockWithoutWaiting(file.get())) {
+        file.reset();
+        ::DeleteFileA(path.c_str());
+    }
+}
+
+} // namespace
+
 void removeStaleTemporaries(const std::string& folder, const std::string& targetName)
 {
-    for (const std::string& name : namesStartingWith(folder, temporaryPrefix(targetName))) {
-        const std::string path = inFolder(folder, name);
-        UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ | DELETE, shareAll, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-        // A live writer holds its file's lock.
-        if (file && lockWithoutWaiting(file.get())) {
-            file.reset();
-            ::DeleteFileA(path.c_str());
-        }
-    }
+    for (const std::string& name : namesStartingWith(folder, temporaryPrefix(targetName)))
+        removeIfStale(folder, name);
+}
+
+void removeStaleTemporariesOfEveryFile(const std::string& folder)
+{
+    for (const std::string& name : namesStartingWith(folder, "."))
+        if (name.find(".tmp-") != std::string::npos)
+            removeIfStale(folder, name);
 }
 
 } // namespace platform::win32

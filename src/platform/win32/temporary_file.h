@@ -43,6 +43,8 @@ std::string temporaryPrefix(const std::string& targetName);
 // Removes the temporary files of `targetName` in `folder` whose writers have
 // ended without removing them (after a kill or a power cut).
 void removeStaleTemporaries(const std::string& folder, const std::string& targetName);
+// The same for the temporary files of every file in the folder.
+void removeStaleTemporariesOfEveryFile(const std::string& folder);
 
 // `folder` and `name` joined with a backslash.
 std::string inFolder(const std::string& folder, const std::string& name);
