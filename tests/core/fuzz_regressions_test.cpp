@@ -5,6 +5,7 @@
 #include "properties/hosts_list_round_trip.h"
 #include "properties/profile_write.h"
 #include "properties/sort_merge.h"
+#include "properties/version_file.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,7 @@ const std::map<std::string, Check> checksByTarget = {
     {"fuzz_hosts_list", fuzz_properties::hostsListRoundTrip},
     {"fuzz_profile_text", fuzz_properties::profileWrite},
     {"fuzz_sort_merge", fuzz_properties::sortMerge},
+    {"fuzz_version_file", fuzz_properties::versionFile},
 };
 
 std::vector<fs::path> entriesOf(const fs::path& folder)
