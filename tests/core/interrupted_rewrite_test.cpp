@@ -6,6 +6,7 @@
 #include "core/session/interrupted_write.h"
 #include "platform/atomic_file.h"
 #include "platform/posix/rewrite_record.h"
+#include "platform/privileged_writer.h"
 
 #include "fake_platform.h"
 
@@ -16,6 +17,7 @@
 #include <functional>
 #include <string>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 namespace {
@@ -220,6 +222,35 @@ TEST_F(InterruptedRewrite, ARecordOfAnotherUserIsNotUsed)
     EXPECT_NE(note->find("belongs to user 65534"), std::string::npos) << *note;
     EXPECT_EQ(FakePlatform::readFile(target), cut);
     EXPECT_TRUE(history.versions().empty()) << "another user's text is no version of this file";
+}
+
+// Stands in for the administrator's helper, which may read a record this
+// user may not.
+struct RepairingHelper final : platform::PrivilegedWriter {
+    explicit RepairingHelper(std::string record) : record(std::move(record)) {}
+    bool authorise() override { return true; }
+    void write(std::string_view) override {}
+    void repair() override
+    {
+        ++repairs;
+        fs::remove(record);
+    }
+    std::string record;
+    int repairs = 0;
+};
+
+TEST_F(InterruptedRewrite, ARecordThisUserCannotReadIsLeftToTheAdministratorsHelper)
+{
+    fs::remove(record);
+    ASSERT_EQ(::mkfifo(record.c_str(), 0600), 0); // a record no user's run can read
+    RepairingHelper helper(record);
+    const auto note = vendrel::settleInterruptedWrite(target, history, vendrel::Locking::EachAccess, &helper);
+    EXPECT_EQ(helper.repairs, 1);
+    ASSERT_TRUE(note.has_value());
+    EXPECT_NE(note->find("the administrator's helper finished it"), std::string::npos) << *note;
+    ASSERT_EQ(::mkfifo(record.c_str(), 0600), 0);
+    EXPECT_THROW(vendrel::settleInterruptedWrite(target, history, vendrel::Locking::EachAccess), vendrel::Error)
+        << "without the helper nothing else may settle it";
 }
 
 } // namespace
