@@ -18,6 +18,10 @@ bool equalIgnoringCase(std::string_view first, std::string_view second);
 // ignored in every locale: text is case-folded before it is collated. In the
 // C and POSIX locales the order is that of code points. Comparing two keys
 // byte by byte compares the texts.
+// The name of the locale LocaleSortKeys collates by now: what a table derived
+// from its keys can be kept under.
+std::string sortLocaleName();
+
 class LocaleSortKeys {
 public:
     LocaleSortKeys();

@@ -4,6 +4,8 @@
 #include "platform/text_case.h"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,18 @@ bool sharedWeightsAreLetterCases(const AsciiSortOrder& order, const std::string&
 } // namespace
 
 std::optional<AsciiSortOrder> AsciiSortOrder::ofCurrentLocale()
+{
+    static std::mutex mutex;
+    static std::map<std::string, std::optional<AsciiSortOrder>> derived;
+    const std::string locale = platform::sortLocaleName();
+    const std::lock_guard guard(mutex);
+    const auto known = derived.find(locale);
+    if (known != derived.end())
+        return known->second;
+    return derived.emplace(locale, derivedFromCollator()).first->second;
+}
+
+std::optional<AsciiSortOrder> AsciiSortOrder::derivedFromCollator()
 {
     const std::string bytes = tableBytes();
     std::vector<std::string> texts;

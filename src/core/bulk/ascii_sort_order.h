@@ -22,6 +22,7 @@ inline bool isTabOrPrintableAscii(std::string_view text)
 
 class AsciiSortOrder {
 public:
+    // Derived once for each locale (some ten thousand sort keys), then kept.
     static std::optional<AsciiSortOrder> ofCurrentLocale();
 
     // 1 and up for a byte of the table, 0 for any other byte; texts compare
@@ -32,6 +33,8 @@ public:
     bool tiesOnlyLetterCase() const { return tiesOnlyLetterCase_; }
 
 private:
+    static std::optional<AsciiSortOrder> derivedFromCollator();
+
     std::array<std::uint8_t, 256> weights_{};
     bool tiesOnlyLetterCase_ = false;
 };

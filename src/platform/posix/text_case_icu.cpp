@@ -101,6 +101,8 @@ bool isPosixLocale(const char* locale) { return std::string_view(locale).starts_
 
 } // namespace
 
+std::string sortLocaleName() { return uloc_getDefault(); }
+
 LocaleSortKeys::LocaleSortKeys() : collator_(std::make_unique<Collator>())
 {
     const char* locale = uloc_getDefault();

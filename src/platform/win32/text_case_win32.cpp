@@ -95,6 +95,8 @@ struct LocaleSortKeys::Collator {
     }
 };
 
+std::string sortLocaleName() { return std::to_string(::GetUserDefaultLCID()); }
+
 LocaleSortKeys::LocaleSortKeys() : collator_(std::make_unique<Collator>()) {}
 
 LocaleSortKeys::~LocaleSortKeys() = default;
