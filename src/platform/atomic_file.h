@@ -35,8 +35,8 @@ struct InterruptedRewrite {
     // were left as they are.
     std::string notFinishedBecause;
     // The text the rewrite was writing, when it was not finished and the
-    // record is sound and the file's owner's; empty otherwise.
-    std::string newText;
+    // record is sound and the file's owner's; none otherwise.
+    std::optional<std::string> newText;
 
     bool finished() const { return notFinishedBecause.empty(); }
 };

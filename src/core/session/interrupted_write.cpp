@@ -14,14 +14,14 @@ std::string keptAside(const std::string& path, const platform::InterruptedRewrit
 {
     const std::string start = "The last rewrite of " + path + " was interrupted, but " + found.notFinishedBecause +
                               ", so it was not finished and the file was left as it is";
-    if (found.newText.empty() && !history)
+    if (!found.newText && !history)
         return start + "; the record " + found.recordPath + " was left as it is too.";
-    if (found.newText.empty())
+    if (!found.newText)
         return start + "; the record " + found.recordPath + " was not used and was left as it is.";
     if (!history)
         return start + "; the text that rewrite was writing stays in " + found.recordPath + ".";
     const std::string current = platform::fileIdentity(path) ? readWholeFile(path) : std::string();
-    const VersionInfo kept = history->keep(asideCommand, found.newText, current, HistoryMove::Aside);
+    const VersionInfo kept = history->keep(asideCommand, *found.newText, current, HistoryMove::Aside);
     platform::discardRewriteRecord(found);
     return start + "; the text that rewrite was writing is kept as version " + std::to_string(kept.number) +
            " of its history.";

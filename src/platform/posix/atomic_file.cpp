@@ -144,7 +144,8 @@ void writeFileAtomically(const std::string& requestedPath, std::string_view byte
 
 namespace {
 
-InterruptedRewrite notFinished(InterruptedRewrite found, std::string why, std::string newText = {})
+InterruptedRewrite notFinished(InterruptedRewrite found, std::string why,
+                               std::optional<std::string> newText = std::nullopt)
 {
     found.notFinishedBecause = std::move(why);
     found.newText = std::move(newText);
