@@ -11,20 +11,31 @@
 namespace vendrel {
 namespace {
 
-// Replaces every occurrence of `from` in `cell`, ignoring ASCII case.
-std::string replaceIgnoringCase(std::string_view cell, std::string_view from, std::string_view to)
+// Whether `c` may stand next to an address inside a longer address or name.
+bool continuesAWord(char c)
 {
-    std::string result;
-    std::size_t i = 0;
-    while (i < cell.size()) {
-        if (equalsIgnoringAsciiCase(cell.substr(i, from.size()), from)) {
-            result.append(to);
-            i += from.size();
-        } else {
-            result += cell[i++];
-        }
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' || c == ':' ||
+           c == '-' || c == '_';
+}
+
+// Whether `line` holds `address` as a whole word: not inside a longer
+// address ("127.0.0.10") or name, but also in a comment that mentions it.
+bool holdsAddressAsWord(std::string_view line, std::string_view address)
+{
+    for (std::size_t at = line.find(address); at != std::string_view::npos; at = line.find(address, at + 1)) {
+        const std::size_t end = at + address.size();
+        if ((at == 0 || !continuesAWord(line[at - 1])) && (end == line.size() || !continuesAWord(line[end])))
+            return true;
     }
-    return result;
+    return false;
+}
+
+// Where the address of an address cell begins, after the "#" (and blanks)
+// of a commented entry.
+std::size_t addressStart(std::string_view cell)
+{
+    const std::size_t start = cell.find_first_not_of("# \t");
+    return start == std::string_view::npos ? cell.size() : start;
 }
 
 } // namespace
@@ -39,7 +50,7 @@ std::optional<std::string> removeBlockingEntries(std::string_view hostsText, std
     std::vector<std::string_view> kept;
     kept.reserve(lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].find(redirectAddress) == std::string_view::npos)
+        if (!holdsAddressAsWord(lines[i], redirectAddress))
             kept.push_back(lines[i]);
         progress.step(i);
     }
@@ -58,8 +69,9 @@ std::optional<std::string> swapLocalhosts(HostsRows& rows, std::string_view redi
         return std::nullopt;
     for (std::size_t row = rows.size(); row-- > 0;) {
         const std::string_view address = rows.address(row);
-        if (containsIgnoringAsciiCase(address, redirectAddress))
-            rows.setCell(row, HostsRows::AddressColumn, replaceIgnoringCase(address, redirectAddress, *newAddress));
+        const std::size_t start = addressStart(address);
+        if (equalsIgnoringAsciiCase(address.substr(start), redirectAddress))
+            rows.setCell(row, HostsRows::AddressColumn, std::string(address.substr(0, start)).append(*newAddress));
     }
     return std::string(*newAddress);
 }
