@@ -2,12 +2,14 @@
 
 #include "properties/violation.h"
 
+#include "core/bulk/address_words.h"
 #include "core/bulk/blocking_address.h"
 #include "core/bulk/file_merge.h"
 #include "core/bulk/file_sort.h"
 #include "core/error.h"
 #include "core/hosts/hosts_loader.h"
 #include "core/hosts/list_file_format.h"
+#include "core/hosts/system_lines.h"
 #include "core/hosts/text_file.h"
 #include "core/text/ascii_text.h"
 #include "platform/text_case.h"
@@ -23,7 +25,8 @@
 
 // Merging a file into hosts text and sorting the result: both give text in
 // which every line ends in CR LF; the merge leaves none of the other blocking
-// address; the sort writes its localhost header and one empty line, then
+// address as a whole word outside the system's own lines; the sort writes
+// the system lines of its input, once each, its localhost header and one empty line, then
 // entries and unchanged input lines, in locale order without case duplicates;
 // and sorting the sorted text again gives it back unchanged, except where an
 // entry still holds something the sort acts on (see secondSortChanges). The
@@ -100,8 +103,12 @@ inline Violation mergeFault(const SortMergeInput& in, std::string_view merged)
     if (vendrel::countLines(merged) != lines)
         return "merge: " + std::to_string(vendrel::countLines(merged)) + " lines instead of " + std::to_string(lines);
     const auto other = vendrel::otherBlockingAddress(in.redirectAddress);
-    if (other && merged.find(*other) != std::string_view::npos)
-        return "merge: " + std::string(*other) + " is left in the merged text";
+    if (!other)
+        return {};
+    const vendrel::SystemLines systemLines;
+    for (const std::string_view line : vendrel::splitLines(merged))
+        if (vendrel::holdsAddressAsWord(line, *other) && !systemLines.isSystemLine(line))
+            return "merge: " + std::string(*other) + " is left in " + shown(line);
     return {};
 }
 
@@ -142,14 +149,21 @@ inline Violation sortedTextFault(std::string_view sorted, std::string_view input
     sorted = vendrel::withoutByteOrderMark(sorted);
     input = vendrel::withoutByteOrderMark(input);
     const std::vector<std::string_view> lines = vendrel::splitLines(sorted);
+    const vendrel::SystemLines systemLines;
+    const vendrel::SystemBlock expectedSystem = vendrel::systemLinesOf(input, systemLines);
+    const std::size_t headerLine = expectedSystem.lines().size();
+    for (std::size_t i = 0; i < headerLine; ++i)
+        if (i >= lines.size() || lines[i] != expectedSystem.lines()[i])
+            return "sort: line " + std::to_string(i + 1) + " is not the system line " +
+                   shown(expectedSystem.lines()[i]);
     const std::string header = std::string(address) + "\tlocalhost";
-    if (lines.empty() || lines[0] != header)
-        return "sort: the first line is not " + shown(header);
-    if (lines.size() == 1)
+    if (lines.size() <= headerLine || lines[headerLine] != header)
+        return "sort: the line after the system lines is not " + shown(header);
+    if (lines.size() == headerLine + 1)
         return {};
-    if (!lines[1].empty())
+    if (!lines[headerLine + 1].empty())
         return std::string("sort: no empty line after the header");
-    const std::vector<std::string_view> body(lines.begin() + 2, lines.end());
+    const std::vector<std::string_view> body(lines.begin() + static_cast<std::ptrdiff_t>(headerLine) + 2, lines.end());
     return bodyFault(body, input, std::string(address) + '\t');
 }
 
@@ -168,8 +182,22 @@ inline bool secondSortChanges(std::string_view line, std::string_view address)
            (address == vendrel::nullRouteAddress && host.find(vendrel::loopbackAddress) != std::string_view::npos);
 }
 
+// Every line of `text` as the list shows it once loaded: its two cells joined by a TAB.
+inline std::string listFormOf(std::string_view text)
+{
+    std::string form;
+    std::string scratch;
+    for (const std::string_view line : vendrel::splitLines(vendrel::withoutByteOrderMark(text))) {
+        const vendrel::LineCells cells = vendrel::splitHostsLine(line, scratch);
+        form.append(cells.address).append(1, '\t').append(cells.host).append("\r\n");
+    }
+    return form;
+}
+
 // Sorting a hosts file straight from its text gives what sorting the saved
-// list of its loaded rows gives, and finds the redirect line the load finds.
+// list of its loaded rows gives, but for the system lines, which the one
+// keeps as written and the other as the list wrote them; and it finds the
+// redirect line the load finds.
 inline Violation fileSortFault(const SortMergeInput& in)
 {
     std::optional<vendrel::LoadedHosts> loaded;
@@ -184,7 +212,7 @@ inline Violation fileSortFault(const SortMergeInput& in)
         return std::string("file sort: the redirect line found differs from the loaded one");
     const std::string fromRows = vendrel::sortHostsText(vendrel::formatList(loaded->rows), in.redirectAddress);
     const std::string fromText = vendrel::sortHostsFileText(std::string(in.hostsText), in.redirectAddress);
-    if (fromText != fromRows)
+    if (listFormOf(fromText) != listFormOf(fromRows))
         return "file sort: " + shown(fromText) + " instead of the rows' " + shown(fromRows);
     return {};
 }
@@ -206,8 +234,8 @@ inline Violation sortMerge(std::string_view input)
     if (Violation fault = sortedTextFault(sorted, merged, address))
         return fault;
     const std::vector<std::string_view> lines = vendrel::splitLines(sorted);
-    for (std::size_t i = 1; i < lines.size(); ++i) // after the header, which names localhost
-        if (secondSortChanges(lines[i], address))
+    for (const std::string_view line : lines) // the header does not start with the address and a TAB
+        if (line != std::string(address) + "\tlocalhost" && secondSortChanges(line, address))
             return {};
     const std::string again = vendrel::sortHostsText(sorted, in->redirectAddress);
     if (again != sorted)

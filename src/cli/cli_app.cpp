@@ -138,7 +138,7 @@ int runCommandLine(const std::vector<std::string>& arguments, platform::Platform
         ParsedWords words = parseCommandWords(*command, std::span(arguments).subspan(program.wordsUsed + 1),
                                               program.options);
         if (words.options.has(helpOption.name)) {
-            printCommandHelp(out, *command);
+            printCommandHelp(out, *command, system);
             return Success;
         }
         checkArgumentCount(*command, words.positionals);

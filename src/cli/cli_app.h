@@ -47,6 +47,8 @@ struct CliCommand {
     // runs; a command that takes long (a download) locks it itself around
     // its change.
     bool locksHostsFile = true;
+    // What the command's help says of this system beside its summary, if anything.
+    std::function<std::string(platform::Platform&)> details;
 
     // A command that may write the hosts file takes --dry-run, to show what it would write.
     bool changesHostsFile() const;

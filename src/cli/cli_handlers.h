@@ -32,6 +32,8 @@ void swapCommand(CliContext& context);
 void backupCommand(CliContext& context);
 void restoreCommand(CliContext& context);
 void restoreDefaultCommand(CliContext& context);
+// Which default hosts file restore-default writes on this system.
+std::string restoreDefaultDetails(platform::Platform& system);
 
 // Whitelist commands.
 void whitelistRemoveCommand(CliContext& context);

@@ -61,10 +61,12 @@ void printProgramHelp(std::ostream& out)
     out << "\n'vendrel-cli COMMAND --help' describes a command and its options.\n";
 }
 
-void printCommandHelp(std::ostream& out, const CliCommand& command)
+void printCommandHelp(std::ostream& out, const CliCommand& command, platform::Platform& system)
 {
     out << "Usage: vendrel-cli " << programOptionsUsage << " " << commandUsage(command) << "\n\n"
         << command.summary << "\n\n";
+    if (command.details)
+        out << command.details(system) << "\n\n";
     std::vector<CliOption> options = command.options;
     options.push_back(helpOption);
     printOptions(out, options);

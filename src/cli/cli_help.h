@@ -15,6 +15,6 @@ std::string commandUsage(const CliCommand& command);
 void printProgramHelp(std::ostream& out);
 
 // vendrel-cli COMMAND --help: how it is called, what it does and its options.
-void printCommandHelp(std::ostream& out, const CliCommand& command);
+void printCommandHelp(std::ostream& out, const CliCommand& command, platform::Platform& system);
 
 } // namespace vendrel::cli

@@ -2,6 +2,7 @@
 
 #include "cli/dry_run.h"
 #include "core/error.h"
+#include "core/hosts/default_hosts.h"
 #include "core/hosts/hosts_loader.h"
 #include "core/hosts/line_count.h"
 #include "core/hosts/list_file_format.h"
@@ -26,6 +27,7 @@ CliSession openSession(const CliContext& context)
                        ChangeWriter(context.keepsHistory ? context.dataDir : std::string(), Locking::HeldByOwner),
                        EditorPaths{{}, {}, context.dataDir}};
     session.writer.writeWithPrivileges(context.system.privilegedHostsWriter(context.hostsPath));
+    session.document.setStyle(context.system.hostsFileStyle());
     return session;
 }
 
@@ -123,6 +125,11 @@ void restoreCommand(CliContext& context)
     CliSession session = openSession(context);
     session.document.loadIfPresent();
     finishChange(context, session, planRestoreBackup(session.document, session.paths.backupPath()));
+}
+
+std::string restoreDefaultDetails(platform::Platform& system)
+{
+    return "On this system that is " + defaultHostsDescription(system.hostsFileStyle()) + ".";
 }
 
 void restoreDefaultCommand(CliContext& context)

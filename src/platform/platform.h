@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -16,6 +17,18 @@ enum FileAttribute : std::uint16_t {
     Hidden = 0x02,
     System = 0x04,
     Directory = 0x10,
+};
+
+// What this system's own hosts file holds and how it is written.
+struct HostsFileStyle {
+    // The machine's own name, as the system reports it; empty when unknown.
+    std::string machineName;
+    // A Linux distribution's identifiers, the most specific first (the ID and
+    // the ID_LIKE words of os-release; empty when unknown); none on Windows,
+    // whose default hosts file is the system's sample file.
+    std::optional<std::vector<std::string>> distribution;
+    // The line break of a new text file.
+    std::string lineBreak = "\r\n";
 };
 
 // The few operating-system services the programs need. Each OS has one
@@ -51,6 +64,9 @@ public:
     // write it itself but the system can, with an administrator's
     // authorisation; none otherwise, and for every other file.
     virtual PrivilegedWriter* privilegedHostsWriter(const std::string& hostsPath);
+
+    // How this system's hosts file is written (see HostsFileStyle).
+    virtual HostsFileStyle hostsFileStyle() = 0;
 
     // Gives unused heap pages back to the system.
     virtual void trimWorkingSet() = 0;

@@ -148,7 +148,7 @@ void FileCommands::selectFileClick()
         host_.PopulateList();
 }
 
-void FileCommands::tellNoBlockingAddress(const vendrel::NoBlockingAddress& refusal)
+void FileCommands::tellRefusal(const vendrel::CommandRefused& refusal)
 {
     ask({Prompter::Kind::Information, QStringLiteral("Information"), QString::fromStdString(refusal.what()), false});
 }
@@ -162,8 +162,12 @@ void FileCommands::removeAllBlockingClick()
             vendrel::planRemoveBlocking(document, host_.widgets().progressBar->reporter(), document.rows().size()));
         host_.PopulateList();
         host_.ShowLineCount();
-    } catch (const vendrel::NoBlockingAddress& refusal) {
-        tellNoBlockingAddress(refusal);
+    } catch (const vendrel::NothingToRemove& refusal) {
+        host_.PopulateList(); // the rows were given up to read the file
+        tellRefusal(refusal);
+        return;
+    } catch (const vendrel::CommandRefused& refusal) {
+        tellRefusal(refusal);
         return;
     }
     ask({Prompter::Kind::Notice, QStringLiteral("Vendrel"), QStringLiteral("Your changes have been made"), false});
@@ -175,9 +179,9 @@ void FileCommands::swapLocalhostsClick()
     const int selected = host_.widgets().hostsList->selectedRow();
     try {
         host_.applyChange(vendrel::planSwap(host_.document()));
-    } catch (const vendrel::NoBlockingAddress& refusal) {
+    } catch (const vendrel::CommandRefused& refusal) {
         host_.widgets().hostsList->selectRow(selected);
-        tellNoBlockingAddress(refusal);
+        tellRefusal(refusal);
         return;
     }
     host_.widgets().hostsList->selectRow(selected);

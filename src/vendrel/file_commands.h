@@ -7,7 +7,7 @@
 class QString;
 namespace vendrel {
 class HostsDocument;
-class NoBlockingAddress;
+class CommandRefused;
 struct PlannedChange;
 } // namespace vendrel
 
@@ -40,7 +40,7 @@ private:
     std::string pickFile();
     void removeAllBlockingClick();
     void swapLocalhostsClick();
-    void tellNoBlockingAddress(const vendrel::NoBlockingAddress& refusal);
+    void tellRefusal(const vendrel::CommandRefused& refusal);
 
     std::string lastChosenFile_;
 };

@@ -92,6 +92,7 @@ MainWindow::MainWindow(platform::Platform& system, Prompter& prompter, MainWindo
     widgets_ = buildMainWidgets(client, scale_);
     model_ = new HostsTableModel(document_.rows(), this);
     document_.setObserver(this);
+    document_.setStyle(system_.hostsFileStyle());
     widgets_.hostsList->setModel(model_);
     createCommandFamilies();
     placeCommandControls(widgets_, scale_);

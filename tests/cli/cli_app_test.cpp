@@ -1,6 +1,7 @@
 #include "cli/cli_app.h"
 #include "core/bulk/file_sort.h"
 #include "core/hosts/default_hosts.h"
+#include "core/hosts/line_ends.h"
 #include "core/hosts/text_file.h"
 
 #include "cli_run.h"
@@ -206,7 +207,8 @@ TEST_F(Cli, VersionBeforeACommandRunsNothing)
 // toggle, delete and add: the file is loaded as the editor loads it, changed
 // and saved whole in the editor's list format.
 
-const std::string fourLines = "127.0.0.1 localhost\n#1.2.3.4   ads.example\n# some words here\n0.0.0.0\tads.example";
+const std::string fourLines =
+    "127.0.0.1 localhost\r\n#1.2.3.4   ads.example\r\n# some words here\r\n0.0.0.0\tads.example";
 
 class CliLineCommand : public Cli {
 protected:
@@ -265,7 +267,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"toggle", "4"},
                    "127.0.0.1\tlocalhost\r\n#1.2.3.4\tads.example\r\n#\tsome words here\r\n#0.0.0.0\tads.example\r\n",
                    "4 Lines - Idle\n"},
-        ChangeCase{"ToggleOfLineWithoutBlank", "1.2.3.4\n", {"toggle", "1"}, "#\t1.2.3.4\r\n", "1 Lines - Idle\n"},
+        ChangeCase{"ToggleOfLineWithoutBlank", "1.2.3.4\r\n", {"toggle", "1"}, "#\t1.2.3.4\r\n", "1 Lines - Idle\n"},
         ChangeCase{"DeleteFirstLine",
                    fourLines,
                    {"delete", "1"},
@@ -277,22 +279,22 @@ INSTANTIATE_TEST_SUITE_P(
                    "127.0.0.1\tlocalhost\r\n#1.2.3.4\tads.example\r\n#\tsome words here\r\n",
                    "3 Lines - Idle\n"},
         ChangeCase{"DeleteOfOnlyLineKeepsIt",
-                   "1.2.3.4 only.example\n",
+                   "1.2.3.4 only.example\r\n",
                    {"delete", "1"},
                    "1.2.3.4\tonly.example\r\n",
                    "1 Lines - Idle\n"},
         ChangeCase{"AddAppendsAddressAndHost",
-                   "127.0.0.1 localhost\n",
+                   "127.0.0.1 localhost\r\n",
                    {"add", "10.0.0.1  new.example"},
                    "127.0.0.1\tlocalhost\r\n10.0.0.1\tnew.example\r\n",
                    "2 Lines - Idle\n"},
         ChangeCase{"AddWithLeadingBlankHasNoAddress",
-                   "127.0.0.1 localhost\n",
+                   "127.0.0.1 localhost\r\n",
                    {"add", " lead words"},
                    "127.0.0.1\tlocalhost\r\n\tlead words\r\n",
                    "2 Lines - Idle\n"},
         ChangeCase{"AddWithoutBlankIsAllHost",
-                   "127.0.0.1 localhost\n",
+                   "127.0.0.1 localhost\r\n",
                    {"add", "solo.example"},
                    "127.0.0.1\tlocalhost\r\n\tsolo.example\r\n",
                    "2 Lines - Idle\n"},
@@ -406,25 +408,25 @@ INSTANTIATE_TEST_SUITE_P(
                                    "0.0.0.0 b.example\n# c\n127.0.0.1 localhost\n0.0.0.0 a.example # x\n",
                                    {"sort"},
                                    "",
-                                   "127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\ta.example\r\n127.0.0.1\tb.example\r\n",
+                                   "127.0.0.1\tlocalhost\n\n127.0.0.1\ta.example\n127.0.0.1\tb.example\n",
                                    "4 Lines - Idle\n"},
                     FileChangeCase{"SortToNullRouteKeepsOtherLines",
                                    "0.0.0.0 localhost\n127.0.0.1 b.example\n10.0.0.5 nas\n",
                                    {"sort"},
                                    "",
-                                   "0.0.0.0\tlocalhost\r\n\r\n0.0.0.0\tb.example\r\n10.0.0.5\tnas\r\n",
+                                   "0.0.0.0\tlocalhost\n\n0.0.0.0\tb.example\n10.0.0.5\tnas\n",
                                    "4 Lines - Idle\n"},
                     FileChangeCase{"SortWithoutLocalhostLineUsesLoopback",
                                    "0.0.0.0 a.example\n",
                                    {"sort"},
                                    "",
-                                   "127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\ta.example\r\n",
+                                   "127.0.0.1\tlocalhost\n\n127.0.0.1\ta.example\n",
                                    "3 Lines - Idle\n"},
                     FileChangeCase{"MergeConvertsToTheRedirectAndSorts",
                                    "0.0.0.0 localhost\n0.0.0.0 b.example\n",
                                    {"merge", "FILE"},
                                    "127.0.0.1 a.example\n# 127.0.0.1 old\n",
-                                   "0.0.0.0\tlocalhost\r\n\r\n0.0.0.0\ta.example\r\n0.0.0.0\tb.example\r\n",
+                                   "0.0.0.0\tlocalhost\n\n0.0.0.0\ta.example\n0.0.0.0\tb.example\n",
                                    "4 Lines - Idle\n"},
                     FileChangeCase{"AppendStartsOnANewLine",
                                    "127.0.0.1 localhost",
@@ -432,11 +434,11 @@ INSTANTIATE_TEST_SUITE_P(
                                    "0.0.0.0 a.example\nb.lan",
                                    "127.0.0.1 localhost\r\n0.0.0.0 a.example\r\nb.lan\r\n",
                                    "3 Lines - Idle\n"},
-                    FileChangeCase{"ReplaceWritesTheOtherFileWithCrLf",
+                    FileChangeCase{"ReplaceWritesTheOtherFileWithTheHostsFilesLineBreak",
                                    "old\n",
                                    {"replace", "FILE"},
-                                   "a\rb\n",
-                                   "a\r\nb\r\n",
+                                   "a\rb\r\n",
+                                   "a\nb\n",
                                    "2 Lines - Idle\n"},
                     FileChangeCase{"RemoveBlockingLeavesTheOtherLines",
                                    "127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\ta.example\r\n192.168.1.5\tnas\r\n",
@@ -448,10 +450,10 @@ INSTANTIATE_TEST_SUITE_P(
                                    "127.0.0.1 localhost\n127.0.0.1 a.example\n# note\n",
                                    {"swap"},
                                    "",
-                                   "0.0.0.0\tlocalhost\r\n0.0.0.0\ta.example\r\n#\tnote\r\n",
+                                   "0.0.0.0\tlocalhost\n0.0.0.0\ta.example\n#\tnote\n",
                                    "3 Lines - Idle\n"},
                     FileChangeCase{"RestoreDefaultWritesTheSystemsText",
-                                   "0.0.0.0 a.example\n",
+                                   "0.0.0.0 a.example\r\n",
                                    {"restore-default"},
                                    "",
                                    defaultHostsText,
@@ -500,11 +502,16 @@ INSTANTIATE_TEST_SUITE_P(
                         {"swap"},
                         vendrel::cli::Failure,
                         "the hosts file has no localhost line"},
-        FileRefusalCase{"SwapWhenTheLastLocalhostLineIsIpv6",
-                        "127.0.0.1 localhost\nfe80::1%lo0\tlocalhost\n",
+        FileRefusalCase{"SwapWhenTheLastLocalhostLineHasAnotherAddress",
+                        "127.0.0.1 localhost\n10.9.9.9\tlocalhost\n",
                         {"swap"},
                         vendrel::cli::Failure,
-                        "the last localhost line is 'fe80::1%lo0 localhost', whose address is neither"},
+                        "the last localhost line is '10.9.9.9 localhost', whose address is neither"},
+        FileRefusalCase{"RemoveBlockingWhenEveryEntryBlocksWithTheOtherAddress",
+                        "127.0.0.1 localhost\n::1 localhost\n0.0.0.0 a.example\n0.0.0.0 b.example\n",
+                        {"remove-blocking"},
+                        vendrel::cli::Failure,
+                        "No line held 127.0.0.1; 2 entries block with 0.0.0.0. Swap localhosts first to remove those."},
         FileRefusalCase{"MergeOfMissingFile",
                         "127.0.0.1 localhost\n",
                         {"merge", "FILE"},
@@ -536,7 +543,7 @@ TEST_F(CliFileCommand, RestoreAfterBackupGivesTheSavedList)
     EXPECT_EQ(backup.out, "67 Lines - Idle\n");
     EXPECT_EQ(FakePlatform::readFile(backupFile), saved);
 
-    fake.writeFile(hostsFile, "127.0.0.1 localhost\n");
+    fake.writeFile(hostsFile, "127.0.0.1 localhost\r\n");
     const CliRun restore = runCommand({"restore"});
     EXPECT_EQ(restore.status, vendrel::cli::Success) << restore.err;
     EXPECT_EQ(restore.out, "67 Lines - Idle\n");
@@ -573,12 +580,14 @@ TEST_F(CliFileCommand, MergeOfRealListsGivesOneSortedLoopbackList)
     const std::string merged = FakePlatform::readFile(hostsFile);
     const std::vector<std::string_view> lines = vendrel::splitLines(merged);
     EXPECT_EQ(merge.out, std::to_string(lines.size()) + " Lines - Idle\n");
-    EXPECT_TRUE(merged.starts_with("127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\t"));
-    EXPECT_TRUE(contains(merged, "\r\n127.0.0.1\t1.off3.ru\r\n")) << "a line of the hosts file is missing";
-    EXPECT_TRUE(contains(merged, "\r\n127.0.0.1\tsanalytics.spark.co.nz\r\n")) << "a merged line is missing";
+    // The hosts file's LF line ends are kept, the merged file's CR LF ones are not.
+    EXPECT_TRUE(merged.starts_with("127.0.0.1\tlocalhost\n\n127.0.0.1\t"));
+    EXPECT_TRUE(contains(merged, "\n127.0.0.1\t1.off3.ru\n")) << "a line of the hosts file is missing";
+    EXPECT_TRUE(contains(merged, "\n127.0.0.1\tsanalytics.spark.co.nz\n")) << "a merged line is missing";
+    EXPECT_FALSE(contains(merged, "\r"));
     for (const std::string_view line : lines)
         EXPECT_FALSE(line.starts_with("0.0.0.0")) << line;
-    EXPECT_EQ(vendrel::sortHostsText(merged, "127.0.0.1"), merged);
+    EXPECT_EQ(vendrel::withLineBreaks(vendrel::sortHostsText(merged, "127.0.0.1"), "\n"), merged);
 
     const CliRun sort = runCommand({"sort"});
     EXPECT_EQ(sort.status, vendrel::cli::Success) << sort.err;

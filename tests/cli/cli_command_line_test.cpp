@@ -56,8 +56,8 @@ TEST_P(CliCommandLine, IsReadAsGetoptLongReadsIt)
     EXPECT_EQ(FakePlatform::readFile(hostsFile), c.hostsAfter.empty() ? original : c.hostsAfter);
 }
 
-const std::string added = "127.0.0.1\tlocalhost\r\n\t-x.example\r\n";
-const std::string addedDryRun = "127.0.0.1\tlocalhost\r\n\t--dry-run\r\n";
+const std::string added = "127.0.0.1\tlocalhost\n\t-x.example\n";
+const std::string addedDryRun = "127.0.0.1\tlocalhost\n\t--dry-run\n";
 const int ok = vendrel::cli::Success;
 const int usage = vendrel::cli::WrongUsage;
 

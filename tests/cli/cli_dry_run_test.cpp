@@ -18,7 +18,7 @@ namespace {
 using testing_support::FakePlatform;
 
 const std::string original = "127.0.0.1 localhost\r\n0.0.0.0 b.example\r\n0.0.0.0 B.example\r\n# note\r\n"
-                             "0.0.0.0 wl.example\r\n";
+                             "0.0.0.0 wl.example\r\n127.0.0.1 c.example\r\n";
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -87,20 +87,20 @@ TEST_F(CliDryRun, TheSummaryIsWhatTheCommandThenDoes)
     const CliRun dry = run({"sort", "--dry-run"});
     ASSERT_EQ(dry.status, vendrel::cli::Success) << dry.err;
     EXPECT_TRUE(contains(dry.out, "\"Sort File\" would write " + hostsFile)) << dry.out;
-    EXPECT_TRUE(contains(dry.out, "Lines: 5 -> 4\n")) << dry.out;
+    EXPECT_TRUE(contains(dry.out, "Lines: 6 -> 5\n")) << dry.out;
     EXPECT_TRUE(contains(dry.out, "Comments dropped: 1")) << dry.out;
     EXPECT_EQ(FakePlatform::readFile(hostsFile), original);
 
     const CliRun sorted = run({"sort"});
     ASSERT_EQ(sorted.status, vendrel::cli::Success);
-    EXPECT_TRUE(contains(sorted.out, "4 Lines")) << sorted.out;
+    EXPECT_TRUE(contains(sorted.out, "5 Lines")) << sorted.out;
 }
 
 TEST_F(CliDryRun, DiffShowsTheChangedLinesAsAUnifiedDiff)
 {
     const CliRun result = run({"--diff", "toggle", "2"});
     ASSERT_EQ(result.status, vendrel::cli::Success) << result.err;
-    EXPECT_TRUE(contains(result.out, "--- " + hostsFile + "\n+++ " + hostsFile + "\n@@ -1,5 +1,5 @@\n")) << result.out;
+    EXPECT_TRUE(contains(result.out, "--- " + hostsFile + "\n+++ " + hostsFile + "\n@@ -1,6 +1,6 @@\n")) << result.out;
     EXPECT_TRUE(contains(result.out, "\n-0.0.0.0 b.example\r\n")) << result.out;
     EXPECT_TRUE(contains(result.out, "\n+#0.0.0.0\tb.example\r\n")) << result.out;
     EXPECT_EQ(FakePlatform::readFile(hostsFile), original);

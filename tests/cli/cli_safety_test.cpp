@@ -39,7 +39,8 @@ protected:
 
     void SetUp() override
     {
-        fake.writeFile(hostsFile, "127.0.0.1 localhost\r\n0.0.0.0 b.example\r\n#0.0.0.0 a.example\r\n");
+        fake.writeFile(hostsFile,
+                       "127.0.0.1 localhost\r\n0.0.0.0 b.example\r\n#0.0.0.0 a.example\r\n127.0.0.1 c.example\r\n");
         fake.writeFile(dataDir + "/hostsbak.bak", "127.0.0.1\tlocalhost\r\n");
         fake.writeFile(dataDir + "/whitelist.txt", "b.example\r\n");
     }

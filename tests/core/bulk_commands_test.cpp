@@ -108,8 +108,7 @@ TEST_F(BulkFiles, MergeAndSortWritesTheSortedMerge)
     fake.writeFile(hostsPath, "0.0.0.0 localhost\n0.0.0.0 b.example\n");
     fake.writeFile(otherPath, "127.0.0.1 a.example\n# 127.0.0.1 old\n127.0.0.1 B.EXAMPLE");
     applyOn(hostsPath, [&](const vendrel::HostsDocument& d) { return vendrel::planMerge(d, otherPath); });
-    EXPECT_EQ(FakePlatform::readFile(hostsPath),
-              "0.0.0.0\tlocalhost\r\n\r\n0.0.0.0\ta.example\r\n0.0.0.0\tB.EXAMPLE\r\n");
+    EXPECT_EQ(FakePlatform::readFile(hostsPath), "0.0.0.0\tlocalhost\n\n0.0.0.0\ta.example\n0.0.0.0\tB.EXAMPLE\n");
 }
 
 TEST_F(BulkFiles, MergeIntoMissingHostsFileMergesAsEmpty)
@@ -132,7 +131,7 @@ void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
 
 class LineFileWrite : public BulkFiles, public testing::WithParamInterface<WriteCase> {};
 
-TEST_P(LineFileWrite, WritesTheSourceLinesWithCrLf)
+TEST_P(LineFileWrite, WritesTheSourceLinesWithTheFilesLineBreak)
 {
     const WriteCase& c = GetParam();
     if (c.existing)
@@ -153,13 +152,17 @@ INSTANTIATE_TEST_SUITE_P(
                     WriteCase{"AppendToEmptyFile", false, "", "a", "a\r\n"},
                     WriteCase{"AppendAfterFinalBreak", false, "x\r\n", "a\r\n", "x\r\na\r\n"},
                     WriteCase{"AppendToFileWithoutFinalBreakStartsANewLine", false, "x", "a\r\n", "x\r\na\r\n"},
-                    WriteCase{"AppendLeavesOldLfBreaksAndWritesLfInputWithCrLf", false, "x\ny\n", "a\nb\n",
-                              "x\ny\na\r\nb\r\n"},
-                    WriteCase{"AppendAfterLoneCrWritesCrInputWithCrLf", false, "x\r", "a\rb", "x\ra\r\nb\r\n"},
+                    WriteCase{"AppendToAnLfFileWritesLf", false, "x\ny\n", "a\r\nb\r\n", "x\ny\na\nb\n"},
+                    WriteCase{"AMixedFileTakesItsFirstLinesBreak", false, "x\ny\r\n", "a\r\n", "x\ny\na\n"},
+                    WriteCase{"LoneCrBreaksTakeThePlatformsBreak", false, "x\r", "a\rb", "x\r\na\r\nb\r\n"},
                     WriteCase{"AppendKeepsBlankAndPaddedLines", false, "x\r\n", "a\n\n b \n", "x\r\na\r\n\r\n b \r\n"},
                     WriteCase{"RewriteWithEmptyFileLeavesAnEmptyFile", true, "old\r\n", "", ""},
                     WriteCase{"RewriteWritesLfInputWithCrLf", true, "old", "a\nb", "a\r\nb\r\n"},
-                    WriteCase{"RewriteOfMissingFileCreatesIt", true, std::nullopt, "a\r", "a\r\n"}),
+                    WriteCase{"RewriteOfMissingFileCreatesIt", true, std::nullopt, "a\r", "a\r\n"},
+                    WriteCase{"RewriteOfAnLfFileWritesLf", true, "old\n", "a\r\nb\r\n", "a\nb\n"},
+                    WriteCase{"RewriteKeepsTheSystemLinesTheOtherFileLacks", true,
+                              "::1 localhost\n127.0.1.1  myhost\n0.0.0.0 old\n", "0.0.0.0 a\n::1\tlocalhost\n",
+                              "127.0.1.1  myhost\n0.0.0.0 a\n::1\tlocalhost\n"}),
     [](const testing::TestParamInfo<WriteCase>& info) { return std::string(info.param.name); });
 
 TEST_F(BulkFiles, AppendingTwiceAppendsTwice)
@@ -272,7 +275,8 @@ class RemoveBlocking : public testing::TestWithParam<RemoveCase> {};
 TEST_P(RemoveBlocking, DropsRedirectLinesAndLeadsWithLocalhost)
 {
     const RemoveCase& c = GetParam();
-    EXPECT_EQ(vendrel::removeBlockingEntries(c.text, c.redirect), c.result);
+    const auto removal = vendrel::removeBlockingEntries(c.text, c.redirect);
+    EXPECT_EQ(removal ? std::optional(removal->text) : std::nullopt, c.result);
 }
 
 const std::string sortedFile =

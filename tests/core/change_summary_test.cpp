@@ -318,7 +318,7 @@ TEST(ChangeSummaryTest, CountsWhatMergeRemoveBlockingAndAppendDo)
     ASSERT_TRUE(removed);
     // Both blocking entries and the comment naming the address go; the new
     // localhost line under 0.0.0.0 joins the one under 127.0.0.1.
-    EXPECT_EQ(counted(blocking, *removed), (Counts{5, 3, 1, 0, 2, 0, 1}));
+    EXPECT_EQ(counted(blocking, removed->text), (Counts{5, 3, 1, 0, 2, 0, 1}));
 
     const std::string appended = vendrel::appendLinesToText("0.0.0.0 a\n", {"0.0.0.0 a", "# c", "", "0.0.0.0 b"});
     EXPECT_EQ(counted("0.0.0.0 a\n", appended), (Counts{1, 5, 2, 0, 0, 0, 0, 1, 0, 1}));

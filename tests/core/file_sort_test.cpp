@@ -73,7 +73,8 @@ std::string lowered(std::string_view text)
 struct SortCase {
     const char* name;
     std::string input;
-    std::string survivors; // after the header and its empty line; empty: header only
+    std::string survivors;   // after the header and its empty line; empty: header only
+    std::string system = {}; // the system's own lines, in front of the header
 };
 
 void PrintTo(const SortCase& c, std::ostream* os) { *os << c.name; }
@@ -88,10 +89,11 @@ TEST_P(SortText, WritesHeaderAndSortedSurvivorsAndIsIdempotent)
         for (const std::string& address : blockingAddresses) {
             SCOPED_TRACE(std::string("locale ") + locale + ", redirect " + address);
             const std::string survivors = withAddress(c.survivors, address);
-            const std::string expected = header(address) + (survivors.empty() ? "" : "\r\n" + survivors);
-            const std::string sorted = vendrel::sortHostsText(c.input, address);
+            const std::string expected = c.system + header(address) + (survivors.empty() ? "" : "\r\n" + survivors);
+            const vendrel::SystemLines machine("myhost.example.org");
+            const std::string sorted = vendrel::sortHostsText(c.input, address, {}, machine);
             EXPECT_EQ(sorted, expected);
-            EXPECT_EQ(vendrel::sortHostsText(sorted, address), sorted) << "sorting again changed the text";
+            EXPECT_EQ(vendrel::sortHostsText(sorted, address, {}, machine), sorted) << "sorting again changed the text";
         }
     }
 }
@@ -107,11 +109,19 @@ INSTANTIATE_TEST_SUITE_P(
         SortCase{"LocalhostInAnyCaseAndPlaceDropped",
                  "127.0.0.1 LocalHost\n0.0.0.0 my.localhost.example\n0.0.0.0 a.example # not LOCALHOST\n"
                  "10.0.0.1 localhost6\n::1 localhost\n",
-                 ""},
+                 "", "::1 localhost\r\n"},
         SortCase{"BlanksTabsAndCommentAroundLoopbackEntryGo", "\t 127.0.0.1 \t  \thost.example\t # comment\n",
                  "@\thost.example\r\n"},
-        SortCase{"AddressIsCutByItsLengthNotAtABlank", "127.0.0.10 host.example\n0.0.0.00 other.example\n",
-                 "@\thost.example\r\n@\tother.example\r\n"},
+        SortCase{"AddressIsCutByItsLengthNotAtABlank", "0.0.0.00 other.example\n", "@\tother.example\r\n"},
+        SortCase{"SystemLinesStayAsWrittenOnceEachInTheirOrder",
+                 "0.0.0.0 b.example\n127.0.1.1\tmyhost.example.org  myhost\nff02::1 ip6-allnodes\n"
+                 "127.0.0.1 localhost localhost.localdomain\n0.0.0.0 MyHost\nFF02::1\tip6-allnodes\n"
+                 "fe80::1%lo0 localhost\n127.0.0.53 resolver\n::1 x # ::1 localhost\n#::1 gone\n127.0.0.10 dev.test\n"
+                 "0.0.0.0 myhost.ads.example\n",
+                 "@\tb.example\r\n@\tmyhost.ads.example\r\n",
+                 "127.0.1.1\tmyhost.example.org  myhost\r\nff02::1 ip6-allnodes\r\n"
+                 "127.0.0.1 localhost localhost.localdomain\r\n0.0.0.0 MyHost\r\nfe80::1%lo0 localhost\r\n"
+                 "127.0.0.53 resolver\r\n::1 x # ::1 localhost\r\n127.0.0.10 dev.test\r\n"},
         SortCase{"NullRouteEntryTakesTheSortAddress", "0.0.0.0   host.example\n", "@\thost.example\r\n"},
         SortCase{"AddressAloneLeavesAnEmptyHost", "127.0.0.1\n0.0.0.0 # nothing here\n", "@\t\r\n"},
         SortCase{"OtherLinesKeptAsWrittenAmongEntriesCaseIgnored",

@@ -183,12 +183,12 @@ TEST_F(FileCommandsTest, RemoveAllBlockingLeavesTheLocalhostLineAndOtherAddresse
 
 TEST_F(FileCommandsTest, TheRefusalNamesTheLocalhostLineWhoseAddressIsNotABlockingOne)
 {
-    writeHosts("127.0.0.1 localhost\r\nfe80::1%lo0\tlocalhost\r\n");
+    writeHosts("127.0.0.1 localhost\r\n10.9.9.9\tlocalhost\r\n");
     ASSERT_TRUE(start());
     prompter.answer(true);
     m().swapLocalhosts->trigger();
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_TRUE(prompter.shown()[0].text.contains(u"the last localhost line is 'fe80::1%lo0 localhost'"_s))
+    EXPECT_TRUE(prompter.shown()[0].text.contains(u"the last localhost line is '10.9.9.9 localhost'"_s))
         << prompter.shown()[0].text.toStdString();
 }
 
@@ -206,6 +206,22 @@ TEST_F(FileCommandsTest, WithoutABlockingAddressNothingIsRemovedOrSwapped)
     EXPECT_TRUE(prompter.shown()[1].text.startsWith(u"No blocking address is set"_s));
     EXPECT_EQ(hostsOnDisk(), "# 127.0.0.1 localhost\r\n127.0.0.1 ads.example\r\n");
     EXPECT_EQ(cell(1, 1), "ads.example");
+}
+
+TEST_F(FileCommandsTest, RemoveSaysWhatItFoundWhenEveryEntryBlocksWithTheOtherAddress)
+{
+    const std::string linuxFile = "127.0.0.1 localhost\n::1 localhost\n0.0.0.0 a.example\n";
+    writeHosts(linuxFile);
+    ASSERT_TRUE(start());
+    EXPECT_EQ(window->redirectAddress(), "127.0.0.1") << "the IPv6 localhost line names no blocking address";
+    prompter.answer(true);
+    QTest::mouseClick(w().removeAllBlocking, Qt::LeftButton);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text,
+              u"No line held 127.0.0.1; 1 entry blocks with 0.0.0.0. Swap localhosts first to remove those."_s);
+    EXPECT_EQ(hostsOnDisk(), linuxFile);
+    EXPECT_EQ(rowCount(), 3);
+    EXPECT_EQ(cell(2, 1), "a.example");
 }
 
 TEST_F(FileCommandsTest, SwapTwiceRestoresTheAddressColumn)

@@ -167,7 +167,7 @@ TEST_F(LineCommandsTest, TheOnlyLineIsNeverDeleted)
     QTest::mouseClick(w().deleteSelectedLine, Qt::LeftButton);
     EXPECT_EQ(rowCount(), 1);
     EXPECT_EQ(cell(0, 1), "only.example");
-    EXPECT_EQ(hostsOnDisk(), "0.0.0.0\tonly.example\r\n");
+    EXPECT_EQ(hostsOnDisk(), "0.0.0.0\tonly.example\n");
 }
 
 TEST_F(LineCommandsTest, CopyHostsCopiesTheSavedFileFromDisk)

@@ -64,13 +64,13 @@ TEST_F(MemopadTest, TheAreaLiesOverTheSearchPanelWhichWaitsUntilTheModeEnds)
     EXPECT_TRUE(w().searchForward->isEnabled());
 }
 
-TEST_F(MemopadTest, SaveWritesCrLfBetweenLinesAndNothingAfterTheLast)
+TEST_F(MemopadTest, SaveWritesTheFilesLineBreakBetweenLinesAndNothingAfterTheLast)
 {
-    writeHosts("127.0.0.1 localhost\n0.0.0.0 a.example\n");
+    writeHosts("127.0.0.1 localhost\r\n0.0.0.0 a.example\r\n");
     ASSERT_TRUE(start());
     open();
     m().saveHosts->trigger();
-    EXPECT_EQ(hostsOnDisk(), "127.0.0.1 localhost\r\n0.0.0.0 a.example\r\n") << "LF-only ends come back as CR LF";
+    EXPECT_EQ(hostsOnDisk(), "127.0.0.1 localhost\r\n0.0.0.0 a.example\r\n") << "the text area's LF become CR LF again";
 
     area()->setPlainText(QStringLiteral("127.0.0.1 localhost\n0.0.0.0 b.example"));
     m().saveHosts->trigger();

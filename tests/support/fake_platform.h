@@ -28,6 +28,7 @@ public:
     const std::string& programFolderPath() const { return programFolder_; }
     std::optional<std::uint16_t> fileAttributes(const std::string& path) override;
     bool setFileAttributes(const std::string& path, std::uint16_t attributes) override;
+    platform::HostsFileStyle hostsFileStyle() override { return style; }
     void trimWorkingSet() override { ++trimCalls; }
     std::uint32_t queryServiceState(const std::string& machine, const std::string& service) override;
     // `privilegedWriter`, for the fake's hosts file while it is read-only.
@@ -52,6 +53,8 @@ public:
     // chmod does on a file another user owns whose write bit is already set.
     bool attributeChangesHaveNoEffect = false;
     int trimCalls = 0;
+    // The hosts file style it reports: a Windows system's unless a test sets another.
+    platform::HostsFileStyle style;
     // State codes the fake service manager reports, by service name.
     std::map<std::string, std::uint32_t> serviceStates;
     std::vector<std::string> serviceQueries;

@@ -1,5 +1,6 @@
 #include "core/bulk/file_merge.h"
 
+#include "core/bulk/address_words.h"
 #include "core/bulk/blocking_address.h"
 #include "core/bulk/file_sort.h"
 #include "core/hosts/text_file.h"
@@ -7,24 +8,22 @@
 namespace vendrel {
 namespace {
 
-// Appends each line of `text` with CR LF, every `from` in it replaced by `to`
-// (nothing replaced when `from` is empty).
-void appendLinesReplacing(std::string& out, std::string_view text, std::string_view from, std::string_view to)
+// Appends each line of `text` with CR LF, every whole-word `from` in it
+// replaced by `to` (nothing replaced when `from` is empty); the system's own
+// lines stay as written.
+void appendLinesReplacing(std::string& out, std::string_view text, std::string_view from, std::string_view to,
+                          const SystemLines& systemLines)
 {
     forEachLine(text, [&](std::string_view line) {
-        std::size_t start = 0;
-        if (!from.empty())
-            for (std::size_t found = line.find(from); found != std::string_view::npos; found = line.find(from, start)) {
-                out.append(line.substr(start, found - start)).append(to);
-                start = found + from.size();
-            }
-        out.append(line.substr(start)).append("\r\n");
+        appendReplacingAddress(out, line, systemLines.isSystemLine(line) ? std::string_view() : from, to);
+        out.append("\r\n");
     });
 }
 
 } // namespace
 
-std::string mergeHostsText(std::string_view hostsText, std::string_view mergeText, std::string_view redirectAddress)
+std::string mergeHostsText(std::string_view hostsText, std::string_view mergeText, std::string_view redirectAddress,
+                           const SystemLines& systemLines)
 {
     const auto other = otherBlockingAddress(redirectAddress);
     const std::string_view from = other ? *other : std::string_view();
@@ -34,16 +33,17 @@ std::string mergeHostsText(std::string_view hostsText, std::string_view mergeTex
     const std::size_t lines = countLines(hostsText) + countLines(mergeText);
     std::string merged;
     merged.reserve(hostsText.size() + mergeText.size() + lines * 4 + 16);
-    appendLinesReplacing(merged, hostsText, from, redirectAddress);
-    appendLinesReplacing(merged, mergeText, from, redirectAddress);
+    appendLinesReplacing(merged, hostsText, from, redirectAddress, systemLines);
+    appendLinesReplacing(merged, mergeText, from, redirectAddress, systemLines);
     return merged;
 }
 
 std::string mergeAndSortText(std::string_view hostsText, std::string_view mergeText, std::string_view redirectAddress,
-                             const Progress& progress)
+                             const Progress& progress, const SystemLines& systemLines)
 {
     progress.start(mergingCaption, 0);
-    return sortHostsText(mergeHostsText(hostsText, mergeText, redirectAddress), redirectAddress, progress);
+    return sortHostsText(mergeHostsText(hostsText, mergeText, redirectAddress, systemLines), redirectAddress, progress,
+                         systemLines);
 }
 
 } // namespace vendrel

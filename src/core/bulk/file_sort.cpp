@@ -71,26 +71,39 @@ bool classifyLine(std::string_view line, std::string& text, std::string_view& ho
     return false;
 }
 
-// The lines of `text` bound for the result, each line as `read(line)` gives it.
+// What a sort keeps of a text: the system's own lines as written, and the
+// lines bound for the sorted part.
+struct KeptLines {
+    SystemBlock system;
+    SortLines sorted;
+};
+
+// The lines of `text` bound for the result, each line as `read(line)` gives
+// it; a system line stays as written.
 template <typename ReadLine>
-SortLines keptLines(std::string_view text, std::string_view address, const Progress& progress, ReadLine&& read)
+KeptLines keptLines(std::string_view text, std::string_view address, const SystemLines& systemLines,
+                    const Progress& progress, ReadLine&& read)
 {
     const auto count = static_cast<std::uint32_t>(countLines(text));
     progress.start(sortingCaption, count);
-    SortLines lines(std::string(address) + '\t', count, text.size());
+    KeptLines kept{SystemBlock(), SortLines(std::string(address) + '\t', count, text.size())};
     std::string scratch;
     std::uint32_t index = 0;
     forEachLine(text, [&](std::string_view line) {
         bool keep = false;
         std::string_view host;
-        const std::string_view seen = read(line);
-        if (classifyLine(seen, scratch, host, keep))
-            lines.add(host, true);
-        else if (keep)
-            lines.add(seen, false);
+        if (systemLines.isSystemLine(line)) {
+            kept.system.add(line);
+        } else {
+            const std::string_view seen = read(line);
+            if (classifyLine(seen, scratch, host, keep))
+                kept.sorted.add(host, true);
+            else if (keep)
+                kept.sorted.add(seen, false);
+        }
         progress.step(index++);
     });
-    return lines;
+    return kept;
 }
 
 std::string_view asWritten(std::string_view line) { return line; }
@@ -113,31 +126,32 @@ private:
 // Sorts the lines `read` makes of `markedText`; `textDone` is told once the
 // lines hold copies of what they need, so that the text can go before the sort needs memory.
 template <typename ReadLine>
-std::string sortAndLetGo(std::string_view markedText, std::string_view redirectAddress, const Progress& progress,
-                         ReadLine&& read, const std::function<void()>& textDone)
+std::string sortAndLetGo(std::string_view markedText, std::string_view redirectAddress, const SystemLines& systemLines,
+                         const Progress& progress, ReadLine&& read, const std::function<void()>& textDone)
 {
     // A byte-order mark belongs in front of the file, not to its first line.
     const std::string_view text = withoutByteOrderMark(markedText);
     const bool byteOrderMark = text.size() != markedText.size();
     const std::string_view address = sortAddressFor(redirectAddress);
-    const SortLines lines = keptLines(text, address, progress, read);
+    const KeptLines kept = keptLines(text, address, systemLines, progress, read);
     if (textDone)
         textDone();
-    return sortedText(lines, address, byteOrderMark);
+    return sortedText(kept.sorted, address, byteOrderMark, linesBeforeHeader(kept.system, address, systemLines));
 }
 
 } // namespace
 
-std::string sortHostsText(std::string markedText, std::string_view redirectAddress, const Progress& progress)
+std::string sortHostsText(std::string markedText, std::string_view redirectAddress, const Progress& progress,
+                          const SystemLines& systemLines)
 {
-    return sortAndLetGo(markedText, redirectAddress, progress, asWritten,
+    return sortAndLetGo(markedText, redirectAddress, systemLines, progress, asWritten,
                         [&markedText] { std::string().swap(markedText); });
 }
 
 std::string sortHostsFileText(std::string_view fileText, std::string_view redirectAddress, const Progress& progress,
-                              const std::function<void()>& textDone)
+                              const std::function<void()>& textDone, const SystemLines& systemLines)
 {
-    return sortAndLetGo(fileText, redirectAddress, progress, AsListLine(), textDone);
+    return sortAndLetGo(fileText, redirectAddress, systemLines, progress, AsListLine(), textDone);
 }
 
 } // namespace vendrel

@@ -207,7 +207,8 @@ GroupTexts groupTextsOf(const std::optional<AsciiSortOrder>& weights)
 
 } // namespace
 
-std::string sortedText(const SortLines& lines, std::string_view address, bool byteOrderMark)
+std::string sortedText(const SortLines& lines, std::string_view address, bool byteOrderMark,
+                       const std::vector<std::string>& systemLines)
 {
     // From the byte weights when the locale has them and every line is made
     // of their bytes, from the collator otherwise.
@@ -215,10 +216,15 @@ std::string sortedText(const SortLines& lines, std::string_view address, bool by
     const PackedOrder order(weights ? weightOrder(lines, *weights) : collatorOrder(lines));
     const GroupTexts kind = groupTextsOf(weights);
     std::string out;
-    out.reserve(utf8ByteOrderMark.size() + address.size() + 16 + lines.textBytesWithBreaks());
+    std::size_t systemBytes = 0;
+    for (const std::string& line : systemLines)
+        systemBytes += line.size() + 2;
+    out.reserve(utf8ByteOrderMark.size() + systemBytes + address.size() + 16 + lines.textBytesWithBreaks());
     platform::adviseLargeBlock(out.data(), out.capacity());
     if (byteOrderMark)
         out.append(utf8ByteOrderMark);
+    for (const std::string& line : systemLines)
+        out.append(line).append("\r\n");
     out.append(address).append("\tlocalhost\r\n");
     if (lines.size() > 0)
         out += "\r\n";

@@ -1,6 +1,7 @@
 #include "core/hosts/hosts_loader.h"
 
 #include "core/error.h"
+#include "core/hosts/system_lines.h"
 #include "core/hosts/text_file.h"
 #include "core/text/ascii_text.h"
 
@@ -47,10 +48,12 @@ HostsRows::Row splitLine(std::string_view text, Span line)
 }
 
 // The address and the whole line of a row whose host cell is "localhost" in
-// any case; the cells view one buffer, the host after the address.
+// any case; the cells view one buffer, the host after the address. An IPv6
+// line ("::1 localhost", which many Linux files end their localhost lines
+// with) names no blocking address and is passed over.
 std::optional<RedirectLine> redirectLineOf(std::string_view address, std::string_view host)
 {
-    if (!equalsIgnoringAsciiCase(host, "localhost"))
+    if (!equalsIgnoringAsciiCase(host, "localhost") || isIpv6Address(address))
         return std::nullopt;
     const auto lineLength = static_cast<std::size_t>(host.data() - address.data()) + host.size();
     return RedirectLine{std::string(address), std::string(address.data(), lineLength)};

@@ -14,14 +14,15 @@ inline constexpr const char* populatingCaption = "Populating List - Please Wait"
 
 struct LoadedHosts {
     HostsRows rows;
-    // Address of the last line whose host cell is "localhost" in any case;
-    // nothing when the file has no such line.
+    // Address of the last line whose host cell is "localhost" in any case
+    // and whose address is no IPv6 address; nothing when the file has no such line.
     std::optional<std::string> redirectAddress;
     // That whole line, as the list shows it (blanks for TABs, trimmed).
     std::string redirectLine;
 };
 
-// The last line whose host cell is "localhost" in any case: its address
+// The last line whose host cell is "localhost" in any case (IPv6 lines
+// passed over): its address
 // cell, and the whole line as the list shows it (blanks for TABs, trimmed).
 struct RedirectLine {
     std::string address;

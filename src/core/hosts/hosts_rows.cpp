@@ -104,6 +104,14 @@ void HostsRows::appendRow(std::string_view address, std::string_view host)
     setRow(rows_.size() - 1, address, host);
 }
 
+void HostsRows::insertRow(std::size_t row, std::string_view address, std::string_view host)
+{
+    if (row > rows_.size())
+        throw std::out_of_range("row outside the hosts list");
+    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(row), PackedRow{});
+    setRow(row, address, host);
+}
+
 void HostsRows::removeRow(std::size_t row)
 {
     if (row >= rows_.size())

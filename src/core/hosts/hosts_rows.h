@@ -66,6 +66,8 @@ public:
     void setCell(std::size_t row, int column, std::string_view bytes);
     void setRow(std::size_t row, std::string_view address, std::string_view host);
     void appendRow(std::string_view address, std::string_view host);
+    // Puts a row in front of `row` (the row count: after the last).
+    void insertRow(std::size_t row, std::string_view address, std::string_view host);
     // Removes a row; the last remaining row is emptied instead.
     void removeRow(std::size_t row);
     // Removes, in one pass, every row from `first` on for which

@@ -7,6 +7,7 @@
 #include "core/bulk/line_file_writers.h"
 #include "core/hosts/default_hosts.h"
 #include "core/hosts/hosts_loader.h"
+#include "core/hosts/line_ends.h"
 #include "core/hosts/list_file_format.h"
 #include "core/hosts/text_file.h"
 #include "core/whitelist/whitelist.h"
@@ -16,9 +17,49 @@
 namespace vendrel {
 namespace {
 
+// The line break a change of the file writes: the file's own, the
+// platform's for a file that has none yet.
+std::string_view lineBreakFor(const HostsDocument& document, std::string_view bytes)
+{
+    return lineBreakOf(bytes, document.style().lineBreak);
+}
+
+// The change to `after`, its lines ended as the file ends its lines.
+PlannedChange planWritten(const HostsDocument& document, CurrentFile current, std::string command, std::string after)
+{
+    const std::string_view lineBreak = lineBreakFor(document, current.bytes);
+    return planFrom(document.path(), std::move(current), std::move(command),
+                    withLineBreaks(std::move(after), lineBreak));
+}
+
 PlannedChange planFromRows(const HostsDocument& document, CurrentFile current, std::string command)
 {
-    return planFrom(document.path(), std::move(current), std::move(command), formatList(document.rows()));
+    return planWritten(document, std::move(current), std::move(command), formatList(document.rows()));
+}
+
+// `text` that takes the place of the file's `bytes`, with the system lines of
+// the bytes that it lacks in front, so that the machine keeps its own names.
+std::string keepingSystemLines(const HostsDocument& document, std::string_view bytes, std::string text)
+{
+    const SystemBlock had = systemLinesOf(bytes, document.systemLines());
+    if (had.empty())
+        return text;
+    const SystemBlock has = systemLinesOf(text, document.systemLines());
+    std::string missing;
+    for (const std::string& line : had.lines())
+        if (!has.holdsLike(line))
+            missing.append(line).append("\r\n");
+    const std::size_t front = std::string_view(text).starts_with(utf8ByteOrderMark) ? utf8ByteOrderMark.size() : 0;
+    return text.insert(front, missing);
+}
+
+// `count` with a comma between each group of three digits: "48,211".
+std::string withThousandsSeparators(std::size_t count)
+{
+    std::string digits = std::to_string(count);
+    for (std::size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, 1, ',');
+    return digits;
 }
 
 void requireBlockingAddress(const HostsDocument& document)
@@ -29,7 +70,17 @@ void requireBlockingAddress(const HostsDocument& document)
 
 } // namespace
 
-NoBlockingAddress::NoBlockingAddress(const std::string& redirectLine) : Error(noBlockingAddressReason(redirectLine)) {}
+NoBlockingAddress::NoBlockingAddress(const std::string& redirectLine)
+    : CommandRefused(noBlockingAddressReason(redirectLine))
+{
+}
+
+NothingToRemove::NothingToRemove(std::string_view redirectAddress, std::size_t otherEntries)
+    : CommandRefused("No line held " + std::string(redirectAddress) + "; " + withThousandsSeparators(otherEntries) +
+                     (otherEntries == 1 ? " entry blocks with " : " entries block with ") +
+                     std::string(*otherBlockingAddress(redirectAddress)) + ". Swap localhosts first to remove those.")
+{
+}
 
 PlannedChange planSaveRows(const HostsDocument& document, std::string command)
 {
@@ -42,14 +93,16 @@ PlannedChange planSaveText(const HostsDocument& document, std::string text, cons
     const auto bytes = [&current]() -> const std::string& { return current.bytes; };
     if (shown && !stillHasBasis(*shown, current.basis.identity, bytes))
         throw ChangedElsewhere(document.path());
-    return planFrom(document.path(), std::move(current), "Save Hosts", std::move(text));
+    return planWritten(document, std::move(current), "Save Hosts", std::move(text));
 }
 
 PlannedChange planSort(const HostsDocument& document, const Progress& progress)
 {
+    // The file's text, which the rows stand for, keeps its system lines as written.
     CurrentFile current = document.readUnchanged();
-    std::string sorted = sortHostsText(formatList(document.rows()), document.redirectAddress(), progress);
-    return planFrom(document.path(), std::move(current), "Sort File", std::move(sorted));
+    std::string sorted = sortHostsFileText(current.bytes, document.redirectAddress(), progress, {},
+                                           document.systemLines());
+    return planWritten(document, std::move(current), "Sort File", std::move(sorted));
 }
 
 PlannedChange planSortFile(HostsDocument& document, BytesBefore bytesBefore,
@@ -57,21 +110,27 @@ PlannedChange planSortFile(HostsDocument& document, BytesBefore bytesBefore,
 {
     CurrentFile current = document.readLoadable(); // first: it takes the file's redirect address
     if (bytesBefore == BytesBefore::Kept) {
-        std::string sorted = sortHostsFileText(current.bytes, document.redirectAddress(), progress);
-        return planFrom(document.path(), std::move(current), "Sort File", std::move(sorted));
+        std::string sorted = sortHostsFileText(current.bytes, document.redirectAddress(), progress, {},
+                                               document.systemLines());
+        return planWritten(document, std::move(current), "Sort File", std::move(sorted));
     }
+    const std::string_view lineBreak = lineBreakFor(document, current.bytes);
     // The version is packed from the text beside the sort, which waits for it
     // before it lets the text go: the text, the lines and the sorted text are
     // never all in memory at once.
     std::shared_ptr<VersionDraft> draft;
     if (draftFolder)
         draft = std::make_shared<VersionDraft>(current.bytes, *draftFolder);
-    std::string sorted = sortHostsFileText(current.bytes, document.redirectAddress(), progress, [&] {
-        if (draft)
-            draft->wait();
-        std::string().swap(current.bytes);
-    });
-    PlannedChange change = planFrom(document.path(), std::move(current), "Sort File", std::move(sorted));
+    std::string sorted = sortHostsFileText(
+        current.bytes, document.redirectAddress(), progress,
+        [&] {
+            if (draft)
+                draft->wait();
+            std::string().swap(current.bytes);
+        },
+        document.systemLines());
+    PlannedChange change = planFrom(document.path(), std::move(current), "Sort File",
+                                    withLineBreaks(std::move(sorted), lineBreak));
     change.before.reset();
     change.draft = std::move(draft);
     return change;
@@ -82,8 +141,9 @@ PlannedChange planMerge(const HostsDocument& document, const std::string& path, 
 {
     const std::string mergeText = readTextFile(path);
     CurrentFile current = document.readCurrent();
-    std::string merged = mergeAndSortText(current.bytes, mergeText, document.redirectAddress(), progress);
-    return planFrom(document.path(), std::move(current), std::move(command), std::move(merged));
+    std::string merged = mergeAndSortText(current.bytes, mergeText, document.redirectAddress(), progress,
+                                          document.systemLines());
+    return planWritten(document, std::move(current), std::move(command), std::move(merged));
 }
 
 PlannedChange planAppend(const HostsDocument& document, const std::string& path)
@@ -91,13 +151,15 @@ PlannedChange planAppend(const HostsDocument& document, const std::string& path)
     const TextLines chosen = readTextLines(path);
     CurrentFile current = document.readCurrent();
     std::string appended = appendLinesToText(current.bytes, chosen.lines);
-    return planFrom(document.path(), std::move(current), "Append File", std::move(appended));
+    return planWritten(document, std::move(current), "Append File", std::move(appended));
 }
 
 PlannedChange planReplace(const HostsDocument& document, const std::string& path, std::string command)
 {
     std::string replacement = joinLines(readTextLines(path).lines);
-    return planFrom(document.path(), document.readCurrent(), std::move(command), std::move(replacement));
+    CurrentFile current = document.readCurrent();
+    replacement = keepingSystemLines(document, current.bytes, std::move(replacement));
+    return planWritten(document, std::move(current), std::move(command), std::move(replacement));
 }
 
 PlannedChange planRemoveBlocking(HostsDocument& document, const Progress& progress, std::size_t rowsMeanwhile)
@@ -106,8 +168,11 @@ PlannedChange planRemoveBlocking(HostsDocument& document, const Progress& progre
     document.giveUpRows(rowsMeanwhile);
     CurrentFile current = document.readCurrent();
     refuseNonText(current.bytes, document.path());
-    std::string kept = *removeBlockingEntries(current.bytes, document.redirectAddress(), progress);
-    return planFrom(document.path(), std::move(current), "Remove All Blocking Entries", std::move(kept));
+    BlockingRemoval removal = *removeBlockingEntries(current.bytes, document.redirectAddress(), progress,
+                                                     document.systemLines());
+    if (removal.removedEntries == 0 && removal.otherAddressEntries > 0)
+        throw NothingToRemove(document.redirectAddress(), removal.otherAddressEntries);
+    return planWritten(document, std::move(current), "Remove All Blocking Entries", std::move(removal.text));
 }
 
 PlannedChange planSwap(HostsDocument& document)
@@ -115,7 +180,8 @@ PlannedChange planSwap(HostsDocument& document)
     requireBlockingAddress(document);
     CurrentFile current = document.readUnchanged();
     std::optional<std::string> swapped;
-    document.replaceRows([&] { swapped = swapLocalhosts(document.rows(), document.redirectAddress()); });
+    document.replaceRows(
+        [&] { swapped = swapLocalhosts(document.rows(), document.redirectAddress(), document.systemLines()); });
     document.setRedirectAddress(std::move(*swapped));
     return planFromRows(document, std::move(current), "Swap localhosts");
 }
@@ -123,19 +189,21 @@ PlannedChange planSwap(HostsDocument& document)
 PlannedChange planRestoreBackup(const HostsDocument& document, const std::string& backupPath, const Progress& progress)
 {
     std::string restored = formatList(loadHostsFile(backupPath, progress).rows);
-    return planFrom(document.path(), document.readCurrent(), "Restore Backup", std::move(restored));
+    CurrentFile current = document.readCurrent();
+    restored = keepingSystemLines(document, current.bytes, std::move(restored));
+    return planWritten(document, std::move(current), "Restore Backup", std::move(restored));
 }
 
 PlannedChange planDefaultHosts(const HostsDocument& document)
 {
-    return planFrom(document.path(), document.readCurrent(), "Restore MS Hosts", defaultHostsText());
+    return planWritten(document, document.readCurrent(), "Restore MS Hosts", defaultHostsText(document.style()));
 }
 
 PlannedChange planRemoveWhitelisted(HostsDocument& document, const std::string& whitelistPath)
 {
     const std::vector<std::string> whitelist = readWhitelist(whitelistPath);
     CurrentFile current = document.readUnchanged();
-    document.replaceRows([&] { removeWhitelistedRows(document.rows(), whitelist); });
+    document.replaceRows([&] { removeWhitelistedRows(document.rows(), whitelist, document.systemLines()); });
     return planFromRows(document, std::move(current), "Remove Whitelist Items");
 }
 
@@ -147,9 +215,11 @@ std::optional<PlannedChange> planAddWhitelisted(HostsDocument& document, const s
         return std::nullopt;
     const std::vector<std::string> whitelist = readWhitelist(whitelistPath);
     CurrentFile current = document.readUnchanged();
-    document.replaceRows([&] { addWhitelistRows(document.rows(), whitelist, document.redirectAddress()); });
-    std::string sorted = sortHostsText(formatList(document.rows()), document.redirectAddress(), progress);
-    return planFrom(document.path(), std::move(current), "Add Whitelist Items", std::move(sorted));
+    document.replaceRows(
+        [&] { addWhitelistRows(document.rows(), whitelist, document.redirectAddress(), document.systemLines()); });
+    std::string sorted = sortHostsText(formatList(document.rows()), document.redirectAddress(), progress,
+                                       document.systemLines());
+    return planWritten(document, std::move(current), "Add Whitelist Items", std::move(sorted));
 }
 
 } // namespace vendrel

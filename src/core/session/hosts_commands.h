@@ -8,18 +8,35 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vendrel {
 
+// A command found nothing it could do; nothing was changed, and the message
+// says what it found.
+class CommandRefused : public Error {
+public:
+    using Error::Error;
+};
+
 // A command that needs to tell blocking entries from others found that the
-// redirect address is no blocking address; nothing was changed.
-class NoBlockingAddress : public Error {
+// redirect address is no blocking address.
+class NoBlockingAddress : public CommandRefused {
 public:
     explicit NoBlockingAddress(const std::string& redirectLine);
 };
 
+// "Remove All Blocking Entries" found no entry with the redirect address,
+// only `otherEntries` that block with the other one.
+class NothingToRemove : public CommandRefused {
+public:
+    NothingToRemove(std::string_view redirectAddress, std::size_t otherEntries);
+};
+
 // The commands on the hosts file, as plans: each reads the file and works
-// out what it would write, and none writes (ChangeWriter::apply does). A
+// out what it would write, and none writes (ChangeWriter::apply does). What
+// they write ends its lines as the file does (the platform's way for a file
+// without line breaks) and keeps the file's system lines (SystemLines). A
 // plan made from the rows throws ChangedElsewhere when the file is no longer
 // in the state the rows stand for; the others build on the file as it is.
 
@@ -44,19 +61,21 @@ PlannedChange planSortFile(HostsDocument& document, BytesBefore bytesBefore = By
 PlannedChange planMerge(const HostsDocument& document, const std::string& path, const Progress& progress = {},
                         std::string command = "Merge File");
 // The lines of the file at `path` after the hosts file's (a missing one is
-// created), or in its place.
+// created), or in its place, the hosts file's system lines that they lack in front.
 PlannedChange planAppend(const HostsDocument& document, const std::string& path);
 PlannedChange planReplace(const HostsDocument& document, const std::string& path, std::string command = "Replace File");
 // Every blocking entry removed; the rows are given up for `rowsMeanwhile`
-// empty ones. Throws NoBlockingAddress, changing nothing, when none can be told.
+// empty ones. Throws NoBlockingAddress, changing nothing, when none can be
+// told, and NothingToRemove when every entry blocks with the other address.
 PlannedChange planRemoveBlocking(HostsDocument& document, const Progress& progress = {}, std::size_t rowsMeanwhile = 1);
 // The rows switched to the other blocking address, which becomes the redirect
 // address; throws NoBlockingAddress, changing nothing, when there is none.
 PlannedChange planSwap(HostsDocument& document);
-// The backup's rows at `backupPath` as the hosts file.
+// The backup's rows at `backupPath` as the hosts file, the hosts file's
+// system lines that they lack in front.
 PlannedChange planRestoreBackup(const HostsDocument& document, const std::string& backupPath,
                                 const Progress& progress = {});
-// The operating system's default hosts file.
+// The operating system's default hosts file (defaultHostsText of the document's style).
 PlannedChange planDefaultHosts(const HostsDocument& document);
 
 // The rows whose host is on the whitelist at `whitelistPath` removed.

@@ -4,6 +4,12 @@
 
 namespace vendrel {
 
+void HostsDocument::setStyle(platform::HostsFileStyle style)
+{
+    systemLines_ = SystemLines(style.machineName, style.distribution.has_value());
+    style_ = std::move(style);
+}
+
 void HostsDocument::setPath(std::string path)
 {
     path_ = std::move(path);

@@ -3,7 +3,9 @@
 #include "core/hosts/hosts_file_access.h"
 #include "core/hosts/hosts_loader.h"
 #include "core/hosts/hosts_rows.h"
+#include "core/hosts/system_lines.h"
 #include "core/progress.h"
+#include "platform/platform.h"
 
 #include <cstddef>
 #include <optional>
@@ -44,6 +46,13 @@ public:
     const std::string& redirectLine() const { return redirectLine_; }
     void setRedirectAddress(std::string address) { redirectAddress_ = std::move(address); }
     void setObserver(RowsObserver* observer) { observer_ = observer; }
+
+    // How the system's hosts file is written: a Windows system's until the
+    // program tells the platform's.
+    const platform::HostsFileStyle& style() const { return style_; }
+    void setStyle(platform::HostsFileStyle style);
+    // The lines of the file no whole-file command may drop.
+    const SystemLines& systemLines() const { return systemLines_; }
 
     // The state of the file the rows stand for.
     const FileBasis& basis() const { return basis_; }
@@ -87,6 +96,8 @@ private:
     std::string redirectAddress_;
     std::string redirectLine_;
     RowsObserver* observer_ = nullptr;
+    platform::HostsFileStyle style_;
+    SystemLines systemLines_;
 };
 
 template <typename Change>

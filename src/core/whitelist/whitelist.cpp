@@ -38,18 +38,21 @@ void appendToWhitelist(const std::string& whitelistPath, std::string_view host)
     writeTextLines(whitelistPath, lines);
 }
 
-std::size_t removeWhitelistedRows(HostsRows& rows, const std::vector<std::string>& whitelist)
+std::size_t removeWhitelistedRows(HostsRows& rows, const std::vector<std::string>& whitelist,
+                                  const SystemLines& systemLines)
 {
     const std::unordered_set<std::string_view> listed(whitelist.begin(), whitelist.end());
-    return rows.removeRowsWhere(1,
-                                [&listed](std::string_view, std::string_view host) { return listed.contains(host); });
+    return rows.removeRowsWhere(1, [&](std::string_view address, std::string_view host) {
+        return listed.contains(host) && !systemLines.isSystemEntry(address, host);
+    });
 }
 
-void addWhitelistRows(HostsRows& rows, const std::vector<std::string>& whitelist, std::string_view redirectAddress)
+void addWhitelistRows(HostsRows& rows, const std::vector<std::string>& whitelist, std::string_view redirectAddress,
+                      const SystemLines& systemLines)
 {
     const std::string address = std::string(redirectAddress) + ' ';
     for (const std::string& line : whitelist)
-        if (!line.empty())
+        if (!line.empty() && !systemLines.isSystemEntry(redirectAddress, line))
             rows.appendRow(address, line);
 }
 

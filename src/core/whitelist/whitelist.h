@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/hosts/hosts_rows.h"
+#include "core/hosts/system_lines.h"
 
 #include <cstddef>
 #include <string>
@@ -26,11 +27,15 @@ void writeWhitelistText(const std::string& whitelistPath, std::string_view text)
 void appendToWhitelist(const std::string& whitelistPath, std::string_view host);
 
 // Removes every row but the first whose host cell equals a whole whitelist
-// line, byte for byte (letter case and blanks count). Returns how many went.
-std::size_t removeWhitelistedRows(HostsRows& rows, const std::vector<std::string>& whitelist);
+// line, byte for byte (letter case and blanks count), unless it is a system
+// line. Returns how many went.
+std::size_t removeWhitelistedRows(HostsRows& rows, const std::vector<std::string>& whitelist,
+                                  const SystemLines& systemLines = SystemLines());
 
 // Adds a row "<redirect> " / entry for every non-empty whitelist line, for
-// the sort to turn into blocking entries.
-void addWhitelistRows(HostsRows& rows, const std::vector<std::string>& whitelist, std::string_view redirectAddress);
+// the sort to turn into blocking entries; never one that would block a name
+// of the system's own (the machine's).
+void addWhitelistRows(HostsRows& rows, const std::vector<std::string>& whitelist, std::string_view redirectAddress,
+                      const SystemLines& systemLines = SystemLines());
 
 } // namespace vendrel

@@ -1,5 +1,6 @@
 #include "platform/platform.h"
 
+#include "platform/posix/os_release.h"
 #include "platform/posix/pkexec_writer.h"
 
 #include <cerrno>
@@ -83,6 +84,13 @@ public:
             writerLookedFor_ = true;
         }
         return writer_.get();
+    }
+
+    HostsFileStyle hostsFileStyle() override
+    {
+        char name[256] = {};
+        const bool named = ::gethostname(name, sizeof name - 1) == 0;
+        return {named ? name : "", posix::distributionIdentifiers(), "\n"};
     }
 
     void trimWorkingSet() override { malloc_trim(0); }

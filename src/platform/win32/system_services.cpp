@@ -76,6 +76,15 @@ std::uint32_t queryServiceState(const std::string& machine, const std::string& s
     return ::QueryServiceStatus(opened.get(), &status) ? status.dwCurrentState : 0;
 }
 
+std::string computerName()
+{
+    char name[256] = {};
+    DWORD size = sizeof name;
+    if (!::GetComputerNameExA(ComputerNameDnsHostname, name, &size))
+        return {};
+    return std::string(name, size);
+}
+
 void trimWorkingSet()
 {
     // Looked up by name: the call is missing from the oldest systems.

@@ -28,6 +28,9 @@ bool setAttributeWord(const std::string& path, std::uint16_t attributes);
 // computer) reports for `service`; 0 when it cannot be read.
 std::uint32_t queryServiceState(const std::string& machine, const std::string& service);
 
+// The machine's own DNS host name; empty when it cannot be read.
+std::string computerName();
+
 // Trims the working set of this process when the system has the call for it.
 void trimWorkingSet();
 

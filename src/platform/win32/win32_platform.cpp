@@ -30,6 +30,8 @@ public:
         return win32::setAttributeWord(path, attributes);
     }
 
+    HostsFileStyle hostsFileStyle() override { return {win32::computerName(), std::nullopt, "\r\n"}; }
+
     void trimWorkingSet() override { win32::trimWorkingSet(); }
 
     std::uint32_t queryServiceState(const std::string& machine, const std::string& service) override
