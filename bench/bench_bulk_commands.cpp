@@ -76,7 +76,7 @@ constexpr double cliSortPeakFileFactor = 2.5;
 constexpr double mergeGoalSeconds = 0.8;
 
 constexpr const char* redirectAddress = "127.0.0.1";
-constexpr std::string_view sortedHeader = "127.0.0.1\tlocalhost\r\n";
+constexpr std::string_view sortedHeader = "127.0.0.1\tlocalhost";
 
 // The two real lists the merge is measured with: a large unified list as the
 // hosts file, and a list of another kind merged into it.
@@ -189,10 +189,13 @@ std::string fileStart(const std::string& path, std::size_t bytes)
     return start;
 }
 
-// The file a sort or merge wrote must be a sorted hosts file.
+// The file a sort or merge wrote must be a sorted hosts file: its header
+// stands among its first lines, after the system's own lines.
 void checkSortedFile(const std::string& path, const std::string& what)
 {
-    if (fileStart(path, sortedHeader.size()) != sortedHeader)
+    const std::string start = fileStart(path, 4096);
+    const std::size_t header = start.find(sortedHeader);
+    if (header == std::string::npos || (header > 0 && start[header - 1] != '\n'))
         throw std::runtime_error(what + " did not leave a sorted hosts file in " + path);
 }
 

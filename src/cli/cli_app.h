@@ -48,7 +48,7 @@ struct CliCommand {
     // its change.
     bool locksHostsFile = true;
     // What the command's help says of this system beside its summary, if anything.
-    std::function<std::string(platform::Platform&)> details;
+    std::function<std::string(platform::Platform&)> details = nullptr;
 
     // A command that may write the hosts file takes --dry-run, to show what it would write.
     bool changesHostsFile() const;

@@ -1,5 +1,6 @@
 #include "core/hosts/editor_paths.h"
 #include "platform/platform.h"
+#include "platform/posix/os_release.h"
 
 #include "fake_platform.h"
 
@@ -157,3 +158,13 @@ TEST_F(PosixPlatform, HostsFileIsEtcHosts)
 }
 
 } // namespace
+
+TEST(OsRelease, NamesTheDistributionAndTheOnesItIsLike)
+{
+    using platform::posix::osReleaseIdentifiers;
+    EXPECT_EQ(osReleaseIdentifiers("NAME=\"Linux Mint\"\nID=linuxmint\nID_LIKE=\"ubuntu debian\"\n"),
+              (std::vector<std::string>{"linuxmint", "ubuntu", "debian"}));
+    EXPECT_EQ(osReleaseIdentifiers("ID='opensuse-tumbleweed'\r\nIDX=no\n"),
+              (std::vector<std::string>{"opensuse-tumbleweed"}));
+    EXPECT_TRUE(osReleaseIdentifiers("NAME=nothing\n").empty());
+}
