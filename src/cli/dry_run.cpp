@@ -12,6 +12,8 @@ void printNothingToWrite(CliContext& context)
 
 void printPlannedChange(CliContext& context, const PlannedChange& change)
 {
+    if (!change.note.empty())
+        context.out << change.note << '\n';
     if (!change.mayChangeFile()) {
         printNothingToWrite(context);
         return;

@@ -45,6 +45,8 @@ bool finishChange(CliContext& context, CliSession& session, const PlannedChange&
     }
     if (!session.writer.apply(change).written)
         context.out << context.hostsPath << " is unchanged: \"" << change.command << "\" left it as it was.\n";
+    if (!change.note.empty())
+        context.out << change.note << '\n';
     if (!appliedNote.empty())
         context.out << appliedNote << '\n';
     printLineCount(context);

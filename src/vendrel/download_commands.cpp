@@ -163,19 +163,30 @@ void DownloadCommands::DownloadMerge()
 {
     BusyCursor busy;
     std::string listPath;
-    host_.applyChange(fetch_->planArrivedList(host_.document(), host_.widgets().progressBar->reporter(), &listPath));
+    const vendrel::PlannedChange change = fetch_->planArrivedList(host_.document(),
+                                                                  host_.widgets().progressBar->reporter(), &listPath);
+    host_.applyChange(change);
     host_.rememberChosenFile(listPath);
     Downloadmenuson();
     host_.ShowLineCount();
     host_.PopulateList();
+    tellNote(change);
 }
 
 void DownloadCommands::DownloadReplace()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    host_.applyChange(fetch_->planArrivedList(host_.document()));
+    const vendrel::PlannedChange change = fetch_->planArrivedList(host_.document());
+    host_.applyChange(change);
     Downloadmenuson();
     host_.PopulateList();
+    tellNote(change);
+}
+
+void DownloadCommands::tellNote(const vendrel::PlannedChange& change)
+{
+    if (!change.note.empty())
+        ask({Prompter::Kind::Information, QStringLiteral("Information"), QString::fromStdString(change.note), false});
 }
 
 void DownloadCommands::reportDownloadTrouble(const std::string& reason)

@@ -33,6 +33,8 @@ private:
     void endDownload();
     void DownloadMerge();
     void DownloadReplace();
+    // Shows what the change left out of the list, when it left anything out.
+    void tellNote(const vendrel::PlannedChange& change);
     void cancelDownloadClick();
     void statusOfDnsServiceClick();
     void reportDownloadTrouble(const std::string& reason);

@@ -7,6 +7,7 @@
 #include "cli_run.h"
 #include "fake_platform.h"
 #include "local_http_server.h"
+#include "unzip_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -71,13 +72,41 @@ TEST_F(CliDownload, AMergeAppliesTheListAndLeavesNoDownloadBehind)
     EXPECT_EQ(dataFiles(), std::vector<std::string>{"history"});
 }
 
+// Whatever the server sends, only blocking entries reach the hosts file: a
+// served redirect of a name never does.
+TEST_F(CliDownload, OnlyBlockingEntriesOfAServedListComeIn)
+{
+    const std::string list = "# a list\r\n6.6.6.6 bank.example\r\n0.0.0.0 ads.example # note\r\n"
+                             "127.0.0.1 localhost\r\nbad_name.example\r\ntracker.example\r\n";
+    server.serve("/winhelp2002/hosts.zip", {200, unzip_test::handMadeArchive({{"HOSTS", list}})});
+    const CliRun result = download({"mvps", "merge", "--url", url});
+    ASSERT_EQ(result.status, vendrel::cli::Success) << result.err;
+    EXPECT_EQ(FakePlatform::readFile(hostsPath),
+              "127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\tads.example\r\n127.0.0.1\tkept.example\r\n"
+              "127.0.0.1\ttracker.example\r\n");
+    EXPECT_TRUE(contains(result.out, "3 lines of list mvps were not blocking entries and were left out.\n"))
+        << result.out;
+}
+
+TEST_F(CliDownload, AnAddressThatIsNotHttpOrHttpsIsRefused)
+{
+    for (const std::string refused : {"ftp://127.0.0.1/hosts.zip", "file:///etc/hosts"}) {
+        const CliRun result = download({"mvps", "merge", "--url", refused});
+        EXPECT_EQ(result.status, vendrel::cli::Failure);
+        EXPECT_TRUE(contains(result.err, "only http and https addresses are fetched")) << result.err;
+        expectNothingChanged();
+    }
+}
+
 TEST_F(CliDownload, ADryRunTellsWhatTheListWouldChangeAndLeavesNothingBehind)
 {
     server.serve("/winhelp2002/hosts.zip", {200, archive});
     const CliRun result = download({"mvps", "replace", "--url", url, "--dry-run", "--quiet"});
     ASSERT_EQ(result.status, vendrel::cli::Success) << result.err;
     EXPECT_TRUE(contains(result.out, "\"Download Replace\" would write")) << result.out;
-    EXPECT_TRUE(contains(result.out, "Lines: 2 -> 155\n")) << result.out;
+    EXPECT_TRUE(contains(result.out, "2 lines of list mvps were not blocking entries and were left out.\n"))
+        << result.out;
+    EXPECT_TRUE(contains(result.out, "Lines: 2 -> 151\n")) << result.out;
     expectNothingChanged();
 }
 

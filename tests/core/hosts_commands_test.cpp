@@ -238,7 +238,10 @@ TEST_F(HostsCommandsTest, ADownloadedListIsAppliedAndRemovedWithItsArchiveHoweve
     std::string list;
     session.apply(vendrel::planDownloadedList(session.document, archive, "hosts", vendrel::DownloadUse::Replace, data,
                                               {}, &list));
-    EXPECT_TRUE(FakePlatform::readFile(hosts).starts_with("# Test block list")) << FakePlatform::readFile(hosts);
+    // Only the list's blocking entries, after a localhost line that keeps the blocking address.
+    EXPECT_TRUE(FakePlatform::readFile(hosts).starts_with("127.0.0.1 localhost\r\n127.0.0.1 "))
+        << FakePlatform::readFile(hosts);
+    EXPECT_EQ(FakePlatform::readFile(hosts).find("# Test block list"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(archive));
     EXPECT_FALSE(std::filesystem::exists(list));
 

@@ -1,8 +1,11 @@
 #include "core/download/block_list_fetch.h"
 
+#include "core/bulk/blocking_address.h"
+#include "core/download/blocking_list_filter.h"
 #include "core/download/service_state.h"
 #include "core/download/unzip/extract_members.h"
 #include "core/error.h"
+#include "core/hosts/text_file.h"
 #include "core/session/hosts_commands.h"
 
 #include <filesystem>
@@ -47,6 +50,7 @@ void BlockListFetch::start(const BlockListSource& list, DownloadUse use, std::st
     url_ = url.empty() ? list.url() : std::move(url);
     use_ = use;
     member_ = list.member;
+    listName_ = list.name;
     dataFolder_ = dataFolder;
     archivePath_ = platform::joinPath(dataFolder, downloadedArchiveName);
     grabber_.setUrl(url_);
@@ -60,21 +64,39 @@ void BlockListFetch::cancel() { grabber_.Stop(); }
 
 void BlockListFetch::discardArchive() const { removeIfPresent(archivePath_); }
 
+namespace {
+
+// Rewrites the list unpacked at `path` to its blocking entries alone, with
+// the document's blocking address, after the localhost line that carries
+// that address into a file the list replaces; how many lines were left out.
+std::size_t keepOnlyBlockingEntries(const HostsDocument& document, const std::string& path)
+{
+    const std::string_view address = sortAddressFor(document.redirectAddress());
+    const BlockingList list = blockingEntriesOf(readTextFile(path), address, document.systemLines());
+    writeWholeFile(path, std::string(address) + " localhost\r\n" + list.text);
+    return list.leftOut;
+}
+
+} // namespace
+
 PlannedChange BlockListFetch::planArrivedList(const HostsDocument& document, const Progress& progress,
                                               std::string* listPath)
 {
-    return planDownloadedList(document, archivePath_, member_, use_, dataFolder_, progress, listPath);
+    return planDownloadedList(document, archivePath_, member_, use_, dataFolder_, progress, listPath, listName_);
 }
 
 PlannedChange planDownloadedList(const HostsDocument& document, const std::string& zipPath, const std::string& member,
                                  DownloadUse use, const std::string& folder, const Progress& progress,
-                                 std::string* listPath)
+                                 std::string* listPath, std::string_view listName)
 {
     std::string unpacked;
     try {
         unpacked = extractDownloadedList(zipPath, member, folder);
+        const std::size_t leftOut = keepOnlyBlockingEntries(document, unpacked);
         PlannedChange change = use == DownloadUse::Merge ? planMerge(document, unpacked, progress, "Download Merge")
                                                          : planReplace(document, unpacked, "Download Replace");
+        if (leftOut > 0)
+            change.note = leftOutNote(leftOut, listName.empty() ? std::string_view(member) : listName);
         removeIfPresent(zipPath);
         removeIfPresent(unpacked);
         if (listPath)

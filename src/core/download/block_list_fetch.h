@@ -21,12 +21,14 @@ enum class DownloadUse { Merge, Replace };
 bool dnsClientRefusesDownload(platform::Platform& system);
 
 // The change the block list `member` of a downloaded archive at `zipPath`
-// makes: unpacked into `folder`, then merged into the hosts file or put in its
+// makes: unpacked into `folder`, cut down to its blocking entries (the
+// change's note says how many lines named by `listName`, the member by
+// default, were left out), then merged into the hosts file or put in its
 // place. The archive and the list unpacked from it are removed, however it
 // ends; `listPath`, if given, is told where the list was unpacked.
 PlannedChange planDownloadedList(const HostsDocument& document, const std::string& zipPath, const std::string& member,
                                  DownloadUse use, const std::string& folder, const Progress& progress = {},
-                                 std::string* listPath = nullptr);
+                                 std::string* listPath = nullptr, std::string_view listName = {});
 
 // One download of a published block list, as both the editor and the CLI
 // run it: the archive fetched from `url` into the data folder by the
@@ -64,6 +66,7 @@ private:
     std::string archivePath_;
     std::string dataFolder_;
     std::string member_;
+    std::string listName_;
     std::string url_;
     DownloadUse use_ = DownloadUse::Merge;
     // Last, so that it goes first: its worker is joined before the rest goes.

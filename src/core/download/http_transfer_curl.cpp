@@ -25,6 +25,20 @@ using namespace transfer_text;
 
 namespace {
 
+// The host an address names, as the URL parser reads it.
+std::string hostOf(const std::string& url)
+{
+    CURLU* const handle = curl_url();
+    char* host = nullptr;
+    std::string text = url;
+    if (handle && curl_url_set(handle, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
+        curl_url_get(handle, CURLUPART_HOST, &host, 0) == CURLUE_OK)
+        text = host;
+    curl_free(host);
+    curl_url_cleanup(handle);
+    return text;
+}
+
 constexpr long chunkSize = 1025;
 
 struct CurlHandle {
@@ -108,6 +122,9 @@ private:
         if (result == CURLE_TOO_MANY_REDIRECTS)
             return "The server redirected more than " + std::to_string(MaximumRedirects) +
                    " times; the download was stopped.";
+        if (result == CURLE_PEER_FAILED_VERIFICATION || result == CURLE_SSL_CACERT_BADFILE)
+            return "The certificate of " + hostOf(request_.url) + " could not be verified (" +
+                   std::string(errorBuffer_) + "); nothing was downloaded.";
         if (result == CURLE_UNSUPPORTED_PROTOCOL && !location_.empty())
             return "The server redirected to " + location_ +
                    ", which is not an http or https address; the download was refused.";

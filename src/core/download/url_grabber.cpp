@@ -1,6 +1,6 @@
 #include "core/download/url_grabber.h"
 
-#include "core/text/ascii_text.h"
+#include "core/download/download_address.h"
 
 #include <algorithm>
 #include <chrono>
@@ -53,16 +53,7 @@ void HttpUrlGrabber::setUrl(const std::string& url)
 {
     if (status() != GrabberStatus::Stopped)
         throw GrabberNotStopped();
-    std::string_view rest = url;
-    if (rest.size() >= 7 && equalsIgnoringAsciiCase(rest.substr(0, 7), "http://"))
-        rest.remove_prefix(7);
-    const std::size_t slash = rest.find('/');
-    const std::string_view host = rest.substr(0, slash);
-    const std::string_view path = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
-    url_ = "http://";
-    if (!host.empty())
-        url_.append(host).append("/");
-    url_.append(path);
+    url_ = downloadAddress(url);
 }
 
 void HttpUrlGrabber::Start()

@@ -74,7 +74,8 @@ public:
     HttpUrlGrabber& operator=(const HttpUrlGrabber&) = delete;
 
     const std::string& Url() const { return url_; }
-    // Refused with GrabberNotStopped unless the status is Stopped.
+    // Refused with GrabberNotStopped unless the status is Stopped, and with
+    // Error for an address that is not http or https (downloadAddress).
     void setUrl(const std::string& url);
 
     std::string FileName = "output.txt";

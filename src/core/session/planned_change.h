@@ -28,6 +28,8 @@ struct PlannedChange {
     std::uint64_t stepped = 0;
     // The version of the bytes before, packed while the change was worked out.
     std::shared_ptr<VersionDraft> draft;
+    // What the user is told of the change beside its result, if anything.
+    std::string note;
 
     // False when the text after is, provably, the text it was made from. A
     // step through the history always moves it, so it is always written.

@@ -1,0 +1,112 @@
+#include "core/download/blocking_list_filter.h"
+
+#include "core/bulk/blocking_address.h"
+#include "core/hosts/text_file.h"
+#include "core/text/ascii_text.h"
+
+#include <vector>
+
+namespace vendrel {
+namespace {
+
+bool isLabelByte(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+}
+
+bool isLabel(std::string_view label)
+{
+    if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-')
+        return false;
+    for (const char c : label)
+        if (!isLabelByte(c))
+            return false;
+    return true;
+}
+
+bool allDigits(std::string_view text)
+{
+    for (const char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+// The words of a line before its comment.
+std::vector<std::string_view> wordsOf(std::string_view line)
+{
+    line = line.substr(0, line.find('#'));
+    std::vector<std::string_view> words;
+    std::size_t at = 0;
+    while (at < line.size()) {
+        while (at < line.size() && isSpaceOrControl(line[at]))
+            ++at;
+        const std::size_t start = at;
+        while (at < line.size() && !isSpaceOrControl(line[at]))
+            ++at;
+        if (at > start)
+            words.push_back(line.substr(start, at - start));
+    }
+    return words;
+}
+
+// Whether `name` may be blocked: a DNS name, not localhost, not the machine's.
+bool isBlockableName(std::string_view name, std::string_view address, const SystemLines& systemLines)
+{
+    return isDnsName(name) && !equalsIgnoringAsciiCase(name, "localhost") &&
+           !equalsIgnoringAsciiCase(name, "localhost.localdomain") && !systemLines.isSystemEntry(address, name);
+}
+
+} // namespace
+
+bool isDnsName(std::string_view name)
+{
+    if (name.ends_with('.'))
+        name.remove_suffix(1);
+    if (name.empty() || name.size() > 253)
+        return false;
+    std::string_view lastLabel;
+    for (std::size_t start = 0; start <= name.size();) {
+        const std::size_t end = std::min(name.find('.', start), name.size());
+        lastLabel = name.substr(start, end - start);
+        if (!isLabel(lastLabel))
+            return false;
+        start = end + 1;
+    }
+    return !allDigits(lastLabel);
+}
+
+BlockingList blockingEntriesOf(std::string_view listText, std::string_view address, const SystemLines& systemLines)
+{
+    BlockingList list;
+    list.text.reserve(listText.size());
+    forEachLine(withoutByteOrderMark(listText), [&](std::string_view line) {
+        std::vector<std::string_view> words = wordsOf(line);
+        if (words.empty())
+            return;
+        const bool hostsFormat = words.size() > 1 || isBlockingAddress(words.front());
+        if (hostsFormat && !isBlockingAddress(words.front())) {
+            ++list.leftOut;
+            return;
+        }
+        bool allTaken = true;
+        for (std::size_t i = hostsFormat ? 1 : 0; i < words.size(); ++i) {
+            if (!isBlockableName(words[i], address, systemLines)) {
+                allTaken = false;
+                continue;
+            }
+            list.text.append(address).append(1, ' ').append(words[i]).append("\r\n");
+        }
+        list.leftOut += allTaken && words.size() > (hostsFormat ? 1u : 0u) ? 0 : 1;
+    });
+    return list;
+}
+
+std::string leftOutNote(std::size_t leftOut, std::string_view listName)
+{
+    return std::to_string(leftOut) + (leftOut == 1 ? " line of list " : " lines of list ") + std::string(listName) +
+           (leftOut == 1 ? " was not a blocking entry and was left out."
+                         : " were not blocking entries and were left out.");
+}
+
+} // namespace vendrel

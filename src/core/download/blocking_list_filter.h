@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/hosts/system_lines.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vendrel {
+
+// What a list that arrived from elsewhere gives the hosts file: only
+// blocking entries, "<address> <name>" for each valid host name, and how
+// many of its lines held something else and were left out.
+struct BlockingList {
+    std::string text;
+    std::size_t leftOut = 0;
+};
+
+// The blocking entries of a downloaded list, whatever it says: a line in the
+// hosts format gives its names when its address is 127.0.0.1 or 0.0.0.0, a
+// line of one word gives that domain; every name must be a DNS name (see
+// isDnsName), and neither "localhost" nor a name of the system's own. Every
+// other line with content (another address, an invalid name, a redirect of
+// any kind) counts as left out; comments and blank lines do not.
+BlockingList blockingEntriesOf(std::string_view listText, std::string_view address, const SystemLines& systemLines);
+
+// Whether `name` is a DNS host name in its ASCII form: labels of letters,
+// digits and hyphens (not at either end), 1 to 63 bytes each, 253 in all,
+// not all digits in its last label (an IPv4 address is no name).
+bool isDnsName(std::string_view name);
+
+// "12 lines of list NAME were not blocking entries and were left out."
+std::string leftOutNote(std::size_t leftOut, std::string_view listName);
+
+} // namespace vendrel
