@@ -89,15 +89,17 @@ BlockingList blockingEntriesOf(std::string_view listText, std::string_view addre
             ++list.leftOut;
             return;
         }
-        bool allTaken = true;
-        for (std::size_t i = hostsFormat ? 1 : 0; i < words.size(); ++i) {
+        const std::size_t firstName = hostsFormat ? 1 : 0;
+        // A line counts as left out when anything of it was: an address alone too.
+        bool leftOut = firstName == words.size();
+        for (std::size_t i = firstName; i < words.size(); ++i) {
             if (!isBlockableName(words[i], address, systemLines)) {
-                allTaken = false;
+                leftOut = true;
                 continue;
             }
             list.text.append(address).append(1, ' ').append(words[i]).append("\r\n");
         }
-        list.leftOut += allTaken && words.size() > (hostsFormat ? 1u : 0u) ? 0 : 1;
+        list.leftOut += leftOut ? 1 : 0;
     });
     return list;
 }
