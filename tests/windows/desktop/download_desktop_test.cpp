@@ -45,6 +45,7 @@ TEST_F(DownloadDesktopTest, AMergedListArrivesThroughWinInet)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
 
     prompter.answer(true);
+    prompter.answer(true); // what the list left out
     m().mvpsMerge->trigger();
     ASSERT_TRUE(waitFor([this] { return hostsOnDisk().starts_with("127.0.0.1\tlocalhost\r\n\r\n"); }));
     ASSERT_TRUE(waitFor([this] { return window->grabber().status() == vendrel::GrabberStatus::Stopped; }));
@@ -52,6 +53,7 @@ TEST_F(DownloadDesktopTest, AMergedListArrivesThroughWinInet)
                              "127.0.0.1\ttrack.example\r\n");
     EXPECT_EQ(server.requests().size(), 1u);
     EXPECT_EQ(progressText(), "5 Lines - Idle");
+    EXPECT_TRUE(prompter.allAnswersUsed());
 }
 
 } // namespace
