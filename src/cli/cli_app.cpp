@@ -56,7 +56,7 @@ ParsedWords parseCommandWords(const CliCommand& command, std::span<const std::st
 void checkArgumentCount(const CliCommand& command, const std::vector<std::string>& arguments)
 {
     const std::size_t wanted = command.arguments.size();
-    if (arguments.size() < wanted)
+    if (arguments.size() + command.optionalArguments < wanted)
         throw UsageError(command.name + " needs " + command.arguments[arguments.size()]);
     if (arguments.size() > wanted)
         throw UsageError(command.name + " takes no argument '" + arguments[wanted] + "'");
@@ -164,7 +164,7 @@ int runCommandLine(const std::vector<std::string>& arguments, platform::Platform
         }
         settleInterruptedWrite(*command, context);
         runReportingMemory(*command, context);
-        return Success;
+        return context.exitStatus;
     } catch (const UsageError& error) {
         err << "vendrel-cli: " << error.what() << '\n';
         if (command)

@@ -10,7 +10,8 @@
 
 namespace vendrel::cli {
 
-enum ExitStatus : int { Success = 0, Failure = 1, WrongUsage = 2 };
+// NothingChanged only where a command is asked for it (update --exit-status).
+enum ExitStatus : int { Success = 0, Failure = 1, WrongUsage = 2, NothingChanged = 3 };
 
 // --dry-run shows a change's summary, --diff its unified diff too; neither writes.
 enum class DryRun { No, Summary, WithDiff };
@@ -30,6 +31,8 @@ struct CliContext {
     DryRun dryRun = DryRun::No;
     // Without --no-history a change keeps the version it replaces in the data folder.
     bool keepsHistory = true;
+    // What the program exits with when the command ends without an error.
+    int exitStatus = Success;
 };
 
 // One entry of the command table: it is parsed, run and described in the
@@ -37,7 +40,8 @@ struct CliContext {
 // arguments it cannot accept.
 struct CliCommand {
     std::string name;
-    // What the help calls each argument; the command takes exactly these.
+    // What the help calls each argument; the command takes exactly these,
+    // but for the last `optionalArguments` of them, which may be left out.
     std::vector<std::string> arguments;
     std::string summary;
     std::function<void(CliContext&)> run;
@@ -49,6 +53,7 @@ struct CliCommand {
     bool locksHostsFile = true;
     // What the command's help says of this system beside its summary, if anything.
     std::function<std::string(platform::Platform&)> details = nullptr;
+    std::size_t optionalArguments = 0;
 
     // A command that may write the hosts file takes --dry-run, to show what it would write.
     bool changesHostsFile() const;

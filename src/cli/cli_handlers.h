@@ -50,6 +50,20 @@ void restoreVersionCommand(CliContext& context);
 void downloadCommand(CliContext& context);
 void unzipCommand(CliContext& context);
 
+// The block-list sources, their update of the hosts file, where an entry
+// came from, and the blocking entries in a resolver's form.
+void sourcesCommand(CliContext& context);
+void updateCommand(CliContext& context);
+void whyCommand(CliContext& context);
+void exportCommand(CliContext& context);
+// Registers the daily update with the system's scheduler (Windows), or says how the system does it.
+void installUpdateTask(CliContext& context);
+
+// "2026-12-08 11:35:01", the UTC time of `seconds` since 1970.
+std::string utcTime(std::int64_t seconds);
+// The value of --max-seconds: a whole number of seconds, 1 or more.
+int secondsArgument(const std::string& text);
+
 // The number `text` spells in decimal digits, when it is 1 or more.
 std::optional<std::uint64_t> positiveNumber(const std::string& text);
 

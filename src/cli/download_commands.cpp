@@ -25,17 +25,6 @@ struct DownloadRequest {
     bool quiet = false;                  // no progress at all
 };
 
-// A whole number of seconds, 1 or more.
-int secondsArgument(const std::string& text)
-{
-    int seconds = 0;
-    const char* const end = text.data() + text.size();
-    const auto [stop, failure] = std::from_chars(text.data(), end, seconds);
-    if (failure != std::errc() || stop != end || seconds < 1)
-        throw UsageError("--max-seconds needs a whole number of seconds, 1 or more");
-    return seconds;
-}
-
 // The list and the mode, and the options --url, --max-seconds and --quiet.
 DownloadRequest parseDownload(const CliContext& context)
 {

@@ -12,22 +12,6 @@
 namespace vendrel::cli {
 namespace {
 
-// "2026-12-08 11:35:01" (UTC).
-std::string utcTime(std::int64_t seconds)
-{
-    using namespace std::chrono;
-    const sys_seconds time{std::chrono::seconds(seconds)};
-    const sys_days day = floor<days>(time);
-    const year_month_day date(day);
-    const hh_mm_ss clock(time - day);
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02ld:%02ld:%02ld", static_cast<int>(date.year()),
-                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                  static_cast<long>(clock.hours().count()), static_cast<long>(clock.minutes().count()),
-                  static_cast<long>(clock.seconds().count()));
-    return text;
-}
-
 // A command name as read from a version's header, with every control
 // character (a terminal's escape codes too) shown as '?'.
 std::string printable(std::string text)

@@ -18,7 +18,7 @@
 #include "platform/atomic_file.h"
 #include "platform/posix/child_process.h"
 #include "platform/posix/held_locks.h"
-#include "platform/posix/sha256.h"
+#include "platform/sha256.h"
 
 #include <cerrno>
 #include <charconv>
@@ -102,7 +102,7 @@ int writeHosts(std::size_t length, const std::string& digest)
         return refuse("The new hosts file arrived " + std::string(text.size() < length ? "incomplete" : "too long") +
                       " (" + std::to_string(text.size()) + (text.size() > length ? " or more" : "") + " of " +
                       std::to_string(length) + " bytes), so " + targetPath() + " was not changed.");
-    if (platform::posix::sha256Hex(text) != digest)
+    if (platform::sha256Hex(text) != digest)
         return refuse("The new hosts file arrived damaged (its SHA-256 digest differs), so " + targetPath() +
                       " was not changed.");
     if (text.find('\0') != std::string::npos)
@@ -174,7 +174,7 @@ int main(int argc, char** argv)
     if (arguments.size() != 4 || arguments[0] != "--length" || arguments[2] != "--sha256")
         return usage();
     const std::optional<std::size_t> length = lengthArgument(arguments[1]);
-    if (!length || !platform::posix::isSha256Hex(arguments[3]))
+    if (!length || !platform::isSha256Hex(arguments[3]))
         return usage();
     return writeHosts(*length, std::string(arguments[3]));
 }

@@ -68,6 +68,11 @@ public:
     // How this system's hosts file is written (see HostsFileStyle).
     virtual HostsFileStyle hostsFileStyle() = 0;
 
+    // Asks the running name caches to drop what they hold, so that a changed
+    // hosts file takes effect at once; the names of those that did (none
+    // when none runs). Never asks for an authorisation.
+    virtual std::vector<std::string> flushNameCaches() = 0;
+
     // Gives unused heap pages back to the system.
     virtual void trimWorkingSet() = 0;
 
@@ -95,6 +100,12 @@ void giveLargeBlocksBack();
 // and address-translation misses. Only a hint; nothing happens where the
 // system has no such pages.
 void adviseLargeBlock(const void* data, std::size_t size);
+
+// Registers a task that runs this very program daily with `arguments` as
+// the system's own account, under `taskName`, replacing a task of that
+// name: Windows' task scheduler. Returns why it could not; on POSIX systems
+// always, saying which timer of the system runs it instead.
+std::optional<std::string> installDailyTask(const std::string& taskName, const std::string& arguments);
 
 // Whether the process's standard error goes to a terminal (not a file or a pipe).
 bool standardErrorIsTerminal();

@@ -9,7 +9,7 @@
 #include "fake_privileged_writer.h"
 #include "platform/posix/child_process.h"
 #include "platform/posix/rewrite_record.h"
-#include "platform/posix/sha256.h"
+#include "platform/sha256.h"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +61,7 @@ protected:
 
     static std::vector<std::string> framing(const std::string& text)
     {
-        return {"--length", std::to_string(text.size()), "--sha256", platform::posix::sha256Hex(text)};
+        return {"--length", std::to_string(text.size()), "--sha256", platform::sha256Hex(text)};
     }
 
     platform::posix::ChildOutcome run(const std::string& input, std::vector<std::string> arguments)
@@ -149,11 +149,7 @@ TEST_F(HostsWriterHelper, WritesOnlyTheWholeTextItWasToldOf)
         {"other bytes of the same length", std::string(text).replace(0, 7, "1.2.3.4"), framing(text), 1,
          "its SHA-256 digest differs"},
         {"no length or digest", text, {}, 2, "usage:"},
-        {"a length that is no number",
-         text,
-         {"--length", "47x", "--sha256", platform::posix::sha256Hex(text)},
-         2,
-         "usage:"},
+        {"a length that is no number", text, {"--length", "47x", "--sha256", platform::sha256Hex(text)}, 2, "usage:"},
         {"a digest that is none", text, {"--length", "47", "--sha256", "abc"}, 2, "usage:"},
     };
     for (const auto& c : cases) {

@@ -42,6 +42,34 @@ TEST_F(UrlGrabberTest, BodyIsWrittenWholeAndTheRequestIsAnUncachedHttp10Get)
     }
 }
 
+// A conditional GET: the validators of an answer are kept, and sent back
+// they make the server's 304 a delivery that writes no file.
+TEST_F(UrlGrabberTest, ANotModifiedAnswerIsDeliveredWithoutAFile)
+{
+    LocalHttpServer::Response list(200, "ads.example\n");
+    list.etag = "\"v7\"";
+    list.lastModified = "Tue, 08 Dec 2026 10:00:00 GMT";
+    server.serve("/list", list);
+    fetch("/list");
+    ASSERT_TRUE(recorder.has("done"));
+    EXPECT_FALSE(grabber.answer().notModified);
+    EXPECT_EQ(grabber.answer().etag, "\"v7\"");
+    EXPECT_EQ(grabber.answer().lastModified, "Tue, 08 Dec 2026 10:00:00 GMT");
+
+    std::filesystem::remove(target);
+    for (const bool byDate : {false, true}) {
+        grabber.IfNoneMatch = byDate ? "" : "\"v7\"";
+        grabber.IfModifiedSince = byDate ? "Tue, 08 Dec 2026 10:00:00 GMT" : "";
+        recorder.events.clear();
+        fetch("/list");
+        EXPECT_TRUE(recorder.has("done")) << recorder.error;
+        EXPECT_TRUE(grabber.answer().notModified);
+        EXPECT_FALSE(std::filesystem::exists(target));
+    }
+    EXPECT_EQ(server.notModifiedAnswers(), 2u);
+    EXPECT_NE(server.requests().at(1).find("If-None-Match: \"v7\"\r\n"), std::string::npos);
+}
+
 TEST_F(UrlGrabberTest, EmptyBodyEndsWithOneProgressAtZeroAndAnEmptyFile)
 {
     server.serve("/empty", {200, ""});

@@ -30,6 +30,11 @@ public:
     bool setFileAttributes(const std::string& path, std::uint16_t attributes) override;
     platform::HostsFileStyle hostsFileStyle() override { return style; }
     void trimWorkingSet() override { ++trimCalls; }
+    std::vector<std::string> flushNameCaches() override
+    {
+        ++nameCacheFlushes;
+        return runningNameCaches;
+    }
     std::uint32_t queryServiceState(const std::string& machine, const std::string& service) override;
     // `privilegedWriter`, for the fake's hosts file while it is read-only.
     platform::PrivilegedWriter* privilegedHostsWriter(const std::string& hostsPath) override;
@@ -53,6 +58,9 @@ public:
     // chmod does on a file another user owns whose write bit is already set.
     bool attributeChangesHaveNoEffect = false;
     int trimCalls = 0;
+    // The name caches a flush reports, and how many flushes were asked for.
+    std::vector<std::string> runningNameCaches;
+    int nameCacheFlushes = 0;
     // The hosts file style it reports: a Windows system's unless a test sets another.
     platform::HostsFileStyle style;
     // State codes the fake service manager reports, by service name.

@@ -1,6 +1,7 @@
 #include "local_http_server.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <stdexcept>
@@ -114,6 +115,25 @@ std::string readRequest(std::intptr_t connection)
     return request;
 }
 
+// Whether `request` holds the header `name: value` (the name in any case).
+bool hasHeader(const std::string& request, const std::string& name, const std::string& value)
+{
+    if (value.empty())
+        return false;
+    std::string lower = request;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::string wanted = name + ": ";
+    std::transform(wanted.begin(), wanted.end(), wanted.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::size_t at = lower.find("\r\n" + wanted);
+    return at != std::string::npos && request.compare(at + 2 + wanted.size(), value.size() + 2, value + "\r\n") == 0;
+}
+
+bool notModifiedFor(const std::string& request, const LocalHttpServer::Response& response)
+{
+    return hasHeader(request, "If-None-Match", response.etag) ||
+           hasHeader(request, "If-Modified-Since", response.lastModified);
+}
+
 } // namespace
 
 LocalHttpServer::LocalHttpServer()
@@ -185,9 +205,20 @@ void LocalHttpServer::answer(std::intptr_t connection)
             response.body = "<html><body>Not Found</body></html>";
         }
     }
+    if (notModifiedFor(request, response)) {
+        ++notModified_;
+        response.status = 304;
+        response.reason = "Not Modified";
+        response.body.clear();
+        response.announceLength = false;
+    }
     std::string head = statusLine(response);
     if (!response.location.empty())
         head += "Location: " + response.location + "\r\n";
+    if (!response.etag.empty())
+        head += "ETag: " + response.etag + "\r\n";
+    if (!response.lastModified.empty())
+        head += "Last-Modified: " + response.lastModified + "\r\n";
     if (response.chunked)
         head += "Transfer-Encoding: chunked\r\n";
     else if (response.announceLength)

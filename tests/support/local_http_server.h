@@ -13,7 +13,8 @@ namespace testing_support {
 
 // A small HTTP server on 127.0.0.1 that a test starts and stops itself.
 // Each path answers with a canned response; every request is recorded.
-// It answers one connection at a time.
+// It answers one connection at a time. How many requests it has answered
+// with 304 Not Modified is counted.
 class LocalHttpServer {
 public:
     struct Response {
@@ -30,6 +31,10 @@ public:
         std::size_t cutAfter = std::string::npos; // close after this many body bytes
         int stallMilliseconds = 0;                // wait this long after the headers before the body
         int byteIntervalMilliseconds = 0;         // send the body one byte at a time, this long apart
+        // Sent as ETag and Last-Modified when set; a request that gives
+        // either back (If-None-Match, If-Modified-Since) is answered 304.
+        std::string etag;
+        std::string lastModified;
     };
 
     LocalHttpServer();
@@ -42,6 +47,7 @@ public:
     std::string hostAndPort() const;
     std::string url(const std::string& path) const { return "http://" + hostAndPort() + path; }
     std::vector<std::string> requests() const;
+    std::size_t notModifiedAnswers() const { return notModified_; }
 
 private:
     void acceptLoop();
@@ -53,6 +59,7 @@ private:
     std::intptr_t listener_ = -1; // a socket, whose type differs between systems
     int port_ = 0;
     std::atomic<bool> stopping_{false};
+    std::atomic<std::size_t> notModified_{0};
     mutable std::mutex mutex_;
     std::map<std::string, Response> responses_;
     std::vector<std::string> requests_;

@@ -4,6 +4,7 @@
 #include "core/hosts/text_file.h"
 #include "core/text/ascii_text.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace vendrel {
@@ -32,8 +33,9 @@ bool allDigits(std::string_view text)
     return true;
 }
 
-// The words of a line before its comment.
-std::vector<std::string_view> wordsOf(std::string_view line)
+} // namespace
+
+std::vector<std::string_view> wordsBeforeComment(std::string_view line)
 {
     line = line.substr(0, line.find('#'));
     std::vector<std::string_view> words;
@@ -49,6 +51,8 @@ std::vector<std::string_view> wordsOf(std::string_view line)
     }
     return words;
 }
+
+namespace {
 
 // Whether `name` may be blocked: a DNS name, not localhost, not the machine's.
 bool isBlockableName(std::string_view name, std::string_view address, const SystemLines& systemLines)
@@ -76,31 +80,63 @@ bool isDnsName(std::string_view name)
     return !allDigits(lastLabel);
 }
 
-BlockingList blockingEntriesOf(std::string_view listText, std::string_view address, const SystemLines& systemLines)
+namespace {
+
+// Calls `take` with every blockable name of the list, in list order, and
+// returns how many lines held something else.
+template <typename Take>
+std::size_t forEachBlockableName(std::string_view listText, std::string_view address, const SystemLines& systemLines,
+                                 Take&& take)
 {
-    BlockingList list;
-    list.text.reserve(listText.size());
+    std::size_t leftOutLines = 0;
     forEachLine(withoutByteOrderMark(listText), [&](std::string_view line) {
-        std::vector<std::string_view> words = wordsOf(line);
+        std::vector<std::string_view> words = wordsBeforeComment(line);
         if (words.empty())
             return;
         const bool hostsFormat = words.size() > 1 || isBlockingAddress(words.front());
         if (hostsFormat && !isBlockingAddress(words.front())) {
-            ++list.leftOut;
+            ++leftOutLines;
             return;
         }
         const std::size_t firstName = hostsFormat ? 1 : 0;
         // A line counts as left out when anything of it was: an address alone too.
         bool leftOut = firstName == words.size();
         for (std::size_t i = firstName; i < words.size(); ++i) {
-            if (!isBlockableName(words[i], address, systemLines)) {
+            if (isBlockableName(words[i], address, systemLines))
+                take(words[i]);
+            else
                 leftOut = true;
-                continue;
-            }
-            list.text.append(address).append(1, ' ').append(words[i]).append("\r\n");
         }
-        list.leftOut += leftOut ? 1 : 0;
+        leftOutLines += leftOut ? 1 : 0;
     });
+    return leftOutLines;
+}
+
+} // namespace
+
+BlockingList blockingEntriesOf(std::string_view listText, std::string_view address, const SystemLines& systemLines)
+{
+    BlockingList list;
+    list.text.reserve(listText.size());
+    list.leftOut = forEachBlockableName(listText, address, systemLines, [&](std::string_view name) {
+        list.text.append(address).append(1, ' ').append(name).append("\r\n");
+    });
+    return list;
+}
+
+BlockingNames blockingNamesOf(std::string_view listText, std::string_view address, const SystemLines& systemLines)
+{
+    BlockingNames list;
+    list.leftOut = forEachBlockableName(listText, address, systemLines, [&](std::string_view name) {
+        if (name.ends_with('.'))
+            name.remove_suffix(1);
+        std::string lower(name);
+        for (char& c : lower)
+            c = asciiLower(c);
+        list.names.push_back(std::move(lower));
+    });
+    std::sort(list.names.begin(), list.names.end());
+    list.names.erase(std::unique(list.names.begin(), list.names.end()), list.names.end());
     return list;
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vendrel {
 
@@ -24,10 +25,21 @@ struct BlockingList {
 // any kind) counts as left out; comments and blank lines do not.
 BlockingList blockingEntriesOf(std::string_view listText, std::string_view address, const SystemLines& systemLines);
 
+// The names a list blocks, as blockingEntriesOf takes them: in lower case,
+// without a final dot, sorted and each once.
+struct BlockingNames {
+    std::vector<std::string> names;
+    std::size_t leftOut = 0;
+};
+BlockingNames blockingNamesOf(std::string_view listText, std::string_view address, const SystemLines& systemLines);
+
 // Whether `name` is a DNS host name in its ASCII form: labels of letters,
 // digits and hyphens (not at either end), 1 to 63 bytes each, 253 in all,
 // not all digits in its last label (an IPv4 address is no name).
 bool isDnsName(std::string_view name);
+
+// The words of a hosts line before its comment (#), split at blanks and controls.
+std::vector<std::string_view> wordsBeforeComment(std::string_view line);
 
 // "12 lines of list NAME were not blocking entries and were left out."
 std::string leftOutNote(std::size_t leftOut, std::string_view listName);

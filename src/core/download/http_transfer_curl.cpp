@@ -2,7 +2,8 @@
 // Referer that bypasses caches, the body read in chunks of at most 1025 bytes
 // and held in memory, written out whole at the end.
 //
-// Only a final answer in the 200 range is delivered. Redirects are followed
+// Only a final answer in the 200 range is delivered, and a 304 to a
+// conditional GET, which writes no file. Redirects are followed
 // up to the grabber's limit and only to http and https; a transfer is
 // stopped at the grabber's time limit and refused past its size limit.
 
@@ -17,6 +18,7 @@
 #include <chrono>
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 
 namespace vendrel {
@@ -98,7 +100,7 @@ private:
     void checkFinalAnswer()
     {
         const long status = responseCode();
-        if (refusedAnswer_.empty() && (status < 200 || status > 299))
+        if (refusedAnswer_.empty() && !answer_.notModified && (status < 200 || status > 299))
             refusedAnswer_ = statusAnswer(statusLine_, status);
     }
 
@@ -133,9 +135,12 @@ private:
 
     void deliver()
     {
-        platform::writeFileAtomically(request_.fileName, body_.bytes());
-        grabber_.postDone(stop_, body_.size());
+        if (!answer_.notModified)
+            platform::writeFileAtomically(request_.fileName, body_.bytes());
+        grabber_.postDone(stop_, body_.size(), answer_);
     }
+
+    bool conditional() const { return !request_.ifNoneMatch.empty() || !request_.ifModifiedSince.empty(); }
 
     void configure()
     {
@@ -149,6 +154,11 @@ private:
         curl_easy_setopt(handle, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
         curl_.headers = curl_slist_append(curl_.headers, "Pragma: no-cache");
         curl_.headers = curl_slist_append(curl_.headers, "Cache-Control: no-cache");
+        if (!request_.ifNoneMatch.empty())
+            curl_.headers = curl_slist_append(curl_.headers, ("If-None-Match: " + request_.ifNoneMatch).c_str());
+        if (!request_.ifModifiedSince.empty())
+            curl_.headers = curl_slist_append(curl_.headers,
+                                              ("If-Modified-Since: " + request_.ifModifiedSince).c_str());
         curl_easy_setopt(handle, CURLOPT_HTTPHEADER, curl_.headers);
         curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(handle, CURLOPT_MAXREDIRS, static_cast<long>(MaximumRedirects));
@@ -204,9 +214,14 @@ private:
         if (!inHeaders_) {
             inHeaders_ = true;
             statusLine_ = line;
+            answer_ = {};
         }
-        if (line.size() > 9 && equalsIgnoringAsciiCase(line.substr(0, 9), "location:"))
-            location_ = printable(trimSpaceAndControls(line.substr(9)));
+        if (const auto value = headerValue(line, "location:"))
+            location_ = *value;
+        if (const auto value = headerValue(line, "etag:"))
+            answer_.etag = *value;
+        if (const auto value = headerValue(line, "last-modified:"))
+            answer_.lastModified = *value;
         if (line != "\r\n" && line != "\n")
             return true;
         inHeaders_ = false;
@@ -216,6 +231,10 @@ private:
         if (!location_.empty() && status >= 300 && status < 400)
             return true; // libcurl follows it, or refuses it with the location in the message
         location_.clear();
+        if (status == 304 && conditional()) {
+            answer_.notModified = true;
+            return true;
+        }
         if (status < 200 || status > 299) {
             refusedAnswer_ = statusAnswer(statusLine_, status);
             return false;
@@ -235,6 +254,14 @@ private:
         receivingStarted_ = true;
         grabber_.status_ = GrabberStatus::Receiving;
         grabber_.postProgress(stop_);
+    }
+
+    // The value of the header `line` when it is the header `name` (with its colon, in lower case).
+    static std::optional<std::string> headerValue(std::string_view line, std::string_view name)
+    {
+        if (line.size() <= name.size() || !equalsIgnoringAsciiCase(line.substr(0, name.size()), name))
+            return std::nullopt;
+        return printable(trimSpaceAndControls(line.substr(name.size())));
     }
 
     static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self)
@@ -279,6 +306,7 @@ private:
     std::string statusLine_;    // the first line of the answer being read
     std::string location_;      // its Location header, kept while it redirects
     std::string refusedAnswer_; // "404 Not Found" when the final answer is no success
+    Answer answer_;             // the validators of the answer being read
     bool lengthKnown_ = false;
     bool receivingStarted_ = false;
     bool tooLarge_ = false;

@@ -5,7 +5,7 @@
 // a time, held in memory and written out whole at the end.
 //
 // The outcomes are those of the libcurl transfer: only a final answer in the
-// 200 range is delivered; redirects are followed here, one request each, up
+// 200 range is delivered, and a 304 to a conditional GET, which writes no file; redirects are followed here, one request each, up
 // to the grabber's limit and only to http and https; a transfer is stopped
 // at the grabber's time limit and refused past its size limit. A Stop is
 // seen between library calls; it also closes the request, which WinInet
@@ -78,7 +78,8 @@ public:
         openInternet();
         if (!answeredWithBody(*address) || stop_.stop_requested())
             return;
-        receive();
+        if (!answer_.notModified)
+            receive();
         if (failure_.empty() && !stop_.stop_requested())
             deliver();
         if (!failure_.empty() && !stop_.stop_requested())
@@ -162,6 +163,10 @@ private:
         setTimeouts(requestHandle_.get());
         addHeader("Pragma: no-cache");
         addHeader("Cache-Control: no-cache");
+        if (!request_.ifNoneMatch.empty())
+            addHeader("If-None-Match: " + request_.ifNoneMatch);
+        if (!request_.ifModifiedSince.empty())
+            addHeader("If-Modified-Since: " + request_.ifModifiedSince);
         const bool sent = ::HttpSendRequestA(requestHandle_.get(), nullptr, 0, nullptr, 0);
         const DWORD error = ::GetLastError();
         if (stop_.stop_requested())
@@ -186,7 +191,11 @@ private:
 
     bool acceptedAnswer(DWORD status)
     {
-        if (status >= 200 && status <= 299)
+        answer_.etag = printable(wininet::headerText(requestHandle_.get(), HTTP_QUERY_ETAG).value_or(""));
+        answer_.lastModified = printable(
+            wininet::headerText(requestHandle_.get(), HTTP_QUERY_LAST_MODIFIED).value_or(""));
+        answer_.notModified = status == 304 && (!request_.ifNoneMatch.empty() || !request_.ifModifiedSince.empty());
+        if ((status >= 200 && status <= 299) || answer_.notModified)
             return true;
         const std::string reason = wininet::headerText(requestHandle_.get(), HTTP_QUERY_STATUS_TEXT).value_or("");
         return refuse("The server answered " +
@@ -289,8 +298,9 @@ private:
     void deliver()
     {
         grabber_.status_ = GrabberStatus::Finished;
-        platform::writeFileAtomically(request_.fileName, body_.bytes());
-        grabber_.postDone(stop_, body_.size());
+        if (!answer_.notModified)
+            platform::writeFileAtomically(request_.fileName, body_.bytes());
+        grabber_.postDone(stop_, body_.size(), answer_);
     }
 
     // WinInet's notifications for the connection, on the worker thread.
@@ -308,6 +318,7 @@ private:
     std::stop_token stop_;
     GrabberBody body_;
     std::string failure_;
+    Answer answer_; // the validators of the final answer
     std::chrono::steady_clock::time_point deadline_;
     wininet::Handle internet_;
     wininet::Handle connection_;

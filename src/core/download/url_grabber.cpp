@@ -65,7 +65,17 @@ void HttpUrlGrabber::Start()
     progressPosted_ = false;
     setRunning(true);
     stop_ = std::stop_source();
-    Request request{url_, FileName, Agent, Referer, Port, StallTimeoutSeconds, TimeLimitSeconds, MaximumBodySize};
+    answer_ = {};
+    Request request{url_,
+                    FileName,
+                    Agent,
+                    Referer,
+                    IfNoneMatch,
+                    IfModifiedSince,
+                    Port,
+                    StallTimeoutSeconds,
+                    TimeLimitSeconds,
+                    MaximumBodySize};
     worker_ = std::jthread([this, request = std::move(request), stop = stop_.get_token()] {
         run(request, stop);
         status_ = GrabberStatus::Stopped;
@@ -133,9 +143,10 @@ void HttpUrlGrabber::postProgress(const std::stop_token& stop)
     });
 }
 
-void HttpUrlGrabber::postDone(const std::stop_token& stop, std::uint64_t fileSize)
+void HttpUrlGrabber::postDone(const std::stop_token& stop, std::uint64_t fileSize, Answer answer)
 {
-    post(stop, [this, fileSize] {
+    post(stop, [this, fileSize, answer = std::move(answer)] {
+        answer_ = answer;
         if (OnDoneFile)
             OnDoneFile(fileSize);
     });

@@ -91,6 +91,20 @@ public:
     std::uint64_t MaximumBodySize = std::uint64_t{256} << 20;
     // Redirects beyond this many are refused, as are redirects away from http and https.
     static constexpr int MaximumRedirects = 5;
+    // A conditional GET: sent when not empty, the ETag and the Last-Modified
+    // date an earlier answer gave. The server's 304 then ends the transfer as
+    // delivered, with answer().notModified and no file written.
+    std::string IfNoneMatch;
+    std::string IfModifiedSince;
+
+    // What the final answer said of its body, for the next conditional GET.
+    struct Answer {
+        bool notModified = false;
+        std::string etag;
+        std::string lastModified;
+    };
+    // Of the last transfer that was delivered; read it in OnDoneFile or after.
+    const Answer& answer() const { return answer_; }
 
     GrabberStatus status() const { return status_; }
     std::uint64_t TotalSize() const { return totalSize_; }
@@ -116,7 +130,7 @@ private:
 
     // What a transfer needs of the settings, copied when it starts.
     struct Request {
-        std::string url, fileName, agent, referer;
+        std::string url, fileName, agent, referer, ifNoneMatch, ifModifiedSince;
         std::uint32_t port;
         int stallTimeoutSeconds, timeLimitSeconds;
         std::uint64_t maximumBodySize;
@@ -133,11 +147,13 @@ private:
     // Called on the worker thread.
     void post(const std::stop_token& stop, std::function<void()> event);
     void postProgress(const std::stop_token& stop);
-    void postDone(const std::stop_token& stop, std::uint64_t fileSize);
+    // The answer goes with the event, so that the owner reads it only once the transfer is done.
+    void postDone(const std::stop_token& stop, std::uint64_t fileSize, Answer answer);
     void postError(const std::stop_token& stop, const std::string& message);
 
     EventPoster poster_;
     std::string url_;
+    Answer answer_;
     std::atomic<GrabberStatus> status_{GrabberStatus::Stopped};
     std::atomic<std::uint64_t> totalSize_{0};
     std::atomic<std::uint64_t> bytesRead_{0};

@@ -136,6 +136,14 @@ PlannedChange planSortFile(HostsDocument& document, BytesBefore bytesBefore,
     return change;
 }
 
+PlannedChange planEdit(const HostsDocument& document, std::string command,
+                       const std::function<std::string(std::string_view bytes)>& edit)
+{
+    CurrentFile current = document.readCurrent();
+    std::string after = edit(current.bytes);
+    return planWritten(document, std::move(current), std::move(command), std::move(after));
+}
+
 PlannedChange planMerge(const HostsDocument& document, const std::string& path, const Progress& progress,
                         std::string command)
 {

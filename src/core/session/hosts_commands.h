@@ -6,6 +6,7 @@
 #include "core/session/planned_change.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,6 +58,9 @@ enum class BytesBefore { Kept, GivenUp };
 // packed meanwhile into `draftFolder` when one is given.
 PlannedChange planSortFile(HostsDocument& document, BytesBefore bytesBefore = BytesBefore::Kept,
                            const std::optional<std::string>& draftFolder = std::nullopt, const Progress& progress = {});
+// The change `edit` makes of the file's current bytes, named `command`.
+PlannedChange planEdit(const HostsDocument& document, std::string command,
+                       const std::function<std::string(std::string_view bytes)>& edit);
 // The merge sequence: the file at `path` merged into the hosts file, sorted.
 PlannedChange planMerge(const HostsDocument& document, const std::string& path, const Progress& progress = {},
                         std::string command = "Merge File");

@@ -2,7 +2,7 @@
 
 #include "platform/posix/child_process.h"
 #include "platform/posix/held_locks.h"
-#include "platform/posix/sha256.h"
+#include "platform/sha256.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,5 +1,6 @@
 #include "platform/platform.h"
 
+#include "platform/posix/name_caches.h"
 #include "platform/posix/os_release.h"
 #include "platform/posix/pkexec_writer.h"
 
@@ -93,6 +94,8 @@ public:
         return {named ? name : "", posix::distributionIdentifiers(), "\n"};
     }
 
+    std::vector<std::string> flushNameCaches() override { return posix::flushNameCaches(); }
+
     void trimWorkingSet() override { malloc_trim(0); }
 
     // A POSIX system has no DNS Client service to ask about: nothing runs there.
@@ -107,6 +110,12 @@ private:
 } // namespace
 
 bool standardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+std::optional<std::string> installDailyTask(const std::string&, const std::string&)
+{
+    return "Here systemd runs the daily update: systemctl enable --now vendrel-update.timer (as root) starts the "
+           "timer that the package installs.";
+}
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "platform/posix/rewrite_record.h"
 
 #include "platform/atomic_file.h"
-#include "platform/posix/sha256.h"
+#include "platform/sha256.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,13 +1,12 @@
-#include "platform/posix/sha256.h"
+#include "platform/sha256.h"
 
 #include "platform/atomic_file.h"
 
 #include <openssl/evp.h>
 
-#include <algorithm>
 #include <memory>
 
-namespace platform::posix {
+namespace platform {
 
 std::string sha256Hex(std::string_view bytes)
 {
@@ -18,20 +17,7 @@ std::string sha256Hex(std::string_view bytes)
         EVP_DigestUpdate(context.get(), bytes.data(), bytes.size()) != 1 ||
         EVP_DigestFinal_ex(context.get(), digest, &size) != 1)
         throw FileError("The SHA-256 digest of a text could not be computed");
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(2 * size);
-    for (unsigned int i = 0; i < size; ++i) {
-        hex.push_back(digits[digest[i] >> 4]);
-        hex.push_back(digits[digest[i] & 0xf]);
-    }
-    return hex;
+    return lowerHex({reinterpret_cast<const char*>(digest), size});
 }
 
-bool isSha256Hex(std::string_view text)
-{
-    return text.size() == 64 &&
-           std::ranges::all_of(text, [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
-}
-
-} // namespace platform::posix
+} // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/win32/system_services.h"
 
+#include "platform/win32/win32_files.h"
+
 #include <winsvc.h>
 
 namespace platform::win32 {
@@ -39,11 +41,16 @@ std::string systemDirectory() { return folderFrom(::GetSystemDirectoryA); }
 
 std::string windowsDirectory() { return folderFrom(::GetWindowsDirectoryA); }
 
-std::string executableFolder()
+std::string executablePath()
 {
     char path[MAX_PATH * 4] = {};
     const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
-    const std::string program(path, length < sizeof path ? length : 0);
+    return std::string(path, length < sizeof path ? length : 0);
+}
+
+std::string executableFolder()
+{
+    const std::string program = executablePath();
     const auto separator = program.find_last_of("\\/");
     return separator == std::string::npos ? std::string(".") : program.substr(0, separator);
 }
@@ -83,6 +90,40 @@ std::string computerName()
     if (!::GetComputerNameExA(ComputerNameDnsHostname, name, &size))
         return {};
     return std::string(name, size);
+}
+
+std::optional<std::string> createDailyTask(const std::string& name, const std::string& program,
+                                           const std::string& arguments)
+{
+    // schtasks takes the task's command line as one argument, its own quotes escaped.
+    std::string command = "schtasks.exe /Create /F /SC DAILY /ST 03:00 /RU SYSTEM /TN \"" + name + "\" /TR \"\\\"" +
+                          program + "\\\" " + arguments + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                          &startup, &process))
+        return "schtasks.exe could not be started: " + reason(::GetLastError());
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exitCode = 1;
+    ::GetExitCodeProcess(process.hProcess, &exitCode);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    if (exitCode != 0)
+        return "schtasks.exe could not create the task " + name + " (exit code " + std::to_string(exitCode) +
+               "); it needs an administrator's command prompt.";
+    return std::nullopt;
+}
+
+bool flushResolverCache()
+{
+    using FlushCache = BOOL(WINAPI*)();
+    const HMODULE dnsApi = ::LoadLibraryA("dnsapi.dll");
+    const FARPROC found = dnsApi ? ::GetProcAddress(dnsApi, "DnsFlushResolverCache") : nullptr;
+    const bool flushed = found && reinterpret_cast<FlushCache>(reinterpret_cast<void*>(found))() != FALSE;
+    if (dnsApi)
+        ::FreeLibrary(dnsApi);
+    return flushed;
 }
 
 void trimWorkingSet()

@@ -14,8 +14,14 @@ namespace platform::win32 {
 std::string systemDirectory();
 std::string windowsDirectory();
 
-// The folder of the running executable, without a trailing separator.
+// The folder of the running executable, without a trailing separator; its whole path.
 std::string executableFolder();
+std::string executablePath();
+
+// Runs schtasks.exe to create (or replace) the task `name` that runs
+// `program` with `arguments` daily at 03:00 as SYSTEM; why it failed, if it did.
+std::optional<std::string> createDailyTask(const std::string& name, const std::string& program,
+                                           const std::string& arguments);
 
 // The attribute word of a path (FILE_ATTRIBUTE_* bits, which are the
 // platform's attribute bits), or INVALID_FILE_ATTRIBUTES.
@@ -30,6 +36,11 @@ std::uint32_t queryServiceState(const std::string& machine, const std::string& s
 
 // The machine's own DNS host name; empty when it cannot be read.
 std::string computerName();
+
+// Empties the DNS Client's cache (DnsFlushResolverCache of dnsapi.dll,
+// looked up by name since it is not in the import libraries); false when
+// the call is missing or fails.
+bool flushResolverCache();
 
 // Trims the working set of this process when the system has the call for it.
 void trimWorkingSet();

@@ -32,6 +32,13 @@ public:
 
     HostsFileStyle hostsFileStyle() override { return {win32::computerName(), std::nullopt, "\r\n"}; }
 
+    std::vector<std::string> flushNameCaches() override
+    {
+        if (win32::flushResolverCache())
+            return {"the DNS Client"};
+        return {};
+    }
+
     void trimWorkingSet() override { win32::trimWorkingSet(); }
 
     std::uint32_t queryServiceState(const std::string& machine, const std::string& service) override
@@ -43,6 +50,11 @@ public:
 } // namespace
 
 bool standardErrorIsTerminal() { return ::_isatty(::_fileno(stderr)) != 0; }
+
+std::optional<std::string> installDailyTask(const std::string& taskName, const std::string& arguments)
+{
+    return win32::createDailyTask(taskName, win32::executablePath(), arguments);
+}
 
 bool graphicalDisplayAvailable() { return true; }
 

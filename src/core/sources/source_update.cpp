@@ -1,0 +1,272 @@
+#include "core/sources/source_update.h"
+
+#include "core/bulk/blocking_address.h"
+#include "core/bulk/file_merge.h"
+#include "core/download/blocking_list_filter.h"
+#include "core/error.h"
+#include "core/hosts/text_file.h"
+#include "core/session/hosts_commands.h"
+#include "core/sources/list_body.h"
+#include "core/text/ascii_text.h"
+#include "platform/sha256.h"
+
+#include <algorithm>
+#include <iterator>
+#include <stdexcept>
+#include <unordered_set>
+
+namespace vendrel {
+namespace {
+
+using Names = std::vector<std::string>;
+
+Names difference(const Names& from, const Names& taken)
+{
+    Names rest;
+    std::ranges::set_difference(from, taken, std::back_inserter(rest));
+    return rest;
+}
+
+Names unionOf(const Names& one, const Names& other)
+{
+    Names both;
+    both.reserve(one.size() + other.size());
+    std::ranges::set_union(one, other, std::back_inserter(both));
+    return both;
+}
+
+std::string lowerCase(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        c = asciiLower(c);
+    if (lower.ends_with('.'))
+        lower.pop_back();
+    return lower;
+}
+
+std::string joinedLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text.append(line).push_back('\n');
+    return text;
+}
+
+// The text without the blocking entries whose every name is in `removed`,
+// and the names of `added` that it blocks already (the user's own lines).
+struct EditedText {
+    std::string text;
+    Names alreadyBlocked;
+};
+
+EditedText withoutRemovedNames(std::string_view bytes, const Names& removed, const Names& added,
+                               const SystemLines& systemLines)
+{
+    const std::unordered_set<std::string_view> removedSet(removed.begin(), removed.end());
+    const std::unordered_set<std::string_view> addedSet(added.begin(), added.end());
+    EditedText edited;
+    edited.text.reserve(bytes.size());
+    forEachLine(bytes, [&](std::string_view line) {
+        const std::vector<std::string_view> words = wordsBeforeComment(line);
+        bool dropped = false;
+        if (words.size() > 1 && isBlockingAddress(words.front())) {
+            dropped = !removedSet.empty();
+            for (std::size_t i = 1; i < words.size(); ++i) {
+                const std::string name = lowerCase(words[i]);
+                if (addedSet.contains(name))
+                    edited.alreadyBlocked.push_back(name);
+                dropped = dropped && removedSet.contains(name) && !systemLines.isSystemEntry(words.front(), words[i]);
+            }
+        }
+        if (!dropped)
+            edited.text.append(line).append("\r\n");
+    });
+    std::ranges::sort(edited.alreadyBlocked);
+    edited.alreadyBlocked.erase(std::unique(edited.alreadyBlocked.begin(), edited.alreadyBlocked.end()),
+                                edited.alreadyBlocked.end());
+    return edited;
+}
+
+std::string entriesOf(const Names& names, std::string_view address)
+{
+    std::string text;
+    text.reserve(names.size() * 24);
+    for (const std::string& name : names)
+        text.append(address).append(1, ' ').append(name).append("\r\n");
+    return text;
+}
+
+} // namespace
+
+SourceUpdate::SourceUpdate(const SourceRecords& records, std::vector<ListSource> sources,
+                           const std::vector<std::string>& whitelistLines, std::int64_t now)
+    : records_(records), sources_(std::move(sources)), allow_(whitelistLines),
+      whitelistDigest_(platform::sha256Hex(joinedLines(whitelistLines))), now_(now)
+{
+}
+
+bool SourceUpdate::anyFailed() const
+{
+    return std::ranges::any_of(
+        reports_, [](const SourceReport& report) { return report.result == SourceReport::Result::Failed; });
+}
+
+void SourceUpdate::takeFetched(FetchedSource fetched, std::string_view address, const SystemLines& systemLines)
+{
+    const ListSource& source = fetched.source;
+    const std::optional<SourceRecord> old = records_.record(source.name);
+    Pending pending{old.value_or(SourceRecord()), std::nullopt};
+    SourceReport report{source.name, SourceReport::Result::Unchanged, old ? old->entries : 0, 0, {}};
+    pending.record.time = now_;
+    const bool sameSource = old && old->address == source.address && records_.hasNames(source.name);
+    try {
+        if (fetched.kind == FetchedSource::Kind::Failed)
+            throw Error(fetched.failure);
+        if (!fetched.answer.etag.empty() || fetched.kind == FetchedSource::Kind::Body)
+            pending.record.etag = fetched.answer.etag;
+        if (!fetched.answer.lastModified.empty() || fetched.kind == FetchedSource::Kind::Body)
+            pending.record.lastModified = fetched.answer.lastModified;
+        if (fetched.kind == FetchedSource::Kind::Body) {
+            const std::string digest = platform::sha256Hex(fetched.body);
+            if (!sameSource || digest != old->sha256) {
+                BlockingNames names = blockedNamesOfBody(std::move(fetched.body), source, address, systemLines);
+                report = {source.name, SourceReport::Result::Updated, names.names.size(), names.leftOut, {}};
+                pending.names = std::move(names.names);
+                pending.record.sha256 = digest;
+            }
+        }
+        pending.record.address = source.address;
+        pending.record.entries = report.entries;
+        pending.record.result = report.result == SourceReport::Result::Updated ? "updated" : "unchanged";
+    } catch (const Error& error) {
+        report.result = SourceReport::Result::Failed;
+        report.reason = error.what();
+        pending.record = old.value_or(SourceRecord());
+        pending.record.time = now_;
+        pending.record.result = "failed: " + std::string(error.what());
+        for (char& c : pending.record.result)
+            c = c >= ' ' && c <= '~' ? c : ' ';
+    }
+    reports_.push_back(std::move(report));
+    pending_.push_back(std::move(pending));
+}
+
+std::string SourceUpdate::configuration() const
+{
+    std::string state;
+    for (const ListSource& source : sources_)
+        if (source.enabled)
+            state += "source=" + source.name + " " + source.address + "\n";
+    return state + "whitelist=" + whitelistDigest_ + "\n";
+}
+
+bool SourceUpdate::appliedStateHolds() const
+{
+    const bool listsUnchanged = std::ranges::none_of(
+        reports_, [](const SourceReport& report) { return report.result == SourceReport::Result::Updated; });
+    return listsUnchanged && lastState_ && lastState_->configuration == configuration();
+}
+
+std::vector<ListSource> SourceUpdate::enabledSources() const
+{
+    std::vector<ListSource> enabled;
+    std::ranges::copy_if(sources_, std::back_inserter(enabled),
+                         [](const ListSource& source) { return source.enabled; });
+    return enabled;
+}
+
+void SourceUpdate::plan(const HostsDocument& document, std::vector<FetchedSource> fetched, const Progress& progress)
+{
+    const std::vector<ListSource> enabled = enabledSources();
+    if (fetched.size() != enabled.size() ||
+        !std::ranges::equal(
+            fetched, enabled, {}, [](const FetchedSource& one) { return one.source.name; }, &ListSource::name))
+        throw std::logic_error("an update is planned from the fetch of its enabled sources");
+    const std::string_view address = sortAddressFor(document.redirectAddress());
+    for (FetchedSource& one : fetched)
+        takeFetched(std::move(one), address, document.systemLines());
+    lastState_ = records_.appliedState();
+    if (!appliedStateHolds())
+        planNames(document, progress);
+}
+
+// Every enabled source's names, the new ones of an updated list, the kept
+// ones of the others; `unknown` when a kept set could not be read back.
+std::vector<std::string> SourceUpdate::unionOfSources(bool& unknown)
+{
+    Names all;
+    std::size_t at = 0;
+    for (const ListSource& source : sources_) {
+        if (!source.enabled)
+            continue;
+        Pending& pending = pending_[at++];
+        if (pending.names) {
+            all = unionOf(all, *pending.names);
+            continue;
+        }
+        const ReadNames kept = records_.names(source.name, pending.record);
+        if (!kept.sound || kept.names.size() != pending.record.entries) {
+            // The next update fetches this list in full and reads it anew.
+            unknown = true;
+            pending.record.etag.clear();
+            pending.record.lastModified.clear();
+            pending.record.sha256.clear();
+        }
+        all = unionOf(all, kept.names);
+    }
+    std::erase_if(all, [this](const std::string& name) { return allow_.allows(name); });
+    return all;
+}
+
+void SourceUpdate::planNames(const HostsDocument& document, const Progress& progress)
+{
+    const ReadNames lastApplied = records_.applied(lastState_);
+    ReadNames own = records_.own(lastState_);
+    bool unknown = !lastApplied.sound || !own.sound;
+    const Names given = unionOfSources(unknown);
+    // Whatever cannot be proven to come from the last update stays, and stays claimed.
+    applied_ = unknown ? unionOf(given, lastApplied.names) : given;
+    own_ = std::move(own.names);
+    added_ = difference(given, lastApplied.names);
+    removed_ = unknown ? Names() : difference(difference(lastApplied.names, given), *own_);
+    if (added_.empty() && removed_.empty())
+        return;
+    const std::string_view address = sortAddressFor(document.redirectAddress());
+    Names alreadyBlocked;
+    PlannedChange change = planEdit(document, "Update Sources", [&](std::string_view bytes) {
+        EditedText edited = withoutRemovedNames(bytes, removed_, added_, document.systemLines());
+        alreadyBlocked = std::move(edited.alreadyBlocked);
+        if (added_.empty())
+            return std::move(edited.text);
+        return mergeAndSortText(edited.text, entriesOf(added_, address), document.redirectAddress(), progress,
+                                document.systemLines());
+    });
+    own_ = unionOf(*own_, alreadyBlocked);
+    if (change.mayChangeFile())
+        change_ = std::move(change);
+}
+
+void SourceUpdate::commit() const
+{
+    std::size_t at = 0;
+    for (const ListSource& source : sources_) {
+        if (!source.enabled)
+            continue;
+        const Pending& pending = pending_[at++];
+        SourceRecord record = pending.record;
+        if (pending.names)
+            record.namesSha256 = records_.writeNames(source.name, *pending.names);
+        records_.writeRecord(source.name, record);
+    }
+    AppliedState state = lastState_.value_or(AppliedState());
+    state.configuration = configuration();
+    if (applied_) {
+        state.ownSha256 = records_.writeOwn(*own_);
+        state.appliedSha256 = records_.writeApplied(*applied_);
+    }
+    // Last: until it is written, the next update works the names out anew.
+    records_.writeAppliedState(state);
+}
+
+} // namespace vendrel
