@@ -130,26 +130,10 @@ std::int64_t secondsNow()
     return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
 }
 
-std::string reportLine(const SourceReport& report)
-{
-    const std::string entries = std::to_string(report.entries) + (report.entries == 1 ? " entry" : " entries");
-    switch (report.result) {
-    case SourceReport::Result::Updated:
-        return report.name + ": updated, " + entries +
-               (report.leftOut ? "; " + leftOutNote(report.leftOut, report.name) : std::string());
-    case SourceReport::Result::Unchanged:
-        return report.name + ": unchanged, " + entries;
-    case SourceReport::Result::Failed:
-        break;
-    }
-    return report.name + ": failed: " + report.reason +
-           (report.entries ? " Its " + entries + " of the last update stand." : std::string());
-}
-
 void printReports(CliContext& context, const SourceUpdate& update)
 {
     for (const SourceReport& report : update.reports())
-        (report.result == SourceReport::Result::Failed ? context.err : context.out) << reportLine(report) << '\n';
+        (report.result == SourceReport::Result::Failed ? context.err : context.out) << describeReport(report) << '\n';
 }
 
 std::vector<FetchedSource> fetchEnabled(CliContext& context, const SourceUpdate& update, const SourceRecords& records)
@@ -172,13 +156,9 @@ std::vector<FetchedSource> fetchEnabled(CliContext& context, const SourceUpdate&
 
 void sayFlushedCaches(CliContext& context)
 {
-    const std::vector<std::string> flushed = context.system.flushNameCaches();
-    if (flushed.empty())
-        return;
-    context.out << "Flushed the name cache of ";
-    for (std::size_t i = 0; i < flushed.size(); ++i)
-        context.out << (i == 0 ? "" : i + 1 == flushed.size() ? " and " : ", ") << flushed[i];
-    context.out << ".\n";
+    const std::string text = flushedCachesText(context.system.flushNameCaches());
+    if (!text.empty())
+        context.out << text << '\n';
 }
 
 } // namespace
@@ -230,9 +210,7 @@ void whyCommand(CliContext& context)
         if (source.enabled && std::ranges::binary_search(names, host))
             givers.push_back(source.name);
     }
-    std::string sourcesText;
-    for (std::size_t i = 0; i < givers.size(); ++i)
-        sourcesText += (i == 0 ? "" : i + 1 == givers.size() ? " and " : ", ") + givers[i];
+    const std::string sourcesText = listedWithAnd(givers);
     const NameList own = records.own(records.appliedState()).names;
     const bool users = std::ranges::binary_search(own, host);
     std::size_t lineNumber = 0;

@@ -64,7 +64,8 @@ void buildDownloadMenu(QMenuBar* bar, MainMenus& m)
     m.download = bar->addMenu(QStringLiteral("&Download"));
     m.mvpsSubmenu = submenu(m.download, "MVPs Hosts", {m.mvpsMerge, m.mvpsReplace, separator, m.mvpsVisit});
     m.hphostsSubmenu = submenu(m.download, "hpHOSTS", {m.hphostsMerge, m.hphostsReplace, separator, m.hphostsVisit});
-    fill(m.download, {m.mvpsSubmenu->menuAction(), m.hphostsSubmenu->menuAction(), separator, m.cancelDownload});
+    fill(m.download, {m.mvpsSubmenu->menuAction(), m.hphostsSubmenu->menuAction(), separator, m.showSources,
+                      m.updateAllSources, separator, m.cancelDownload});
 }
 
 void buildWhitelistMenu(QMenuBar* bar, MainMenus& m)

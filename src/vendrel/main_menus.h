@@ -48,6 +48,8 @@ struct MainMenus {
     QAction* hphostsMerge = nullptr;
     QAction* hphostsReplace = nullptr;
     QAction* hphostsVisit = nullptr;
+    QAction* showSources = nullptr;
+    QAction* updateAllSources = nullptr;
     QAction* cancelDownload = nullptr;
 
     QMenu* whitelist = nullptr;

@@ -23,6 +23,7 @@
 #include "vendrel/memopad_commands.h"
 #include "vendrel/plain_text_area.h"
 #include "vendrel/prompter.h"
+#include "vendrel/source_commands.h"
 #include "vendrel/startup_layout.h"
 #include "vendrel/status_progress_bar.h"
 #include "vendrel/web_addresses.h"
@@ -115,7 +116,8 @@ MainWindow::MainWindow(platform::Platform& system, Prompter& prompter, MainWindo
 
 MainWindow::~MainWindow()
 {
-    // Ends a running download and joins its worker before the window it reports to goes.
+    // Ends a running download or update and joins its worker before the window it reports to goes.
+    sources_.reset();
     download_.reset();
 }
 
@@ -126,6 +128,7 @@ void MainWindow::createCommandFamilies()
     lines_ = std::make_unique<LineCommands>(host, *model_, controls);
     help_ = std::make_unique<HelpCommands>(host, *shell_, menus_);
     download_ = std::make_unique<DownloadCommands>(host, options_.downloadHost, menus_);
+    sources_ = std::make_unique<SourceCommands>(host, options_.downloadHost, menus_); // after Cancel Download
     files_ = std::make_unique<FileCommands>(host, controls);
     backup_ = std::make_unique<BackupCommands>(host, controls);
     plainTextArea_ = std::make_unique<PlainTextArea>(*this, widgets_, prompter_);

@@ -33,6 +33,7 @@ class AnchorKeeper;
 class DesktopShell;
 class BackupCommands;
 class DownloadCommands;
+class SourceCommands;
 class FileCommands;
 class MemopadCommands;
 class PlainTextArea;
@@ -163,6 +164,7 @@ private:
     std::unique_ptr<LineCommands> lines_;
     std::unique_ptr<HelpCommands> help_;
     std::unique_ptr<DownloadCommands> download_;
+    std::unique_ptr<SourceCommands> sources_;
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<BackupCommands> backup_;
     std::uint16_t hostsAttributes_ = 0;

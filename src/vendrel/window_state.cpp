@@ -39,7 +39,8 @@ void enableMenus(const WindowState& state, const MainMenus& m)
 
     m.openInMemopad->setEnabled(!in(WindowMode::Memopad));
     enableAll({m.saveSubmenu->menuAction(), m.exitMemopad}, in(WindowMode::Memopad));
-    enableAll({m.mvpsSubmenu->menuAction(), m.hphostsSubmenu->menuAction()}, !in(WindowMode::Downloading));
+    enableAll({m.mvpsSubmenu->menuAction(), m.hphostsSubmenu->menuAction(), m.showSources, m.updateAllSources},
+              !in(WindowMode::Downloading));
     m.cancelDownload->setEnabled(in(WindowMode::Downloading));
     enableAll({m.removeWhitelistItems, m.addWhitelistItems, m.viewEditWhitelist}, !in(WindowMode::Whitelist));
     enableAll({m.saveAndExitWhitelist, m.exitWhitelist}, in(WindowMode::Whitelist));

@@ -99,6 +99,35 @@ std::string entriesOf(const Names& names, std::string_view address)
 
 } // namespace
 
+std::string describeReport(const SourceReport& report)
+{
+    const std::string entries = std::to_string(report.entries) + (report.entries == 1 ? " entry" : " entries");
+    switch (report.result) {
+    case SourceReport::Result::Updated:
+        return report.name + ": updated, " + entries +
+               (report.leftOut ? "; " + leftOutNote(report.leftOut, report.name) : std::string());
+    case SourceReport::Result::Unchanged:
+        return report.name + ": unchanged, " + entries;
+    case SourceReport::Result::Failed:
+        break;
+    }
+    return report.name + ": failed: " + report.reason +
+           (report.entries ? " Its " + entries + " of the last update stand." : std::string());
+}
+
+std::string listedWithAnd(const std::vector<std::string>& items)
+{
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
+    return text;
+}
+
+std::string flushedCachesText(const std::vector<std::string>& caches)
+{
+    return caches.empty() ? std::string() : "Flushed the name cache of " + listedWithAnd(caches) + ".";
+}
+
 SourceUpdate::SourceUpdate(const SourceRecords& records, std::vector<ListSource> sources,
                            const std::vector<std::string>& whitelistLines, std::int64_t now)
     : records_(records), sources_(std::move(sources)), allow_(whitelistLines),

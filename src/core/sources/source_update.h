@@ -25,6 +25,17 @@ struct SourceReport {
     std::string reason;      // why it failed
 };
 
+// "mvps: updated, 1,204 entries", "hphosts: unchanged, 80 entries",
+// "mine: failed: REASON Its 12 entries of the last update stand."
+std::string describeReport(const SourceReport& report);
+
+// "a", "a and b", "a, b and c".
+std::string listedWithAnd(const std::vector<std::string>& items);
+
+// "Flushed the name cache of systemd-resolved and nscd." for the caches
+// named; empty for none.
+std::string flushedCachesText(const std::vector<std::string>& caches);
+
 // One update of the hosts file from every enabled source: planned from what
 // the fetch brought, then (once the change is written, or when there is
 // none) committed to the records, so that a killed update leaves records
