@@ -173,11 +173,16 @@ void updateCommand(CliContext& context)
     SourceUpdate update(records, sources, readWhitelist(EditorPaths{{}, {}, context.dataDir}.whitelistPath()),
                         secondsNow());
     std::vector<FetchedSource> fetched = fetchEnabled(context, update, records);
-    // The hosts file is locked for the change only, not for the downloads.
-    const platform::FileLock lock = lockHostsFile(context.hostsPath);
     CliSession session = openSession(context);
-    session.document.readLoadable(); // the redirect address, and a file the editor cannot hold is refused
-    update.plan(session.document, std::move(fetched));
+    update.evaluate(std::move(fetched), session.document.systemLines());
+    // The hosts file is locked for the change only, not for the downloads,
+    // and is not even read when the names cannot have changed.
+    std::optional<platform::FileLock> lock;
+    if (update.mayChangeNames()) {
+        lock.emplace(lockHostsFile(context.hostsPath));
+        session.document.readLoadable(); // the redirect address, and a file the editor cannot hold is refused
+        update.planChange(session.document);
+    }
     printReports(context, update);
     const bool written = update.change() && context.dryRun == DryRun::No;
     if (update.change()) {

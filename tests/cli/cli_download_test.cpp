@@ -78,14 +78,18 @@ TEST_F(CliDownload, OnlyBlockingEntriesOfAServedListComeIn)
 {
     const std::string list = "# a list\r\n6.6.6.6 bank.example\r\n0.0.0.0 ads.example # note\r\n"
                              "127.0.0.1 localhost\r\nbad_name.example\r\ntracker.example\r\n";
-    server.serve("/winhelp2002/hosts.zip", {200, unzip_test::handMadeArchive({{"HOSTS", list}})});
-    const CliRun result = download({"mvps", "merge", "--url", url});
-    ASSERT_EQ(result.status, vendrel::cli::Success) << result.err;
-    EXPECT_EQ(FakePlatform::readFile(hostsPath),
-              "127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\tads.example\r\n127.0.0.1\tkept.example\r\n"
-              "127.0.0.1\ttracker.example\r\n");
-    EXPECT_TRUE(contains(result.out, "3 lines of list mvps were not blocking entries and were left out.\n"))
-        << result.out;
+    // An archive, or the list itself as plain text, whatever the address calls it.
+    for (const std::string& body : {unzip_test::handMadeArchive({{"HOSTS", list}}), list}) {
+        fake.writeFile(hostsPath, originalHosts);
+        server.serve("/winhelp2002/hosts.zip", {200, body});
+        const CliRun result = download({"mvps", "merge", "--url", url});
+        ASSERT_EQ(result.status, vendrel::cli::Success) << result.err;
+        EXPECT_EQ(FakePlatform::readFile(hostsPath),
+                  "127.0.0.1\tlocalhost\r\n\r\n127.0.0.1\tads.example\r\n127.0.0.1\tkept.example\r\n"
+                  "127.0.0.1\ttracker.example\r\n");
+        EXPECT_TRUE(contains(result.out, "3 lines of list mvps were not blocking entries and were left out.\n"))
+            << result.out;
+    }
 }
 
 TEST_F(CliDownload, AnAddressThatIsNotHttpOrHttpsIsRefused)

@@ -168,7 +168,7 @@ TEST_F(DownloadTest, ABodyThatIsNotAnArchiveIsReportedAndChangesNothing)
     ASSERT_TRUE(waitFor([this] { return prompter.shown().size() == 2; }));
     ASSERT_TRUE(waitFor([this] { return downloadEnded(); }));
     EXPECT_TRUE(prompter.shown()[1].text.startsWith(u"Vendrel had trouble downloading."_s));
-    EXPECT_NE(prompter.shown()[1].text.indexOf(u"not a ZIP archive"_s), -1);
+    EXPECT_NE(prompter.shown()[1].text.indexOf(u"sent a web page, not a block list"_s), -1);
     EXPECT_EQ(hostsOnDisk(), hostsText) << "a stale list of the same name is never applied";
     EXPECT_TRUE(menusIdle());
     EXPECT_FALSE(std::filesystem::exists(programFile("hosts.zip")));

@@ -7,6 +7,7 @@
 #include "core/error.h"
 #include "core/hosts/text_file.h"
 #include "core/session/hosts_commands.h"
+#include "core/sources/list_body.h"
 
 #include <filesystem>
 
@@ -22,10 +23,20 @@ void removeIfPresent(const std::string& path)
 // Unpacks the list `member` of the archive into `folder` and returns the
 // path of the file written (the first member of that name, when several
 // have it). A file of that name already in the folder is never taken for
-// the one just downloaded: an archive without the member is an error.
-std::string extractDownloadedList(const std::string& zipPath, const std::string& member, const std::string& folder)
+// the one just downloaded: an archive without the member is an error. A
+// download that is no archive is the list itself, as a plain-text list
+// (a web page or binary data in its place is an error).
+std::string extractDownloadedList(const std::string& zipPath, const std::string& member, const std::string& folder,
+                                  std::string_view listName)
 {
-    const ExtractResult result = extractMembers(zipPath, member, folder);
+    std::string bytes = unzip::readArchiveFile(zipPath);
+    if (!isZipArchive(bytes)) {
+        const std::string listPath = platform::joinPath(folder, member);
+        writeWholeFile(listPath,
+                       listTextOfBody(std::move(bytes), {std::string(listName), {}, true, ListFormat::Text, {}}));
+        return listPath;
+    }
+    const ExtractResult result = extractMembers(ZipArchive::fromBytes(std::move(bytes), zipPath), member, folder);
     if (result.nothingSelected())
         throw Error("The archive " + zipPath + " holds no file named " + member + ".");
     return result.writtenFiles.back();
@@ -91,7 +102,8 @@ PlannedChange planDownloadedList(const HostsDocument& document, const std::strin
 {
     std::string unpacked;
     try {
-        unpacked = extractDownloadedList(zipPath, member, folder);
+        unpacked = extractDownloadedList(zipPath, member, folder,
+                                         listName.empty() ? std::string_view(member) : listName);
         const std::size_t leftOut = keepOnlyBlockingEntries(document, unpacked);
         PlannedChange change = use == DownloadUse::Merge ? planMerge(document, unpacked, progress, "Download Merge")
                                                          : planReplace(document, unpacked, "Download Replace");

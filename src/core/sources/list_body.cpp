@@ -11,11 +11,6 @@
 namespace vendrel {
 namespace {
 
-bool isZipArchive(std::string_view bytes)
-{
-    return bytes.starts_with(std::string_view("PK\x03\x04", 4)) || bytes.starts_with(std::string_view("PK\x05\x06", 4));
-}
-
 // A page a web server sends in place of a file it does not have.
 bool isMarkup(std::string_view bytes)
 {
@@ -51,6 +46,11 @@ std::size_t listMember(const ZipArchive& archive, const ListSource& source)
 }
 
 } // namespace
+
+bool isZipArchive(std::string_view bytes)
+{
+    return bytes.starts_with(std::string_view("PK\x03\x04", 4)) || bytes.starts_with(std::string_view("PK\x05\x06", 4));
+}
 
 std::string listTextOfBody(std::string bytes, const ListSource& source)
 {

@@ -8,6 +8,9 @@
 
 namespace vendrel {
 
+// Whether `bytes` begin as a ZIP archive does.
+bool isZipArchive(std::string_view bytes);
+
 // The hosts-format or one-domain-a-line text that a body `source` served
 // holds: a ZIP archive (told by its first bytes, whatever the address is
 // called) is unpacked first. Throws Error saying what the body is instead

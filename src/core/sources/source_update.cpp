@@ -7,13 +7,13 @@
 #include "core/hosts/text_file.h"
 #include "core/session/hosts_commands.h"
 #include "core/sources/list_body.h"
+#include "core/sources/name_set.h"
 #include "core/text/ascii_text.h"
 #include "platform/sha256.h"
 
 #include <algorithm>
 #include <iterator>
 #include <stdexcept>
-#include <unordered_set>
 
 namespace vendrel {
 namespace {
@@ -25,6 +25,29 @@ Names difference(const Names& from, const Names& taken)
     Names rest;
     std::ranges::set_difference(from, taken, std::back_inserter(rest));
     return rest;
+}
+
+// The sorted lists merged into one, each name once, each copied once.
+Names unionOfAll(const std::vector<const Names*>& lists)
+{
+    std::size_t total = 0;
+    for (const Names* list : lists)
+        total += list->size();
+    Names all;
+    all.reserve(total);
+    std::vector<std::size_t> next(lists.size(), 0);
+    for (;;) {
+        const std::string* least = nullptr;
+        for (std::size_t i = 0; i < lists.size(); ++i)
+            if (next[i] < lists[i]->size() && (!least || (*lists[i])[next[i]] < *least))
+                least = &(*lists[i])[next[i]];
+        if (!least)
+            return all;
+        all.push_back(*least);
+        for (std::size_t i = 0; i < lists.size(); ++i)
+            if (next[i] < lists[i]->size() && (*lists[i])[next[i]] == all.back())
+                ++next[i];
+    }
 }
 
 Names unionOf(const Names& one, const Names& other)
@@ -60,25 +83,55 @@ struct EditedText {
     Names alreadyBlocked;
 };
 
+// Calls `visit(word)` for each word of `text`, split at blanks and controls.
+template <typename Visit>
+void forEachWord(std::string_view text, Visit&& visit)
+{
+    std::size_t at = 0;
+    while (at < text.size()) {
+        while (at < text.size() && isSpaceOrControl(text[at]))
+            ++at;
+        const std::size_t start = at;
+        while (at < text.size() && !isSpaceOrControl(text[at]))
+            ++at;
+        if (at > start)
+            visit(text.substr(start, at - start));
+    }
+}
+
+bool hasUpperCaseOrFinalDot(std::string_view name)
+{
+    return name.ends_with('.') || std::ranges::any_of(name, [](char c) { return c >= 'A' && c <= 'Z'; });
+}
+
 EditedText withoutRemovedNames(std::string_view bytes, const Names& removed, const Names& added,
                                const SystemLines& systemLines)
 {
-    const std::unordered_set<std::string_view> removedSet(removed.begin(), removed.end());
-    const std::unordered_set<std::string_view> addedSet(added.begin(), added.end());
+    const NameSet removedSet(removed);
+    const NameSet addedSet(added);
     EditedText edited;
     edited.text.reserve(bytes.size());
     forEachLine(bytes, [&](std::string_view line) {
-        const std::vector<std::string_view> words = wordsBeforeComment(line);
-        bool dropped = false;
-        if (words.size() > 1 && isBlockingAddress(words.front())) {
-            dropped = !removedSet.empty();
-            for (std::size_t i = 1; i < words.size(); ++i) {
-                const std::string name = lowerCase(words[i]);
+        const std::string_view content = line.substr(0, line.find('#'));
+        const std::size_t addressStart = std::min(content.find_first_not_of(" \t"), content.size());
+        const std::size_t addressEnd = std::min(content.find_first_of(" \t", addressStart), content.size());
+        const std::string_view address = content.substr(addressStart, addressEnd - addressStart);
+        bool anyName = false;
+        bool allRemoved = true;
+        if (isBlockingAddress(address)) {
+            forEachWord(content.substr(addressEnd), [&](std::string_view word) {
+                std::string lowered;
+                const std::string_view name = hasUpperCaseOrFinalDot(word) ? (lowered = lowerCase(word)) : word;
+                anyName = true;
+                if (removedSet.contains(name))
+                    return; // never also added: the two are apart
+                allRemoved = false;
                 if (addedSet.contains(name))
-                    edited.alreadyBlocked.push_back(name);
-                dropped = dropped && removedSet.contains(name) && !systemLines.isSystemEntry(words.front(), words[i]);
-            }
+                    edited.alreadyBlocked.emplace_back(name);
+            });
         }
+        const bool dropped = anyName && allRemoved && !removedSet.empty() &&
+                             !systemLines.isSystemEntry(address, content.substr(addressEnd));
         if (!dropped)
             edited.text.append(line).append("\r\n");
     });
@@ -141,7 +194,7 @@ bool SourceUpdate::anyFailed() const
         reports_, [](const SourceReport& report) { return report.result == SourceReport::Result::Failed; });
 }
 
-void SourceUpdate::takeFetched(FetchedSource fetched, std::string_view address, const SystemLines& systemLines)
+void SourceUpdate::takeFetched(FetchedSource fetched, const SystemLines& systemLines)
 {
     const ListSource& source = fetched.source;
     const std::optional<SourceRecord> old = records_.record(source.name);
@@ -159,7 +212,7 @@ void SourceUpdate::takeFetched(FetchedSource fetched, std::string_view address, 
         if (fetched.kind == FetchedSource::Kind::Body) {
             const std::string digest = platform::sha256Hex(fetched.body);
             if (!sameSource || digest != old->sha256) {
-                BlockingNames names = blockedNamesOfBody(std::move(fetched.body), source, address, systemLines);
+                BlockingNames names = blockedNamesOfBody(std::move(fetched.body), source, "0.0.0.0", systemLines);
                 report = {source.name, SourceReport::Result::Updated, names.names.size(), names.leftOut, {}};
                 pending.names = std::move(names.names);
                 pending.record.sha256 = digest;
@@ -205,36 +258,47 @@ std::vector<ListSource> SourceUpdate::enabledSources() const
     return enabled;
 }
 
-void SourceUpdate::plan(const HostsDocument& document, std::vector<FetchedSource> fetched, const Progress& progress)
+void SourceUpdate::evaluate(std::vector<FetchedSource> fetched, const SystemLines& systemLines)
 {
     const std::vector<ListSource> enabled = enabledSources();
     if (fetched.size() != enabled.size() ||
         !std::ranges::equal(
             fetched, enabled, {}, [](const FetchedSource& one) { return one.source.name; }, &ListSource::name))
         throw std::logic_error("an update is planned from the fetch of its enabled sources");
-    const std::string_view address = sortAddressFor(document.redirectAddress());
     for (FetchedSource& one : fetched)
-        takeFetched(std::move(one), address, document.systemLines());
+        takeFetched(std::move(one), systemLines);
     lastState_ = records_.appliedState();
-    if (!appliedStateHolds())
+}
+
+void SourceUpdate::planChange(const HostsDocument& document, const Progress& progress)
+{
+    if (mayChangeNames())
         planNames(document, progress);
+}
+
+void SourceUpdate::plan(const HostsDocument& document, std::vector<FetchedSource> fetched, const Progress& progress)
+{
+    evaluate(std::move(fetched), document.systemLines());
+    planChange(document, progress);
 }
 
 // Every enabled source's names, the new ones of an updated list, the kept
 // ones of the others; `unknown` when a kept set could not be read back.
 std::vector<std::string> SourceUpdate::unionOfSources(bool& unknown)
 {
-    Names all;
+    std::vector<Names> keptLists;
+    keptLists.reserve(sources_.size());
+    std::vector<const Names*> lists;
     std::size_t at = 0;
     for (const ListSource& source : sources_) {
         if (!source.enabled)
             continue;
         Pending& pending = pending_[at++];
         if (pending.names) {
-            all = unionOf(all, *pending.names);
+            lists.push_back(&*pending.names);
             continue;
         }
-        const ReadNames kept = records_.names(source.name, pending.record);
+        ReadNames kept = records_.names(source.name, pending.record);
         if (!kept.sound || kept.names.size() != pending.record.entries) {
             // The next update fetches this list in full and reads it anew.
             unknown = true;
@@ -242,9 +306,11 @@ std::vector<std::string> SourceUpdate::unionOfSources(bool& unknown)
             pending.record.lastModified.clear();
             pending.record.sha256.clear();
         }
-        all = unionOf(all, kept.names);
+        lists.push_back(&keptLists.emplace_back(std::move(kept.names)));
     }
-    std::erase_if(all, [this](const std::string& name) { return allow_.allows(name); });
+    Names all = unionOfAll(lists);
+    if (!allow_.empty())
+        std::erase_if(all, [this](const std::string& name) { return allow_.allows(name); });
     return all;
 }
 

@@ -51,7 +51,13 @@ public:
     // (or listed) gives none. An entry goes only when the last update put it
     // there, no source gives it now and it was not the user's own before.
     // `fetched` holds the enabled sources, in their order, as fetchSources
-    // returns them for enabledSources().
+    // returns them for enabledSources(): evaluate() reads what they sent,
+    // planChange() works out the change of the hosts file (none when the
+    // names cannot have changed, which needs no look at the file), and
+    // plan() does both.
+    void evaluate(std::vector<FetchedSource> fetched, const SystemLines& systemLines);
+    bool mayChangeNames() const { return !appliedStateHolds(); }
+    void planChange(const HostsDocument& document, const Progress& progress = {});
     void plan(const HostsDocument& document, std::vector<FetchedSource> fetched, const Progress& progress = {});
     std::vector<ListSource> enabledSources() const;
 
@@ -72,7 +78,7 @@ private:
         std::optional<std::vector<std::string>> names; // a new set, when the list changed
     };
 
-    void takeFetched(FetchedSource fetched, std::string_view address, const SystemLines& systemLines);
+    void takeFetched(FetchedSource fetched, const SystemLines& systemLines);
     bool appliedStateHolds() const;
     // The enabled sources and the whitelist, as the applied state keeps them.
     std::string configuration() const;
