@@ -212,7 +212,7 @@ void whyCommand(CliContext& context)
     std::vector<std::string> givers;
     for (const ListSource& source : readSources(sourcesPath(context))) {
         const NameList names = records.names(source.name, records.record(source.name)).names;
-        if (source.enabled && std::ranges::binary_search(names, host))
+        if (std::ranges::binary_search(names, host))
             givers.push_back(source.name);
     }
     const std::string sourcesText = listedWithAnd(givers);

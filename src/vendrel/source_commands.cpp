@@ -36,7 +36,7 @@ std::int64_t secondsNow()
 } // namespace
 
 SourceCommands::SourceCommands(CommandHost& host, std::string downloadHost, MainMenus& menus)
-    : CommandFamily(host), downloadHost_(std::move(downloadHost)), records_(host.paths().programFolder)
+    : CommandFamily(host), downloadHost_(std::move(downloadHost))
 {
     menus.showSources = newAction("Sources...", [this] { showSources(); });
     menus.updateAllSources = newAction("Update All Sources", [this] { updateAllSources(); });
@@ -61,7 +61,8 @@ void SourceCommands::showSources()
         ask({Prompter::Kind::Warning, QStringLiteral("Warning"), QString::fromStdString(error.what()), false});
         return;
     }
-    SourcesDialog dialog(host_.dialogParent(), host_.prompter(), sourcesPath(), records_, std::move(sources));
+    const vendrel::SourceRecords records(host_.paths().programFolder);
+    SourcesDialog dialog(host_.dialogParent(), host_.prompter(), sourcesPath(), records, std::move(sources));
     dialog.exec();
 }
 
@@ -69,9 +70,11 @@ void SourceCommands::updateAllSources()
 {
     if (update_)
         return;
+    worker_ = std::jthread(); // a cancelled fetch ends before its records go
+    records_ = std::make_unique<vendrel::SourceRecords>(host_.paths().programFolder);
     std::unique_ptr<vendrel::SourceUpdate> update;
     try {
-        update = std::make_unique<vendrel::SourceUpdate>(records_, vendrel::readSources(sourcesPath()),
+        update = std::make_unique<vendrel::SourceUpdate>(*records_, vendrel::readSources(sourcesPath()),
                                                          vendrel::readWhitelist(host_.paths().whitelistPath()),
                                                          secondsNow());
     } catch (const vendrel::Error& error) {
@@ -92,6 +95,7 @@ void SourceCommands::updateAllSources()
     update_ = std::move(update);
     host_.widgets().progressBar->setText(QStringLiteral("Connecting to Site"));
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    updateShown_ = true;
     host_.setMode(WindowMode::Downloading);
     vendrel::FetchSettings settings;
     settings.hostOverride = downloadHost_;
@@ -102,7 +106,7 @@ void SourceCommands::updateAllSources()
                 this, [this, generation, bytes] { received(generation, bytes); }, Qt::QueuedConnection);
         };
         auto fetched = std::make_shared<std::vector<vendrel::FetchedSource>>(
-            vendrel::fetchSources(enabled, records_, settings, report, stop));
+            vendrel::fetchSources(enabled, *records_, settings, report, stop));
         if (!stop.stop_requested())
             QMetaObject::invokeMethod(
                 this, [this, generation, fetched] { applyFetched(generation, std::move(*fetched)); },
@@ -155,6 +159,7 @@ void SourceCommands::applyUpdate(vendrel::SourceUpdate& update, std::vector<vend
         flushed = vendrel::flushedCachesText(host_.system().flushNameCaches());
         host_.PopulateList();
     }
+    showUpdateEnded();
     tellReport(update, flushed);
 }
 
@@ -181,12 +186,20 @@ void SourceCommands::cancelUpdate()
     endUpdate();
 }
 
-void SourceCommands::endUpdate()
+void SourceCommands::showUpdateEnded()
 {
-    update_.reset();
+    if (!updateShown_)
+        return;
+    updateShown_ = false;
     QApplication::restoreOverrideCursor();
     host_.setMode(WindowMode::Idle);
     host_.ShowLineCount();
+}
+
+void SourceCommands::endUpdate()
+{
+    showUpdateEnded();
+    update_.reset();
 }
 
 } // namespace vendrel::gui

@@ -35,9 +35,13 @@ private:
     void cancelUpdate();
     void endUpdate();
     std::string sourcesPath() const;
+    // Ends the update's wait cursor and mode; once, however often it is called.
+    void showUpdateEnded();
 
     std::string downloadHost_;
-    vendrel::SourceRecords records_;
+    // In the editor's data folder, which is known once the window has started.
+    std::unique_ptr<vendrel::SourceRecords> records_;
+    bool updateShown_ = false;
     std::unique_ptr<vendrel::SourceUpdate> update_;
     std::uint64_t generation_ = 0;
     // Last, so that it goes first: the fetch is stopped and joined before the rest goes.

@@ -15,6 +15,8 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include <filesystem>
+
 using namespace vendrel::gui; // the editor's classes
 
 using namespace Qt::Literals::StringLiterals;
@@ -81,6 +83,7 @@ TEST_F(SourcesTest, UpdateAllSourcesAppliesTheEnabledOnesInOneChange)
     EXPECT_TRUE(report.contains(u"Added 2 and removed 0 entries."_s)) << report.toStdString();
     EXPECT_EQ(progressText(), "5 Lines - Idle");
     EXPECT_EQ(server.requests().size(), 2u);
+    EXPECT_TRUE(std::filesystem::exists(system.programFolderPath() + "/sources/source.one.record"));
 }
 
 TEST_F(SourcesTest, CancelDownloadEndsAnUpdateAndChangesNothing)
