@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <stdexcept>
 
 namespace vendrel {
@@ -104,11 +105,12 @@ bool hasUpperCaseOrFinalDot(std::string_view name)
     return name.ends_with('.') || std::ranges::any_of(name, [](char c) { return c >= 'A' && c <= 'Z'; });
 }
 
-EditedText withoutRemovedNames(std::string_view bytes, const Names& removed, const Names& added,
-                               const SystemLines& systemLines)
+// Only names a list gave are removed, and a list never gives localhost or a
+// name of the machine's (blockingNamesOf), so no system line is among them.
+EditedText withoutRemovedNames(std::string_view bytes, const Names& removed, const Names& added)
 {
     const NameSet removedSet(removed);
-    const NameSet addedSet(added);
+    std::optional<NameSet> addedSet; // made when a name of the file is not removed
     EditedText edited;
     edited.text.reserve(bytes.size());
     forEachLine(bytes, [&](std::string_view line) {
@@ -126,12 +128,13 @@ EditedText withoutRemovedNames(std::string_view bytes, const Names& removed, con
                 if (removedSet.contains(name))
                     return; // never also added: the two are apart
                 allRemoved = false;
-                if (addedSet.contains(name))
+                if (!addedSet)
+                    addedSet.emplace(added);
+                if (addedSet->contains(name))
                     edited.alreadyBlocked.emplace_back(name);
             });
         }
-        const bool dropped = anyName && allRemoved && !removedSet.empty() &&
-                             !systemLines.isSystemEntry(address, content.substr(addressEnd));
+        const bool dropped = anyName && allRemoved && !removedSet.empty();
         if (!dropped)
             edited.text.append(line).append("\r\n");
     });
@@ -319,18 +322,21 @@ void SourceUpdate::planNames(const HostsDocument& document, const Progress& prog
     const ReadNames lastApplied = records_.applied(lastState_);
     ReadNames own = records_.own(lastState_);
     bool unknown = !lastApplied.sound || !own.sound;
-    const Names given = unionOfSources(unknown);
-    // Whatever cannot be proven to come from the last update stays, and stays claimed.
-    applied_ = unknown ? unionOf(given, lastApplied.names) : given;
+    Names given = unionOfSources(unknown);
     own_ = std::move(own.names);
     added_ = difference(given, lastApplied.names);
-    removed_ = unknown ? Names() : difference(difference(lastApplied.names, given), *own_);
+    // Whatever cannot be proven to come from the last update stays, and stays claimed.
+    if (!unknown) {
+        removed_ = difference(lastApplied.names, given);
+        std::erase_if(removed_, [this](const std::string& name) { return std::ranges::binary_search(*own_, name); });
+    }
+    applied_ = unknown ? unionOf(given, lastApplied.names) : std::move(given);
     if (added_.empty() && removed_.empty())
         return;
     const std::string_view address = sortAddressFor(document.redirectAddress());
     Names alreadyBlocked;
     PlannedChange change = planEdit(document, "Update Sources", [&](std::string_view bytes) {
-        EditedText edited = withoutRemovedNames(bytes, removed_, added_, document.systemLines());
+        EditedText edited = withoutRemovedNames(bytes, removed_, added_);
         alreadyBlocked = std::move(edited.alreadyBlocked);
         if (added_.empty())
             return std::move(edited.text);
