@@ -22,14 +22,6 @@
 namespace vendrel::cli {
 namespace {
 
-std::string lowerCase(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower)
-        c = asciiLower(c);
-    return lower;
-}
-
 std::string sourcesPath(const CliContext& context) { return sourcesPathIn(context.dataDir); }
 
 std::vector<ListSource>::iterator findSource(std::vector<ListSource>& sources, const std::string& name)
@@ -77,9 +69,7 @@ void addSource(CliContext& context, std::vector<ListSource>& sources)
     const std::string address = requiredArgument(context, 2, "URL");
     if (!isSourceName(name))
         throw UsageError("\"" + name + "\" is no source name (letters, digits, '-', '_' and '.', up to 64)");
-    const bool taken = std::ranges::any_of(
-        sources, [&name](const ListSource& source) { return lowerCase(source.name) == lowerCase(name); });
-    if (taken)
+    if (hasSourceNamed(sources, name))
         throw Error("There is a source named " + name + " already.");
     sources.push_back({name, downloadAddress(address), !context.options.has("--disabled"), formatOption(context),
                        context.options.value("--member").value_or("")});
@@ -205,7 +195,7 @@ void updateCommand(CliContext& context)
 
 void whyCommand(CliContext& context)
 {
-    const std::string host = lowerCase(context.arguments[0]);
+    const std::string host = comparableName(context.arguments[0]);
     if (!isDnsName(host))
         throw UsageError("\"" + context.arguments[0] + "\" is no host name");
     const SourceRecords records(context.dataDir);
@@ -224,7 +214,7 @@ void whyCommand(CliContext& context)
         ++lineNumber;
         const std::vector<std::string_view> words = wordsBeforeComment(line);
         const bool holds = words.size() > 1 && std::any_of(words.begin() + 1, words.end(), [&](std::string_view name) {
-                               return lowerCase(name.ends_with('.') ? name.substr(0, name.size() - 1) : name) == host;
+                               return comparableName(name) == host;
                            });
         if (!holds)
             return;

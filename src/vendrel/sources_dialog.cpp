@@ -36,8 +36,6 @@ QString lastUpdate(const std::optional<SourceRecord>& record)
     return QDateTime::fromSecsSinceEpoch(record->time).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }
 
-QString lowerCase(const std::string& text) { return QString::fromStdString(text).toLower(); }
-
 } // namespace
 
 SourcesDialog::SourcesDialog(QWidget* parent, Prompter& prompter, std::string sourcesPath, const SourceRecords& records,
@@ -125,9 +123,7 @@ bool SourcesDialog::addTypedSource()
         tell(QStringLiteral("A source's name is 1 to 64 letters, digits, '-', '_' and '.'."));
         return false;
     }
-    const bool taken = std::ranges::any_of(
-        sources_, [&name](const ListSource& source) { return lowerCase(source.name) == lowerCase(name); });
-    if (taken) {
+    if (vendrel::hasSourceNamed(sources_, name)) {
         tell(QStringLiteral("There is a source named %1 already.").arg(QString::fromStdString(name)));
         return false;
     }

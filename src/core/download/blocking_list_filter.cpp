@@ -37,19 +37,16 @@ bool allDigits(std::string_view text)
 
 std::vector<std::string_view> wordsBeforeComment(std::string_view line)
 {
-    line = line.substr(0, line.find('#'));
     std::vector<std::string_view> words;
-    std::size_t at = 0;
-    while (at < line.size()) {
-        while (at < line.size() && isSpaceOrControl(line[at]))
-            ++at;
-        const std::size_t start = at;
-        while (at < line.size() && !isSpaceOrControl(line[at]))
-            ++at;
-        if (at > start)
-            words.push_back(line.substr(start, at - start));
-    }
+    forEachWord(line.substr(0, line.find('#')), [&words](std::string_view word) { words.push_back(word); });
     return words;
+}
+
+std::string comparableName(std::string_view name)
+{
+    if (name.ends_with('.'))
+        name.remove_suffix(1);
+    return asciiLowerCopy(name);
 }
 
 namespace {
@@ -127,14 +124,8 @@ BlockingList blockingEntriesOf(std::string_view listText, std::string_view addre
 BlockingNames blockingNamesOf(std::string_view listText, std::string_view address, const SystemLines& systemLines)
 {
     BlockingNames list;
-    list.leftOut = forEachBlockableName(listText, address, systemLines, [&](std::string_view name) {
-        if (name.ends_with('.'))
-            name.remove_suffix(1);
-        std::string lower(name);
-        for (char& c : lower)
-            c = asciiLower(c);
-        list.names.push_back(std::move(lower));
-    });
+    list.leftOut = forEachBlockableName(listText, address, systemLines,
+                                        [&](std::string_view name) { list.names.push_back(comparableName(name)); });
     std::sort(list.names.begin(), list.names.end());
     list.names.erase(std::unique(list.names.begin(), list.names.end()), list.names.end());
     return list;

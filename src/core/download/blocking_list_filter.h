@@ -38,8 +38,27 @@ BlockingNames blockingNamesOf(std::string_view listText, std::string_view addres
 // not all digits in its last label (an IPv4 address is no name).
 bool isDnsName(std::string_view name);
 
+// Calls `visit(word)` for each word of `text`, split at blanks and controls.
+template <typename Visit>
+void forEachWord(std::string_view text, Visit&& visit)
+{
+    std::size_t at = 0;
+    while (at < text.size()) {
+        while (at < text.size() && static_cast<unsigned char>(text[at]) <= 32)
+            ++at;
+        const std::size_t start = at;
+        while (at < text.size() && static_cast<unsigned char>(text[at]) > 32)
+            ++at;
+        if (at > start)
+            visit(text.substr(start, at - start));
+    }
+}
+
 // The words of a hosts line before its comment (#), split at blanks and controls.
 std::vector<std::string_view> wordsBeforeComment(std::string_view line);
+
+// A host name in the form names are compared in: lower case, without a final dot.
+std::string comparableName(std::string_view name);
 
 // "12 lines of list NAME were not blocking entries and were left out."
 std::string leftOutNote(std::size_t leftOut, std::string_view listName);

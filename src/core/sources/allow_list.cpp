@@ -6,15 +6,7 @@
 namespace vendrel {
 namespace {
 
-std::string lowerName(std::string_view text)
-{
-    std::string name(trimSpaceAndControls(text));
-    for (char& c : name)
-        c = asciiLower(c);
-    if (name.ends_with('.'))
-        name.pop_back();
-    return name;
-}
+std::string lowerName(std::string_view text) { return comparableName(trimSpaceAndControls(text)); }
 
 } // namespace
 

@@ -17,14 +17,6 @@ namespace {
 
 ListSource builtIn(const BlockListSource& list) { return {list.name, list.url(), true, ListFormat::Zip, list.member}; }
 
-std::string lower(std::string_view text)
-{
-    std::string lowered(text);
-    for (char& c : lowered)
-        c = asciiLower(c);
-    return lowered;
-}
-
 // Reads one file of sources line by line, naming the line of every fault.
 class SourcesReader {
 public:
@@ -58,7 +50,8 @@ private:
             fail("it is neither a [name] nor a key = value");
         if (!current_)
             fail("a key comes before the first [name]");
-        readKey(lower(trimSpaceAndControls(line.substr(0, equals))), trimSpaceAndControls(line.substr(equals + 1)));
+        readKey(asciiLowerCopy(trimSpaceAndControls(line.substr(0, equals))),
+                trimSpaceAndControls(line.substr(equals + 1)));
     }
 
     void startSource(std::string_view line)
@@ -69,9 +62,7 @@ private:
         const std::string name(trimSpaceAndControls(line.substr(1, line.size() - 2)));
         if (!isSourceName(name))
             fail("\"" + name + "\" is no source name (letters, digits, '-', '_' and '.', up to 64)");
-        const bool taken = std::ranges::any_of(
-            sources_, [&name](const ListSource& source) { return lower(source.name) == lower(name); });
-        if (taken)
+        if (hasSourceNamed(sources_, name))
             fail("the name " + name + " is given twice");
         current_ = ListSource{name, {}, true, ListFormat::Auto, {}};
         startLine_ = lineNumber_;
@@ -102,7 +93,7 @@ private:
 
     bool yesOrNo(std::string_view value) const
     {
-        const std::string word = lower(value);
+        const std::string word = asciiLowerCopy(value);
         if (word == "yes" || word == "true" || word == "1")
             return true;
         if (word == "no" || word == "false" || word == "0")
@@ -113,7 +104,7 @@ private:
     ListFormat formatOf(std::string_view value) const
     {
         for (const ListFormat format : {ListFormat::Auto, ListFormat::Zip, ListFormat::Text})
-            if (lower(value) == formatName(format))
+            if (asciiLowerCopy(value) == formatName(format))
                 return format;
         fail("format is auto, zip or text, not " + std::string(value));
     }
@@ -142,6 +133,12 @@ private:
 std::string sourcesPathIn(const std::string& dataFolder) { return platform::joinPath(dataFolder, sourcesFileName); }
 
 std::vector<ListSource> builtInSources() { return {builtIn(mvpsHostsList), builtIn(hpHostsList)}; }
+
+bool hasSourceNamed(const std::vector<ListSource>& sources, std::string_view name)
+{
+    return std::ranges::any_of(
+        sources, [&name](const ListSource& source) { return asciiLowerCopy(source.name) == asciiLowerCopy(name); });
+}
 
 bool isSourceName(std::string_view name)
 {

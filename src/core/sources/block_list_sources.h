@@ -46,6 +46,9 @@ std::vector<ListSource> readSources(const std::string& path);
 // Writes `sources` to `path` atomically, in the form readSources reads.
 void writeSources(const std::string& path, const std::vector<ListSource>& sources);
 
+// Whether one of `sources` has `name`, letter case aside.
+bool hasSourceNamed(const std::vector<ListSource>& sources, std::string_view name);
+
 // A source name: 1 to 64 letters, digits, '-', '_' and '.', not starting with '.'.
 bool isSourceName(std::string_view name);
 

@@ -59,16 +59,6 @@ Names unionOf(const Names& one, const Names& other)
     return both;
 }
 
-std::string lowerCase(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower)
-        c = asciiLower(c);
-    if (lower.ends_with('.'))
-        lower.pop_back();
-    return lower;
-}
-
 std::string joinedLines(const std::vector<std::string>& lines)
 {
     std::string text;
@@ -83,22 +73,6 @@ struct EditedText {
     std::string text;
     Names alreadyBlocked;
 };
-
-// Calls `visit(word)` for each word of `text`, split at blanks and controls.
-template <typename Visit>
-void forEachWord(std::string_view text, Visit&& visit)
-{
-    std::size_t at = 0;
-    while (at < text.size()) {
-        while (at < text.size() && isSpaceOrControl(text[at]))
-            ++at;
-        const std::size_t start = at;
-        while (at < text.size() && !isSpaceOrControl(text[at]))
-            ++at;
-        if (at > start)
-            visit(text.substr(start, at - start));
-    }
-}
 
 bool hasUpperCaseOrFinalDot(std::string_view name)
 {
@@ -123,7 +97,7 @@ EditedText withoutRemovedNames(std::string_view bytes, const Names& removed, con
         if (isBlockingAddress(address)) {
             forEachWord(content.substr(addressEnd), [&](std::string_view word) {
                 std::string lowered;
-                const std::string_view name = hasUpperCaseOrFinalDot(word) ? (lowered = lowerCase(word)) : word;
+                const std::string_view name = hasUpperCaseOrFinalDot(word) ? (lowered = comparableName(word)) : word;
                 anyName = true;
                 if (removedSet.contains(name))
                     return; // never also added: the two are apart

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace vendrel {
@@ -14,6 +15,15 @@ namespace vendrel {
 inline bool isSpaceOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 using platform::asciiLower;
+
+// `text` with its ASCII letters in lower case.
+inline std::string asciiLowerCopy(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        c = asciiLower(c);
+    return lower;
+}
 
 // The text without leading and trailing characters of code 32 or less.
 inline std::string_view trimSpaceAndControls(std::string_view text)
