@@ -68,6 +68,7 @@ int secondsArgument(const std::string& text);
 std::optional<std::uint64_t> positiveNumber(const std::string& text);
 
 // The row a 1-based line number names; a number outside the list is wrong usage.
+std::size_t rowArgument(const std::string& text, std::size_t rowCount);
 std::size_t rowArgument(const std::string& text, const HostsRows& rows);
 
 // What one command works with: the hosts file, whose lock the command
@@ -87,6 +88,9 @@ void printLineCount(CliContext& context);
 // prints `appliedNote` (if any) and the line count. True when it was applied
 // rather than shown.
 bool finishChange(CliContext& context, CliSession& session, const PlannedChange& change,
+                  const std::string& appliedNote = {});
+// The same without the line count.
+bool reportChange(CliContext& context, CliSession& session, const PlannedChange& change,
                   const std::string& appliedNote = {});
 
 // Loads the hosts file, plans a change of it with `plan` and finishes it.

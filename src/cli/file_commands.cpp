@@ -37,7 +37,7 @@ void printLineCount(CliContext& context)
     context.out << lineCountText(countHostsFileRows(context.hostsPath)) << '\n';
 }
 
-bool finishChange(CliContext& context, CliSession& session, const PlannedChange& change, const std::string& appliedNote)
+bool reportChange(CliContext& context, CliSession& session, const PlannedChange& change, const std::string& appliedNote)
 {
     if (context.dryRun != DryRun::No) {
         printPlannedChange(context, change);
@@ -49,6 +49,13 @@ bool finishChange(CliContext& context, CliSession& session, const PlannedChange&
         context.out << change.note << '\n';
     if (!appliedNote.empty())
         context.out << appliedNote << '\n';
+    return true;
+}
+
+bool finishChange(CliContext& context, CliSession& session, const PlannedChange& change, const std::string& appliedNote)
+{
+    if (!reportChange(context, session, change, appliedNote))
+        return false;
     printLineCount(context);
     return true;
 }

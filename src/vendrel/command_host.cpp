@@ -47,10 +47,14 @@ bool CommandFamily::confirm(const QString& text, const QString& details)
     return ConfirmOK(host_.prompter(), host_.dialogParent(), text, details);
 }
 
-void CommandFamily::saveRows(const char* command)
+void CommandHost::saveRows(std::string command)
 {
-    host_.applyChange(vendrel::planSaveRows(host_.document(), command));
+    vendrel::PlannedChange change = vendrel::planSaveRows(document(), std::move(command));
+    applyChange(change);
+    document().adoptWrittenRows(document().basis(), std::move(change.after));
 }
+
+void CommandFamily::saveRows(const char* command) { host_.saveRows(command); }
 
 bool CommandFamily::confirmChange(const QString& question, const std::function<vendrel::PlannedChange()>& plan)
 {

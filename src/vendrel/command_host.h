@@ -49,6 +49,10 @@ public:
     // the file it leaves. A change that changes nothing writes nothing, and
     // the status line says so when the command ends. False then.
     virtual bool applyChange(const vendrel::PlannedChange& change) = 0;
+    // Saves the rows after a line command named `command`; the document
+    // keeps the text written, so that the next line command writes only its
+    // lines anew.
+    void saveRows(std::string command);
     virtual HostsTableModel& model() = 0;
 
     // Runs `command` as every command runs: an open cell edit is stored

@@ -314,7 +314,7 @@ void MainWindow::setMode(WindowMode mode)
     showWindowState(state_, menus_, widgets_, *model_, palette());
 }
 
-void MainWindow::SaveList() { applyChange(vendrel::planSaveRows(document_, "Edit Line")); }
+void MainWindow::SaveList() { saveRows("Edit Line"); }
 
 void MainWindow::ShowLineCount()
 {

@@ -67,7 +67,16 @@ std::int64_t now()
         .count();
 }
 
+// Edits of the versions on one whole version add up to at most this much
+// of the text, so that restoring one makes no more of them than of a copy.
+std::size_t chainEditBudget(std::size_t textSize) { return textSize / 4 + 64 * 1024; }
+
 } // namespace
+
+HistoryBounds historyBoundsFor(std::uint64_t fileSize)
+{
+    return {100, std::max<std::uint64_t>(std::uint64_t{64} << 20, 10 * fileSize)};
+}
 
 std::string HostsHistory::draftedVersionFile(const VersionInfo& info, const PackedVersion& packed) const
 {
@@ -152,7 +161,8 @@ VersionInfo HostsHistory::store(VersionInfo info, const std::string& file) const
 }
 
 VersionInfo HostsHistory::keep(std::string_view command, std::string_view before, std::string_view after,
-                               HistoryMove move, std::uint64_t stepped, Packing packing)
+                               HistoryMove move, std::uint64_t stepped, Packing packing,
+                               const std::optional<LineEdit>& edit)
 {
     VersionInfo info = nextVersion(command, move, stepped);
     {
@@ -164,7 +174,50 @@ VersionInfo HostsHistory::keep(std::string_view command, std::string_view before
         info.linesBefore = countLines(before);
         info.hash = contentHash(before);
     }
-    return store(info, encodeVersion(info, before, packing));
+    return store(info, encodeVersion(info, before, packing, edit));
+}
+
+std::optional<VersionInfo> HostsHistory::baseFor(const std::string& fingerprint, std::size_t textSize) const
+{
+    const std::vector<std::uint64_t> all = numbers();
+    if (all.empty() || fingerprint.empty())
+        return std::nullopt;
+    try {
+        const VersionInfo newest = info(all.back());
+        if (!newest.editSize || newest.hashAfter != fingerprint)
+            return std::nullopt;
+        std::size_t depth = 0;
+        std::size_t editBytes = *newest.editSize;
+        for (VersionInfo at = newest; at.base != 0; ++depth) {
+            if (depth + 1 >= longestVersionChain)
+                return std::nullopt;
+            at = info(at.base);
+            editBytes += at.editSize.value_or(0);
+        }
+        if (editBytes > chainEditBudget(textSize))
+            return std::nullopt;
+        return newest;
+    } catch (const Error&) {
+        return std::nullopt; // a broken chain is built on no further
+    }
+}
+
+VersionInfo HostsHistory::keepOnBase(std::string_view command, const VersionInfo& base, std::string_view after,
+                                     HistoryMove move, std::uint64_t stepped, const std::optional<LineEdit>& edit,
+                                     const std::optional<std::string>& afterHash)
+{
+    VersionInfo info = nextVersion(command, move, stepped);
+    info.base = base.number;
+    info.hash = base.hashAfter;
+    info.linesBefore = base.linesAfter;
+    if (afterHash) {
+        info.hashAfter = *afterHash;
+        info.linesAfter = countLines(after);
+    } else {
+        const std::jthread counter([&] { info.linesAfter = countLines(after); });
+        info.hashAfter = contentHash(after);
+    }
+    return store(info, encodeVersionOnBase(info, edit));
 }
 
 VersionInfo HostsHistory::keep(std::string_view command, const PackedVersion& before, std::string_view after,
@@ -189,7 +242,8 @@ void HostsHistory::compact(std::uint64_t number) const
     const std::string file = readWholeFile(path);
     if (!isStoredVersion(file, path))
         return;
-    const std::string compressed = encodeVersion(decodeVersionInfo(file, path), decodeVersionBytes(file, path));
+    const std::string compressed = encodeVersion(decodeVersionInfo(file, path), decodeVersionBytes(file, path),
+                                                 Packing::Compressed, decodeVersionEdit(file, path));
     platform::writeFileInFolder(platform::Folder(folder_), versionFileName(number), compressed, privateCopy);
 }
 
@@ -225,23 +279,70 @@ bool HostsHistory::dropChangeNeverMade(const std::string& fingerprint) const
 
 void HostsHistory::dropBeyondBounds(std::uint64_t newest) const
 {
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> sized; // number, bytes on disk
+    std::vector<std::uint64_t> kept = numbers();
     std::uint64_t total = 0;
-    for (std::uint64_t number : numbers()) {
+    std::vector<std::uint64_t> sizes;
+    for (std::uint64_t number : kept) {
         std::error_code error;
         const std::uint64_t size = std::filesystem::file_size(versionPath(number), error);
-        sized.emplace_back(number, error ? 0 : size);
-        total += error ? 0 : size;
+        sizes.push_back(error ? 0 : size);
+        total += sizes.back();
     }
-    std::size_t kept = sized.size();
-    for (const auto& [number, size] : sized) {
-        if (number == newest || (kept <= bounds_.versions && total <= bounds_.bytes))
-            break;
+    std::size_t drop = 0;
+    while (drop < kept.size() && kept[drop] != newest &&
+           (kept.size() - drop > bounds_.versions || total > bounds_.bytes))
+        total -= sizes[drop++];
+    if (drop == 0)
+        return;
+    // The versions built on a dropped one go with it, up to the next whole
+    // one; when the newest is built on it, the first one left is made whole.
+    const auto baseOf = [this](std::uint64_t number) {
+        try {
+            return info(number).base;
+        } catch (const Error&) {
+            return std::uint64_t{0}; // unreadable, so built on nothing
+        }
+    };
+    std::size_t next = drop;
+    while (next + 1 < kept.size() && baseOf(kept[next]) != 0)
+        ++next;
+    if (baseOf(kept[next]) == 0) {
+        drop = next;
+    } else if (baseOf(kept[drop]) != 0) {
+        try {
+            makeWhole(info(kept[drop]), bytes(kept[drop]));
+        } catch (const std::exception&) {
+            return; // over the bounds for now, rather than without a way back
+        }
+    }
+    for (std::size_t i = 0; i < drop; ++i) {
         std::error_code error;
-        std::filesystem::remove(versionPath(number), error);
-        --kept;
-        total -= size;
+        std::filesystem::remove(versionPath(kept[i]), error);
     }
+}
+
+std::vector<VersionInfo> HostsHistory::chainTo(std::uint64_t number) const
+{
+    std::vector<VersionInfo> chain{info(number)};
+    while (chain.back().base != 0) {
+        if (chain.size() > longestVersionChain + 1)
+            throw damagedVersion(versionPath(number));
+        try {
+            chain.push_back(info(chain.back().base));
+        } catch (const Error&) {
+            throw Error("Version " + std::to_string(number) + " of the history " + folder_ +
+                        " cannot be restored: version " + std::to_string(chain.back().base) +
+                        ", which it is built from, is gone or damaged.");
+        }
+    }
+    std::ranges::reverse(chain);
+    return chain;
+}
+
+void HostsHistory::makeWhole(const VersionInfo& info, const std::string& bytes) const
+{
+    const std::string whole = encodeVersion(info, bytes, Packing::Compressed, edit(info.number));
+    platform::writeFileInFolder(platform::Folder(folder_), versionFileName(info.number), whole, privateCopy);
 }
 
 std::vector<VersionInfo> HostsHistory::versions() const
@@ -270,7 +371,31 @@ std::string HostsHistory::bytes(std::uint64_t number) const
     const std::string path = versionPath(number);
     if (!std::filesystem::exists(path))
         throw Error("Version " + std::to_string(number) + " is not in the history " + folder_ + ".");
-    return decodeVersionBytes(readWholeFile(path), path);
+    const std::vector<VersionInfo> chain = chainTo(number);
+    std::string text;
+    for (std::size_t i = 0; i < chain.size(); ++i) {
+        const std::string at = versionPath(chain[i].number);
+        const std::string file = readWholeFile(at);
+        if (i == 0)
+            text = decodeVersionBytes(file, at);
+        if (i + 1 == chain.size())
+            break;
+        const std::optional<LineEdit> edit = decodeVersionEdit(file, at);
+        std::optional<std::string> next = edit ? applyLineEdit(std::move(text), *edit) : std::nullopt;
+        if (!next)
+            throw damagedVersion(versionPath(chain[i + 1].number));
+        text = std::move(*next);
+    }
+    // Only the last text is proven: any step that went wrong shows in it.
+    if (chain.size() > 1 && contentHash(text) != chain.back().hash)
+        throw damagedVersion(path);
+    return text;
+}
+
+std::optional<LineEdit> HostsHistory::edit(std::uint64_t number) const
+{
+    const std::string path = versionPath(number);
+    return decodeVersionEdit(readWholeFile(path), path);
 }
 
 std::optional<std::uint64_t> HostsHistory::nextUndo() const

@@ -108,10 +108,7 @@ void appendField(std::string& header, std::string_view key, std::string_view val
     header.append(key).append(" ").append(value).append("\n");
 }
 
-[[noreturn]] void damaged(const std::string& path)
-{
-    throw Error("The history version " + path + " is damaged and cannot be used.");
-}
+[[noreturn]] void damaged(const std::string& path) { throw damagedVersion(path); }
 
 template <typename Number>
 Number parseNumber(std::string_view text, const std::string& path)
@@ -153,6 +150,10 @@ void takeField(ParsedFile& parsed, std::string_view key, std::string_view value,
                                        : HistoryMove::Change;
     else if (key == "stepped")
         info.stepped = parseNumber<std::uint64_t>(value, path);
+    else if (key == "base")
+        info.base = parseNumber<std::uint64_t>(value, path);
+    else if (key == "edit")
+        info.editSize = parseNumber<std::size_t>(value, path);
     else if (key == "chunk") {
         const std::size_t space = value.find(' ');
         if (space == std::string_view::npos || parsed.chunks.size() == maximumChunks)
@@ -178,6 +179,30 @@ void refuseImpossibleChunks(const std::vector<Chunk>& chunks, const std::string&
     }
 }
 
+// A version on a base keeps no bytes of its own and builds on an older
+// version only, so that no chain of bases can run in a circle; every other
+// version keeps its bytes. An edit record is no larger than a version.
+void refuseImpossibleBase(const ParsedFile& parsed, const std::string& path)
+{
+    const VersionInfo& info = parsed.info;
+    if (info.base != 0 ? !parsed.chunks.empty() || info.base >= info.number : parsed.chunks.empty())
+        damaged(path);
+    if (info.editSize && *info.editSize > maximumVersionBytes)
+        damaged(path);
+}
+
+// The sizes of the chunks' data and of the edit record after it; damage
+// when they are not the data after the header.
+std::size_t chunkDataSize(const ParsedFile& parsed, const std::string& path)
+{
+    std::size_t stored = 0;
+    for (const Chunk& chunk : parsed.chunks)
+        stored += chunk.compressedSize;
+    if (stored + parsed.info.editSize.value_or(0) != parsed.data.size())
+        damaged(path);
+    return stored;
+}
+
 ParsedFile parse(std::string_view file, const std::string& path)
 {
     if (!file.starts_with(signature))
@@ -199,6 +224,7 @@ ParsedFile parse(std::string_view file, const std::string& path)
     parsed.data = file.substr(headerEnd + 2);
     parsed.info.diskSize = file.size();
     refuseImpossibleChunks(parsed.chunks, path);
+    refuseImpossibleBase(parsed, path);
     return parsed;
 }
 
@@ -209,6 +235,11 @@ std::size_t versionChunkCount(std::size_t size)
     if (size < chunkThreshold)
         return 1;
     return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+}
+
+Error damagedVersion(const std::string& path)
+{
+    return Error("The history version " + path + " is damaged and cannot be used.");
 }
 
 Error versionNotKept(std::string_view reason)
@@ -273,6 +304,10 @@ std::string encodeVersionHeader(const VersionInfo& info, const ChunkSizes& chunk
     appendField(header, "hash-after", info.hashAfter);
     appendField(header, "move", moveName(info.move));
     appendField(header, "stepped", std::to_string(info.stepped));
+    if (info.base != 0)
+        appendField(header, "base", std::to_string(info.base));
+    if (info.editSize)
+        appendField(header, "edit", std::to_string(*info.editSize));
     for (const auto& [raw, packed] : chunkSizes)
         appendField(header, "chunk", std::to_string(raw) + " " + std::to_string(packed));
     header.append("\n");
@@ -300,16 +335,20 @@ ChunkSizes packBytesInPieces(std::string_view bytes, std::size_t pieceSize,
     return sizes;
 }
 
-std::string encodeVersion(const VersionInfo& info, std::string_view bytes, Packing packing)
+std::string encodeVersion(const VersionInfo& info, std::string_view bytes, Packing packing,
+                          const std::optional<LineEdit>& edit)
 {
     VersionInfo described = info;
+    described.base = 0;
     if (described.hash.empty())
         described.hash = contentHash(bytes);
+    const std::string record = edit ? encodeLineEdit(*edit) : std::string();
+    described.editSize = edit ? std::optional(record.size()) : std::nullopt;
     if (packing == Packing::Stored) {
         std::string file = encodeVersionHeader(described, {{bytes.size(), storedStreamSize(bytes.size())}});
-        file.reserve(file.size() + storedStreamSize(bytes.size()));
+        file.reserve(file.size() + storedStreamSize(bytes.size()) + record.size());
         appendStoredStream(file, bytes);
-        return file;
+        return file.append(record);
     }
     const std::size_t count = versionChunkCount(bytes.size());
     std::vector<std::string> compressed(count);
@@ -320,7 +359,15 @@ std::string encodeVersion(const VersionInfo& info, std::string_view bytes, Packi
     std::string file = encodeVersionHeader(described, sizes);
     for (const std::string& packed : compressed)
         file.append(packed);
-    return file;
+    return file.append(record);
+}
+
+std::string encodeVersionOnBase(const VersionInfo& info, const std::optional<LineEdit>& edit)
+{
+    VersionInfo described = info;
+    const std::string record = edit ? encodeLineEdit(*edit) : std::string();
+    described.editSize = edit ? std::optional(record.size()) : std::nullopt;
+    return encodeVersionHeader(described, {}).append(record);
 }
 
 VersionInfo decodeVersionInfo(std::string_view file, const std::string& path) { return parse(file, path).info; }
@@ -330,12 +377,16 @@ bool isStoredVersion(std::string_view file, const std::string& path)
     // Stored zlib chunks are a little larger than their bytes; compressed
     // hosts text is far smaller.
     const auto chunks = parse(file, path).chunks;
-    return std::ranges::all_of(chunks, [](const Chunk& chunk) { return chunk.compressedSize > chunk.rawSize; });
+    return !chunks.empty() &&
+           std::ranges::all_of(chunks, [](const Chunk& chunk) { return chunk.compressedSize > chunk.rawSize; });
 }
 
 std::string decodeVersionBytes(std::string_view file, const std::string& path)
 {
     const ParsedFile parsed = parse(file, path);
+    if (parsed.chunks.empty())
+        throw Error("The history version " + path + " keeps no bytes of its own.");
+    chunkDataSize(parsed, path);
     std::size_t total = 0;
     std::size_t stored = 0;
     std::vector<std::size_t> rawStart, dataStart;
@@ -345,8 +396,6 @@ std::string decodeVersionBytes(std::string_view file, const std::string& path)
         total += chunk.rawSize;
         stored += chunk.compressedSize;
     }
-    if (parsed.chunks.empty() || stored != parsed.data.size())
-        damaged(path);
     std::string bytes(total, '\0');
     std::vector<char> failed(parsed.chunks.size(), 0);
     runSideBySide(parsed.chunks.size(), [&](std::size_t i) {
@@ -359,6 +408,17 @@ std::string decodeVersionBytes(std::string_view file, const std::string& path)
     if (std::ranges::find(failed, 1) != failed.end() || contentHash(bytes) != parsed.info.hash)
         damaged(path);
     return bytes;
+}
+
+std::optional<LineEdit> decodeVersionEdit(std::string_view file, const std::string& path)
+{
+    const ParsedFile parsed = parse(file, path);
+    if (!parsed.info.editSize)
+        return std::nullopt;
+    auto edit = decodeLineEdit(parsed.data.substr(chunkDataSize(parsed, path)));
+    if (!edit)
+        damaged(path);
+    return edit;
 }
 
 } // namespace vendrel

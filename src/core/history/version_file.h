@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/error.h"
+#include "core/history/line_edit.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -24,6 +26,9 @@ enum class HistoryMove {
 // change it was kept for must then not be made.
 Error versionNotKept(std::string_view reason);
 
+// The version file at `path` is damaged: the error that says so.
+Error damagedVersion(const std::string& path);
+
 // A short fingerprint of a file's bytes: their length and CRC-32, as
 // "36000000-1a2b3c4d". It tells whether the hosts file is still the text a
 // change left, so that an undo never overwrites another program's edit.
@@ -42,6 +47,12 @@ struct VersionInfo {
     HistoryMove move = HistoryMove::Change;
     std::uint64_t stepped = 0; // the version an undo or redo wrote back
     std::uint64_t diskSize = 0;
+    // A version whose bytes are not in its file: they are version `base`'s
+    // bytes with the edit of base's change made; 0 for a whole version.
+    std::uint64_t base = 0;
+    // The size of the record of what the command changed (a LineEdit), when
+    // the version keeps one after its bytes.
+    std::optional<std::size_t> editSize;
 };
 
 // How a version's bytes are packed in zlib chunks: compressed, or stored as
@@ -67,9 +78,14 @@ ChunkSizes packBytesInPieces(std::string_view bytes, std::size_t pieceSize,
 // A version file: a text header of `key value` lines, a blank line, then the
 // bytes in zlib chunks (compressed side by side on large files). The header's
 // hash is `info.hash` when given, else computed.
-std::string encodeVersion(const VersionInfo& info, std::string_view bytes, Packing packing = Packing::Compressed);
+// The record of `edit`, when given, follows the chunks.
+std::string encodeVersion(const VersionInfo& info, std::string_view bytes, Packing packing = Packing::Compressed,
+                          const std::optional<LineEdit>& edit = std::nullopt);
+// A version whose bytes are `info.base`'s with that version's edit made:
+// only its header and the record of `edit`, when given.
+std::string encodeVersionOnBase(const VersionInfo& info, const std::optional<LineEdit>& edit);
 // The header of a version file whose chunks, of these raw and compressed
-// sizes, follow it; the hash is `info.hash`.
+// sizes, follow it (then an edit record of `info.editSize`); the hash is `info.hash`.
 std::string encodeVersionHeader(const VersionInfo& info, const ChunkSizes& chunkSizes);
 // Whether the file's chunks are stored rather than compressed; throws Error
 // naming `path` when it is not a version file.
@@ -77,7 +93,10 @@ bool isStoredVersion(std::string_view file, const std::string& path);
 // The header alone; throws Error naming `path` when it is not a version file.
 VersionInfo decodeVersionInfo(std::string_view file, const std::string& path);
 // The bytes, checked against the header's hash; throws Error naming `path`
-// when the file is damaged.
+// when the file is damaged or keeps no bytes of its own (a version on a base).
 std::string decodeVersionBytes(std::string_view file, const std::string& path);
+// The edit of the version's change, when the file keeps one; throws Error
+// naming `path` when the file is damaged.
+std::optional<LineEdit> decodeVersionEdit(std::string_view file, const std::string& path);
 
 } // namespace vendrel

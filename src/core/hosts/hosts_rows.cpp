@@ -85,6 +85,7 @@ void HostsRows::setCell(std::size_t row, int column, std::string_view bytes)
     Row cells = spans(target);
     (column == AddressColumn ? cells.address : cells.host) = store(bytes);
     place(target, cells);
+    changed(Change{row, 1, 1});
 }
 
 void HostsRows::setRow(std::size_t row, std::string_view address, std::string_view host)
@@ -96,12 +97,14 @@ void HostsRows::setRow(std::size_t row, std::string_view address, std::string_vi
     place(rows_.at(row), Row{Span{stored.offset, static_cast<std::uint32_t>(address.size())},
                              Span{stored.offset + static_cast<std::uint32_t>(address.size()),
                                   static_cast<std::uint32_t>(host.size())}});
+    changed(Change{row, 1, 1});
 }
 
 void HostsRows::appendRow(std::string_view address, std::string_view host)
 {
     rows_.emplace_back();
     setRow(rows_.size() - 1, address, host);
+    lastChange_ = Change{rows_.size() - 1, 0, 1};
 }
 
 void HostsRows::insertRow(std::size_t row, std::string_view address, std::string_view host)
@@ -110,16 +113,20 @@ void HostsRows::insertRow(std::size_t row, std::string_view address, std::string
         throw std::out_of_range("row outside the hosts list");
     rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(row), PackedRow{});
     setRow(row, address, host);
+    lastChange_ = Change{row, 0, 1};
 }
 
 void HostsRows::removeRow(std::size_t row)
 {
     if (row >= rows_.size())
         throw std::out_of_range("row outside the hosts list");
-    if (rows_.size() == 1)
+    if (rows_.size() == 1) {
         rows_[0] = PackedRow{};
-    else
+        changed(Change{0, 1, 1});
+    } else {
         rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
+        changed(Change{row, 1, 0});
+    }
 }
 
 std::size_t HostsRows::cellBytes() const

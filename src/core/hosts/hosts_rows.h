@@ -85,12 +85,39 @@ public:
                                                 });
         const auto removed = static_cast<std::size_t>(rows_.end() - kept);
         rows_.erase(kept, rows_.end());
+        if (removed > 0)
+            changed(std::nullopt);
         return removed;
     }
 
     // A UTF-8 byte-order mark stood in front of the first line.
     bool utf8ByteOrderMark() const { return utf8Bom_; }
-    void setUtf8ByteOrderMark(bool present) { utf8Bom_ = present; }
+    void setUtf8ByteOrderMark(bool present)
+    {
+        if (present != utf8Bom_)
+            changed(std::nullopt);
+        utf8Bom_ = present;
+    }
+
+    // What one change of the rows did: `removed` rows from `first` gave way
+    // to `inserted` rows.
+    struct Change {
+        std::size_t first = 0;
+        std::size_t removed = 0;
+        std::size_t inserted = 0;
+    };
+    // How many changes were made since the rows were made, or since they
+    // were marked written, and the last of them when it named its rows (a
+    // removal of many rows does not): what a save needs to replace only the
+    // lines of the rows that changed.
+    std::size_t changesSinceWritten() const { return changes_; }
+    const std::optional<Change>& lastChange() const { return lastChange_; }
+    // The rows as they are now are the file's lines.
+    void markWritten()
+    {
+        changes_ = 0;
+        lastChange_.reset();
+    }
 
     // Total bytes of all cells, for sizing output buffers.
     std::size_t cellBytes() const;
@@ -142,6 +169,11 @@ private:
     void appendSpans(const Row& row);
     void refuseOversizedText() const;
     Span store(std::string_view bytes);
+    void changed(std::optional<Change> change)
+    {
+        ++changes_;
+        lastChange_ = change;
+    }
 
     std::string bytes_;
     std::string edits_;
@@ -151,6 +183,8 @@ private:
     std::vector<PackedRow> rows_;
     std::vector<Row> sideTable_;
     bool utf8Bom_ = false;
+    std::size_t changes_ = 0;
+    std::optional<Change> lastChange_;
 };
 
 // Whether the rows are text in the 8-bit code page rather than UTF-8: a cell

@@ -82,12 +82,24 @@ std::string formatList(const HostsRows& rows)
     platform::adviseLargeBlock(out.data(), out.capacity());
     if (rows.utf8ByteOrderMark())
         out += utf8ByteOrderMark;
-    for (std::size_t row = 0; row < rows.size(); ++row) {
-        appendCell(out, rows.address(row));
-        out += '\t';
-        appendCell(out, rows.host(row));
-        out += "\r\n";
-    }
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        appendListLine(out, rows.address(row), rows.host(row), "\r\n");
+    return out;
+}
+
+void appendListLine(std::string& out, std::string_view address, std::string_view host, std::string_view lineBreak)
+{
+    appendCell(out, address);
+    out += '\t';
+    appendCell(out, host);
+    out += lineBreak;
+}
+
+std::string formatRows(const HostsRows& rows, std::size_t first, std::size_t count, std::string_view lineBreak)
+{
+    std::string out;
+    for (std::size_t row = first; row < first + count; ++row)
+        appendListLine(out, rows.address(row), rows.host(row), lineBreak);
     return out;
 }
 

@@ -14,6 +14,11 @@ namespace vendrel {
 // lone TAB. A UTF-8 byte-order mark that stood in front of the loaded file is
 // written back in front of the first line.
 std::string formatList(const HostsRows& rows);
+// The `count` rows from `first` as formatList writes them, each line ended
+// by `lineBreak`, without the byte-order mark.
+std::string formatRows(const HostsRows& rows, std::size_t first, std::size_t count, std::string_view lineBreak);
+// One row's line as formatList writes it, ended by `lineBreak`.
+void appendListLine(std::string& out, std::string_view address, std::string_view host, std::string_view lineBreak);
 
 // Writes formatList(rows) to `path`, replacing the file atomically.
 void SaveList(const HostsRows& rows, const std::string& path);

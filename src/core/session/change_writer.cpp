@@ -33,6 +33,15 @@ bool fileHasBasis(const std::string& path, const FileBasis& basis, std::optional
     });
 }
 
+// The edit a version keeps of its change: none when it holds more than a
+// copy of the text would cost, so that the next version is whole instead.
+std::optional<LineEdit> editWorthKeeping(const PlannedChange& change)
+{
+    if (!change.edit || change.edit->newBytes() > change.after.size() / 4 + 4096)
+        return std::nullopt;
+    return change.edit;
+}
+
 } // namespace
 
 std::optional<HostsHistory> ChangeWriter::history() const
@@ -98,7 +107,7 @@ AppliedChange ChangeWriter::apply(const PlannedChange& change)
     std::optional<std::string> afterFingerprint;
     if (leavesFileAsItIs(change, current, afterFingerprint))
         return AppliedChange{false, change.basis};
-    const std::optional<VersionInfo> kept = keepVersion(change, current);
+    const std::optional<VersionInfo> kept = keepVersion(change, current, afterFingerprint);
     try {
         writeBytes(change.path, change.after);
     } catch (...) {
@@ -115,19 +124,25 @@ AppliedChange ChangeWriter::apply(const PlannedChange& change)
         {platform::fileIdentity(change.path), afterFingerprint ? *afterFingerprint : contentHash(change.after)}};
 }
 
-std::optional<VersionInfo> ChangeWriter::keepVersion(const PlannedChange& change, std::optional<std::string>& current)
+std::optional<VersionInfo> ChangeWriter::keepVersion(const PlannedChange& change, std::optional<std::string>& current,
+                                                     const std::optional<std::string>& afterFingerprint)
 {
-    std::optional<HostsHistory> kept = history();
-    if (!kept)
+    const std::optional<HostsHistory> found = history();
+    if (!found)
         return std::nullopt;
-    kept->removeLeftovers(change.draft != nullptr);
-    kept->dropChangeNeverMade(change.basis.fingerprint);
+    HostsHistory kept(found->folder(), historyBoundsFor(change.after.size()));
+    kept.removeLeftovers(change.draft != nullptr);
+    kept.dropChangeNeverMade(change.basis.fingerprint);
     if (change.draft)
-        return kept->keep(change.command, change.draft->packed(), change.after, change.move, change.stepped);
+        return kept.keep(change.command, change.draft->packed(), change.after, change.move, change.stepped);
+    const std::optional<LineEdit> edit = editWorthKeeping(change);
+    if (const auto base = kept.baseFor(change.basis.fingerprint, change.after.size()))
+        return kept.keepOnBase(change.command, *base, change.after, change.move, change.stepped, edit,
+                               afterFingerprint);
     if (!change.before && !current)
         current = bytesOrNothing(change.path); // the file still holds the planned bytes: checked above
     const std::string& before = change.before ? *change.before : *current;
-    return kept->keep(change.command, before, change.after, change.move, change.stepped, Packing::Stored);
+    return kept.keep(change.command, before, change.after, change.move, change.stepped, Packing::Stored, edit);
 }
 
 void ChangeWriter::compactAfterWrite(const VersionInfo& kept, const PlannedChange& change)

@@ -68,7 +68,8 @@ private:
     // `afterFingerprint` keep what it had to read or compute for that.
     bool leavesFileAsItIs(const PlannedChange& change, std::optional<std::string>& current,
                           std::optional<std::string>& afterFingerprint) const;
-    std::optional<VersionInfo> keepVersion(const PlannedChange& change, std::optional<std::string>& current);
+    std::optional<VersionInfo> keepVersion(const PlannedChange& change, std::optional<std::string>& current,
+                                           const std::optional<std::string>& afterFingerprint);
     void writeBytes(const std::string& path, std::string_view bytes) const;
     void compactAfterWrite(const VersionInfo& kept, const PlannedChange& change);
 

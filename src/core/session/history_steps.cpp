@@ -3,6 +3,24 @@
 namespace vendrel {
 namespace {
 
+// The edit a step back to version `number` makes, when that version keeps
+// the edit of its change and it takes the file as it is now back to the
+// version's bytes: the change undone line for line.
+std::optional<LineEdit> stepEdit(const HostsHistory& history, std::uint64_t number, const PlannedChange& step)
+{
+    try {
+        const std::optional<LineEdit> made = history.edit(number);
+        if (!made || !step.before)
+            return std::nullopt;
+        LineEdit back = inverseLineEdit(step.after, *made);
+        if (applyLineEdit(*step.before, back) != step.after)
+            return std::nullopt;
+        return back;
+    } catch (const Error&) {
+        return std::nullopt; // the step writes the bytes all the same
+    }
+}
+
 PlannedChange planStep(const HostsDocument& document, const ChangeWriter& writer, HistoryMove move)
 {
     CurrentFile current = document.readCurrent();
@@ -24,6 +42,7 @@ PlannedChange planStep(const HostsDocument& document, const ChangeWriter& writer
                                     (move == HistoryMove::Undo ? "Undo " : "Redo ") + command, std::move(bytes));
     change.move = move;
     change.stepped = *number;
+    change.edit = stepEdit(*history, *number, change);
     return change;
 }
 

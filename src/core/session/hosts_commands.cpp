@@ -10,6 +10,7 @@
 #include "core/hosts/line_ends.h"
 #include "core/hosts/list_file_format.h"
 #include "core/hosts/text_file.h"
+#include "core/session/list_text.h"
 #include "core/whitelist/whitelist.h"
 
 #include <filesystem>
@@ -82,9 +83,54 @@ NothingToRemove::NothingToRemove(std::string_view redirectAddress, std::size_t o
 {
 }
 
-PlannedChange planSaveRows(const HostsDocument& document, std::string command)
+namespace {
+
+// The one change of the rows since they were last the file's lines, when it named its rows.
+std::optional<HostsRows::Change> onlyChangeOf(const HostsRows& rows)
 {
-    return planFromRows(document, document.readUnchanged(), std::move(command));
+    if (rows.changesSinceWritten() != 1)
+        return std::nullopt;
+    return rows.lastChange();
+}
+
+// The save of one change of the rows as the replacement of its lines in the
+// text the last save wrote, which the document kept; nothing when it kept
+// none, or the change is not of that kind.
+std::optional<PlannedChange> planOnWrittenText(HostsDocument& document, std::string& command)
+{
+    const HostsRows& rows = document.rows();
+    const std::optional<HostsRows::Change> change = onlyChangeOf(rows);
+    std::optional<std::string> text = document.takeWrittenText();
+    if (!change || !text || (change->first == 0 && rows.utf8ByteOrderMark()))
+        return std::nullopt;
+    const std::string_view lineBreak = lineBreakFor(document, *text);
+    std::string lines = formatRows(rows, change->first, change->inserted, lineBreak);
+    if (!areListLines(lines, change->inserted, lineBreak))
+        return std::nullopt;
+    LineEdit edit{{LineSplice{change->first, change->removed, std::move(lines)}}};
+    std::optional<std::string> after = applyLineEdit(std::move(*text), edit);
+    if (!after)
+        return std::nullopt;
+    PlannedChange planned;
+    planned.path = document.path();
+    planned.command = std::move(command);
+    planned.basis = document.basis();
+    planned.after = std::move(*after);
+    planned.edit = std::move(edit);
+    return planned;
+}
+
+} // namespace
+
+PlannedChange planSaveRows(HostsDocument& document, std::string command)
+{
+    if (std::optional<PlannedChange> planned = planOnWrittenText(document, command))
+        return std::move(*planned);
+    PlannedChange change = planFromRows(document, document.readUnchanged(), std::move(command));
+    if (const std::optional<HostsRows::Change> rowsChange = onlyChangeOf(document.rows()))
+        change.edit = provenLineEdit(*change.before, change.after, rowsChange->first, rowsChange->removed,
+                                     rowsChange->inserted);
+    return change;
 }
 
 PlannedChange planSaveText(const HostsDocument& document, std::string text, const std::optional<FileBasis>& shown)

@@ -41,8 +41,11 @@ public:
 // plan made from the rows throws ChangedElsewhere when the file is no longer
 // in the state the rows stand for; the others build on the file as it is.
 
-// The rows, changed by a line command, as the hosts file.
-PlannedChange planSaveRows(const HostsDocument& document, std::string command);
+// The rows, changed by a line command, as the hosts file. When one change
+// of a few rows was made since the rows were last the file's lines, the plan
+// knows the lines it replaces (PlannedChange::edit), and when the document
+// kept the text its last save wrote, only those lines are written anew.
+PlannedChange planSaveRows(HostsDocument& document, std::string command);
 // Text typed as the hosts file; throws ChangedElsewhere when the file is no
 // longer in the state `shown` (the state the text was opened from), if given.
 PlannedChange planSaveText(const HostsDocument& document, std::string text,

@@ -2,6 +2,8 @@
 
 #include "core/hosts/text_file.h"
 
+#include <utility>
+
 namespace vendrel {
 
 void HostsDocument::setStyle(platform::HostsFileStyle style)
@@ -13,14 +15,28 @@ void HostsDocument::setStyle(platform::HostsFileStyle style)
 void HostsDocument::setPath(std::string path)
 {
     path_ = std::move(path);
-    basis_ = {};
+    adopt({});
+}
+
+void HostsDocument::adoptWrittenRows(FileBasis basis, std::string text)
+{
+    adopt(std::move(basis));
+    rows_.markWritten();
+    writtenText_ = std::move(text);
+}
+
+std::optional<std::string> HostsDocument::takeWrittenText()
+{
+    if (rows_.changesSinceWritten() > 1 || platform::fileIdentity(path_) != basis_.identity)
+        writtenText_.reset();
+    return std::exchange(writtenText_, std::nullopt);
 }
 
 void HostsDocument::acceptCurrentState()
 {
     if (basis_.identity && platform::fileIdentity(path_) == basis_.identity)
         return; // the state the rows stand for already
-    basis_ = readCurrent().basis;
+    adopt(readCurrent().basis);
 }
 
 CurrentFile HostsDocument::readUnchanged() const
@@ -51,6 +67,8 @@ bool HostsDocument::loadIfPresent(const Progress& progress)
 void HostsDocument::takeLoaded(LoadedHosts loaded)
 {
     replaceRows([&] { rows_ = std::move(loaded.rows); });
+    rows_.markWritten();
+    writtenText_.reset();
     if (loaded.redirectAddress) {
         redirectAddress_ = std::move(*loaded.redirectAddress);
         redirectLine_ = std::move(loaded.redirectLine);
@@ -81,6 +99,7 @@ void HostsDocument::giveUpRows(std::size_t rowsMeanwhile)
         HostsRows given = std::move(rows_);
         rows_ = HostsRows(rowsMeanwhile);
     });
+    writtenText_.reset();
 }
 
 } // namespace vendrel

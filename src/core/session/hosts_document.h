@@ -57,7 +57,18 @@ public:
     // The state of the file the rows stand for.
     const FileBasis& basis() const { return basis_; }
     // The rows stand for `basis` from now on: the state a write of them left.
-    void adopt(FileBasis basis) { basis_ = std::move(basis); }
+    void adopt(FileBasis basis)
+    {
+        basis_ = std::move(basis);
+        writtenText_.reset();
+    }
+    // The same after a save of the rows wrote `text`, which the document
+    // keeps while the file stays in that state: the next change of a row
+    // then replaces its line in it, with no other row written anew.
+    void adoptWrittenRows(FileBasis basis, std::string text);
+    // The text the last save of the rows wrote, given up to the caller; none
+    // when the file or the rows have moved on since, or it is taken already.
+    std::optional<std::string> takeWrittenText();
     // The file as it is now becomes what the rows stand for, as when the user
     // chose to keep the list over another program's change.
     void acceptCurrentState();
@@ -96,6 +107,7 @@ private:
     std::string redirectAddress_;
     std::string redirectLine_;
     RowsObserver* observer_ = nullptr;
+    std::optional<std::string> writtenText_;
     platform::HostsFileStyle style_;
     SystemLines systemLines_;
 };

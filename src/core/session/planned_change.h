@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/history/line_edit.h"
 #include "core/history/version_draft.h"
 #include "core/history/version_file.h"
 #include "core/hosts/hosts_file_access.h"
@@ -30,6 +31,10 @@ struct PlannedChange {
     std::shared_ptr<VersionDraft> draft;
     // What the user is told of the change beside its result, if anything.
     std::string note;
+    // The lines the change replaces, when the command knows them: `after` is
+    // the text it was made from with this edit made. The history then keeps
+    // the next version as an edit of this one's.
+    std::optional<LineEdit> edit;
 
     // False when the text after is, provably, the text it was made from. A
     // step through the history always moves it, so it is always written.

@@ -125,9 +125,12 @@ void readToEnd(int fd, std::string& bytes, std::size_t limit, const std::string&
 
 std::string readOpenFile(int fd, std::size_t knownSize, std::size_t limit, const std::string& path)
 {
+    // Room for a few more bytes than the file holds: a change of some of its
+    // lines then makes them in place rather than in a copy of the whole text.
+    constexpr std::size_t spareBytes = 4096;
     std::string bytes;
     try {
-        bytes.reserve(knownSize);
+        bytes.reserve(knownSize + spareBytes);
         adviseLargeBlock(bytes.data(), knownSize);
         bytes.resize(knownSize);
         readToEnd(fd, bytes, limit, path);
