@@ -2,6 +2,11 @@
 // undo, redo and restore-version over them.
 
 #include "cli/cli_app.h"
+#include "core/editing/line_commands.h"
+#include "core/history/hosts_history.h"
+#include "core/hosts/hosts_loader.h"
+#include "core/hosts/line_ends.h"
+#include "core/hosts/list_file_format.h"
 
 #include "cli_run.h"
 #include "fake_platform.h"
@@ -9,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <random>
 
 #include <string>
 #include <vector>
@@ -35,6 +42,53 @@ protected:
 };
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// What the editor writes of `text` after `change` of its rows.
+std::string savedAfter(const std::string& text, const std::function<void(vendrel::HostsRows&)>& change)
+{
+    vendrel::LoadedHosts loaded = vendrel::parseHostsText(text, "hosts");
+    change(loaded.rows);
+    return vendrel::withLineBreaks(vendrel::formatList(loaded.rows), vendrel::lineBreakOf(text, vendrel::crLf));
+}
+
+TEST_F(CliHistory, LineCommandsOnASavedListWriteWhatTheEditorWouldAndUndoToTheExactBytes)
+{
+    ASSERT_EQ(run({"toggle", "1"}).status, vendrel::cli::Success); // the list as the editor saves it
+    std::mt19937 random(9);
+    std::vector<std::string> states{onDisk()};
+    for (int step = 0; step < 40; ++step) {
+        const std::string row = std::to_string(1 + random() % 4);
+        const std::size_t index = std::stoul(row) - 1;
+        switch (random() % 3) {
+        case 0:
+            ASSERT_EQ(run({"toggle", row}).status, vendrel::cli::Success);
+            EXPECT_EQ(onDisk(),
+                      savedAfter(states.back(), [&](auto& rows) { vendrel::toggleLineComment(rows, index); }));
+            break;
+        case 1:
+            if (run({"delete", row}).status != vendrel::cli::Success)
+                continue; // a list shorter than the row
+            EXPECT_EQ(onDisk(), savedAfter(states.back(), [&](auto& rows) { vendrel::deleteRow(rows, index); }));
+            break;
+        default:
+            ASSERT_EQ(run({"add", "0.0.0.0 added" + row + ".example"}).status, vendrel::cli::Success);
+            EXPECT_EQ(onDisk(), savedAfter(states.back(),
+                                           [&](auto& rows) { rows.appendRow("0.0.0.0", "added" + row + ".example"); }));
+        }
+        if (onDisk() != states.back())
+            states.push_back(onDisk());
+    }
+    for (const vendrel::VersionInfo& version : vendrel::HostsHistory(dataDir + "/history").versions()) {
+        if (version.base != 0) {
+            EXPECT_LE(version.diskSize, 4096u) << "version " << version.number;
+        }
+    }
+    while (states.size() > 1) {
+        states.pop_back();
+        ASSERT_EQ(run({"undo"}).status, vendrel::cli::Success);
+        ASSERT_EQ(onDisk(), states.back());
+    }
+}
 
 TEST_F(CliHistory, ListsTheVersionsAndStepsThroughThem)
 {

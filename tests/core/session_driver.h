@@ -25,6 +25,15 @@ struct SessionDriver {
         document.adopt(applied.basis);
         return applied;
     }
+    // Saves the rows after a line command as the editor does, keeping the
+    // text written for the next one.
+    vendrel::AppliedChange saveRows(std::string command)
+    {
+        vendrel::PlannedChange change = vendrel::planSaveRows(document, std::move(command));
+        vendrel::AppliedChange applied = apply(change);
+        document.adoptWrittenRows(applied.basis, std::move(change.after));
+        return applied;
+    }
     // Undoes or redoes the last change and returns that change's command.
     std::string undo() { return step(vendrel::planUndo(document, writer)); }
     std::string redo() { return step(vendrel::planRedo(document, writer)); }

@@ -16,7 +16,8 @@ bool holds(std::string_view text, char c) { return std::memchr(text.data(), c, t
 // Whether the loader makes of `line` (without its break) the row whose
 // line, written as the list writes it, is `line` again: a TAB between the
 // cells and nowhere else, no CR, nothing the loader trims, no blank in the
-// address, and, when one cell is empty, a line the loader splits the same.
+// address, and, when one cell is empty, a line the loader splits the same
+// (a lone "#" is an address).
 bool isListLine(std::string_view line)
 {
     const char* tab = static_cast<const char*>(std::memchr(line.data(), '\t', line.size()));
@@ -28,7 +29,7 @@ bool isListLine(std::string_view line)
         return false;
     const bool hostTrimmed = host.empty() || (!isSpaceOrControl(host.front()) && !isSpaceOrControl(host.back()));
     if (address.empty())
-        return hostTrimmed && !holds(host, ' ');
+        return hostTrimmed && !holds(host, ' ') && host != "#";
     if (isSpaceOrControl(address.front()) || holds(address, ' '))
         return false;
     return host.empty() ? address == "#" : hostTrimmed;
