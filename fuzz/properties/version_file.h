@@ -20,6 +20,10 @@
 // When the header reads, its fields and the bytes after the blank line are
 // also written as a new version, compressed and stored: reading that back
 // gives the same fields and bytes (and the stored one is seen as stored).
+//
+// A version on a base gives no bytes of its own. An edit record that reads
+// is written anew and reads back the same; made on the version's bytes, the
+// edit's inverse makes those bytes again.
 namespace fuzz_properties {
 
 // What one reader made of the file: its result, or nothing when it refused
@@ -100,6 +104,23 @@ inline Violation rewriteFault(const vendrel::VersionInfo& info, std::string_view
     return {};
 }
 
+// What the edit the file keeps, if any, must satisfy (see above).
+inline Violation editFault(std::string_view file, const std::optional<std::string>& bytes)
+{
+    const auto edit = readingOf("decodeVersionEdit", [&] { return vendrel::decodeVersionEdit(file, "fuzzed"); });
+    if (edit.fault || !edit.result || !*edit.result)
+        return edit.fault;
+    const vendrel::LineEdit& made = **edit.result;
+    if (vendrel::decodeLineEdit(vendrel::encodeLineEdit(made)) != made)
+        return std::string("the edit record does not read back as it was written anew");
+    if (!bytes)
+        return {};
+    const std::optional<std::string> after = vendrel::applyLineEdit(*bytes, made);
+    if (after && vendrel::applyLineEdit(*after, vendrel::inverseLineEdit(*bytes, made)) != *bytes)
+        return "the inverse of the edit does not make " + shown(*bytes) + " again";
+    return {};
+}
+
 inline Violation versionFile(std::string_view file)
 {
     const auto info = readingOf("decodeVersionInfo", [&] { return vendrel::decodeVersionInfo(file, "fuzzed"); });
@@ -117,6 +138,10 @@ inline Violation versionFile(std::string_view file)
                shown(info.result->hash);
     if (!info.result)
         return {};
+    if (info.result->base != 0 && bytes.result)
+        return std::string("a version on a base gives bytes of its own");
+    if (Violation fault = editFault(file, bytes.result))
+        return fault;
 
     const std::string_view afterHeader = file.substr(file.find("\n\n") + 2);
     for (const vendrel::Packing packing : {vendrel::Packing::Compressed, vendrel::Packing::Stored})

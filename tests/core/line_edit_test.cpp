@@ -3,6 +3,7 @@
 // rest of two texts proves, and their records read back.
 
 #include "core/history/line_edit.h"
+#include "core/history/version_file.h"
 #include "core/hosts/text_file.h"
 
 #include <gtest/gtest.h>
@@ -78,25 +79,44 @@ TEST(LineEdit, BeyondTheTextOrOutOfOrderIsNoEditOfIt)
         EXPECT_EQ(vendrel::applyLineEdit("a\nb\nc\n", edit), std::nullopt) << vendrel::encodeLineEdit(edit);
 }
 
-TEST(LineEdit, ProvenOnlyWhenTheRestOfBothTextsIsTheSame)
+TEST(LineEdit, SpanningTwoTextsReplacesTheLinesFromTheFirstDifferenceToTheLast)
 {
     struct Case {
         const char* name;
         std::string before, after;
-        std::size_t first, removed, inserted;
         std::optional<LineEdit> edit;
     };
     const std::vector<Case> cases{
-        {"the named line changed", "a\nb\nc\n", "a\nX\nc\n", 1, 1, 1, LineEdit{{{1, 1, "X\n"}}}},
-        {"a line added", "a\nb\n", "a\nb\nc\n", 2, 0, 1, LineEdit{{{2, 0, "c\n"}}}},
-        {"a line deleted", "a\nb\nc\n", "a\nc\n", 1, 1, 0, LineEdit{{{1, 1, ""}}}},
-        {"another line changed too", "a\nb\nc\n", "A\nX\nc\n", 1, 1, 1, std::nullopt},
-        {"a line after it changed", "a\nb\nc\n", "a\nX\nC\n", 1, 1, 1, std::nullopt},
-        {"every line written anew", "a b\nc d\n", "a\tb\nc\td\n", 0, 1, 1, std::nullopt},
-        {"lines beyond the text", "a\n", "a\n", 3, 1, 1, std::nullopt},
+        {"one line changed", "a\nb\nc\n", "a\nX\nc\n", LineEdit{{{1, 1, "X\n"}}}},
+        {"a line added at the end", "a\nb\n", "a\nb\nc\n", LineEdit{{{2, 0, "c\n"}}}},
+        {"a line deleted", "a\nb\nc\n", "a\nc\n", LineEdit{{{1, 1, ""}}}},
+        {"a line commented out", "0.0.0.0\ta\n0.0.0.0\tb\n", "0.0.0.0\ta\n#0.0.0.0\tb\n",
+         LineEdit{{{1, 1, "#0.0.0.0\tb\n"}}}},
+        {"two lines apart", "a\nb\nc\nd\n", "A\nb\nc\nD\n", LineEdit{{{0, 4, "A\nb\nc\nD\n"}}}},
+        {"the same texts", "a\nb\n", "a\nb\n", std::nullopt},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(vendrel::provenLineEdit(c.before, c.after, c.first, c.removed, c.inserted), c.edit) << c.name;
+        EXPECT_EQ(vendrel::spanningLineEdit(c.before, c.after), c.edit) << c.name;
+
+    // Whatever two texts: the edit makes the one of the other, and its
+    // inverse the other of the one.
+    std::mt19937 random(13);
+    const char bytes[] = {'a', 'b', '\n', '\n', '\r'};
+    const auto text = [&] {
+        std::string made(random() % 12, 'a');
+        for (char& c : made)
+            c = bytes[random() % sizeof bytes];
+        return made;
+    };
+    for (int round = 0; round < 5000; ++round) {
+        const std::string before = text();
+        const std::string after = random() % 2 ? text() : before + text();
+        const std::optional<LineEdit> edit = vendrel::spanningLineEdit(before, after);
+        const LineEdit made = edit.value_or(LineEdit{});
+        ASSERT_EQ(vendrel::applyLineEdit(before, made), after) << testing::PrintToString(before + "|" + after);
+        ASSERT_EQ(vendrel::applyLineEdit(after, vendrel::inverseLineEdit(before, made)), before)
+            << testing::PrintToString(before + "|" + after);
+    }
 }
 
 TEST(LineEditRecord, ReadsBackAsWrittenAndAnythingElseIsRefused)
@@ -116,6 +136,24 @@ TEST(LineEditRecord, ReadsBackAsWrittenAndAnythingElseIsRefused)
     for (const char* record :
          {"1 1 5\nab", "x 1 1\na", "1 1\na", "1 1 1 a", "3 1 0\n1 0 0\n", "1 1 -1\n", "99999999999999999999 0 0\n"})
         EXPECT_EQ(vendrel::decodeLineEdit(record), std::nullopt) << record;
+}
+
+TEST(ContentHash, OfASpliceIsTheHashOfTheTextItMakes)
+{
+    std::mt19937 random(17);
+    for (int round = 0; round < 2000; ++round) {
+        std::string before(random() % 200, 'a');
+        for (char& c : before)
+            c = static_cast<char>(random());
+        const std::size_t from = random() % (before.size() + 1);
+        const std::size_t to = from + random() % (before.size() - from + 1);
+        const std::string inserted(random() % 9, static_cast<char>(random()));
+        const std::string after = std::string(before).replace(from, to - from, inserted);
+        ASSERT_EQ(vendrel::contentHashOfSplice(before, vendrel::contentHash(before), from, to, inserted),
+                  vendrel::contentHash(after));
+    }
+    EXPECT_EQ(vendrel::contentHashOfSplice("abc", vendrel::contentHash("abcd"), 0, 1, "x"), std::nullopt);
+    EXPECT_EQ(vendrel::contentHashOfSplice("abc", "3-12", 0, 1, "x"), std::nullopt);
 }
 
 TEST(CountLines, CountsEveryKindOfBreakWhereverItFallsInTheWords)

@@ -75,7 +75,7 @@ std::size_t chainEditBudget(std::size_t textSize) { return textSize / 4 + 64 * 1
 
 HistoryBounds historyBoundsFor(std::uint64_t fileSize)
 {
-    return {100, std::max<std::uint64_t>(std::uint64_t{64} << 20, 10 * fileSize)};
+    return {200, std::max<std::uint64_t>(std::uint64_t{64} << 20, 10 * fileSize)};
 }
 
 std::string HostsHistory::draftedVersionFile(const VersionInfo& info, const PackedVersion& packed) const
@@ -210,7 +210,13 @@ VersionInfo HostsHistory::keepOnBase(std::string_view command, const VersionInfo
     info.base = base.number;
     info.hash = base.hashAfter;
     info.linesBefore = base.linesAfter;
-    if (afterHash) {
+    if (afterHash && edit) {
+        // The lines the edit took away and put in: no pass over the text.
+        info.hashAfter = *afterHash;
+        info.linesAfter = base.linesAfter;
+        for (const LineSplice& splice : edit->splices)
+            info.linesAfter = info.linesAfter + linesIn(splice.lines) - std::min(splice.removed, info.linesAfter);
+    } else if (afterHash) {
         info.hashAfter = *afterHash;
         info.linesAfter = countLines(after);
     } else {

@@ -17,18 +17,19 @@ struct HistoryBounds {
     std::uint64_t bytes = std::uint64_t{256} << 20;
 };
 
-// The bounds of the history of a hosts file of `fileSize` bytes: 100
-// versions, and 64 MiB or ten times the file, whichever is larger.
+// The bounds of the history of a hosts file of `fileSize` bytes: room for
+// 100 changes and a step back over each (200 versions), and 64 MiB or ten
+// times the file, whichever is larger.
 HistoryBounds historyBoundsFor(std::uint64_t fileSize);
 
 // How many versions on a base may follow a whole one: restoring any version
 // reads one whole version and at most this many small ones.
-inline constexpr std::size_t longestVersionChain = 32;
+inline constexpr std::size_t longestVersionChain = 48;
 
 // The versions of the hosts file kept in a folder of their own, newest
 // last: before every change the file's bytes are written there, compressed,
-// before the file itself is replaced. Within its bounds (100 versions and
-// 256 MiB on disk) the newest stay; the oldest go first, never the newest.
+// before the file itself is replaced. Within its bounds (historyBoundsFor)
+// the newest stay; the oldest go first, never the newest.
 //
 // A version also keeps the edit of its change when the change knows it (the
 // lines it replaced). The next version, whose bytes are then the previous

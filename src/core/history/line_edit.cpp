@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 
 namespace vendrel {
 namespace {
@@ -31,7 +32,41 @@ std::optional<std::size_t> afterLineFeeds(std::string_view text, std::size_t fro
     return std::nullopt;
 }
 
-std::size_t lineFeedCount(std::string_view text) { return static_cast<std::size_t>(std::ranges::count(text, '\n')); }
+std::size_t lineFeedCount(std::string_view text)
+{
+    std::size_t count = 0;
+    std::size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8)
+        count += lineFeedsIn(byte_words::load(text.data() + at));
+    return count +
+           static_cast<std::size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(at), text.end(), '\n'));
+}
+
+// How many bytes the two texts begin with alike, of their first `limit`,
+// compared a block at a time.
+std::size_t commonPrefix(std::string_view a, std::string_view b, std::size_t limit)
+{
+    constexpr std::size_t block = 4096;
+    std::size_t at = 0;
+    while (at + block <= limit && std::memcmp(a.data() + at, b.data() + at, block) == 0)
+        at += block;
+    while (at < limit && a[at] == b[at])
+        ++at;
+    return at;
+}
+
+// How many bytes the two texts end with alike, at most `limit`.
+std::size_t commonSuffix(std::string_view a, std::string_view b, std::size_t limit)
+{
+    constexpr std::size_t block = 4096;
+    std::size_t length = 0;
+    while (length + block <= limit &&
+           std::memcmp(a.data() + a.size() - length - block, b.data() + b.size() - length - block, block) == 0)
+        length += block;
+    while (length < limit && a[a.size() - length - 1] == b[b.size() - length - 1])
+        ++length;
+    return length;
+}
 
 bool inOrder(const LineEdit& edit)
 {
@@ -104,6 +139,12 @@ std::optional<std::string> applyLineEdit(std::string text, const LineEdit& edit)
         line = splice.first + splice.removed;
         at = from + *length;
     }
+    // A text that grows past its room gets a little more, not twice its size.
+    std::size_t size = text.size();
+    for (std::size_t i = 0; i < ranges.size(); ++i)
+        size = size - ranges[i].second + edit.splices[i].lines.size();
+    if (size > text.capacity())
+        text.reserve(size + 64 * 1024);
     for (std::size_t i = edit.splices.size(); i-- > 0;)
         text.replace(ranges[i].first, ranges[i].second, edit.splices[i].lines);
     return text;
@@ -128,21 +169,23 @@ LineEdit inverseLineEdit(std::string_view before, const LineEdit& edit)
     return inverse;
 }
 
-std::optional<LineEdit> provenLineEdit(std::string_view before, std::string_view after, std::size_t first,
-                                       std::size_t removed, std::size_t inserted)
+std::optional<LineEdit> spanningLineEdit(std::string_view before, std::string_view after)
 {
-    const auto beforeStart = lineStart(before, first);
-    const auto afterStart = lineStart(after, first);
-    if (!beforeStart || !afterStart || *beforeStart != *afterStart ||
-        before.substr(0, *beforeStart) != after.substr(0, *afterStart))
+    const std::size_t shorter = std::min(before.size(), after.size());
+    const std::size_t prefix = commonPrefix(before, after, shorter);
+    if (prefix == before.size() && prefix == after.size())
         return std::nullopt;
-    const auto beforeLength = lineStart(before.substr(*beforeStart), removed);
-    const auto afterLength = lineStart(after.substr(*afterStart), inserted);
-    if (!beforeLength || !afterLength ||
-        before.substr(*beforeStart + *beforeLength) != after.substr(*afterStart + *afterLength))
-        return std::nullopt;
+    // The splice starts where the line of the first difference starts, and
+    // ends where a line of the common end starts (the same in both texts).
+    const std::size_t lineBefore = before.substr(0, prefix).rfind('\n');
+    const std::size_t start = lineBefore == std::string_view::npos ? 0 : lineBefore + 1;
+    std::size_t suffix = commonSuffix(before, after, shorter - start);
+    while (suffix > 0 && (before[before.size() - suffix - 1] != '\n' || after[after.size() - suffix - 1] != '\n'))
+        --suffix;
+    const std::string_view removedLines = before.substr(start, before.size() - suffix - start);
     LineEdit edit;
-    edit.splices.push_back({first, removed, std::string(after.substr(*afterStart, *afterLength))});
+    edit.splices.push_back({lineFeedCount(before.substr(0, start)), linesIn(removedLines),
+                            std::string(after.substr(start, after.size() - suffix - start))});
     return edit;
 }
 

@@ -46,12 +46,11 @@ std::optional<std::string> applyLineEdit(std::string text, const LineEdit& edit)
 // `edit` must apply to `before`.
 LineEdit inverseLineEdit(std::string_view before, const LineEdit& edit);
 
-// The edit that makes `after` of `before` when, as a command says, only the
-// `removed` lines from line `first` of `before` became the `inserted` lines
-// from that line of `after`: proven by the rest of the two texts being the
-// same bytes, and nothing when they are not.
-std::optional<LineEdit> provenLineEdit(std::string_view before, std::string_view after, std::size_t first,
-                                       std::size_t removed, std::size_t inserted);
+// The edit of one splice that makes `after` of `before`: the lines from the
+// first that differs to the last that differs, found by comparing the two
+// texts from both ends (a few memory-speed passes, no line by line diff).
+// Nothing when the texts are the same.
+std::optional<LineEdit> spanningLineEdit(std::string_view before, std::string_view after);
 
 // The edit as the bytes of a history record, and back: nothing when the
 // record is not one encodeLineEdit writes.

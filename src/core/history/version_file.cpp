@@ -248,12 +248,44 @@ Error versionNotKept(std::string_view reason)
                  "was not made.");
 }
 
-std::string contentHash(std::string_view bytes)
+namespace {
+
+std::string hashText(std::size_t size, unsigned long crc)
 {
-    const auto crc = crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size());
     char hex[9];
     const auto end = std::to_chars(hex, hex + 8, crc, 16).ptr;
-    return std::to_string(bytes.size()) + "-" + std::string(8 - (end - hex), '0') + std::string(hex, end);
+    return std::to_string(size) + "-" + std::string(8 - (end - hex), '0') + std::string(hex, end);
+}
+
+unsigned long crcOf(std::string_view bytes)
+{
+    return crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size());
+}
+
+} // namespace
+
+std::string contentHash(std::string_view bytes) { return hashText(bytes.size(), crcOf(bytes)); }
+
+std::optional<std::string> contentHashOfSplice(std::string_view before, std::string_view beforeHash, std::size_t from,
+                                               std::size_t to, std::string_view inserted)
+{
+    const std::string size = std::to_string(before.size()) + "-";
+    unsigned long whole = 0;
+    const char* hexEnd = beforeHash.data() + beforeHash.size();
+    if (from > to || to > before.size() || !beforeHash.starts_with(size) || beforeHash.size() != size.size() + 8 ||
+        std::from_chars(beforeHash.data() + size.size(), hexEnd, whole, 16).ptr != hexEnd)
+        return std::nullopt;
+    // CRC-32 is linear: crc(A B) = crc(A) moved by the length of B, XOR
+    // crc(B), which crc32_combine computes. So the CRC of the bytes after
+    // the replacement follows from the whole text's and the bytes before.
+    const auto length = [](std::size_t bytes) { return static_cast<z_off_t>(bytes); };
+    const std::size_t tail = before.size() - to;
+    const unsigned long front = crcOf(before.substr(0, from));
+    const unsigned long frontAndRemoved = crc32_combine(front, crcOf(before.substr(from, to - from)),
+                                                        length(to - from));
+    const unsigned long rest = whole ^ crc32_combine(frontAndRemoved, 0, length(tail));
+    const unsigned long frontAndInserted = crc32_combine(front, crcOf(inserted), length(inserted.size()));
+    return hashText(from + inserted.size() + tail, crc32_combine(frontAndInserted, rest, length(tail)));
 }
 
 namespace {

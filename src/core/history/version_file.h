@@ -33,6 +33,13 @@ Error damagedVersion(const std::string& path);
 // "36000000-1a2b3c4d". It tells whether the hosts file is still the text a
 // change left, so that an undo never overwrites another program's edit.
 std::string contentHash(std::string_view bytes);
+// The contentHash of `before`, whose contentHash is `beforeHash`, with its
+// bytes [from, to) replaced by `inserted`, from the bytes in front of the
+// replacement and in it only: what a change of one line of a large text
+// needs to know of the text it leaves. Nothing when `beforeHash` is not
+// the contentHash form of a text of that size.
+std::optional<std::string> contentHashOfSplice(std::string_view before, std::string_view beforeHash, std::size_t from,
+                                               std::size_t to, std::string_view inserted);
 
 // What a version records besides its bytes: the hosts file as it was before
 // `command` ran, and what that command made of it.

@@ -91,7 +91,7 @@ bool ChangeWriter::leavesFileAsItIs(const PlannedChange& change, std::optional<s
         return !change.mayChangeFile();
     // A lean plan gave its bytes up: only a text of the same fingerprint can
     // be the file's own, and only the file's bytes can prove it.
-    afterFingerprint = contentHash(change.after);
+    afterFingerprint = change.afterFingerprint ? *change.afterFingerprint : contentHash(change.after);
     if (*afterFingerprint != change.basis.fingerprint)
         return false;
     if (!current)

@@ -107,11 +107,19 @@ std::optional<PlannedChange> planOnWrittenText(HostsDocument& document, std::str
     std::string lines = formatRows(rows, change->first, change->inserted, lineBreak);
     if (!areListLines(lines, change->inserted, lineBreak))
         return std::nullopt;
+    const std::optional<std::size_t> from = lineStart(*text, change->first);
+    const std::optional<std::size_t> length = from ? lineStart(std::string_view(*text).substr(*from), change->removed)
+                                                   : std::nullopt;
+    if (!length)
+        return std::nullopt;
+    std::optional<std::string> afterFingerprint = contentHashOfSplice(*text, document.basis().fingerprint, *from,
+                                                                      *from + *length, lines);
     LineEdit edit{{LineSplice{change->first, change->removed, std::move(lines)}}};
     std::optional<std::string> after = applyLineEdit(std::move(*text), edit);
     if (!after)
         return std::nullopt;
     PlannedChange planned;
+    planned.afterFingerprint = std::move(afterFingerprint);
     planned.path = document.path();
     planned.command = std::move(command);
     planned.basis = document.basis();
@@ -127,9 +135,7 @@ PlannedChange planSaveRows(HostsDocument& document, std::string command)
     if (std::optional<PlannedChange> planned = planOnWrittenText(document, command))
         return std::move(*planned);
     PlannedChange change = planFromRows(document, document.readUnchanged(), std::move(command));
-    if (const std::optional<HostsRows::Change> rowsChange = onlyChangeOf(document.rows()))
-        change.edit = provenLineEdit(*change.before, change.after, rowsChange->first, rowsChange->removed,
-                                     rowsChange->inserted);
+    change.edit = spanningLineEdit(*change.before, change.after);
     return change;
 }
 

@@ -41,10 +41,10 @@ public:
 // plan made from the rows throws ChangedElsewhere when the file is no longer
 // in the state the rows stand for; the others build on the file as it is.
 
-// The rows, changed by a line command, as the hosts file. When one change
-// of a few rows was made since the rows were last the file's lines, the plan
-// knows the lines it replaces (PlannedChange::edit), and when the document
-// kept the text its last save wrote, only those lines are written anew.
+// The rows, changed by a line command, as the hosts file. The plan knows
+// the lines it replaces (PlannedChange::edit); when the document kept the
+// text its last save wrote and one change of a few rows was made since, only
+// their lines are written anew.
 PlannedChange planSaveRows(HostsDocument& document, std::string command);
 // Text typed as the hosts file; throws ChangedElsewhere when the file is no
 // longer in the state `shown` (the state the text was opened from), if given.

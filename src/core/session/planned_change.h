@@ -35,6 +35,8 @@ struct PlannedChange {
     // the text it was made from with this edit made. The history then keeps
     // the next version as an edit of this one's.
     std::optional<LineEdit> edit;
+    // The contentHash of `after`, when the command worked it out already.
+    std::optional<std::string> afterFingerprint;
 
     // False when the text after is, provably, the text it was made from. A
     // step through the history always moves it, so it is always written.
