@@ -125,7 +125,10 @@ void deleteCommand(CliContext& context)
 
 void addCommand(CliContext& context)
 {
-    const auto [address, host] = splitTypedLine(context.arguments[0]);
+    // Named cells: some compilers let no lambda capture a structured binding.
+    const std::pair<std::string, std::string> typed = splitTypedLine(context.arguments[0]);
+    const std::string& address = typed.first;
+    const std::string& host = typed.second;
     changeListRows(
         context, "Add Line",
         [&](const ListText& text) {
