@@ -96,7 +96,7 @@ std::optional<HostsRows::Change> onlyChangeOf(const HostsRows& rows)
 // The save of one change of the rows as the replacement of its lines in the
 // text the last save wrote, which the document kept; nothing when it kept
 // none, or the change is not of that kind.
-std::optional<PlannedChange> planOnWrittenText(HostsDocument& document, std::string& command)
+std::optional<PlannedChange> planOnWrittenText(HostsDocument& document, const std::string& command)
 {
     const HostsRows& rows = document.rows();
     const std::optional<HostsRows::Change> change = onlyChangeOf(rows);
@@ -107,25 +107,8 @@ std::optional<PlannedChange> planOnWrittenText(HostsDocument& document, std::str
     std::string lines = formatRows(rows, change->first, change->inserted, lineBreak);
     if (!areListLines(lines, change->inserted, lineBreak))
         return std::nullopt;
-    const std::optional<std::size_t> from = lineStart(*text, change->first);
-    const std::optional<std::size_t> length = from ? lineStart(std::string_view(*text).substr(*from), change->removed)
-                                                   : std::nullopt;
-    if (!length)
-        return std::nullopt;
-    std::optional<std::string> afterFingerprint = contentHashOfSplice(*text, document.basis().fingerprint, *from,
-                                                                      *from + *length, lines);
-    LineEdit edit{{LineSplice{change->first, change->removed, std::move(lines)}}};
-    std::optional<std::string> after = applyLineEdit(std::move(*text), edit);
-    if (!after)
-        return std::nullopt;
-    PlannedChange planned;
-    planned.afterFingerprint = std::move(afterFingerprint);
-    planned.path = document.path();
-    planned.command = std::move(command);
-    planned.basis = document.basis();
-    planned.after = std::move(*after);
-    planned.edit = std::move(edit);
-    return planned;
+    return planSplice(document.path(), command, CurrentFile{std::move(*text), document.basis()},
+                      LineSplice{change->first, change->removed, std::move(lines)});
 }
 
 } // namespace

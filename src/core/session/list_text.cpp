@@ -1,6 +1,7 @@
 #include "core/session/list_text.h"
 
 #include "core/history/line_edit.h"
+#include "core/history/version_file.h"
 #include "core/hosts/line_ends.h"
 #include "core/hosts/list_file_format.h"
 #include "core/hosts/text_file.h"
@@ -84,14 +85,27 @@ std::optional<PlannedChange> ListText::replaceRows(const std::string& path, std:
     if (!areListLines(lines, replacement.rows.size(), lineBreak_) || replacement.first > rows_ ||
         replacement.removed > rows_ - replacement.first)
         return std::nullopt;
-    LineEdit edit{{LineSplice{replacement.first, replacement.removed, std::move(lines)}}};
-    std::optional<std::string> after = applyLineEdit(std::move(file_.bytes), edit);
-    if (!after)
+    return planSplice(path, std::move(command), std::move(file_),
+                      LineSplice{replacement.first, replacement.removed, std::move(lines)});
+}
+
+std::optional<PlannedChange> planSplice(const std::string& path, std::string command, CurrentFile file,
+                                        LineSplice splice)
+{
+    const std::string_view text = file.bytes;
+    const std::optional<std::size_t> from = lineStart(text, splice.first);
+    const std::optional<std::size_t> length = from ? lineStart(text.substr(*from), splice.removed) : std::nullopt;
+    if (!length)
         return std::nullopt;
     PlannedChange change;
+    change.afterFingerprint = contentHashOfSplice(text, file.basis.fingerprint, *from, *from + *length, splice.lines);
+    LineEdit edit{{std::move(splice)}};
+    std::optional<std::string> after = applyLineEdit(std::move(file.bytes), edit);
+    if (!after)
+        return std::nullopt;
     change.path = path;
     change.command = std::move(command);
-    change.basis = std::move(file_.basis);
+    change.basis = std::move(file.basis);
     change.after = std::move(*after);
     change.edit = std::move(edit);
     return change;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/history/line_edit.h"
 #include "core/hosts/hosts_file_access.h"
 #include "core/session/planned_change.h"
 
@@ -53,6 +54,13 @@ private:
     std::size_t rows_ = 0;
     std::string_view lineBreak_;
 };
+
+// The change that makes `splice` in `file`'s text, named `command`: the text
+// changed in place, its fingerprint worked out from the bytes in front of
+// the splice and in it, the edit kept for the history. Nothing when the
+// splice lies beyond the text.
+std::optional<PlannedChange> planSplice(const std::string& path, std::string command, CurrentFile file,
+                                        LineSplice splice);
 
 // Whether `lines` are `count` lines, each ended by `lineBreak` and holding no
 // other break: lines that can stand for `count` rows.
