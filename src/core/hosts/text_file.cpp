@@ -6,8 +6,6 @@
 #include "platform/file_read.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstdint>
 #include <cstring>
 
 namespace vendrel {
@@ -50,33 +48,16 @@ std::string readTextFile(const std::string& path)
 std::size_t countLines(std::string_view text)
 {
     // Every LF ends a line, and every CR but one of a CR LF; so does the end
-    // of an unbroken last line. The bytes are read eight at a time: a CR LF
-    // is a CR whose next byte, one byte up in the word, is an LF.
-    std::size_t lineFeeds = 0;
-    std::size_t carriageReturns = 0;
-    std::size_t pairs = 0;
+    // of an unbroken last line. The LFs are counted eight bytes at a time.
+    std::size_t breaks = 0;
     std::size_t at = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        for (; at + 8 <= text.size(); at += 8) {
-            const std::uint64_t word = byte_words::load(text.data() + at);
-            const std::uint64_t lf = byte_words::bytesEqual(word, '\n');
-            const std::uint64_t cr = byte_words::bytesEqual(word, '\r');
-            lineFeeds += byte_words::count(lf);
-            carriageReturns += byte_words::count(cr);
-            pairs += byte_words::count(cr & (lf >> 8));
-            if ((cr >> 56) != 0 && at + 8 < text.size() && text[at + 8] == '\n')
-                ++pairs;
-        }
-    }
-    for (; at < text.size(); ++at) {
-        lineFeeds += text[at] == '\n' ? 1 : 0;
-        if (text[at] == '\r') {
-            ++carriageReturns;
-            pairs += at + 1 < text.size() && text[at + 1] == '\n' ? 1 : 0;
-        }
-    }
+    for (; at + 8 <= text.size(); at += 8)
+        breaks += byte_words::count(byte_words::bytesEqual(byte_words::load(text.data() + at), '\n'));
+    breaks += static_cast<std::size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(at), text.end(), '\n'));
+    for (std::size_t cr = text.find('\r'); cr != std::string_view::npos; cr = text.find('\r', cr + 1))
+        breaks += cr + 1 == text.size() || text[cr + 1] != '\n' ? 1 : 0;
     const bool unbroken = !text.empty() && text.back() != '\n' && text.back() != '\r';
-    return lineFeeds + (carriageReturns - pairs) + (unbroken ? 1 : 0);
+    return breaks + (unbroken ? 1 : 0);
 }
 
 std::vector<std::string_view> splitLines(std::string_view text)
