@@ -123,6 +123,35 @@ TEST_F(HistoryDeltas, OneChangedLineCostsOneLineAndAWholeVersionComesEveryChainL
     EXPECT_EQ(whole, (std::vector<std::uint64_t>{1, 1 + every, 1 + 2 * every}));
 }
 
+TEST_F(HistoryDeltas, AHistoryOfAnEarlierReleaseIsBuiltOnAndUndoneThroughToItsOldestVersion)
+{
+    // A version as earlier releases wrote it (no base, no edit) of a text
+    // that the file was before a change made elsewhere in the history.
+    const std::string oldest = listText(50, " ");
+    vendrel::VersionInfo info;
+    info.number = 1;
+    info.command = "Sort File";
+    info.hash = vendrel::contentHash(oldest);
+    info.hashAfter = vendrel::contentHash(onDisk());
+    fs::create_directories(data + "/history");
+    vendrel::writeWholeFile(data + "/history/00000001.version", vendrel::encodeVersion(info, oldest));
+    ASSERT_EQ(history().info(1).editSize, std::nullopt);
+
+    std::vector<std::string> states{onDisk()};
+    for (std::size_t row : {3, 4, 5, 4}) {
+        toggle(row);
+        states.push_back(onDisk());
+    }
+    EXPECT_EQ(history().info(2).base, 0u) << "the version after an old one is whole";
+    EXPECT_EQ(history().info(3).base, 2u);
+    for (std::size_t step = states.size() - 1; step-- > 0;) {
+        session.undo();
+        ASSERT_EQ(onDisk(), states[step]);
+    }
+    session.undo();
+    EXPECT_EQ(onDisk(), oldest);
+}
+
 struct Sabotage {
     const char* name;
     std::function<void(const std::string& folder)> spoil;
