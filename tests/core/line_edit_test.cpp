@@ -93,6 +93,7 @@ TEST(LineEdit, SpanningTwoTextsReplacesTheLinesFromTheFirstDifferenceToTheLast)
         {"a line commented out", "0.0.0.0\ta\n0.0.0.0\tb\n", "0.0.0.0\ta\n#0.0.0.0\tb\n",
          LineEdit{{{1, 1, "#0.0.0.0\tb\n"}}}},
         {"two lines apart", "a\nb\nc\nd\n", "A\nb\nc\nD\n", LineEdit{{{0, 4, "A\nb\nc\nD\n"}}}},
+        {"the whole text the end of the new one", "b\n", "a\nb\n", LineEdit{{{0, 0, "a\n"}}}},
         {"the same texts", "a\nb\n", "a\nb\n", std::nullopt},
     };
     for (const Case& c : cases)

@@ -180,7 +180,8 @@ std::optional<LineEdit> spanningLineEdit(std::string_view before, std::string_vi
     const std::size_t lineBefore = before.substr(0, prefix).rfind('\n');
     const std::size_t start = lineBefore == std::string_view::npos ? 0 : lineBefore + 1;
     std::size_t suffix = commonSuffix(before, after, shorter - start);
-    while (suffix > 0 && (before[before.size() - suffix - 1] != '\n' || after[after.size() - suffix - 1] != '\n'))
+    const auto startsLine = [](std::string_view text, std::size_t at) { return at == 0 || text[at - 1] == '\n'; };
+    while (suffix > 0 && !(startsLine(before, before.size() - suffix) && startsLine(after, after.size() - suffix)))
         --suffix;
     const std::string_view removedLines = before.substr(start, before.size() - suffix - start);
     LineEdit edit;
