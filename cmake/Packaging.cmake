@@ -17,7 +17,7 @@ set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.vendrel.example.org/")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
 
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Vendrel developers")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Vendrel developers <maintainers@vendrel.example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # A user who may not write the hosts file saves it through pkexec.
